@@ -1,0 +1,51 @@
+#include "engine/statistics.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "engine/number_text.h"
+
+namespace kemless {
+namespace {
+
+constexpr double kMinutesPerDay = 24 * 60;
+
+int32_t FloorToInt32(double v) {
+    const double f = std::floor(v);
+    if (!(f >= std::numeric_limits<int32_t>::min())) return std::numeric_limits<int32_t>::min();
+    if (f > std::numeric_limits<int32_t>::max()) return std::numeric_limits<int32_t>::max();
+    return static_cast<int32_t>(f);
+}
+
+// Plain decimal text of a whole-number double, blanks trimmed.
+std::string Trimmed(double whole) { return DecimalWhole(whole); }
+
+}  // namespace
+
+int32_t RepairTaxRate(int32_t taxRatePercent) {
+    return (taxRatePercent < 0 || taxRatePercent > 100) ? kDefaultTaxRate : taxRatePercent;
+}
+
+int32_t LifeMinutesGained(int32_t elapsedMinutes, int32_t cigarettesPerDay) {
+    return FloorToInt32(((cigarettesPerDay / kMinutesPerDay) * elapsedMinutes) * 5.5);
+}
+
+std::string FormatLifeLine(int32_t g) {
+    const int64_t days = static_cast<int64_t>(std::floor(g / kMinutesPerDay));
+    return FullWidth(days) + "日と" + FullWidth((g % 1440) / 60) + "時間" + FullWidth(g % 60) + "分";
+}
+
+QuitStatistics ComputeStatistics(int32_t elapsedMinutes, int32_t cigarettesPerDay, int32_t packPrice,
+                                 int32_t taxRatePercent) {
+    QuitStatistics s;
+    s.moneySaved = std::floor(((elapsedMinutes / 1440.0) * cigarettesPerDay) * (packPrice / 20.0));
+    s.taxShare = std::floor((taxRatePercent / 100.0) * s.moneySaved);
+    s.moneyLine = Trimmed(s.moneySaved) + "円（節税分" + SignPositioned(s.taxShare) + "円）";
+    s.savingsSummary = "節約できた金額は" + ToFullWidth(Trimmed(s.moneySaved)) + "円です。";
+    s.lifeMinutesGained = LifeMinutesGained(elapsedMinutes, cigarettesPerDay);
+    s.lifeLine = FormatLifeLine(s.lifeMinutesGained);
+    return s;
+}
+
+}  // namespace kemless
