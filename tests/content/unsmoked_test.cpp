@@ -1,0 +1,171 @@
+#include "content/unsmoked.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <limits>
+#include <ostream>
+#include <string>
+
+namespace kemless {
+namespace {
+
+struct LineCase {
+    const char* label;
+    int32_t elapsedMinutes;
+    int32_t cigarettesPerDay;
+    int32_t cigaretteSize;
+    int32_t showBoxCount;
+    const char* expected;
+};
+
+void PrintTo(const LineCase& c, std::ostream* os) { *os << c.label; }
+
+class UnsmokedLineTest : public testing::TestWithParam<LineCase> {};
+
+TEST_P(UnsmokedLineTest, FormatsCountMetresAndLandmark) {
+    const LineCase& c = GetParam();
+    EXPECT_EQ(FormatUnsmokedLine(c.elapsedMinutes, c.cigarettesPerDay, c.cigaretteSize,
+                                 c.showBoxCount),
+              c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Examples, UnsmokedLineTest,
+    testing::Values(
+        // Zero is a multiple of every pack size but never shown as packs.
+        LineCase{"JustQuit", 0, 20, 85, 1, "0本 0ｍ ガンバレ－"},
+        LineCase{"JustQuitShort", 0, 10, 50, 1, "0本 0ｍ ガンバレ－"},
+        LineCase{"HundredMinutesNoZeroBeforePoint", 100, 20, 85, 1, "1本 .12ｍ ダチョウの卵"},
+        // The day fraction is not floored: half a day already counts.
+        LineCase{"HalfADay", 720, 20, 85, 0, "10本 .85ｍ 野球選手のバット"},
+        LineCase{"OneDayAsPack", 1440, 20, 85, 1, "1箱 1.7ｍ シーラカンス"},
+        LineCase{"OneDayPacksOff", 1440, 20, 85, 0, "20本 1.7ｍ シーラカンス"},
+        LineCase{"OneDayShowBoxTwoIsOff", 1440, 20, 85, 2, "20本 1.7ｍ シーラカンス"},
+        LineCase{"OneDayShowBoxNegativeIsOff", 1440, 20, 85, -1, "20本 1.7ｍ シーラカンス"},
+        LineCase{"JustAfterAPackStillAPack", 1500, 20, 85, 1, "1箱 1.77ｍ シーラカンス"},
+        LineCase{"BetweenPacksCountsCigarettes", 2000, 20, 85, 1, "27本 2.36ｍ ホッキョクグマ"},
+        LineCase{"HalfPackOfStandard", 1440, 10, 85, 1, "10本 .85ｍ 野球選手のバット"},
+        LineCase{"TenDaysCarton", 14400, 20, 85, 1, "1カートン 17ｍ シャア専用ザク"},
+        LineCase{"TenDaysPacksOff", 14400, 20, 85, 0, "200本 17ｍ シャア専用ザク"},
+        LineCase{"FiveDaysPacksNotCarton", 7200, 20, 85, 1, "5箱 8.5ｍ 金剛力士立像吽形"},
+        // Short cigarettes come ten to a pack and twenty packs to a carton.
+        LineCase{"ShortOneDayOnePack", 1440, 10, 50, 1, "1箱 .5ｍ ノミのジャンプ"},
+        LineCase{"ShortTwentyAreTwoPacks", 1440, 20, 50, 1, "2箱 1ｍ 新札１億円の高さ"},
+        LineCase{"ShortHundredAreTenPacksNotACarton", 7200, 20, 50, 1, "10箱 5ｍ 日本一の鬼瓦"},
+        LineCase{"ShortTwentyDaysTwoCartons", 28800, 20, 50, 1,
+                 "2カートン 20ｍ 道頓堀グリコのネオン"},
+        LineCase{"LongTwoDays", 2880, 20, 100, 1, "2箱 4ｍ ティラノサウルス"},
+        // Hundredths exactly halfway (2.5 and 7.5) go to the even neighbour.
+        LineCase{"HalfHundredthRoundsDownToEven", 720, 1, 50, 0, "0本 .02ｍ ガンバレ－"},
+        LineCase{"HalfHundredthRoundsUpToEven", 2160, 1, 50, 0, "1本 .08ｍ ガンバレ－"},
+        // A clock set before the quit moment: floor, not truncation.
+        LineCase{"ClockBeforeQuit", -100, 20, 85, 0, "-2本 -.12ｍ ガンバレ－"}),
+    [](const testing::TestParamInfo<LineCase>& info) { return info.param.label; });
+
+struct SentenceCase {
+    const char* label;
+    int32_t elapsedMinutes;
+    int32_t cigarettesPerDay;
+    int32_t cigaretteSize;
+    const char* expected;
+};
+
+void PrintTo(const SentenceCase& c, std::ostream* os) { *os << c.label; }
+
+class ComparisonSentenceTest : public testing::TestWithParam<SentenceCase> {};
+
+TEST_P(ComparisonSentenceTest, AppendsFullWidthSentenceToTheMoneyText) {
+    const SentenceCase& c = GetParam();
+    const std::string money = "節約金額は５３０７円です。";
+    EXPECT_EQ(AppendComparisonSentence(c.elapsedMinutes, c.cigarettesPerDay, c.cigaretteSize,
+                                       money),
+              money + c.expected);
+    EXPECT_EQ(AppendComparisonSentence(c.elapsedMinutes, c.cigarettesPerDay, c.cigaretteSize,
+                                       ""),
+              c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Examples, ComparisonSentenceTest,
+    testing::Values(
+        SentenceCase{"JustQuit", 0, 20, 85, "節煙本数は０本で、これは０ｍのガンバレ－に匹敵します。"},
+        SentenceCase{"HundredMinutes", 100, 20, 85,
+                     "節煙本数は１本で、これは．１２ｍのダチョウの卵に匹敵します。"},
+        SentenceCase{"OneDay", 1440, 20, 85,
+                     "節煙本数は２０本で、これは１．７ｍのシーラカンスに匹敵します。"},
+        // A carton in the line is still counted in cigarettes here.
+        SentenceCase{"TenDaysNeverCartons", 14400, 20, 85,
+                     "節煙本数は２００本で、これは１７ｍのシャア専用ザクに匹敵します。"},
+        SentenceCase{"ClockBeforeQuit", -100, 20, 85,
+                     "節煙本数は－２本で、これは－．１２ｍのガンバレ－に匹敵します。"}),
+    [](const testing::TestParamInfo<SentenceCase>& info) { return info.param.label; });
+
+TEST(ComputeUnsmokedTest, OneLookupServesLineAndSentence) {
+    const UnsmokedFigures figures = ComputeUnsmoked(100, 20, 85);
+    EXPECT_EQ(figures.count, 1);
+    EXPECT_NEAR(figures.lengthMm, 118.0556, 1e-4);
+    EXPECT_EQ(figures.metreHundredths, 12.0);
+    EXPECT_STREQ(figures.landmark, "ダチョウの卵");
+    EXPECT_EQ(FormatUnsmokedLine(figures, 85, 1), "1本 .12ｍ ダチョウの卵");
+    EXPECT_EQ(AppendComparisonSentence(figures, "x"),
+              "x節煙本数は１本で、これは．１２ｍのダチョウの卵に匹敵します。");
+}
+
+struct MetresCase {
+    const char* label;
+    double hundredths;
+    const char* expected;
+};
+
+void PrintTo(const MetresCase& c, std::ostream* os) { *os << c.label; }
+
+class FormatMetresTest : public testing::TestWithParam<MetresCase> {};
+
+TEST_P(FormatMetresTest, DropsTrailingZerosAndTheLeadingZero) {
+    EXPECT_EQ(FormatMetres(GetParam().hundredths), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Examples, FormatMetresTest,
+    testing::Values(MetresCase{"Zero", 0.0, "0"},
+                    MetresCase{"NegativeZero", -0.0, "0"},
+                    MetresCase{"Whole", 1700.0, "17"},
+                    MetresCase{"One", 100.0, "1"},
+                    MetresCase{"OneDecimal", 170.0, "1.7"},
+                    MetresCase{"InnerZeroKept", 101.0, "1.01"},
+                    MetresCase{"Half", 50.0, ".5"},
+                    MetresCase{"TwoDecimals", 12.0, ".12"},
+                    MetresCase{"OneHundredth", 1.0, ".01"},
+                    MetresCase{"NegativeHalf", -50.0, "-.5"},
+                    MetresCase{"NegativeWhole", -1700.0, "-17"},
+                    MetresCase{"LongWithDecimals", 123456789012.0, "1234567890.12"},
+                    MetresCase{"BeyondSixtyFourBits", 1e22, "100000000000000000000"}),
+    [](const testing::TestParamInfo<MetresCase>& info) { return info.param.label; });
+
+// A hand-edited settings file can hold any 32-bit value; the texts must still
+// come out, with the count in plain digits and the length past the table.
+TEST(UnsmokedHostileInputTest, ExtremeSettingsStillGiveALineAndASentence) {
+    constexpr int32_t kMax = std::numeric_limits<int32_t>::max();
+    constexpr int32_t kMin = std::numeric_limits<int32_t>::min();
+    const std::string last = "成層圏を脱しました！";
+    const std::string first = "ガンバレ－";
+    struct Extreme {
+        int32_t minutes, perDay, size;
+        const std::string& landmark;
+    };
+    for (const Extreme& e : {Extreme{kMax, kMax, kMax, last}, Extreme{kMin, kMin, kMax, last},
+                             Extreme{kMax, kMin, kMax, first}, Extreme{kMax, kMax, 50, last}}) {
+        SCOPED_TRACE(testing::Message() << e.minutes << " " << e.perDay << " " << e.size);
+        const std::string line = FormatUnsmokedLine(e.minutes, e.perDay, e.size, 1);
+        EXPECT_TRUE(line.ends_with("ｍ " + e.landmark)) << line;
+        EXPECT_EQ(line.find_first_of("e+inf"), std::string::npos) << line;
+        const std::string sentence = AppendComparisonSentence(e.minutes, e.perDay, e.size, "");
+        EXPECT_TRUE(sentence.ends_with("ｍの" + e.landmark + "に匹敵します。")) << sentence;
+    }
+    // About 1.5 million days at the largest count a day still fit the 64-bit count.
+    EXPECT_EQ(ComputeUnsmoked(kMax, kMax, 85).count, 3202559732036403);
+}
+
+}  // namespace
+}  // namespace kemless
