@@ -1,1 +1,20 @@
-# placeholder until the windows exist
+# The windows, the dialogs and the executable (Qt 6 Widgets).
+find_package(Qt6 6.2 REQUIRED COMPONENTS Widgets)
+set(CMAKE_AUTOMOC ON)
+set(CMAKE_AUTORCC ON)
+
+file(GLOB KEMLESS_UI_SOURCES CONFIGURE_DEPENDS
+  ${CMAKE_SOURCE_DIR}/app/*.cpp
+  ${CMAKE_SOURCE_DIR}/windows/*.cpp
+  ${CMAKE_SOURCE_DIR}/dialogs/*.cpp
+  ${CMAKE_SOURCE_DIR}/app/*.h
+  ${CMAKE_SOURCE_DIR}/windows/*.h
+  ${CMAKE_SOURCE_DIR}/dialogs/*.h)
+list(REMOVE_ITEM KEMLESS_UI_SOURCES ${CMAKE_SOURCE_DIR}/app/main.cpp)
+
+add_library(kemless_ui STATIC ${KEMLESS_UI_SOURCES} ${CMAKE_SOURCE_DIR}/resources/kemless.qrc)
+target_link_libraries(kemless_ui PUBLIC kemless_core Qt6::Widgets)
+
+add_executable(kemless ${CMAKE_SOURCE_DIR}/app/main.cpp)
+target_link_libraries(kemless PRIVATE kemless_ui)
+install(TARGETS kemless RUNTIME DESTINATION bin)

@@ -1,0 +1,26 @@
+#pragma once
+#include <QWidget>
+
+class QPlainTextEdit;
+
+namespace kemless {
+
+// Form5: the user guide. One copy at most; it lives until its close box.
+class HelpWindow : public QWidget {
+    Q_OBJECT
+public:
+    explicit HelpWindow(QWidget* parent = nullptr);
+    QPlainTextEdit* textBox() const { return text_; }
+
+    static QString GuideText();
+
+protected:
+    void resizeEvent(QResizeEvent* e) override;
+    void changeEvent(QEvent* e) override;
+
+private:
+    void fitTextBox();
+    QPlainTextEdit* text_;
+};
+
+}  // namespace kemless

@@ -1,0 +1,29 @@
+#pragma once
+#include <QObject>
+
+class QSystemTrayIcon;
+
+namespace kemless {
+
+// The notification-area icon of one display window: added when the window
+// hides into the notification area, removed when it comes back or unloads.
+// Only a left click (activation) restores; a right click does nothing.
+class TrayIcon : public QObject {
+    Q_OBJECT
+public:
+    explicit TrayIcon(QObject* parent = nullptr);
+    ~TrayIcon() override;
+
+    void add();
+    void remove();
+    bool isShown() const;
+    QString toolTip() const;
+
+signals:
+    void restoreRequested();
+
+private:
+    QSystemTrayIcon* icon_;
+};
+
+}  // namespace kemless

@@ -1,0 +1,64 @@
+#include "windows/widgets.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+#include "windows/twips.h"
+
+namespace kemless {
+
+ControlLabel::ControlLabel(QWidget* parent) : QLabel(parent) {}
+
+void ControlLabel::mousePressEvent(QMouseEvent* e) {
+    if (e->button() == Qt::RightButton) emit rightPressed(e->globalPosition().toPoint());
+    e->accept();
+}
+
+void ControlLabel::mouseReleaseEvent(QMouseEvent* e) {
+    if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint())) emit clicked();
+    e->accept();
+}
+
+void ControlLabel::mouseDoubleClickEvent(QMouseEvent* e) {
+    if (e->button() == Qt::LeftButton) emit doubleClicked();
+    e->accept();
+}
+
+LungPicture::LungPicture(QWidget* parent) : QWidget(parent) {
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+}
+
+void LungPicture::setFillColor(const QColor& c) {
+    if (c == fill_) return;
+    fill_ = c;
+    update();
+}
+
+void LungPicture::paintEvent(QPaintEvent*) {
+    // Designed in twips relative to this picture's corner (4320, 860).
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(Qt::black, 1));
+    p.setBrush(fill_);
+    const double s = 1.0 / kTwipsPerPixel;
+    p.drawEllipse(QRectF(0, 0, 375 * s, 735 * s).adjusted(0.5, 0.5, -0.5, -0.5));
+    p.drawEllipse(QRectF(480 * s, 0, 375 * s, 735 * s).adjusted(0.5, 0.5, -0.5, -0.5));
+    p.setPen(Qt::NoPen);
+    p.drawRect(QRectF(240 * s, 240 * s, 375 * s, 210 * s));
+    p.setPen(QPen(Qt::black, 1));
+    p.drawLine(QPointF(300 * s, 240 * s), QPointF(555 * s, 240 * s));
+    p.drawLine(QPointF(300 * s, 450 * s), QPointF(555 * s, 450 * s));
+}
+
+QMenu* BuildPopupMenu(QWidget* owner, std::initializer_list<MenuItem> items) {
+    auto* menu = new QMenu(owner);
+    menu->setObjectName(QStringLiteral("mnuPopup"));
+    for (const MenuItem& item : items) {
+        QAction* a = menu->addAction(QString::fromUtf8(item.caption));
+        a->setObjectName(QString::fromLatin1(item.name));
+        QObject::connect(a, &QAction::triggered, owner, item.action);
+    }
+    return menu;
+}
+
+}  // namespace kemless
