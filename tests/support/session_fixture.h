@@ -1,0 +1,62 @@
+#pragma once
+// A running program in a temporary folder, with a fixed clock and a
+// recording desktop, for the window tests.
+#include <QApplication>
+#include <QTemporaryDir>
+#include <QWidget>
+#include <memory>
+
+#include "app/core/settings_store.h"
+#include "app/core/shift_jis.h"
+#include "app/session.h"
+#include "support/fake_desktop.h"
+
+namespace kemless {
+
+struct SessionFixture {
+    FakeClock clock;
+    FakeDesktop desktop;
+    QTemporaryDir dir;
+    std::unique_ptr<Session> session;
+
+    SettingsStore store() const { return SettingsStore(dir.path().toStdString()); }
+
+    // Files of a started quit, as the ceremony would have left them.
+    void writeStarted(const InitialSettings& initial, const OptionSettings& options) {
+        const SettingsStore s = store();
+        s.ensureDataFolder();
+        s.writeInitial(initial);
+        OptionSettings o = options;
+        o.quitStarted = 1;
+        s.writeOption(o);
+    }
+
+    Session& start() {
+        session = std::make_unique<Session>(clock, desktop, dir.path().toStdString());
+        session->start();
+        return *session;
+    }
+
+    // The program ends: both windows unloaded, as a restart needs.
+    void stop() {
+        session.reset();
+        settle();
+    }
+
+    static void settle() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+
+    static QWidget* window(const char* objectName) {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->objectName() == QLatin1String(objectName)) return w;
+        return nullptr;
+    }
+};
+
+// A quit profile a few weeks old.
+inline InitialSettings SampleInitial() {
+    InitialSettings in;
+    in.setQuitMoment({2026, 11, 1, 9, 0});
+    return in;
+}
+
+}  // namespace kemless
