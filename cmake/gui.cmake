@@ -18,3 +18,7 @@ target_link_libraries(kemless_ui PUBLIC kemless_core Qt6::Widgets)
 add_executable(kemless ${CMAKE_SOURCE_DIR}/app/main.cpp)
 target_link_libraries(kemless PRIVATE kemless_ui)
 install(TARGETS kemless RUNTIME DESTINATION bin)
+
+# Renders the README's window pictures (see tools/screenshots.cpp).
+add_executable(kemless_screenshots ${CMAKE_SOURCE_DIR}/tools/screenshots.cpp)
+target_link_libraries(kemless_screenshots PRIVATE kemless_ui)
