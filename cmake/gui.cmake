@@ -22,3 +22,7 @@ install(TARGETS kemless RUNTIME DESTINATION bin)
 # Renders the README's window pictures (see tools/screenshots.cpp).
 add_executable(kemless_screenshots ${CMAKE_SOURCE_DIR}/tools/screenshots.cpp)
 target_link_libraries(kemless_screenshots PRIVATE kemless_ui)
+
+# The yardstick of scripts/benchmark.sh.
+add_executable(kemless_minimal_window ${CMAKE_SOURCE_DIR}/tools/minimal_window.cpp)
+target_link_libraries(kemless_minimal_window PRIVATE Qt6::Widgets)

@@ -1,6 +1,7 @@
 #include "windows/artwork.h"
 
 #include <QColor>
+#include <QIconEngine>
 #include <QImage>
 #include <QLinearGradient>
 #include <QPainter>
@@ -357,13 +358,31 @@ QPixmap ProgramIconPixmap(int logicalSize, qreal devicePixelRatio) {
                 [size, ratio](QPainter& p) { PaintIcon(p, size, ratio); });
 }
 
-QIcon ProgramIcon() {
-  QIcon icon;
-  for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
-    icon.addPixmap(ProgramIconPixmap(size, 1.0));
+namespace {
+
+// Draws the icon only at the sizes asked for: windows and the notification
+// area each need one or two, and drawing all of them slowed the start-up.
+class ProgramIconEngine : public QIconEngine {
+ public:
+  void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode,
+             QIcon::State state) override {
+    painter->drawPixmap(rect, pixmap(rect.size(), mode, state));
   }
-  return icon;
-}
+  QPixmap pixmap(const QSize& size, QIcon::Mode, QIcon::State) override {
+    const int side = std::max(1, std::min(size.width(), size.height()));
+    return ProgramIconPixmap(side, 1.0);
+  }
+  QIconEngine* clone() const override { return new ProgramIconEngine; }
+  QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override {
+    QList<QSize> sizes;
+    for (int side : {16, 22, 24, 32, 48, 64, 128, 256}) sizes << QSize(side, side);
+    return sizes;
+  }
+};
+
+}  // namespace
+
+QIcon ProgramIcon() { return QIcon(new ProgramIconEngine); }
 
 QPixmap SparkleFrame(int frame, qreal devicePixelRatio) {
   const int wrapped =
