@@ -162,13 +162,31 @@ int32_t ElapsedDays(int32_t elapsedMinutes) {
 }
 
 std::string FormatElapsedFull(const ElapsedTime& t) {
-    return FullWidth(t.years) + "年" + FullWidth(t.months) + "ヶ月" + FullWidth(t.days) + "日" +
-           FullWidth(t.hours) + "時間" + FullWidth(t.minutes) + "分";
+    std::string out;
+    out.reserve(64);
+    AppendFullWidth(out, t.years);
+    out += "年";
+    AppendFullWidth(out, t.months);
+    out += "ヶ月";
+    AppendFullWidth(out, t.days);
+    out += "日";
+    AppendFullWidth(out, t.hours);
+    out += "時間";
+    AppendFullWidth(out, t.minutes);
+    out += "分";
+    return out;
 }
 
 std::string FormatElapsedTotalDays(int32_t elapsedMinutes, const ElapsedTime& t) {
-    return FullWidth(ElapsedDays(elapsedMinutes)) + "日" + FullWidth(t.hours) + "時間" +
-           FullWidth(t.minutes) + "分";
+    std::string out;
+    out.reserve(48);
+    AppendFullWidth(out, ElapsedDays(elapsedMinutes));
+    out += "日";
+    AppendFullWidth(out, t.hours);
+    out += "時間";
+    AppendFullWidth(out, t.minutes);
+    out += "分";
+    return out;
 }
 
 }  // namespace kemless

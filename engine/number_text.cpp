@@ -1,5 +1,6 @@
 #include "engine/number_text.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 
@@ -39,6 +40,29 @@ std::string ToFullWidth(std::string_view text) {
     return out;
 }
 
-std::string FullWidth(int64_t value) { return ToFullWidth(Decimal(value)); }
+void AppendDecimal(std::string& out, int64_t value) {
+    char buf[24];
+    auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value);
+    out.append(buf, end);
+}
+
+void AppendFullWidth(std::string& out, int64_t value) {
+    char buf[24];
+    auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value);
+    for (const char* c = buf; c != end; ++c) {
+        if (*c == '-') {
+            out += "\xEF\xBC\x8D";
+        } else {
+            const char digit[3] = {'\xEF', '\xBC', static_cast<char>(0x90 + (*c - '0'))};
+            out.append(digit, 3);
+        }
+    }
+}
+
+std::string FullWidth(int64_t value) {
+    std::string out;
+    AppendFullWidth(out, value);
+    return out;
+}
 
 }  // namespace kemless

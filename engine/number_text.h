@@ -19,5 +19,9 @@ std::string SignPositioned(double wholeValue);
 std::string ToFullWidth(std::string_view text);
 // Shorthand for ToFullWidth(Decimal(value)).
 std::string FullWidth(int64_t value);
+// Appends the full-width decimal text of `value` to `out` (no temporaries:
+// the refresh builds every line with these).
+void AppendFullWidth(std::string& out, int64_t value);
+void AppendDecimal(std::string& out, int64_t value);
 
 }  // namespace kemless

@@ -32,8 +32,15 @@ int32_t LifeMinutesGained(int32_t elapsedMinutes, int32_t cigarettesPerDay) {
 }
 
 std::string FormatLifeLine(int32_t g) {
-    const int64_t days = static_cast<int64_t>(std::floor(g / kMinutesPerDay));
-    return FullWidth(days) + "日と" + FullWidth((g % 1440) / 60) + "時間" + FullWidth(g % 60) + "分";
+    std::string out;
+    out.reserve(48);
+    AppendFullWidth(out, static_cast<int64_t>(std::floor(g / kMinutesPerDay)));
+    out += "日と";
+    AppendFullWidth(out, (g % 1440) / 60);
+    out += "時間";
+    AppendFullWidth(out, g % 60);
+    out += "分";
+    return out;
 }
 
 QuitStatistics ComputeStatistics(int32_t elapsedMinutes, int32_t cigarettesPerDay, int32_t packPrice,
@@ -41,8 +48,11 @@ QuitStatistics ComputeStatistics(int32_t elapsedMinutes, int32_t cigarettesPerDa
     QuitStatistics s;
     s.moneySaved = std::floor(((elapsedMinutes / 1440.0) * cigarettesPerDay) * (packPrice / 20.0));
     s.taxShare = std::floor((taxRatePercent / 100.0) * s.moneySaved);
-    s.moneyLine = Trimmed(s.moneySaved) + "円（節税分" + SignPositioned(s.taxShare) + "円）";
-    s.savingsSummary = "節約できた金額は" + ToFullWidth(Trimmed(s.moneySaved)) + "円です。";
+    const std::string money = Trimmed(s.moneySaved);
+    s.moneyLine.reserve(48);
+    s.moneyLine.append(money).append("円（節税分").append(SignPositioned(s.taxShare)).append("円）");
+    s.savingsSummary.reserve(64);
+    s.savingsSummary.append("節約できた金額は").append(ToFullWidth(money)).append("円です。");
     s.lifeMinutesGained = LifeMinutesGained(elapsedMinutes, cigarettesPerDay);
     s.lifeLine = FormatLifeLine(s.lifeMinutesGained);
     return s;
