@@ -42,4 +42,5 @@ if [ -z "${KEMLESS_BENCH_DISPLAY:-}" ]; then
   exec env KEMLESS_BENCH_DISPLAY=1 xvfb-run -a -s "-screen 0 1280x800x24" "$0" "$idle"
 fi
 measure minimal-window minimal "$PWD/$build/kemless_minimal_window"
+measure minimal-japanese minimal "$PWD/$build/kemless_minimal_window" --japanese
 measure kemless "ケムレス" "$PWD/$build/kemless"
