@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QContextMenuEvent>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
@@ -99,13 +100,16 @@ void MainWindow::buildControls() {
     }
     setValueColors(BgrFromColor(QColor(128, 128, 128)), BgrFromColor(Qt::white));
     connect(values_[kElapsedLabel], &ControlLabel::clicked, this, &MainWindow::elapsedClicked);
+    // The elapsed time switches its form with Space too, so the keyboard
+    // reaches everything a click does.
+    values_[kElapsedLabel]->setFocusPolicy(Qt::TabFocus);
 
     lungs_ = new LungPicture(this);
     lungs_->setGeometry(TwipsRect(4320, 860, 855, 735));
 
     for (int i = 0; i < kDuckCount; ++i) {
         auto* d = new QLabel(this);
-        d->setAttribute(Qt::WA_NoMousePropagation);
+        StopMousePropagation(d);
         ducks_[i] = d;
     }
     placeDuckPixmaps();
@@ -116,7 +120,7 @@ void MainWindow::buildControls() {
     progress_->setRange(0, kProgressMaximum);
     progress_->setTextVisible(false);
     progress_->setGeometry(TwipsRect(1800, 3120, 2055, 120));
-    progress_->setAttribute(Qt::WA_NoMousePropagation);
+    StopMousePropagation(progress_);
     progress_->setAccessibleName(QStringLiteral("次のアヒルまで"));
 
     const std::array<void (MainWindow::*)(), 4> actions = {
@@ -126,7 +130,7 @@ void MainWindow::buildControls() {
         auto* b = new QPushButton(QString::fromUtf8(kButtons[i].caption), this);
         b->setObjectName(QString::fromLatin1(kButtons[i].name));
         b->setGeometry(TwipsRect(kButtons[i].left, 2950, 735, 300));
-        b->setAttribute(Qt::WA_NoMousePropagation);
+        StopMousePropagation(b);
         connect(b, &QPushButton::clicked, this, actions[i]);
     }
     button("Command3")->setAccessibleName(QStringLiteral("コピーする"));
@@ -206,6 +210,15 @@ void MainWindow::mousePressEvent(QMouseEvent* e) {
 
 void MainWindow::mouseDoubleClickEvent(QMouseEvent* e) {
     if (e->button() == Qt::LeftButton) emit hideRequested();
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* e) {
+    // Shift+F10 opens the menu like the Menu key, as on other desktops.
+    if (e->key() == Qt::Key_F10 && (e->modifiers() & Qt::ShiftModifier)) {
+        menu_->popup(mapToGlobal(QPoint(Px(120), Px(240))));
+        return;
+    }
+    QWidget::keyPressEvent(e);
 }
 
 void MainWindow::contextMenuEvent(QContextMenuEvent* e) {

@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QContextMenuEvent>
+#include <QKeyEvent>
 #include <QFontMetrics>
 #include <QMenu>
 #include <QMouseEvent>
@@ -34,6 +35,9 @@ MiniWindow::MiniWindow(QWidget* parent) : QWidget(parent) {
     setWindowTitle(QStringLiteral(" ケムレス mini mode"));
     setWindowIcon(artwork::ProgramIcon());
     setAutoFillBackground(true);
+    // The window takes the keyboard itself, so the Menu key and Shift+F10
+    // reach its menu: it has no other control that could.
+    setFocusPolicy(Qt::StrongFocus);
 
     label_ = new ControlLabel(this);
     label_->setObjectName(QStringLiteral("Label1"));
@@ -95,6 +99,15 @@ void MiniWindow::mousePressEvent(QMouseEvent* e) {
 
 void MiniWindow::mouseDoubleClickEvent(QMouseEvent* e) {
     if (e->button() == Qt::LeftButton) emit hideRequested();
+}
+
+void MiniWindow::keyPressEvent(QKeyEvent* e) {
+    // Shift+F10 opens the menu like the Menu key, as on other desktops.
+    if (e->key() == Qt::Key_F10 && (e->modifiers() & Qt::ShiftModifier)) {
+        menu_->popup(mapToGlobal(QPoint(Px(120), Px(120))));
+        return;
+    }
+    QWidget::keyPressEvent(e);
 }
 
 void MiniWindow::contextMenuEvent(QContextMenuEvent* e) {

@@ -1,5 +1,7 @@
 #include "windows/widgets.h"
 
+#include <QAbstractButton>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -22,6 +24,14 @@ void ControlLabel::mouseReleaseEvent(QMouseEvent* e) {
 void ControlLabel::mouseDoubleClickEvent(QMouseEvent* e) {
     if (e->button() == Qt::LeftButton) emit doubleClicked();
     e->accept();
+}
+
+void ControlLabel::keyPressEvent(QKeyEvent* e) {
+    if (e->key() == Qt::Key_Space && focusPolicy() != Qt::NoFocus) {
+        emit clicked();
+        return;
+    }
+    QLabel::keyPressEvent(e);
 }
 
 LungPicture::LungPicture(QWidget* parent) : QWidget(parent) {
@@ -49,6 +59,33 @@ void LungPicture::paintEvent(QPaintEvent*) {
     p.drawLine(QPointF(300 * s, 240 * s), QPointF(555 * s, 240 * s));
     p.drawLine(QPointF(300 * s, 450 * s), QPointF(555 * s, 450 * s));
 }
+
+namespace {
+
+class MouseStop : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        switch (event->type()) {
+            case QEvent::MouseButtonPress:
+            case QEvent::MouseButtonRelease:
+            case QEvent::MouseButtonDblClick: {
+                // A button handles its own left clicks; everything else ends here.
+                const bool leftOnButton = qobject_cast<QAbstractButton*>(watched) != nullptr &&
+                                          static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton;
+                return !leftOnButton;
+            }
+            default:
+                return false;
+        }
+    }
+};
+
+}  // namespace
+
+void StopMousePropagation(QWidget* control) { control->installEventFilter(new MouseStop(control)); }
 
 QMenu* BuildPopupMenu(QWidget* owner, std::initializer_list<MenuItem> items) {
     auto* menu = new QMenu(owner);

@@ -25,6 +25,8 @@ protected:
     void mousePressEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
     void mouseDoubleClickEvent(QMouseEvent* e) override;
+    // Space on a label that takes the keyboard is its click.
+    void keyPressEvent(QKeyEvent* e) override;
 };
 
 // The three filled shapes of the lung picture: two ovals joined by a bar.
@@ -42,6 +44,11 @@ protected:
 private:
     QColor fill_{255, 192, 192};
 };
+
+// Keeps mouse presses on a control from reaching the window behind it (a
+// right click on a button or a picture is not a click on the background),
+// while context-menu events from the keyboard still travel up to the window.
+void StopMousePropagation(QWidget* control);
 
 // One entry of a context menu: its object name (mnuCopy, …) and caption.
 struct MenuItem {

@@ -1,3 +1,4 @@
+#include <QContextMenuEvent>
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
@@ -132,6 +133,9 @@ private slots:
         QVERIFY(!w->popupMenu()->isVisible());
         QTest::mousePress(w->valueLabel(kMoneyLabel), Qt::RightButton, {}, QPoint(5, 5));
         QVERIFY(!w->popupMenu()->isVisible());
+        QTest::mousePress(w->button("Command1"), Qt::RightButton, {}, QPoint(3, 3));
+        QTest::mousePress(w->progressBar(), Qt::RightButton, {}, QPoint(3, 3));
+        QVERIFY(!w->popupMenu()->isVisible());
         QTest::mousePress(w, Qt::RightButton, {}, background);
         QVERIFY(w->popupMenu()->isVisible());
         w->popupMenu()->hide();
@@ -174,6 +178,22 @@ private slots:
         QTest::mouseClick(w->valueLabel(kElapsedLabel), Qt::LeftButton);
         QTest::mouseClick(w->valueLabel(kElapsedLabel), Qt::LeftButton);
         QCOMPARE(w->caption(kElapsedLabel), QStringLiteral("０年１ヶ月９日３時間０分"));
+    }
+
+    void keyboardReachesTheMenuAndTheToggle() {
+        MainWindow* w = startMain();
+        // The desktop turns the Menu key into a keyboard context-menu event
+        // for the focused control; it must travel up to the window.
+        QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(2, 2));
+        QApplication::sendEvent(w->button("Command3"), &menuKey);
+        QVERIFY(w->popupMenu()->isVisible());
+        w->popupMenu()->hide();
+        QTest::keyClick(w->button("Command3"), Qt::Key_F10, Qt::ShiftModifier);
+        QVERIFY(w->popupMenu()->isVisible());
+        w->popupMenu()->hide();
+        QTest::keyClick(w->valueLabel(kElapsedLabel), Qt::Key_Space);
+        QCOMPARE(w->caption(kElapsedLabel), QStringLiteral("３９日３時間０分"));
+        QCOMPARE(w->valueLabel(kElapsedLabel)->accessibleName(), QStringLiteral("卒煙からの日数"));
     }
 
     void copyButtonsAndMenuItemsShareTheirAction() {

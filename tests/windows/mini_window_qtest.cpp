@@ -1,3 +1,4 @@
+#include <QContextMenuEvent>
 #include <QMenu>
 #include <QPushButton>
 #include <QTest>
@@ -94,6 +95,20 @@ private slots:
         QTest::mousePress(mini, Qt::LeftButton, {}, QPoint(2, 2));
         QVERIFY(!mini->popupMenu()->isVisible());
         QTest::mousePress(mini, Qt::RightButton, {}, QPoint(2, 2));
+        QVERIFY(mini->popupMenu()->isVisible());
+        mini->popupMenu()->hide();
+    }
+
+    void menuKeyOpensTheMenu() {
+        OptionSettings o;
+        o.windowMode = 1;
+        MiniWindow* mini = startWith(o).miniWindow();
+        QVERIFY(mini->focusPolicy() & Qt::TabFocus);
+        QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(2, 2));
+        QApplication::sendEvent(mini, &menuKey);
+        QVERIFY(mini->popupMenu()->isVisible());
+        mini->popupMenu()->hide();
+        QTest::keyClick(mini, Qt::Key_F10, Qt::ShiftModifier);
         QVERIFY(mini->popupMenu()->isVisible());
         mini->popupMenu()->hide();
     }
