@@ -1,7 +1,6 @@
 # The windows, the dialogs and the executable (Qt 6 Widgets).
 find_package(Qt6 6.2 REQUIRED COMPONENTS Widgets)
 set(CMAKE_AUTOMOC ON)
-set(CMAKE_AUTORCC ON)
 
 file(GLOB KEMLESS_UI_SOURCES CONFIGURE_DEPENDS
   ${CMAKE_SOURCE_DIR}/app/*.cpp
@@ -12,8 +11,15 @@ file(GLOB KEMLESS_UI_SOURCES CONFIGURE_DEPENDS
   ${CMAKE_SOURCE_DIR}/dialogs/*.h)
 list(REMOVE_ITEM KEMLESS_UI_SOURCES ${CMAKE_SOURCE_DIR}/app/main.cpp)
 
-add_library(kemless_ui STATIC ${KEMLESS_UI_SOURCES} ${CMAKE_SOURCE_DIR}/resources/kemless.qrc)
+add_library(kemless_ui STATIC ${KEMLESS_UI_SOURCES})
 target_link_libraries(kemless_ui PUBLIC kemless_core Qt6::Widgets)
+# The guide and the notice text. Added through the target so Qt links their
+# registration into every program that uses the library (a plain .qrc in a
+# static library is dropped by the linker and the windows come up empty).
+qt_add_resources(kemless_ui kemless_texts
+  PREFIX /kemless
+  BASE ${CMAKE_SOURCE_DIR}/resources
+  FILES ${CMAKE_SOURCE_DIR}/resources/help.txt ${CMAKE_SOURCE_DIR}/resources/notice.txt)
 
 add_executable(kemless ${CMAKE_SOURCE_DIR}/app/main.cpp)
 target_link_libraries(kemless PRIVATE kemless_ui)
