@@ -1,0 +1,49 @@
+# What `cmake --install` adds to the executable (its rule is in gui.cmake) so the
+# program has a launcher, an icon and a software-centre entry, and the Debian
+# package that carries them all (./package).
+include(GNUInstallDirs)
+
+set(KEMLESS_DESKTOP_DIR ${CMAKE_SOURCE_DIR}/resources/desktop)
+set(KEMLESS_ICON_DIR ${CMAKE_SOURCE_DIR}/resources/icons)
+
+install(FILES ${KEMLESS_DESKTOP_DIR}/kemless.desktop
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${KEMLESS_DESKTOP_DIR}/jp.example.kemless.metainfo.xml
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+install(FILES ${KEMLESS_ICON_DIR}/kemless.svg
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+install(DIRECTORY ${KEMLESS_ICON_DIR}/hicolor/
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor
+  FILES_MATCHING PATTERN "kemless.png")
+
+# Debian package
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME kemless)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_VENDOR "Kemless developers")
+set(CPACK_PACKAGE_CONTACT "Kemless developers <dev@kemless.example.jp>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "desktop companion for someone who has just quit smoking")
+set(CPACK_PACKAGE_DESCRIPTION "\
+ケムレス (kemless) shows, live, the time since quitting, the lifetime won
+back, the money not spent and the cigarettes not smoked, with a rank title,
+a message of the day and a lung picture that turns from dark to pink.
+Every text it shows is Japanese.")
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://kemless.example.jp/")
+# The Qt libraries come from dpkg-shlibdeps; the font is not linked but every
+# label is Japanese, and without it they are empty boxes.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-ipafont-gothic | fonts-noto-cjk")
+# Japanese standard buttons; native windows on Wayland instead of XWayland.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, qt6-wayland")
+include(CPack)
+
+if(KEMLESS_BUILD_TESTS)
+  # The root enables testing only after this file; a subdirectory added before
+  # that would get no test file.
+  enable_testing()
+  add_subdirectory(${CMAKE_SOURCE_DIR}/tests/desktop ${CMAKE_BINARY_DIR}/tests/desktop)
+endif()

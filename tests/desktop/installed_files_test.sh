@@ -1,0 +1,76 @@
+#!/usr/bin/env bash
+# installed_files_test.sh CMAKE BUILD_DIR
+# Installs the build under /usr in a scratch DESTDIR, then checks the file list,
+# the icon sizes, that the launcher points at what was installed, and runs the
+# desktop-entry and AppStream validators on the result.
+set -uo pipefail
+cmake=$1
+build=$2
+
+for tool in desktop-file-validate appstreamcli; do
+  if ! command -v "$tool" >/dev/null; then
+    echo "SKIP: $tool is not installed"
+    exit 77
+  fi
+done
+
+dest=$(mktemp -d)
+trap 'rm -rf "$dest"' EXIT
+if ! DESTDIR="$dest" "$cmake" --install "$build" --prefix /usr >"$dest.log" 2>&1; then
+  cat "$dest.log"; rm -f "$dest.log"
+  exit 1
+fi
+rm -f "$dest.log"
+
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+sizes=(16 22 24 32 48 64 128 256)
+desktop=usr/share/applications/kemless.desktop
+metainfo=usr/share/metainfo/jp.example.kemless.metainfo.xml
+expected=(usr/bin/kemless "$desktop" "$metainfo" usr/share/icons/hicolor/scalable/apps/kemless.svg)
+for n in "${sizes[@]}"; do expected+=("usr/share/icons/hicolor/${n}x${n}/apps/kemless.png"); done
+
+# Exactly these files: a missing one breaks the launcher, an extra one (a test
+# program, a tool) would end up in the package.
+actual=$(cd "$dest" && find . \( -type f -o -type l \) | sed 's|^\./||' | sort)
+wanted=$(printf '%s\n' "${expected[@]}" | sort)
+if [ "$actual" != "$wanted" ]; then
+  fail "installed files differ from the expected list (< missing, > unexpected):"
+  diff <(echo "$wanted") <(echo "$actual") | grep '^[<>]'
+fi
+
+[ -x "$dest/usr/bin/kemless" ] || fail "usr/bin/kemless is not executable"
+
+# A PNG in the wrong size folder is blurred or ignored by the icon theme.
+for n in "${sizes[@]}"; do
+  png="$dest/usr/share/icons/hicolor/${n}x${n}/apps/kemless.png"
+  [ -f "$png" ] || continue
+  read -r w h < <(od -An -tu4 --endian=big -j16 -N8 "$png")
+  [ "$w" = "$n" ] && [ "$h" = "$n" ] || fail "${n}x${n} icon is ${w}x${h}"
+done
+
+# The launcher must start the installed binary and find the installed icon.
+entry_value() { sed -n "s/^$1=//p" "$dest/$desktop" | head -1; }
+exec_line=$(entry_value Exec)
+[ -x "$dest/usr/bin/${exec_line%% *}" ] || fail "Exec=$exec_line is not an installed program"
+icon=$(entry_value Icon)
+[ -f "$dest/usr/share/icons/hicolor/scalable/apps/$icon.svg" ] || fail "Icon=$icon has no installed icon"
+
+# Errors and warnings fail; hints are only advice.
+if [ -f "$dest/$desktop" ]; then
+  out=$(desktop-file-validate "$dest/$desktop" 2>&1)
+  rc=$?
+  [ -n "$out" ] && echo "$out"
+  if [ $rc -ne 0 ] || grep -qE '(error|warning):' <<<"$out"; then fail "desktop-file-validate"; fi
+fi
+
+# validate checks the metainfo alone; validate-tree also that its launchable
+# desktop entry and icon are installed and the file is named after its id.
+if [ -f "$dest/$metainfo" ]; then
+  appstreamcli validate --no-net "$dest/$metainfo" || fail "appstreamcli validate"
+  appstreamcli validate-tree --no-net "$dest" || fail "appstreamcli validate-tree"
+fi
+
+[ $failures -eq 0 ] || exit 1
+echo "OK: ${#expected[@]} files installed and valid"
