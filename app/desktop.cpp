@@ -16,7 +16,7 @@ Desktop::Desktop() = default;
 Desktop::~Desktop() = default;
 
 void Desktop::message(QWidget* parent, const QString& text) {
-    QMessageBox box(QMessageBox::NoIcon, QGuiApplication::applicationDisplayName(), text, QMessageBox::Ok,
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("ケムレス"), text, QMessageBox::Ok,
                     parent);
     box.exec();
 }

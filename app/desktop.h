@@ -19,7 +19,7 @@ public:
     Desktop();
     virtual ~Desktop();
 
-    // A message box with the OK button only, titled with the program's name.
+    // A message box with the OK button only, titled with the program's name "ケムレス".
     virtual void message(QWidget* parent, const QString& text);
     // Plain text on the clipboard; false when it could not be written.
     virtual bool setClipboardText(const QString& text);

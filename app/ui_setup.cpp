@@ -12,7 +12,8 @@ namespace kemless {
 
 void SetUpApplication(QApplication& app) {
     QApplication::setApplicationName(QStringLiteral("kemless"));
-    QApplication::setApplicationDisplayName(QStringLiteral("ケムレス"));
+    // No display name: Qt would append it to every caption, and each window
+    // has its own fixed caption.
     QApplication::setApplicationVersion(QStringLiteral("1.20"));
     QApplication::setDesktopFileName(QStringLiteral("kemless"));
     QApplication::setWindowIcon(artwork::ProgramIcon());
