@@ -9,7 +9,8 @@ KEMLESS_PACKAGES=(
   fonts-ipafont-gothic
   libgtest-dev libbenchmark-dev
   xvfb xauth x11-utils imagemagick xclip
-  desktop-file-utils appstream
+  desktop-file-utils appstream dpkg-dev
+  clang-14 libclang-rt-14-dev
 )
 
 kemless_install_missing() {

@@ -182,7 +182,9 @@ std::optional<OptionSettings> ParseOptionFile(std::string_view bytes) {
 }
 
 bool WriteFileAtomically(const std::string& path, std::string_view bytes) {
-    const std::string tmp = path + ".tmp" + std::to_string(::getpid());
+    // One fixed name: only one copy of the program runs, and a temporary file
+    // left by a crash is simply replaced by the next save.
+    const std::string tmp = path + ".tmp";
     int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) return false;
     bool ok = true;
