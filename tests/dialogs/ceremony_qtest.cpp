@@ -13,24 +13,11 @@
 #include "dialogs/ceremony.h"
 #include "dialogs/first_run_setup.h"
 #include "support/fake_desktop.h"
+#include "support/windows.h"
 
 using namespace kemless;
 
 namespace {
-
-QWidget* Window(const char* name) {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (w->objectName() == QLatin1String(name)) return w;
-    return nullptr;
-}
-
-bool AnyWindowVisible() {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (w->isVisible()) return true;
-    return false;
-}
 
 // A new user who has filled in the setup (12 a day, 480 yen, standard size)
 // and now sees the ceremony.
@@ -54,17 +41,11 @@ struct Program {
         optionBefore = bytes("option.ini");
     }
     ~Program() {
-        QList<QPointer<QWidget>> windows;
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (w->parentWidget() == nullptr) windows << w;
-        for (const QPointer<QWidget>& w : windows) delete w.data();
+        DeleteAllWindows();
         session.reset();
     }
     SettingsStore store() const { return SettingsStore(dir.path().toStdString()); }
-    QByteArray bytes(const char* file) const {
-        QFile f(dir.filePath(QStringLiteral("kemlessdata/") + QLatin1String(file)));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
+    QByteArray bytes(const char* file) const { return DataFileBytes(dir, file); }
     StartCeremony* ceremony() const { return qobject_cast<StartCeremony*>(Window("Form4")); }
     SeasonalCeremony* seasonal() const { return qobject_cast<SeasonalCeremony*>(Window("Form6")); }
     bool nothingWritten() const {

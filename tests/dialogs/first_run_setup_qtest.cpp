@@ -13,19 +13,13 @@
 #include "dialogs/ceremony.h"
 #include "dialogs/first_run_setup.h"
 #include "support/fake_desktop.h"
+#include "support/windows.h"
 
 using namespace kemless;
 
 namespace {
 
 const QString kRange = QStringLiteral("有効範囲内にある半角数字を入れてください");
-
-QWidget* Window(const char* name) {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (w->objectName() == QLatin1String(name)) return w;
-    return nullptr;
-}
 
 // Typed key by key; QTest has no keys for kana and kanji, so those are inserted.
 void Type(QLineEdit* box, const QString& text) {
@@ -35,13 +29,6 @@ void Type(QLineEdit* box, const QString& text) {
         else
             box->insert(QString(c));
     }
-}
-
-bool AnyWindowVisible() {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (w->isVisible()) return true;
-    return false;
 }
 
 struct Program {
@@ -55,17 +42,11 @@ struct Program {
         session = std::make_unique<Session>(clock, desktop, dir.path().toStdString());
     }
     ~Program() {
-        QList<QPointer<QWidget>> windows;
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (w->parentWidget() == nullptr) windows << w;
-        for (const QPointer<QWidget>& w : windows) delete w.data();
+        DeleteAllWindows();
         session.reset();
     }
     SettingsStore store() const { return SettingsStore(dir.path().toStdString()); }
-    QByteArray bytes(const char* file) const {
-        QFile f(dir.filePath(QStringLiteral("kemlessdata/") + QLatin1String(file)));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
+    QByteArray bytes(const char* file) const { return DataFileBytes(dir, file); }
     FirstRunSetup* setup() const { return qobject_cast<FirstRunSetup*>(Window("Form3")); }
     StartCeremony* ceremony() const { return qobject_cast<StartCeremony*>(Window("Form4")); }
 };

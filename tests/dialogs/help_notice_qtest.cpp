@@ -12,19 +12,13 @@
 #include "dialogs/notice_window.h"
 #include "dialogs/settings_dialog.h"
 #include "support/fake_desktop.h"
+#include "support/windows.h"
 
 using namespace kemless;
 
 namespace {
 
 const QString kLaunchFailed = QStringLiteral("エラーです。フォルダオプションの関連付けなどを確認してください");
-
-QWidget* Window(const char* name) {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (w->objectName() == QLatin1String(name)) return w;
-    return nullptr;
-}
 
 int CountWindows(const char* name) {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -54,10 +48,7 @@ struct Program {
         session->start();
     }
     ~Program() {
-        QList<QPointer<QWidget>> windows;
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (w->parentWidget() == nullptr) windows << w;
-        for (const QPointer<QWidget>& w : windows) delete w.data();
+        DeleteAllWindows();
         session.reset();
     }
     SettingsDialog* settings() const { return qobject_cast<SettingsDialog*>(Window("Form2")); }

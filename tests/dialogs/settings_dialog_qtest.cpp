@@ -15,6 +15,7 @@
 #include "app/session.h"
 #include "dialogs/settings_dialog.h"
 #include "support/fake_desktop.h"
+#include "support/windows.h"
 #include "windows/main_window.h"
 #include "windows/mini_window.h"
 #include "windows/twips.h"
@@ -25,13 +26,6 @@ namespace {
 
 const QString kRange = QStringLiteral("有効範囲内にある半角数字を入れてください");
 const QString kFuture = QStringLiteral("現在より未来の日時は設定できません");
-
-QWidget* Window(const char* name) {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (w->objectName() == QLatin1String(name)) return w;
-    return nullptr;
-}
 
 // A started program whose display window has just opened the settings dialog.
 struct Program {
@@ -67,18 +61,12 @@ struct Program {
         dialog = qobject_cast<SettingsDialog*>(Window("Form2"));
     }
     ~Program() {
-        QList<QPointer<QWidget>> windows;
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (w->parentWidget() == nullptr) windows << w;
-        for (const QPointer<QWidget>& w : windows) delete w.data();
+        DeleteAllWindows();
         session.reset();
     }
 
     SettingsStore store() const { return SettingsStore(dir.path().toStdString()); }
-    QByteArray bytes(const char* file) const {
-        QFile f(dir.filePath(QStringLiteral("kemlessdata/") + QLatin1String(file)));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
+    QByteArray bytes(const char* file) const { return DataFileBytes(dir, file); }
     void click(const char* button) const { dialog->findChild<QPushButton*>(QLatin1String(button))->click(); }
     void type(const QString& box, const QString& text) const {
         auto* edit = dialog->findChild<QLineEdit*>(box);

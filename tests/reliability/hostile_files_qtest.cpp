@@ -22,6 +22,7 @@
 #include "app/session.h"
 #include "dialogs/settings_dialog.h"
 #include "support/fake_desktop.h"
+#include "support/windows.h"
 #include "windows/main_window.h"
 #include "windows/mini_window.h"
 #include "windows/twips.h"
@@ -88,13 +89,6 @@ QByteArray WithoutLineEnd(QByteArray line) {
     return line.chopped(2);
 }
 
-QWidget* Window(const char* name) {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (w->objectName() == QLatin1String(name)) return w;
-    return nullptr;
-}
-
 // The one display window or dialog that start() left visible.
 QString VisibleWindow() {
     QStringList shown;
@@ -154,10 +148,7 @@ struct Program {
         return *session;
     }
     ~Program() {
-        QList<QPointer<QWidget>> windows;
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (w->parentWidget() == nullptr) windows << w;
-        for (const QPointer<QWidget>& w : windows) delete w.data();
+        DeleteAllWindows();
         session.reset();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }

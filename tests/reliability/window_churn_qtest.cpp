@@ -18,6 +18,7 @@
 #include "app/session.h"
 #include "dialogs/settings_dialog.h"
 #include "support/fake_desktop.h"
+#include "support/windows.h"
 #include "windows/main_window.h"
 #include "windows/mini_window.h"
 
@@ -45,7 +46,7 @@ void Settle() {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
-QWidget* Window(const char* name) {
+QWidget* SettledWindow(const char* name) {
     Settle();
     for (QWidget* w : QApplication::topLevelWidgets())
         if (w->objectName() == QLatin1String(name)) return w;
@@ -95,10 +96,7 @@ struct Program {
         session->start();
     }
     ~Program() {
-        QList<QPointer<QWidget>> windows;
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (w->parentWidget() == nullptr) windows << w;
-        for (const QPointer<QWidget>& w : windows) delete w.data();
+        DeleteAllWindows();
         session.reset();
         Settle();
     }
@@ -190,10 +188,10 @@ void WindowChurnTest::aThousandRoundsOfDialogAndSwitches() {
             s.showSettingsDialogFromMain();
         }
         QVERIFY(!s.mainWindow() && !s.miniWindow());
-        auto* dialog = qobject_cast<SettingsDialog*>(Window("Form2"));
+        auto* dialog = qobject_cast<SettingsDialog*>(SettledWindow("Form2"));
         QVERIFY2(dialog, qPrintable(QStringLiteral("round %1").arg(round)));
         dialog->cancel();
-        QVERIFY(!Window("Form2"));
+        QVERIFY(!SettledWindow("Form2"));
         if (fromMini) {
             QVERIFY(s.miniWindow() && s.miniWindow()->isVisible());
             s.switchToStandard();

@@ -10,6 +10,7 @@
 #include "app/core/shift_jis.h"
 #include "app/session.h"
 #include "support/fake_desktop.h"
+#include "support/windows.h"
 
 namespace kemless {
 
@@ -45,11 +46,7 @@ struct SessionFixture {
 
     static void settle() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
-    static QWidget* window(const char* objectName) {
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (w->objectName() == QLatin1String(objectName)) return w;
-        return nullptr;
-    }
+    static QWidget* window(const char* objectName) { return Window(objectName); }
 };
 
 // A quit profile a few weeks old.
