@@ -1,21 +1,31 @@
 #!/usr/bin/env bash
-# Shared set-up of ./run and ./test: install what is missing (Debian), then
-# configure and build. Quiet when everything is already there.
+# Shared set-up of ./run, ./test and ./package: install what is missing
+# (Debian), then configure and build. Quiet when everything is already there.
 set -euo pipefail
 
-KEMLESS_PACKAGES=(
+# What building and running the program needs, and nothing more: a newcomer's
+# ./run should not pull in test or packaging tools.
+KEMLESS_RUN_PACKAGES=(
   g++ cmake make pkg-config
-  qt6-base-dev qt6-translations-l10n libgl-dev
-  fonts-ipafont-gothic
-  libgtest-dev libbenchmark-dev
-  xvfb xauth x11-utils imagemagick xclip
+  qt6-base-dev libgl-dev
+  qt6-translations-l10n fonts-ipafont-gothic
+)
+# ./run on a machine without a display starts the program on Xvfb and takes a
+# screenshot of it.
+KEMLESS_HEADLESS_PACKAGES=(xvfb xauth x11-utils imagemagick)
+# Everything ./test uses on top: GoogleTest and Benchmark, the desktop file
+# validators, the package tools, clang for the fuzzer, xclip for clipboard checks.
+KEMLESS_TEST_PACKAGES=(
+  "${KEMLESS_RUN_PACKAGES[@]}" "${KEMLESS_HEADLESS_PACKAGES[@]}"
+  libgtest-dev libbenchmark-dev xclip
   desktop-file-utils appstream dpkg-dev
   clang-14 libclang-rt-14-dev
 )
 
+# kemless_install_missing PACKAGE...
 kemless_install_missing() {
   local missing=()
-  for p in "${KEMLESS_PACKAGES[@]}"; do
+  for p in "$@"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
   done
   [ ${#missing[@]} -eq 0 ] && return 0
@@ -27,15 +37,24 @@ kemless_install_missing() {
   "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }
 
-# kemless_build DIR [cmake options...]
+# kemless_build DIR [--target T] [cmake options...]
+# Configures every time (a no-op when nothing changed), so the options given
+# here always hold, also for a build folder another command configured. The
+# options come after the default Release type, so a caller's type wins.
 kemless_build() {
   local dir=$1
   shift
-  if [ ! -f "$dir/CMakeCache.txt" ]; then
-    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null
+  local target=()
+  if [ "${1:-}" = --target ]; then
+    target=(--target "$2")
+    shift 2
   fi
   mkdir -p "$dir"
-  if ! cmake --build "$dir" -j"$(nproc)" >"$dir/build.log" 2>&1; then
+  if ! cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Release "$@" >"$dir/configure.log" 2>&1; then
+    cat "$dir/configure.log"
+    return 1
+  fi
+  if ! cmake --build "$dir" "${target[@]}" -j"$(nproc)" >"$dir/build.log" 2>&1; then
     cat "$dir/build.log"
     return 1
   fi
