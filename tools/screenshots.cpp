@@ -9,10 +9,11 @@
 #include <QTimer>
 #include <cstdio>
 
-#include "app/clock.h"
-#include "app/desktop.h"
-#include "app/session.h"
-#include "app/ui_setup.h"
+#include "desktop/clock.h"
+#include "desktop/desktop.h"
+#include "session/process.h"
+#include "session/session.h"
+#include "session/ui_setup.h"
 #include "dialogs/first_run_setup.h"
 #include "dialogs/settings_dialog.h"
 #include "windows/main_window.h"
@@ -57,17 +58,18 @@ int main(int argc, char* argv[]) {
     options.copyPlusMode = 1;
     store.writeOption(options);
 
-    kemless::Session session(clock, desktop, dir.path().toStdString());
+    kemless::Process process;
+    kemless::Session session(clock, desktop, process, dir.path().toStdString());
     session.start();
     bool ok = Save(session.mainWindow(), out + QStringLiteral("/main-window.png"));
     ok &= Save(session.miniWindow(), out + QStringLiteral("/mini-window.png"));
     session.miniWindow()->hide();
 
-    auto* settings = new kemless::SettingsDialog(session);
+    auto* settings = new kemless::SettingsDialog(clock, desktop, session.initial(), session.options());
     ok &= Save(settings, out + QStringLiteral("/settings-dialog.png"));
     settings->hide();
 
-    auto* setup = new kemless::FirstRunSetup(session);
+    auto* setup = new kemless::FirstRunSetup(desktop, session.initial());
     setup->perDayBox()->setText(QStringLiteral("20"));
     setup->priceBox()->setText(QStringLiteral("580"));
     ok &= Save(setup, out + QStringLiteral("/first-run-setup.png"));

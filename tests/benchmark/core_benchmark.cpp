@@ -1,9 +1,9 @@
 // Micro-benchmarks of the figures one refresh computes. Not part of ./test.
 #include <benchmark/benchmark.h>
 
-#include "engine/calendar.h"
-#include "engine/refresh.h"
-#include "engine/statistics.h"
+#include "figures/calendar.h"
+#include "display/refresh.h"
+#include "figures/statistics.h"
 
 namespace kemless {
 namespace {

@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "app/core/settings_store.h"
-#include "app/core/shift_jis.h"
+#include "records/settings_store.h"
+#include "records/shift_jis.h"
 
 namespace {
 

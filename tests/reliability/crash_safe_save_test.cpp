@@ -14,8 +14,8 @@
 #include <random>
 #include <string>
 
-#include "app/core/settings_store.h"
-#include "app/core/shift_jis.h"
+#include "records/settings_store.h"
+#include "records/shift_jis.h"
 
 namespace kemless {
 namespace {

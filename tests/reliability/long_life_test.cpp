@@ -8,7 +8,7 @@
 #include <random>
 #include <string>
 
-#include "engine/refresh.h"
+#include "display/refresh.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 // From the sanitizer runtime; GCC ships no header for it.

@@ -14,8 +14,8 @@
 #include <memory>
 #include <random>
 
-#include "app/core/settings_store.h"
-#include "app/session.h"
+#include "records/settings_store.h"
+#include "session/session.h"
 #include "dialogs/settings_dialog.h"
 #include "support/fake_desktop.h"
 #include "support/windows.h"
@@ -75,6 +75,7 @@ double NumberBefore(const QString& caption, const QString& marker) {
 struct Program {
     FakeClock clock;
     FakeDesktop desktop;
+    FakeProcess process;
     std::unique_ptr<QTemporaryDir> dir;
     std::unique_ptr<Session> session;
 
@@ -92,7 +93,7 @@ struct Program {
         o.showBoxCount = 0;  // the count line then always starts with the cigarettes
         store.writeOption(o);
         clock.moment = {2026, 11, 1, 9, 0};
-        session = std::make_unique<Session>(clock, desktop, dir->path().toStdString());
+        session = std::make_unique<Session>(clock, desktop, process, dir->path().toStdString());
         session->start();
     }
     ~Program() {

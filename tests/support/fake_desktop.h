@@ -1,15 +1,16 @@
 #pragma once
-// Test doubles for the clock and the desktop: a settable "now" and draw, and
-// a desktop that records messages, clipboard writes and launches instead of
-// showing them.
+// Test doubles for the clock, the desktop and the process: a settable "now"
+// and draw, a desktop that records messages, clipboard writes and launches
+// instead of showing them, and a process that records how it would end.
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QUrl>
 #include <deque>
 #include <stdexcept>
 
-#include "app/clock.h"
-#include "app/desktop.h"
+#include "desktop/clock.h"
+#include "desktop/desktop.h"
+#include "session/process.h"
 
 namespace kemless {
 
@@ -21,11 +22,6 @@ public:
     int draw() override { return drawValue; }
 };
 
-// Thrown by terminate() so a test can see that the process would end.
-struct Terminated : std::runtime_error {
-    Terminated() : std::runtime_error("terminated") {}
-};
-
 class FakeDesktop : public Desktop {
 public:
     QStringList messages;
@@ -33,11 +29,13 @@ public:
     bool clipboardWorks = true;
     QList<QUrl> opened;
     bool launchWorks = true;
+    // Launch through the real opener (xdg-open on PATH) instead of answering
+    // with `launchWorks` at once.
+    bool realLauncher = false;
     std::deque<QColor> colorAnswers;  // empty: the chooser is cancelled
     QList<QColor> colorOffered;
     bool tray = true;
-    bool singleInstance = true;
-    int terminations = 0;
+    bool positionsKnown = true;
 
     void message(QWidget*, const QString& text) override { messages << text; }
     bool setClipboardText(const QString& text) override {
@@ -45,9 +43,13 @@ public:
         clipboard = text;
         return true;
     }
-    bool openUrl(const QUrl& url) override {
+    void openUrl(const QUrl& url, QObject* context, std::function<void(bool)> done) override {
         opened << url;
-        return launchWorks;
+        if (realLauncher) {
+            Desktop::openUrl(url, context, std::move(done));
+            return;
+        }
+        done(launchWorks);
     }
     std::optional<QColor> chooseColor(const QColor& initial, QWidget*) override {
         colorOffered << initial;
@@ -57,11 +59,30 @@ public:
         return c;
     }
     bool trayAvailable() override { return tray; }
-    bool acquireSingleInstance() override { return singleInstance; }
+    bool windowPositionsKnown() override { return positionsKnown; }
+};
+
+// Thrown by terminate() so a test can see that the process would end.
+struct Terminated : std::runtime_error {
+    Terminated() : std::runtime_error("terminated") {}
+};
+
+class FakeProcess : public Process {
+public:
+    bool singleInstance = true;
+    int claims = 0;
+    int terminations = 0;
+    int quits = 0;
+
+    bool claimSingleInstance() override {
+        ++claims;
+        return singleInstance;
+    }
     [[noreturn]] void terminate() override {
         ++terminations;
         throw Terminated();
     }
+    void quit() override { ++quits; }
 };
 
 }  // namespace kemless

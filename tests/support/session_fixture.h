@@ -6,9 +6,9 @@
 #include <QWidget>
 #include <memory>
 
-#include "app/core/settings_store.h"
-#include "app/core/shift_jis.h"
-#include "app/session.h"
+#include "records/settings_store.h"
+#include "records/shift_jis.h"
+#include "session/session.h"
 #include "support/fake_desktop.h"
 #include "support/windows.h"
 
@@ -17,6 +17,7 @@ namespace kemless {
 struct SessionFixture {
     FakeClock clock;
     FakeDesktop desktop;
+    FakeProcess process;
     QTemporaryDir dir;
     std::unique_ptr<Session> session;
 
@@ -33,7 +34,7 @@ struct SessionFixture {
     }
 
     Session& start() {
-        session = std::make_unique<Session>(clock, desktop, dir.path().toStdString());
+        session = std::make_unique<Session>(clock, desktop, process, dir.path().toStdString());
         session->start();
         return *session;
     }

@@ -1,0 +1,79 @@
+#include "session/command_line.h"
+
+#include <QCommandLineParser>
+
+namespace kemless {
+namespace {
+
+// Options Qt's application object takes itself; those with a value take the
+// next argument.
+const char* const kQtValueOptions[] = {"platform", "platformpluginpath", "platformtheme", "plugin", "display",
+                                       "style", "stylesheet", "qwindowgeometry", "qwindowtitle", "qwindowicon",
+                                       "session", "name", "title", "geometry"};
+const char* const kQtFlagOptions[] = {"reverse", "nograb", "dograb", "sync", "widgetcount"};
+
+}  // namespace
+
+bool CommandLine::platformChosen() const { return !platform.isEmpty(); }
+
+CommandLine ParseCommandLine(const QStringList& arguments) {
+    QCommandLineParser parser;
+    // "-platform xcb" as Qt writes it; -h still works as a name of its own.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    const QCommandLineOption version(QStringLiteral("version"));
+    const QCommandLineOption dataDir(QStringLiteral("data-dir"), QString(), QStringLiteral("DIR"));
+    parser.addOption(help);
+    parser.addOption(version);
+    parser.addOption(dataDir);
+    for (const char* name : kQtValueOptions)
+        parser.addOption(QCommandLineOption(QString::fromLatin1(name), QString(), QStringLiteral("value")));
+    for (const char* name : kQtFlagOptions) parser.addOption(QCommandLineOption(QString::fromLatin1(name)));
+
+    CommandLine result;
+    auto fail = [&result](const QString& line) {
+        result.action = CommandLine::Action::Error;
+        result.error = line;
+        return result;
+    };
+    if (!parser.parse(arguments)) {
+        if (!parser.unknownOptionNames().isEmpty())
+            return fail(QStringLiteral("kemless: 知らないオプションです: %1").arg(parser.unknownOptionNames().first()));
+        return fail(QStringLiteral("kemless: %1").arg(parser.errorText()));
+    }
+    if (!parser.positionalArguments().isEmpty())
+        return fail(QStringLiteral("kemless: 余分な引数です: %1").arg(parser.positionalArguments().first()));
+    result.platform = parser.value(QStringLiteral("platform"));
+    result.dataDir = parser.value(dataDir);
+    if (parser.isSet(help)) {
+        result.action = CommandLine::Action::Help;
+    } else if (parser.isSet(version)) {
+        result.action = CommandLine::Action::Version;
+    } else if (parser.isSet(dataDir) && result.dataDir.isEmpty()) {
+        return fail(QStringLiteral("kemless: --data-dir にはフォルダを指定してください"));
+    }
+    return result;
+}
+
+QString UsageText() {
+    return QStringLiteral(
+        "使い方: kemless [--data-dir フォルダ] [Qt のオプション]\n"
+        "        kemless --help | --version\n"
+        "\n"
+        "ケムレス：卒煙からの日数、延びた寿命、節約できた金額などを表示する卒煙サポートソフト。\n"
+        "\n"
+        "オプション:\n"
+        "  -h, --help         この説明を表示して終了します。\n"
+        "  --version          バージョンを表示して終了します。\n"
+        "  --data-dir フォルダ  記録をこのフォルダの中の kemlessdata に置きます\n"
+        "                     （相対パスは起動したフォルダから。--data-dir . で起動したフォルダ）。\n"
+        "  -platform 名前     Qt のプラットフォーム（xcb、wayland など）を選びます。\n"
+        "\n"
+        "記録の場所:\n"
+        "  $XDG_DATA_HOME/kemless/kemlessdata/initial.ini と option.ini\n"
+        "  （XDG_DATA_HOME がなければ ~/.local/share/kemless/kemlessdata/）\n");
+}
+
+QString VersionText() { return QStringLiteral("kemless 1.20\n"); }
+
+}  // namespace kemless

@@ -1,0 +1,26 @@
+#pragma once
+// The command line, read before any window or folder is made, so --help,
+// --version and a mistake answer without a display and leave no trace.
+#include <QString>
+#include <QStringList>
+
+namespace kemless {
+
+struct CommandLine {
+    enum class Action { Run, Help, Version, Error };
+    Action action = Action::Run;
+    QString dataDir;  // as given; empty: the per-user data folder
+    QString error;    // one line, for Action::Error
+    QString platform; // Qt's -platform, when given
+
+    bool platformChosen() const;
+};
+
+// `arguments` as in argv, program name first. Qt's own options (-platform
+// NAME, -style NAME, …) are accepted and left to Qt.
+CommandLine ParseCommandLine(const QStringList& arguments);
+
+QString UsageText();
+QString VersionText();
+
+}  // namespace kemless

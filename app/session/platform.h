@@ -1,0 +1,14 @@
+#pragma once
+// Which windowing system the program asks Qt for.
+#include <QByteArray>
+
+namespace kemless {
+
+// The X11 platform wherever an X server is reachable (`display` set), also
+// inside a Wayland session through XWayland: there the windows can be placed
+// and their positions stored, which native Wayland does not allow. Native
+// Wayland stays the fallback. Empty: the user chose (QT_QPA_PLATFORM or
+// -platform), or there is no X server, and Qt decides.
+QByteArray PreferredPlatform(bool userChose, const QByteArray& display);
+
+}  // namespace kemless

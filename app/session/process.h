@@ -1,0 +1,36 @@
+#pragma once
+// The process around the windows: one running copy per user, and ending.
+// Tests replace it, so a test can be "the second copy" or see the end.
+#include <QObject>
+#include <QString>
+#include <memory>
+
+namespace kemless {
+
+class SingleInstance;
+
+class Process : public QObject {
+    Q_OBJECT
+public:
+    // Lock and socket in `runtimeFolder` (see SingleInstance::DefaultFolder).
+    explicit Process(QString runtimeFolder = QString(), QObject* parent = nullptr);
+    ~Process() override;
+
+    // True when this is the only running copy (per user). Otherwise the
+    // running copy has just been asked to bring its window forward.
+    virtual bool claimSingleInstance();
+    // Ends at once: no window's unload runs, no file is written.
+    [[noreturn]] virtual void terminate();
+    // Ends the event loop: every window has unloaded.
+    virtual void quit();
+
+signals:
+    // A later start asked this copy to show itself.
+    void activationRequested();
+
+private:
+    QString folder_;
+    std::unique_ptr<SingleInstance> instance_;
+};
+
+}  // namespace kemless

@@ -1,0 +1,465 @@
+#include "session/session.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTimer>
+#include <QUrl>
+#include <QWidget>
+
+#include "desktop/clock.h"
+#include "desktop/desktop.h"
+#include "desktop/twips.h"
+#include "dialogs/ceremony.h"
+#include "dialogs/first_run_setup.h"
+#include "dialogs/help_window.h"
+#include "dialogs/notice_window.h"
+#include "dialogs/settings_dialog.h"
+#include "display/copy_texts.h"
+#include "display/refresh.h"
+#include "forms/season.h"
+#include "records/startup.h"
+#include "session/process.h"
+#include "windows/tray_icon.h"
+#include "windows/widgets.h"
+
+namespace kemless {
+namespace {
+
+const char* const kAlreadyRunning = "プログラムは既に起動されています。";
+const char* const kLaunchFailed = "エラーです。フォルダオプションの関連付けなどを確認してください";
+const char* const kClipboardFailed = "クリップボードに書き込めませんでした。もう一度お試しください。";
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+// Said once at start when the record cannot be kept, so nobody types
+// settings that are gone at the next start without a word.
+QString RecordNotKeptMessage(const std::string& folder) {
+    return QStringLiteral(
+               "記録を保存するフォルダが使えません。\n"
+               "%1\n\n"
+               "このままでも使えますが、入力した設定や記録は保存されず、次の起動では残っていません。\n\n"
+               "・ディスクの空き容量を確認してください。\n"
+               "・このフォルダに書き込めるか（権限）、同じ名前のファイルがないかを確認してください。\n"
+               "・別の場所に記録を置くには、kemless --data-dir フォルダ で起動してください。")
+        .arg(QString::fromStdString(folder));
+}
+
+}  // namespace
+
+Session::Session(Clock& clock, Desktop& desktop, Process& process, std::string baseFolder, QObject* parent)
+    : QObject(parent), clock_(clock), desktop_(desktop), process_(process), store_(std::move(baseFolder)) {
+    initial_ = DefaultInitialSettings(clock_.now());
+}
+
+Session::~Session() {
+    ending_ = true;
+    for (const QPointer<QWidget>& w : windows_) delete w.data();
+}
+
+void Session::start() {
+    // The program ends by its own rule, when its last window has unloaded:
+    // a display window hidden in the notification area is still loaded.
+    QGuiApplication::setQuitOnLastWindowClosed(false);
+    connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
+        ending_ = true;
+        unloadMainWindow();
+        unloadMiniWindow();
+    });
+    connect(&process_, &Process::activationRequested, this, &Session::bringForward);
+
+    const StartupState st = RunStartupFileSteps(store_, clock_.now());
+    initial_ = st.initial;
+    options_ = st.options;
+    if (store_.checkKeeping() != SettingsStore::Keeping::KeptFine)
+        desktop_.message(nullptr, RecordNotKeptMessage(store_.dataFolder()));
+    switch (st.first) {
+        case FirstWindow::FirstRunSetup:
+            showFirstRunSetup();
+            break;
+        case FirstWindow::MiniShown:
+            loadMainWindow();
+            if (MiniWindow* mini = loadMiniWindow()) mini->show();
+            break;
+        case FirstWindow::MainShown:
+            if (MainWindow* main = loadMainWindow()) main->show();
+            loadMiniWindow();
+            break;
+    }
+}
+
+void Session::track(QWidget* window) {
+    windows_.append(window);
+    connect(window, &QObject::destroyed, this, [this] {
+        // Checked once the event that unloaded it is over: a window that
+        // opened the next one in its place was not the last.
+        QMetaObject::invokeMethod(this, &Session::endIfNoWindowLeft, Qt::QueuedConnection);
+    });
+}
+
+void Session::endIfNoWindowLeft() {
+    windows_.removeAll(nullptr);
+    if (windows_.isEmpty() && !ending_) {
+        ending_ = true;
+        process_.quit();
+    }
+}
+
+void Session::end() {
+    unloadMainWindow();
+    unloadMiniWindow();
+    ending_ = true;
+    process_.quit();
+}
+
+void Session::ensureSingleInstance() {
+    if (process_.claimSingleInstance()) return;
+    desktop_.message(nullptr, QString::fromUtf8(kAlreadyRunning));
+    process_.terminate();
+}
+
+void Session::bringForward() {
+    DisplayWindow* shown = options_.windowMode == 1 && form7_ ? static_cast<DisplayWindow*>(form7_)
+                           : form1_                          ? static_cast<DisplayWindow*>(form1_)
+                                                             : form7_.data();
+    if (shown != nullptr) {
+        shown->restoreFromTray();
+        return;
+    }
+    // No display window: the setup, the ceremony or the settings are open.
+    for (auto it = windows_.crbegin(); it != windows_.crend(); ++it) {
+        QWidget* w = it->data();
+        if (w == nullptr || !w->isVisible()) continue;
+        w->setWindowState(w->windowState() & ~Qt::WindowMinimized);
+        w->raise();
+        w->activateWindow();
+        return;
+    }
+}
+
+void Session::updateProgress() {
+    UpdateProgress(display_, initial_, options_, clock_.now(), clock_.draw());
+    if (form1_) form1_->render(display_);
+    if (form7_) form7_->setText(Q(display_.miniText));
+}
+
+void Session::toggleElapsed() {
+    ToggleElapsedForm(display_);
+    if (form1_) form1_->valueLabel(kElapsedLabel)->setText(Q(display_.captions[kElapsedLabel]));
+}
+
+std::pair<int32_t, int32_t> Session::ScreenTwips(const QWidget* window) {
+    QScreen* screen = window != nullptr && window->screen() != nullptr ? window->screen()
+                                                                       : QGuiApplication::primaryScreen();
+    if (screen == nullptr) return {1024 * kTwipsPerPixel, 768 * kTwipsPerPixel};
+    const QRect g = screen->geometry();
+    return {g.width() * kTwipsPerPixel, g.height() * kTwipsPerPixel};
+}
+
+Corner Session::CornerOf(const QWidget* window) {
+    return {RoundTwips(window->x() * double(kTwipsPerPixel)), RoundTwips(window->y() * double(kTwipsPerPixel))};
+}
+
+void Session::storeCorner(const QWidget* window, int32_t& left, int32_t& top) {
+    // Where the desktop keeps positions to itself, what is stored stays: a
+    // position the program never learnt must not replace a real one.
+    if (!desktop_.windowPositionsKnown()) return;
+    const Corner c = CornerOf(window);
+    left = c.left;
+    top = c.top;
+}
+
+void Session::place(QWidget* window, int32_t& left, int32_t& top, Margins margins) {
+    const auto [width, height] = ScreenTwips(window);
+    const Corner c = PlaceWindow({left, top}, width, height, margins);
+    left = c.left;
+    top = c.top;
+    window->move(Px(left), Px(top));
+}
+
+void Session::learnFrameMargins(const QWidget* window) {
+    if (!window->isVisible()) return;
+    const QRect outer = window->frameGeometry();
+    const QRect inner = window->geometry();
+    frameMargins_ = QMargins(inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+                             outer.bottom() - inner.bottom());
+}
+
+void Session::placeAtMainCorner(QWidget* form) {
+    // The dialog (and the notice in its place) stands where the main window
+    // stood, but wholly on the screen: moved left and up only as far as
+    // needed. Before the desktop frames it, the frame is that of the window
+    // it replaces; once framed it is checked again with its own.
+    const QPoint wanted(Px(options_.mainLeft), Px(options_.mainTop));
+    auto fit = [form, wanted](QMargins frame) {
+        QScreen* screen = QGuiApplication::screenAt(wanted);
+        if (screen == nullptr) screen = QGuiApplication::primaryScreen();
+        if (screen == nullptr) return;
+        const QRect area = screen->availableGeometry();
+        const QSize outer = form->size().grownBy(frame);
+        const Corner c = KeepInside({wanted.x(), wanted.y()}, outer.width(), outer.height(),
+                                    {area.x(), area.y(), area.width(), area.height()});
+        if (form->pos() != QPoint(c.left, c.top)) form->move(c.left, c.top);
+    };
+    form->adjustSize();
+    fit(frameMargins_);
+    QTimer::singleShot(250, form, [form, fit] {
+        const QRect outer = form->frameGeometry();
+        const QRect inner = form->geometry();
+        fit(QMargins(inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+                     outer.bottom() - inner.bottom()));
+    });
+}
+
+void Session::wireDisplayWindow(DisplayWindow* w) {
+    track(w);
+    connect(w, &DisplayWindow::copySummaryRequested, this, [this, w] { copySummary(w); });
+    connect(w, &DisplayWindow::copyShortRequested, this, [this, w] { copyShort(w); });
+    connect(w, &DisplayWindow::openLinkRequested, this, [this, w] { openLinkPage(w); });
+    connect(w, &DisplayWindow::versionRequested, this, [this, w] { showVersion(w); });
+    connect(w, &DisplayWindow::helpRequested, this, &Session::showHelp);
+    connect(w, &DisplayWindow::hideRequested, this, [this, w] { w->hideToTray(desktop_.trayAvailable()); });
+}
+
+MainWindow* Session::loadMainWindow(bool readFiles) {
+    if (form1_) return form1_;
+    ensureSingleInstance();
+    if (readFiles) {
+        // A file that cannot be read leaves the values already in memory.
+        if (auto s = store_.readInitial()) initial_ = *s;
+        if (auto s = store_.readOption()) options_ = *s;
+    }
+    auto* w = new MainWindow;
+    form1_ = w;
+    w->hideDucks();
+    updateProgress();
+    place(w, options_.mainLeft, options_.mainTop, kMainWindowMargins);
+    w->setValueColors(options_.backColor, options_.foreColor);
+    wireDisplayWindow(w);
+    connect(w, &MainWindow::tick, this, &Session::updateProgress);
+    connect(w, &MainWindow::elapsedClicked, this, &Session::toggleElapsed);
+    connect(w, &DisplayWindow::settingsRequested, this, &Session::showSettingsDialogFromMain,
+            Qt::QueuedConnection);
+    connect(w, &DisplayWindow::switchSizeRequested, this, &Session::switchToMini);
+    connect(w, &DisplayWindow::closeRequested, this, &Session::unloadMainWindow);
+    return w;
+}
+
+MiniWindow* Session::loadMiniWindow() {
+    if (form7_) return form7_;
+    auto* w = new MiniWindow;
+    form7_ = w;
+    place(w, options_.miniLeft, options_.miniTop, kMiniWindowMargins);
+    w->setColors(options_.backColor, options_.foreColor);
+    wireDisplayWindow(w);
+    connect(w, &DisplayWindow::settingsRequested, this, &Session::showSettingsDialogFromMini,
+            Qt::QueuedConnection);
+    connect(w, &DisplayWindow::switchSizeRequested, this, &Session::switchToStandard);
+    connect(w, &DisplayWindow::closeRequested, this, &Session::unloadMiniWindow);
+    updateProgress();
+    return w;
+}
+
+// Closing either display window closes both; option.ini is written by each,
+// the second time with both positions current.
+void Session::unloadMainWindow() {
+    if (!form1_ || unloadingMain_) return;
+    unloadingMain_ = true;
+    MainWindow* w = form1_;
+    // The position of the restored window, never the minimised one.
+    w->setWindowState(w->windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
+    storeCorner(w, options_.mainLeft, options_.mainTop);
+    store_.writeOption(options_);
+    w->trayIcon()->remove();
+    unloadMiniWindow();
+    w->hide();
+    w->deleteLater();
+    form1_ = nullptr;
+    unloadingMain_ = false;
+}
+
+void Session::unloadMiniWindow() {
+    if (!form7_ || unloadingMini_) return;
+    unloadingMini_ = true;
+    MiniWindow* w = form7_;
+    w->trayIcon()->remove();
+    w->setWindowState(w->windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
+    storeCorner(w, options_.miniLeft, options_.miniTop);
+    store_.writeOption(options_);
+    unloadMainWindow();
+    w->hide();
+    w->deleteLater();
+    form7_ = nullptr;
+    unloadingMini_ = false;
+}
+
+void Session::showSettingsDialogFromMain() {
+    if (form1_) {
+        learnFrameMargins(form1_);
+        form1_->hide();
+    }
+    unloadMainWindow();
+    openSettingsDialog();
+}
+
+void Session::showSettingsDialogFromMini() {
+    if (form7_) {
+        learnFrameMargins(form7_);
+        storeCorner(form7_, options_.miniLeft, options_.miniTop);
+        form7_->hide();
+    }
+    unloadMiniWindow();
+    openSettingsDialog();
+}
+
+void Session::openSettingsDialog() {
+    auto* dialog = new SettingsDialog(clock_, desktop_, initial_, options_);
+    track(dialog);
+    connect(dialog, &SettingsDialog::profileTaken, this, [this] { store_.writeInitial(initial_); });
+    connect(dialog, &SettingsDialog::saved, this, [this, dialog] { settingsSaved(dialog); });
+    connect(dialog, &SettingsDialog::cancelled, this, [this, dialog] {
+        openDisplayWindowByMode();
+        dialog->unload();
+    });
+    connect(dialog, &SettingsDialog::noticeRequested, this, [this, dialog] {
+        openNotice();
+        dialog->unload();
+    });
+    connect(dialog, &SettingsDialog::helpRequested, this, &Session::showHelp);
+    placeAtMainCorner(dialog);
+    dialog->show();
+}
+
+void Session::settingsSaved(FormWindow* dialog) {
+    // The main window opens where the dialog stood.
+    storeCorner(dialog, options_.mainLeft, options_.mainTop);
+    store_.ensureDataFolder();
+    store_.writeInitial(initial_);
+    store_.writeOption(options_);
+    openDisplayWindowByMode();
+    dialog->unload();
+}
+
+void Session::openNotice() {
+    auto* notice = new NoticeWindow;
+    track(notice);
+    connect(notice, &NoticeWindow::openSiteRequested, this,
+            [this, notice] { openAddress(notice, QString::fromUtf8(kMakerSiteAddress)); });
+    // Closing always brings the settings back, also after a failed launch.
+    connect(notice, &FormWindow::closed, this, &Session::openSettingsDialog);
+    placeAtMainCorner(notice);
+    notice->show();
+}
+
+void Session::openDisplayWindowByMode() {
+    if (options_.windowMode == 1) {
+        // The mini window reads no file: what is in memory stays in effect.
+        loadMainWindow(false);
+        if (MiniWindow* mini = loadMiniWindow()) mini->show();
+    } else if (MainWindow* main = loadMainWindow()) {
+        main->show();
+    }
+}
+
+void Session::switchToMini() {
+    if (!form1_) return;
+    const bool firstOpening = options_.windowMode == 2;
+    MiniWindow* mini = loadMiniWindow();
+    if (firstOpening) mini->move(form1_->pos());
+    options_.windowMode = 1;
+    form1_->hide();
+    mini->show();
+}
+
+void Session::switchToStandard() {
+    options_.windowMode = 0;
+    MainWindow* main = loadMainWindow();
+    main->show();
+    if (form7_) form7_->hide();
+}
+
+void Session::copy(QWidget* owner, const std::string& text) {
+    if (!desktop_.setClipboardText(Q(text))) desktop_.message(owner, QString::fromUtf8(kClipboardFailed));
+}
+
+void Session::copySummary(QWidget* owner) { copy(owner, SummaryText(display_, initial_, options_)); }
+void Session::copyShort(QWidget* owner) { copy(owner, ShortText(display_, initial_, options_)); }
+
+void Session::openLinkPage(QWidget* owner) {
+    // The prefix is always added, even to an address that has its own.
+    openAddress(owner, QStringLiteral("http://") + Q(options_.linkUrl));
+}
+
+void Session::openAddress(QWidget* owner, const QString& address) {
+    const QUrl url(address, QUrl::TolerantMode);
+    QPointer<QWidget> guard(owner);
+    auto answer = [this, guard](bool ok) {
+        if (!ok) desktop_.message(guard, QString::fromUtf8(kLaunchFailed));
+    };
+    // "http://" alone names no page: nothing could open it.
+    if (!url.isValid() || url.host().isEmpty()) {
+        answer(false);
+        return;
+    }
+    desktop_.openUrl(url, this, answer);
+}
+
+void Session::showHelp() {
+    if (!help_) {
+        help_ = new HelpWindow;
+        track(help_);
+    }
+    help_->show();
+    help_->raise();
+    help_->activateWindow();
+}
+
+void Session::showVersion(QWidget* owner) {
+    desktop_.message(owner, QStringLiteral("ケムレス\r\nバージョン　１．２０\r\n\r\n卒煙を応援するデスクトップアプリ\r\n%1")
+                                .arg(QString::fromUtf8(kMakerSiteAddress)));
+}
+
+void Session::showFirstRunSetup() {
+    ensureSingleInstance();
+    auto* setup = new FirstRunSetup(desktop_, initial_);
+    track(setup);
+    connect(setup, &FirstRunSetup::confirmed, this, [this, setup] {
+        auto* ceremony = new StartCeremony;
+        track(ceremony);
+        connect(ceremony, &StartCeremony::startRequested, this, [this, ceremony] { startQuit(ceremony); });
+        ceremony->move(setup->pos());
+        ceremony->show();
+        setup->unload();
+    });
+    setup->show();
+}
+
+void Session::startQuit(FormWindow* ceremony) {
+    const CalendarMoment now = clock_.now();
+    initial_.setQuitMoment(now);
+    const std::optional<SeasonalGreeting> greeting = SeasonalGreetingFor(now.month, now.day);
+    if (!greeting) {
+        completeStart(ceremony);
+        return;
+    }
+    // The seasonal window completes the start with the minute of this click.
+    auto* seasonal = new SeasonalCeremony(&*greeting);
+    track(seasonal);
+    connect(seasonal, &SeasonalCeremony::confirmed, this, [this, seasonal] { completeStart(seasonal); });
+    seasonal->move(ceremony->pos());
+    seasonal->show();
+    ceremony->unload();
+}
+
+void Session::completeStart(FormWindow* ceremony) {
+    // From here on a failed write is not reported: the main window opens with
+    // the records in memory.
+    store_.writeInitial(initial_);
+    options_.quitStarted = 1;
+    storeCorner(ceremony, options_.mainLeft, options_.mainTop);
+    store_.writeOption(options_);
+    if (MainWindow* main = loadMainWindow()) main->show();
+    ceremony->unload();
+}
+
+}  // namespace kemless

@@ -1,0 +1,131 @@
+#pragma once
+// The running program: the two settings records, what the last refresh
+// displayed, and the procedures that load, unload and switch the windows.
+// It is the one place that knows every window and wires them to the core;
+// the windows and dialogs only render and forward what the user asks for.
+// One instance lives for the whole process.
+#include <QList>
+#include <QMargins>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include "dialogs/help_window.h"
+#include "display/display_state.h"
+#include "records/placement.h"
+#include "records/settings_store.h"
+#include "windows/main_window.h"
+#include "windows/mini_window.h"
+
+class QWidget;
+
+namespace kemless {
+
+class Clock;
+class Desktop;
+class FormWindow;
+class Process;
+class TrayIcon;
+
+class Session : public QObject {
+    Q_OBJECT
+public:
+    Session(Clock& clock, Desktop& desktop, Process& process, std::string baseFolder, QObject* parent = nullptr);
+    ~Session() override;
+
+    // Start-up: the data folder and files, then the first window.
+    void start();
+
+    Clock& clock() { return clock_; }
+    Desktop& desktop() { return desktop_; }
+    const SettingsStore& store() const { return store_; }
+    InitialSettings& initial() { return initial_; }
+    OptionSettings& options() { return options_; }
+    const DisplayState& display() const { return display_; }
+
+    MainWindow* mainWindow() const { return form1_; }
+    MiniWindow* miniWindow() const { return form7_; }
+    TrayIcon* mainTray() const { return form1_ ? form1_->trayIcon() : nullptr; }
+    TrayIcon* miniTray() const { return form7_ ? form7_->trayIcon() : nullptr; }
+    HelpWindow* helpWindow() const { return help_; }
+
+    // Recompute every figure and render it into the loaded windows.
+    void updateProgress();
+    void toggleElapsed();
+
+    // Loading runs a window's load procedure; it does not show the window.
+    // The main window normally reads both files first; after the settings
+    // dialog in mini mode it keeps the records in memory instead.
+    MainWindow* loadMainWindow(bool readFiles = true);
+    MiniWindow* loadMiniWindow();
+    void unloadMainWindow();
+    void unloadMiniWindow();
+
+    void showSettingsDialogFromMain();
+    void showSettingsDialogFromMini();
+    void openSettingsDialog();
+    // The window that windowMode names, after the settings dialog.
+    void openDisplayWindowByMode();
+    void switchToMini();
+    void switchToStandard();
+
+    void copySummary(QWidget* owner);
+    void copyShort(QWidget* owner);
+    void openLinkPage(QWidget* owner);
+    // The browser launch shared with the notice window.
+    void openAddress(QWidget* owner, const QString& address);
+    void showHelp();
+    void showVersion(QWidget* owner);
+
+    void showFirstRunSetup();
+    // The single-instance rule of the main window and the first-run setup.
+    void ensureSingleInstance();
+
+    // A later start asked for this copy: the display window comes forward
+    // (out of the notification area or from minimised), or the open dialog.
+    void bringForward();
+    // Ends the program the way closing its windows does: the display windows
+    // unload (and write option.ini) first. For signals and desktop log-out.
+    void end();
+
+    // Where a window stands, in whole twips.
+    static Corner CornerOf(const QWidget* window);
+    // Screen size in twips.
+    static std::pair<int32_t, int32_t> ScreenTwips(const QWidget* window);
+
+private:
+    void wireDisplayWindow(DisplayWindow* w);
+    void track(QWidget* window);
+    void endIfNoWindowLeft();
+    void storeCorner(const QWidget* window, int32_t& left, int32_t& top);
+    void place(QWidget* window, int32_t& left, int32_t& top, Margins margins);
+    void placeAtMainCorner(QWidget* form);
+    void learnFrameMargins(const QWidget* window);
+    void settingsSaved(FormWindow* dialog);
+    void openNotice();
+    void startQuit(FormWindow* ceremony);
+    void completeStart(FormWindow* ceremony);
+    void copy(QWidget* owner, const std::string& text);
+
+    Clock& clock_;
+    Desktop& desktop_;
+    Process& process_;
+    SettingsStore store_;
+    InitialSettings initial_;
+    OptionSettings options_;
+    DisplayState display_;
+
+    QPointer<MainWindow> form1_;
+    QPointer<MiniWindow> form7_;
+    QPointer<HelpWindow> help_;
+    // Every loaded window, newest last: the program ends when none is left.
+    QList<QPointer<QWidget>> windows_;
+    // The window frame the desktop drew around the last display window, so a
+    // dialog can be kept on the screen before the desktop frames it.
+    QMargins frameMargins_;
+    bool unloadingMain_ = false;
+    bool unloadingMini_ = false;
+    bool ending_ = false;
+};
+
+}  // namespace kemless

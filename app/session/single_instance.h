@@ -1,0 +1,43 @@
+#pragma once
+// One running copy per user. The first copy holds a lock file that names its
+// process and listens on a local socket beside it; a later start cannot take
+// the lock, so it asks the running copy through the socket to show itself.
+// When the lock's owner is gone (a crash) the lock is stale and the next
+// start takes it over, and removes the socket that copy left behind.
+#include <QLockFile>
+#include <QObject>
+#include <QString>
+
+class QLocalServer;
+
+namespace kemless {
+
+class SingleInstance : public QObject {
+    Q_OBJECT
+public:
+    explicit SingleInstance(const QString& folder, QObject* parent = nullptr);
+    ~SingleInstance() override;
+
+    // True when this copy holds the lock (also when it already did); it then
+    // listens for later starts.
+    bool acquire();
+    // Asks the copy that holds the lock to come forward; false when nobody
+    // answered within `timeoutMs`.
+    bool askRunningCopyToShow(int timeoutMs = 1000);
+
+    // The per-user runtime folder ($XDG_RUNTIME_DIR, or a private folder in
+    // the temporary folder), made when missing.
+    static QString DefaultFolder();
+
+signals:
+    void showRequested();
+
+private:
+    void listen();
+
+    QString socketPath_;
+    QLockFile lock_;
+    QLocalServer* server_ = nullptr;
+};
+
+}  // namespace kemless

@@ -1,0 +1,58 @@
+#include "session/ui_setup.h"
+
+#include <QApplication>
+#include <QFont>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+#include "desktop/artwork.h"
+#include "desktop/desktop.h"
+
+#include <cstdio>
+
+namespace kemless {
+
+void SetUpApplication(QApplication& app) {
+    QApplication::setApplicationName(QStringLiteral("kemless"));
+    // No display name: Qt would append it to every caption, and each window
+    // has its own fixed caption.
+    QApplication::setApplicationVersion(QStringLiteral("1.20"));
+    QApplication::setDesktopFileName(QStringLiteral("kemless"));
+    QApplication::setWindowIcon(artwork::ProgramIcon());
+
+    // The windows are designed for a 9 point Japanese Gothic face; the first
+    // installed one of these is used.
+    QFont font(QStringLiteral("ＭＳ ゴシック"), 9);
+    font.setFamilies({QStringLiteral("ＭＳ ゴシック"), QStringLiteral("MS Gothic"), QStringLiteral("IPAGothic"),
+                      QStringLiteral("IPAゴシック"), QStringLiteral("Noto Sans CJK JP"),
+                      QStringLiteral("VL Gothic")});
+    font.setStyleHint(QFont::TypeWriter);
+    QApplication::setFont(font);
+
+    QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+    auto* translator = new QTranslator(&app);
+    if (translator->load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(translator);
+}
+
+QString NoJapaneseFontMessage() {
+    return QStringLiteral(
+        "No font for Japanese text is installed, so every text of ケムレス shows as empty boxes.\n"
+        "Install one, for example:  sudo apt install fonts-ipafont-gothic  (or fonts-noto-cjk)\n"
+        "\n"
+        "日本語のフォントがインストールされていないため、文字が表示されません。\n"
+        "fonts-ipafont-gothic か fonts-noto-cjk をインストールしてください。");
+}
+
+bool WarnIfNoJapaneseFont(const QStringList& japaneseFamilies, Desktop& desktop) {
+    if (!japaneseFamilies.isEmpty()) return true;
+    const QString text = NoJapaneseFontMessage();
+    std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+    std::fflush(stderr);
+    desktop.message(nullptr, text);
+    return false;
+}
+
+}  // namespace kemless

@@ -1,0 +1,65 @@
+#pragma once
+// Calendar arithmetic from the quit moment to "now", with the program's own
+// month table and leap rule (no date library: the borrow rule below is ours).
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace kemless {
+
+// A wall-clock moment to the minute; seconds are never kept.
+struct CalendarMoment {
+    int32_t year = 0;
+    int32_t month = 1;
+    int32_t day = 1;
+    int32_t hour = 0;
+    int32_t minute = 0;
+    friend bool operator==(const CalendarMoment&, const CalendarMoment&) = default;
+};
+
+// The time since quitting broken down as a person counts it on a calendar.
+struct ElapsedTime {
+    int32_t years = 0;
+    int32_t months = 0;
+    int32_t days = 0;
+    int32_t hours = 0;
+    int32_t minutes = 0;
+    friend bool operator==(const ElapsedTime&, const ElapsedTime&) = default;
+};
+
+// Index 0 is the December before January, so "the month before m" is m - 1.
+using MonthTable = std::array<int32_t, 13>;
+MonthTable FreshMonthTable();
+
+// Century part of the leap rule, for a year already known divisible by 4.
+void SetFebruaryLength(int64_t year, int32_t& february);
+
+// Whole days and a (not normalised) minute count between the two moments;
+// days * 1440 + minutes is the exact span in minutes for quit <= now.
+void CountDaysAndMinutes(const CalendarMoment& quit, const CalendarMoment& now,
+                         MonthTable& nowYearTable, int64_t& days, int64_t& minutes);
+
+// Calendar breakdown by borrowing: a day borrow takes the longer of the month
+// before now's month and the quit month, so a quit on the 31st never loses days.
+ElapsedTime BreakDownElapsed(const CalendarMoment& quit, const CalendarMoment& now);
+
+// The moment as the twelve-digit number yyyymmddhhmm (used to compare moments).
+int64_t MomentKey(const CalendarMoment& m);
+
+// What one refresh needs from the calendar. A quit moment later than now (a
+// clock set back, a hand-edited file) is shown as the quit moment itself: zero
+// elapsed minutes and a zero breakdown, never negative figures.
+struct Elapsed {
+    int32_t minutes = 0;  // elapsedMinutes, saturated to 32 bits
+    ElapsedTime time;
+    bool quitInFuture = false;
+};
+Elapsed ComputeElapsed(const CalendarMoment& quit, const CalendarMoment& now);
+
+// floor(elapsedMinutes / 1440.0): whole 24-hour periods since the quit moment.
+int32_t ElapsedDays(int32_t elapsedMinutes);
+
+std::string FormatElapsedFull(const ElapsedTime& t);
+std::string FormatElapsedTotalDays(int32_t elapsedMinutes, const ElapsedTime& t);
+
+}  // namespace kemless

@@ -1,0 +1,135 @@
+#include "forms/input_rules.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <limits>
+
+namespace kemless {
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+int32_t FloorToInt32(double v) {
+    const double f = std::floor(v);
+    if (!(f >= std::numeric_limits<int32_t>::min())) return std::numeric_limits<int32_t>::min();
+    if (f > std::numeric_limits<int32_t>::max()) return std::numeric_limits<int32_t>::max();
+    return static_cast<int32_t>(f);
+}
+
+// Length of the decimal number at the start of `s` ("" when there is none).
+size_t LeadingNumberLength(std::string_view s) {
+    size_t i = 0;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+    size_t digits = 0;
+    bool point = false;
+    while (i < s.size()) {
+        if (s[i] >= '0' && s[i] <= '9') {
+            ++digits;
+        } else if (s[i] == '.' && !point) {
+            point = true;
+        } else {
+            break;
+        }
+        ++i;
+    }
+    return digits == 0 ? 0 : i;
+}
+
+double ParseDecimal(std::string_view s) { return std::strtod(std::string(s).c_str(), nullptr); }
+
+std::string Trimmed(std::string_view s) {
+    while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
+    while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
+    return std::string(s);
+}
+
+int32_t MonthLength(int32_t year, int32_t month) {
+    switch (month) {
+        case 4: case 6: case 9: case 11: return 30;
+        case 2: return IsLeapYear(year) ? 29 : 28;
+        default: return 31;
+    }
+}
+
+}  // namespace
+
+int32_t NumberFromText(std::string_view text) {
+    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+    const size_t n = LeadingNumberLength(text);
+    if (n == 0) return 0;
+    return FloorToInt32(ParseDecimal(text.substr(0, n)));
+}
+
+std::optional<int32_t> TaxRateFromText(std::string_view text) {
+    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+    const size_t n = LeadingNumberLength(text);
+    if (n == 0 || n != text.size()) return std::nullopt;
+    return FloorToInt32(ParseDecimal(text));
+}
+
+bool IsLeapYear(int32_t year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+
+ProfileResult CheckQuitProfile(const QuitProfileTexts& t, const CalendarMoment& now) {
+    ProfileResult r;
+    r.quit = {NumberFromText(t.year), NumberFromText(t.month), NumberFromText(t.day), NumberFromText(t.hour),
+              NumberFromText(t.minute)};
+    r.cigarettesPerDay = NumberFromText(t.cigarettesPerDay);
+    r.packPrice = NumberFromText(t.packPrice);
+    const CalendarMoment& q = r.quit;
+    int errors = 0;
+    if (q.year < 1900 || q.year > now.year) ++errors;
+    if (q.month < 1 || q.month > 12) ++errors;
+    if (q.day < 1 || q.day > 31) ++errors;
+    if (q.month >= 1 && q.month <= 12 && q.day > MonthLength(q.year, q.month)) ++errors;
+    if (q.hour < 0 || q.hour > 23) ++errors;
+    if (q.minute < 0 || q.minute > 59) ++errors;
+    if (r.cigarettesPerDay < 1 || r.cigarettesPerDay > 200) ++errors;
+    if (r.packPrice < 1 || r.packPrice > 2000) ++errors;
+    if (errors > 0) {
+        r.check = ProfileCheck::OutOfRange;
+    } else if (MomentKey(q) > MomentKey(now)) {
+        r.check = ProfileCheck::InFuture;
+    }
+    return r;
+}
+
+std::optional<std::pair<int32_t, int32_t>> CheckSetupInput(std::string_view perDay, std::string_view price) {
+    const int32_t a = NumberFromText(perDay);
+    const int32_t b = NumberFromText(price);
+    if (a < 1 || a > 200 || b < 1 || b > 2000) return std::nullopt;
+    return std::pair{a, b};
+}
+
+SaveOutcome ApplySettingsForm(const SettingsForm& form, const CalendarMoment& now, InitialSettings& initial,
+                              OptionSettings& options, const std::function<void()>& writeInitial) {
+    const ProfileResult profile = CheckQuitProfile(form.profile, now);
+    if (profile.check == ProfileCheck::OutOfRange) return SaveOutcome::RangeError;
+    if (profile.check == ProfileCheck::InFuture) return SaveOutcome::FutureError;
+
+    initial.setQuitMoment(profile.quit);
+    initial.cigarettesPerDay = profile.cigarettesPerDay;
+    initial.packPrice = profile.packPrice;
+    initial.cigaretteSize = form.cigaretteSize;
+    writeInitial();
+
+    std::string link;
+    for (char c : form.linkUrl)
+        if (c != '"') link += c;
+    options.linkUrl = Trimmed(link);
+    options.copyPlusMode = form.copyPlusMode;
+    options.showBoxCount = form.showBoxCount;
+    options.statusMode = form.statusMode;
+
+    const std::optional<int32_t> tax = TaxRateFromText(form.taxRate);
+    if (!tax) return SaveOutcome::OptionError;
+    options.taxRatePercent = *tax;
+    if (*tax < 0 || *tax > 100) return SaveOutcome::OptionError;
+
+    options.smokingYears = NumberFromText(form.smokingYears);
+    if (options.smokingYears < 1 || options.smokingYears > 99) return SaveOutcome::OptionError;
+    return SaveOutcome::Saved;
+}
+
+}  // namespace kemless

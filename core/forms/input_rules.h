@@ -1,0 +1,71 @@
+#pragma once
+// How the dialogs read numbers from their text boxes, and the checks of the
+// quit profile before it is stored.
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "records/settings.h"
+
+namespace kemless {
+
+// Blanks skipped, the longest leading decimal number taken (digits, at most
+// one point, an optional sign), rounded down; no number gives 0. "20本" is
+// 20, "2.5" is 2, "" is 0. Saturates to the 32-bit range.
+int32_t NumberFromText(std::string_view text);
+
+// The tax rate: the whole text (blanks around it allowed) must be a decimal
+// number, rounded down; anything else is nullopt (out of range).
+std::optional<int32_t> TaxRateFromText(std::string_view text);
+
+bool IsLeapYear(int32_t year);
+
+// What the user typed for the quit profile.
+struct QuitProfileTexts {
+    std::string year, month, day, hour, minute, cigarettesPerDay, packPrice;
+};
+
+enum class ProfileCheck { Ok, OutOfRange, InFuture };
+
+struct ProfileResult {
+    ProfileCheck check = ProfileCheck::Ok;
+    CalendarMoment quit;
+    int32_t cigarettesPerDay = 0;
+    int32_t packPrice = 0;
+};
+
+// Range errors take precedence over a moment in the future; the current
+// minute itself is allowed.
+ProfileResult CheckQuitProfile(const QuitProfileTexts& texts, const CalendarMoment& now);
+
+// The first-run setup's two boxes: 1..200 a day and 1..2000 yen.
+std::optional<std::pair<int32_t, int32_t>> CheckSetupInput(std::string_view perDay, std::string_view price);
+
+// Everything the settings dialog holds when it is saved.
+struct SettingsForm {
+    QuitProfileTexts profile;
+    int32_t cigaretteSize = kStandard;
+    std::string linkUrl;
+    int32_t copyPlusMode = 0;
+    int32_t showBoxCount = 1;
+    std::string statusMode;
+    std::string taxRate;
+    std::string smokingYears;
+};
+
+enum class SaveOutcome {
+    RangeError,      // the quit profile: nothing taken, nothing written
+    FutureError,     // likewise
+    OptionError,     // tax rate or smoking years: initial.ini already written
+    Saved,           // ready for the positions and the final writes
+};
+
+// The checks and record updates of a save, up to the option fields; calls
+// `writeInitial` once the quit profile has been taken. A double quote cannot
+// be stored in the link address, so it is removed; blanks around it are trimmed.
+SaveOutcome ApplySettingsForm(const SettingsForm& form, const CalendarMoment& now, InitialSettings& initial,
+                              OptionSettings& options, const std::function<void()>& writeInitial);
+
+}  // namespace kemless

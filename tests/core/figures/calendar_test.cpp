@@ -1,0 +1,99 @@
+#include "figures/calendar.h"
+
+#include <gtest/gtest.h>
+
+namespace kemless {
+namespace {
+
+struct SpanCase {
+    const char* name;
+    CalendarMoment quit;
+    CalendarMoment now;
+    int32_t minutes;
+    int32_t days;
+    ElapsedTime breakdown;
+};
+
+class ElapsedSpan : public ::testing::TestWithParam<SpanCase> {};
+
+TEST_P(ElapsedSpan, MinutesDaysAndBreakdown) {
+    const SpanCase& c = GetParam();
+    const Elapsed e = ComputeElapsed(c.quit, c.now);
+    EXPECT_EQ(e.minutes, c.minutes);
+    EXPECT_EQ(ElapsedDays(e.minutes), c.days);
+    EXPECT_EQ(e.time, c.breakdown);
+    // Hours and minutes of the breakdown always agree with the exact total.
+    EXPECT_EQ(e.time.hours * 60 + e.time.minutes, e.minutes % 1440);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Calendar, ElapsedSpan,
+    ::testing::Values(
+        SpanCase{"same_minute", {2014, 3, 14, 12, 0}, {2014, 3, 14, 12, 0}, 0, 0, {0, 0, 0, 0, 0}},
+        SpanCase{"one_minute_across_year_end", {2013, 12, 31, 23, 59}, {2014, 1, 1, 0, 0}, 1, 0, {0, 0, 0, 0, 1}},
+        SpanCase{"quit_later_in_day_than_now", {2014, 3, 10, 23, 50}, {2014, 3, 11, 0, 10}, 20, 0, {0, 0, 0, 0, 20}},
+        SpanCase{"across_year_end", {2013, 12, 20, 22, 0}, {2014, 1, 5, 6, 15}, 22095, 15, {0, 0, 15, 8, 15}},
+        SpanCase{"quit_on_31st_across_february", {2014, 1, 31, 9, 0}, {2014, 3, 5, 8, 30}, 47490, 32, {0, 1, 4, 23, 30}},
+        SpanCase{"borrow_month_is_january_not_february", {2014, 1, 15, 8, 0}, {2014, 3, 10, 8, 0}, 77760, 54, {0, 1, 26, 0, 0}},
+        SpanCase{"january_30th_common_year", {2013, 1, 30, 12, 0}, {2013, 3, 1, 12, 0}, 43200, 30, {0, 1, 2, 0, 0}},
+        SpanCase{"january_30th_leap_year", {2012, 1, 30, 12, 0}, {2012, 3, 1, 12, 0}, 44640, 31, {0, 1, 2, 0, 0}},
+        SpanCase{"january_31st_to_february_28th", {2014, 1, 31, 12, 0}, {2014, 2, 28, 12, 0}, 40320, 28, {0, 0, 28, 0, 0}},
+        SpanCase{"quit_on_31st_after_30_day_month", {2014, 3, 31, 10, 0}, {2014, 5, 1, 10, 0}, 44640, 31, {0, 1, 1, 0, 0}},
+        SpanCase{"minute_borrow_cascades_to_day", {2014, 2, 1, 0, 20}, {2014, 3, 1, 0, 10}, 40310, 27, {0, 0, 27, 23, 50}},
+        SpanCase{"leap_day_to_next_february_28th", {2012, 2, 29, 12, 0}, {2013, 2, 28, 12, 0}, 525600, 365, {0, 11, 30, 0, 0}},
+        SpanCase{"year_2000_is_leap", {2000, 2, 1, 0, 0}, {2000, 3, 1, 0, 0}, 29 * 1440, 29, {0, 1, 0, 0, 0}},
+        SpanCase{"year_1900_is_common", {1900, 2, 1, 0, 0}, {1900, 3, 1, 0, 0}, 28 * 1440, 28, {0, 1, 0, 0, 0}},
+        SpanCase{"span_over_2100_february", {2100, 1, 15, 0, 0}, {2100, 4, 15, 0, 0}, (31 + 28 + 31) * 1440, 90, {0, 3, 0, 0, 0}},
+        SpanCase{"whole_years", {2014, 3, 14, 21, 5}, {2024, 3, 14, 21, 5}, 3653 * 1440, 3653, {10, 0, 0, 0, 0}},
+        SpanCase{"quit_after_now_shows_zero", {2014, 3, 14, 18, 0}, {2014, 3, 14, 9, 0}, 0, 0, {0, 0, 0, 0, 0}},
+        SpanCase{"quit_month_after_now_shows_zero", {2015, 1, 1, 0, 0}, {2014, 12, 31, 23, 59}, 0, 0, {0, 0, 0, 0, 0}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(CountDaysAndMinutes, MatchesMinuteByMinuteCountOverManyYears) {
+    // The 400-year shortcut and the month walk must agree with plain counting.
+    auto daysFromCivil = [](int64_t y, int64_t m, int64_t d) {
+        y -= m <= 2;
+        const int64_t era = (y >= 0 ? y : y - 399) / 400;
+        const int64_t yoe = y - era * 400;
+        const int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+        const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+        return era * 146097 + doe;
+    };
+    const CalendarMoment quits[] = {{1, 1, 1, 0, 0}, {1200, 2, 29, 7, 7}, {1899, 12, 31, 23, 59}, {2000, 2, 29, 0, 0}};
+    const CalendarMoment now{2026, 12, 10, 2, 13};
+    for (const auto& q : quits) {
+        const Elapsed e = ComputeElapsed(q, now);
+        const int64_t expected = (daysFromCivil(now.year, now.month, now.day) - daysFromCivil(q.year, q.month, q.day)) * 1440 +
+                                 (now.hour * 60 + now.minute) - (q.hour * 60 + q.minute);
+        EXPECT_EQ(e.minutes, expected) << q.year;
+    }
+}
+
+TEST(ComputeElapsed, HostileFieldsNeverIndexOutsideTheMonthTable) {
+    const CalendarMoment now{2026, 12, 10, 12, 0};
+    for (const CalendarMoment& q : {CalendarMoment{2026, 13, 1, 0, 0}, CalendarMoment{2026, 0, 0, -5, -5},
+                                    CalendarMoment{-2147483647, -9, 99, 99, 99},
+                                    CalendarMoment{2147483647, 12, 31, 23, 59}}) {
+        const Elapsed e = ComputeElapsed(q, now);
+        EXPECT_GE(e.minutes, 0);
+        EXPECT_GE(e.time.years, 0);
+    }
+}
+
+TEST(ElapsedTexts, FullAndTotalDaysForms) {
+    const Elapsed e = ComputeElapsed({2014, 1, 31, 9, 0}, {2014, 3, 5, 8, 30});
+    EXPECT_EQ(FormatElapsedFull(e.time), "０年１ヶ月４日２３時間３０分");
+    EXPECT_EQ(FormatElapsedTotalDays(e.minutes, e.time), "３２日２３時間３０分");
+    EXPECT_EQ(FormatElapsedFull(ElapsedTime{}), "０年０ヶ月０日０時間０分");
+}
+
+TEST(LeapRule, GregorianCenturies) {
+    for (auto [year, length] : {std::pair{2000, 29}, {1900, 28}, {2100, 28}, {2004, 29}, {2400, 29}}) {
+        int32_t feb = 28;
+        SetFebruaryLength(year, feb);
+        EXPECT_EQ(feb, length) << year;
+    }
+}
+
+}  // namespace
+}  // namespace kemless

@@ -1,0 +1,229 @@
+#include "records/settings_store.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "records/shift_jis.h"
+#include "records/placement.h"
+#include "records/startup.h"
+
+namespace kemless {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A fresh, empty base folder per test.
+class TempFolder : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char tmpl[] = "/tmp/kemless-test-XXXXXX";
+        base_ = mkdtemp(tmpl);
+    }
+    void TearDown() override {
+        std::error_code ec;
+        fs::permissions(base_, fs::perms::owner_all, ec);
+        fs::permissions(base_ + "/kemlessdata", fs::perms::owner_all, ec);
+        fs::remove_all(base_, ec);
+    }
+    std::string slurp(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    void put(const std::string& path, const std::string& bytes) {
+        std::ofstream(path, std::ios::binary) << bytes;
+    }
+    std::string base_;
+};
+
+const std::string kDefaultOptionLine =
+    "0,58,5,0,5,1,0,0,9241372,16777215,\"kemless.example.jp/\",2,0,0,\"ソルジャー\"\r\n";
+
+TEST(SettingsFormat, DefaultLinesAreExact) {
+    EXPECT_EQ(FormatOptionLine(DefaultOptionSettings()), kDefaultOptionLine);
+    InitialSettings s = DefaultInitialSettings({2014, 3, 14, 21, 5});
+    EXPECT_EQ(FormatInitialLine(s), "2014,3,14,21,5,20,300,85\r\n");
+    s.quitYear = -3;
+    EXPECT_EQ(FormatInitialLine(s), "-3,3,14,21,5,20,300,85\r\n");
+}
+
+TEST(SettingsFormat, InitialLineReadsBack) {
+    auto s = ParseInitialFile("2014,3,14,21,5,20,300,85\r\n");
+    ASSERT_TRUE(s);
+    EXPECT_EQ(s->quitMoment(), (CalendarMoment{2014, 3, 14, 21, 5}));
+    EXPECT_EQ(s->cigarettesPerDay, 20);
+    EXPECT_EQ(s->packPrice, 300);
+    EXPECT_EQ(s->cigaretteSize, 85);
+}
+
+struct ReadCase {
+    const char* name;
+    std::string bytes;
+    bool readable;
+};
+
+class OptionRead : public ::testing::TestWithParam<ReadCase> {};
+
+TEST_P(OptionRead, ReadableOrUnreadableAsAWhole) {
+    EXPECT_EQ(ParseOptionFile(Utf8ToShiftJis(GetParam().bytes)).has_value(), GetParam().readable);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    FileFormat, OptionRead,
+    ::testing::Values(
+        ReadCase{"default_line", kDefaultOptionLine, true},
+        ReadCase{"no_line_end", "0,58,5,0,5,1,0,0,1,2,\"a\",2,0,0,\"コスモ\"", true},
+        ReadCase{"blanks_before_fields", "1, 58, 5,0,5,1,0,0,1,2, \"a\",2,0,0, \"x\"\r\n", true},
+        ReadCase{"extra_fields_ignored", "1,58,5,0,5,1,0,0,1,2,\"a\",2,0,0,\"x\",99,\"y\"\r\n", true},
+        ReadCase{"fields_across_lines", "1,58,5,0,5,1,0,0,1,2\r\n\"a\",2,0,0,\"x\"\r\n", true},
+        ReadCase{"fourteen_fields", "1,58,5,0,5,1,0,0,1,2,\"a\",2,0,0\r\n", false},
+        ReadCase{"empty_file", "", false},
+        ReadCase{"number_beyond_32_bits", "1,58,5,0,5,1,0,0,4294967296,2,\"a\",2,0,0,\"x\"\r\n", false},
+        ReadCase{"letters_in_number", "1,58,5,0,5,1,0,0,abc,2,\"a\",2,0,0,\"x\"\r\n", false},
+        ReadCase{"plus_sign", "+1,58,5,0,5,1,0,0,1,2,\"a\",2,0,0,\"x\"\r\n", false},
+        ReadCase{"fraction", "1,58.5,5,0,5,1,0,0,1,2,\"a\",2,0,0,\"x\"\r\n", false},
+        ReadCase{"unclosed_quote_at_end", "1,58,5,0,5,1,0,0,1,2,\"a\",2,0,0,\"x\r\n", false},
+        ReadCase{"binary_garbage", std::string("\x01\xff\xfe\x00\x80,,\"", 7), false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(SettingsFormat, LinkWithCommaAndUnknownModeRoundTrip) {
+    OptionSettings s;
+    s.linkUrl = "example.jp/a,b?c=1";
+    s.statusMode = "ソルジャー！";
+    s.mainLeft = -300;
+    auto back = ParseOptionFile(Utf8ToShiftJis(FormatOptionLine(s)));
+    ASSERT_TRUE(back);
+    EXPECT_EQ(*back, s);
+}
+
+TEST(SettingsFormat, DoubleQuoteInTextIsDroppedSoTheFileReadsBack) {
+    OptionSettings s;
+    s.linkUrl = "ex\"ample.jp/";
+    auto back = ParseOptionFile(Utf8ToShiftJis(FormatOptionLine(s)));
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->linkUrl, "example.jp/");
+    EXPECT_EQ(back->statusMode, "ソルジャー");
+}
+
+TEST(ShiftJis, StatusModesRoundTripAndUnmappableBecomesQuestionMark) {
+    const std::string sjis = Utf8ToShiftJis("ソルジャー");
+    EXPECT_EQ(sjis, "\x83\x5c\x83\x8b\x83\x57\x83\x83\x81\x5b");
+    EXPECT_EQ(ShiftJisToUtf8(sjis), "ソルジャー");
+    EXPECT_EQ(Utf8ToShiftJis("a😀b"), "a?b");
+    EXPECT_EQ(ShiftJisToUtf8("a\x81"), "a\xEF\xBF\xBD");
+    EXPECT_EQ(ShiftJisToUtf8("\xA0" "b"), "\xEF\xBF\xBD" "b");
+}
+
+TEST_F(TempFolder, StartupCreatesFolderAndDefaultFiles) {
+    SettingsStore store(base_);
+    const CalendarMoment now{2026, 12, 10, 9, 30};
+    StartupState st = RunStartupFileSteps(store, now);
+    EXPECT_EQ(st.first, FirstWindow::FirstRunSetup);
+    EXPECT_EQ(slurp(store.initialPath()), "2026,12,10,9,30,20,300,85\r\n");
+    EXPECT_EQ(slurp(store.optionPath()), Utf8ToShiftJis(kDefaultOptionLine));
+    EXPECT_EQ(st.options, DefaultOptionSettings());
+}
+
+TEST_F(TempFolder, StartupNeverOverwritesAndKeepsUnreadableOption) {
+    SettingsStore store(base_);
+    store.ensureDataFolder();
+    put(store.initialPath(), "garbage");
+    put(store.optionPath(), "1,58,5,0,5,1,0,0,1,2,\"a\",2,0,0\r\n");  // fourteen fields
+    StartupState st = RunStartupFileSteps(store, {2026, 12, 10, 9, 30});
+    EXPECT_EQ(st.options, DefaultOptionSettings());
+    EXPECT_EQ(st.first, FirstWindow::FirstRunSetup);
+    EXPECT_EQ(slurp(store.initialPath()), "garbage");
+    EXPECT_EQ(slurp(store.optionPath()), "1,58,5,0,5,1,0,0,1,2,\"a\",2,0,0\r\n");
+    // The profile in memory is a real date, never zeros.
+    EXPECT_EQ(st.initial.quitMoment(), (CalendarMoment{2026, 12, 10, 9, 30}));
+}
+
+TEST_F(TempFolder, StartedQuitOpensTheWindowOfTheMode) {
+    SettingsStore store(base_);
+    store.ensureDataFolder();
+    OptionSettings o;
+    o.quitStarted = 1;
+    for (auto [mode, first] : {std::pair{0, FirstWindow::MainShown}, {1, FirstWindow::MiniShown},
+                               {2, FirstWindow::MainShown}, {7, FirstWindow::MainShown}}) {
+        o.windowMode = mode;
+        ASSERT_TRUE(store.writeOption(o));
+        EXPECT_EQ(RunStartupFileSteps(store, {2026, 1, 1, 0, 0}).first, first) << mode;
+    }
+}
+
+TEST_F(TempFolder, FailedWriteLeavesTheOldFile) {
+    SettingsStore store(base_);
+    store.ensureDataFolder();
+    OptionSettings o;
+    o.quitStarted = 1;
+    ASSERT_TRUE(store.writeOption(o));
+    const std::string before = slurp(store.optionPath());
+    if (::geteuid() == 0) {
+        // Root ignores permissions: make the rename fail with a directory instead.
+        fs::remove(store.initialPath());
+        fs::create_directory(store.initialPath());
+        fs::create_directory(store.initialPath() + "/keep");
+        EXPECT_FALSE(store.writeInitial(InitialSettings{}));
+        EXPECT_TRUE(fs::is_directory(store.initialPath()));
+    } else {
+        fs::permissions(store.dataFolder(), fs::perms::owner_read | fs::perms::owner_exec);
+        o.quitStarted = 0;
+        EXPECT_FALSE(store.writeOption(o));
+    }
+    EXPECT_EQ(slurp(store.optionPath()), before);
+    // No temporary file is left behind.
+    for (const auto& entry : fs::directory_iterator(store.dataFolder()))
+        EXPECT_EQ(entry.path().filename().string().find(".tmp"), std::string::npos);
+}
+
+TEST_F(TempFolder, DirectoryInPlaceOfFileIsUnreadable) {
+    SettingsStore store(base_);
+    store.ensureDataFolder();
+    fs::create_directory(store.optionPath());
+    EXPECT_FALSE(store.canOpenOption());
+    EXPECT_FALSE(store.readOption());
+    StartupState st = RunStartupFileSteps(store, {2026, 1, 1, 0, 0});
+    EXPECT_EQ(st.options, DefaultOptionSettings());
+}
+
+struct PlaceCase {
+    const char* name;
+    Corner stored;
+    Margins margins;
+    Corner placed;
+};
+
+class Placement : public ::testing::TestWithParam<PlaceCase> {};
+
+TEST_P(Placement, CornerOnScreen) {
+    const auto& c = GetParam();
+    EXPECT_EQ(PlaceWindow(c.stored, 28800, 16201, c.margins), c.placed);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Windows, Placement,
+    ::testing::Values(
+        PlaceCase{"beyond_right_edge", {24000, 100}, kMainWindowMargins, {14400, 8100}},
+        PlaceCase{"right_edge_not_greater", {23800, 100}, kMainWindowMargins, {23800, 100}},
+        PlaceCase{"negative_top", {500, -300}, kMainWindowMargins, {500, 0}},
+        PlaceCase{"below_bottom", {500, 13202}, kMainWindowMargins, {14400, 8100}},
+        PlaceCase{"bottom_not_greater", {500, 13201}, kMainWindowMargins, {500, 13201}},
+        PlaceCase{"mini_margins", {25301, 0}, kMiniWindowMargins, {14400, 8100}},
+        PlaceCase{"mini_fits", {25300, 14701}, kMiniWindowMargins, {25300, 14701}},
+        PlaceCase{"both_negative", {-1, -1}, kMainWindowMargins, {0, 0}},
+        PlaceCase{"hostile_extremes", {2147483647, -2147483647 - 1}, kMainWindowMargins, {14400, 8100}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Placement, RoundTwipsHalvesToEven) {
+    EXPECT_EQ(RoundTwips(2.5), 2);
+    EXPECT_EQ(RoundTwips(3.5), 4);
+    EXPECT_EQ(RoundTwips(-0.5), 0);
+    EXPECT_EQ(RoundTwips(1e12), 2147483647);
+}
+
+}  // namespace
+}  // namespace kemless

@@ -1,0 +1,191 @@
+// The start ceremony on ordinary and seasonal dates: which window completes
+// the start, what it shows, and which minute becomes the quit moment.
+#include <QApplication>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QtTest>
+#include <memory>
+
+#include "session/session.h"
+#include "dialogs/ceremony.h"
+#include "dialogs/first_run_setup.h"
+#include "support/fake_desktop.h"
+#include "support/windows.h"
+
+using namespace kemless;
+
+namespace {
+
+// A new user who has filled in the setup (12 a day, 480 yen, standard size)
+// and now sees the ceremony.
+struct Program {
+    FakeClock clock;
+    FakeDesktop desktop;
+    FakeProcess process;
+    QTemporaryDir dir;
+    std::unique_ptr<Session> session;
+    QByteArray initialBefore, optionBefore;
+
+    Program() {
+        clock.moment = {2026, 12, 1, 10, 0};
+        session = std::make_unique<Session>(clock, desktop, process, dir.path().toStdString());
+        session->start();
+        auto* setup = qobject_cast<FirstRunSetup*>(Window("Form3"));
+        QVERIFY(setup);
+        setup->perDayBox()->setText(QStringLiteral("12"));
+        setup->priceBox()->setText(QStringLiteral("480"));
+        setup->confirmButton()->click();
+        initialBefore = bytes("initial.ini");
+        optionBefore = bytes("option.ini");
+    }
+    ~Program() {
+        DeleteAllWindows();
+        session.reset();
+    }
+    SettingsStore store() const { return SettingsStore(dir.path().toStdString()); }
+    QByteArray bytes(const char* file) const { return DataFileBytes(dir, file); }
+    StartCeremony* ceremony() const { return qobject_cast<StartCeremony*>(Window("Form4")); }
+    SeasonalCeremony* seasonal() const { return qobject_cast<SeasonalCeremony*>(Window("Form6")); }
+    bool nothingWritten() const {
+        return bytes("initial.ini") == initialBefore && bytes("option.ini") == optionBefore;
+    }
+};
+
+}  // namespace
+
+class CeremonyTest : public QObject {
+    Q_OBJECT
+private slots:
+    void startByDate_data();
+    void startByDate();
+    void seasonalConfirmedAfterMidnightKeepsFirstMinute();
+    void closingSeasonalWindowWritesNothing();
+};
+
+// `caption` empty: an ordinary date, the ceremony completes the start itself.
+// Otherwise the seasonal window shows the row's texts, `pictures` as "010"
+// for elements 0 to 2, and the tops of Label2 and Label3(1) in pixels.
+void CeremonyTest::startByDate_data() {
+    QTest::addColumn<int>("month");
+    QTest::addColumn<int>("day");
+    QTest::addColumn<int>("hour");
+    QTest::addColumn<int>("minute");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QStringList>("texts");  // Label1, Label2, Label3(0), Label3(1)
+    QTest::addColumn<QString>("pictures");
+    QTest::addColumn<int>("greetingTop");
+    QTest::addColumn<int>("wishTop");
+
+    const QStringList none;
+    const QStringList christmas = {"クリスマス限定スペシャルメッセージ", "メリークリスマス", "聖なる日の卒煙が",
+                                   "成功しますように！"};
+    const QStringList eve = {"クリスマスイブ限定スペシャルメッセージ", "", "聖なる日の卒煙が", "成功しますように！"};
+    const QStringList newYear = {"お正月限定スペシャルメッセージ", "あけましておめでとうございます", "",
+                                 "貴方の卒煙が成功しますように！"};
+    // Design tops: Label2 720 twips, Label3(1) 1560 twips.
+    QTest::addRow("23 Dec 23:59 ordinary") << 12 << 23 << 23 << 59 << "" << none << "" << 0 << 0;
+    QTest::addRow("24 Dec 00:00 eve") << 12 << 24 << 0 << 0 << "クリスマスイブ - Pelorin" << eve << "010" << 48 << 104;
+    QTest::addRow("25 Dec christmas") << 12 << 25 << 18 << 30 << "メリークリスマス - Pelorin" << christmas << "101"
+                                      << 48 << 104;
+    QTest::addRow("26 Dec ordinary") << 12 << 26 << 0 << 0 << "" << none << "" << 0 << 0;
+    QTest::addRow("31 Dec 23:59 ordinary") << 12 << 31 << 23 << 59 << "" << none << "" << 0 << 0;
+    QTest::addRow("1 Jan new year") << 1 << 1 << 0 << 0 << "謹賀新年 - Pelorin" << newYear << "000" << 80 << 120;
+    QTest::addRow("2 Jan new year") << 1 << 2 << 12 << 0 << "謹賀新年 - Pelorin" << newYear << "000" << 80 << 120;
+    QTest::addRow("3 Jan 23:59 new year") << 1 << 3 << 23 << 59 << "謹賀新年 - Pelorin" << newYear << "000" << 80
+                                          << 120;
+    QTest::addRow("4 Jan 00:00 ordinary") << 1 << 4 << 0 << 0 << "" << none << "" << 0 << 0;
+}
+
+void CeremonyTest::startByDate() {
+    QFETCH(int, month);
+    QFETCH(int, day);
+    QFETCH(int, hour);
+    QFETCH(int, minute);
+    QFETCH(QString, caption);
+    QFETCH(QStringList, texts);
+    QFETCH(QString, pictures);
+    QFETCH(int, greetingTop);
+    QFETCH(int, wishTop);
+
+    Program p;
+    StartCeremony* ceremony = p.ceremony();
+    QVERIFY(ceremony);
+    const int year = month == 1 ? 2027 : 2026;
+    p.clock.moment = {year, month, day, hour, minute};
+    ceremony->move(150, 60);
+    QTest::keyClick(ceremony, Qt::Key_Return);  // Enter starts, as the button does
+
+    const QByteArray expected = QStringLiteral("%1,%2,%3,%4,%5,12,480,85\r\n")
+                                    .arg(year).arg(month).arg(day).arg(hour).arg(minute).toLatin1();
+    if (!caption.isEmpty()) {
+        QVERIFY(!p.ceremony());
+        SeasonalCeremony* seasonal = p.seasonal();
+        QVERIFY(seasonal);
+        QVERIFY(seasonal->isVisible());
+        QVERIFY(p.nothingWritten());
+        QVERIFY(!Window("Form1"));
+        QCOMPARE(seasonal->windowTitle(), caption);
+        QCOMPARE(seasonal->heading()->text(), texts[0]);
+        QCOMPARE(seasonal->greeting()->text(), texts[1]);
+        QCOMPARE(seasonal->wish(0)->text(), texts[2]);
+        QCOMPARE(seasonal->wish(1)->text(), texts[3]);
+        QString shown;
+        for (int i = 0; i < 3; ++i) shown += seasonal->picture(i)->isVisible() ? '1' : '0';
+        QCOMPARE(shown, pictures);
+        QCOMPARE(seasonal->greeting()->y(), greetingTop);
+        QCOMPARE(seasonal->wish(1)->y(), wishTop);
+
+        // A minute later the user confirms; the quit stays at the first click.
+        p.clock.moment.minute = (minute + 1) % 60;
+        seasonal->startButton()->click();
+        QVERIFY(!p.seasonal());
+    } else {
+        QVERIFY(!p.seasonal());
+        QVERIFY(!p.ceremony());
+    }
+
+    QCOMPARE(p.bytes("initial.ini"), expected);
+    const auto o = p.store().readOption();
+    QVERIFY(o);
+    QCOMPARE(o->quitStarted, 1);
+    QCOMPARE(o->mainLeft, 150 * 15);
+    QCOMPARE(o->mainTop, 60 * 15);
+    QVERIFY(Window("Form1") && Window("Form1")->isVisible());
+}
+
+void CeremonyTest::seasonalConfirmedAfterMidnightKeepsFirstMinute() {
+    Program p;
+    p.clock.moment = {2026, 12, 24, 23, 59};
+    p.ceremony()->startButton()->click();
+    SeasonalCeremony* seasonal = p.seasonal();
+    QVERIFY(seasonal);
+    QCOMPARE(seasonal->windowTitle(), QStringLiteral("クリスマスイブ - Pelorin"));
+
+    p.clock.moment = {2026, 12, 25, 0, 2};
+    QTest::keyClick(seasonal, Qt::Key_Return);
+
+    QVERIFY(!p.seasonal());
+    QCOMPARE(p.bytes("initial.ini"), QByteArray("2026,12,24,23,59,12,480,85\r\n"));
+    QCOMPARE(p.store().readOption()->quitStarted, 1);
+    QCOMPARE(p.session->initial().quitMoment(), (CalendarMoment{2026, 12, 24, 23, 59}));
+    QVERIFY(Window("Form1") && Window("Form1")->isVisible());
+}
+
+void CeremonyTest::closingSeasonalWindowWritesNothing() {
+    Program p;
+    p.clock.moment = {2027, 1, 2, 9, 0};
+    p.ceremony()->startButton()->click();
+    QVERIFY(p.seasonal());
+    QVERIFY(p.seasonal()->close());
+    QVERIFY(!p.seasonal());
+    QVERIFY(!Window("Form1"));
+    QVERIFY(!AnyWindowVisible());
+    QVERIFY(p.nothingWritten());
+    QCOMPARE(p.store().readOption()->quitStarted, 0);
+}
+
+QTEST_MAIN(CeremonyTest)
+#include "ceremony_qtest.moc"

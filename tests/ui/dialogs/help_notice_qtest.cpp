@@ -1,0 +1,203 @@
+// The help window and the smartphone notice reached from the settings dialog.
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+#include <QFile>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QtTest>
+#include <memory>
+
+#include "session/session.h"
+#include "dialogs/help_window.h"
+#include "dialogs/notice_window.h"
+#include "dialogs/settings_dialog.h"
+#include "support/fake_desktop.h"
+#include "support/windows.h"
+
+using namespace kemless;
+
+namespace {
+
+const QString kLaunchFailed = QStringLiteral("エラーです。フォルダオプションの関連付けなどを確認してください");
+
+int CountWindows(const char* name) {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    int n = 0;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->objectName() == QLatin1String(name)) ++n;
+    return n;
+}
+
+// A started program, main window shown at (1800, 2250) twips.
+struct Program {
+    FakeClock clock;
+    FakeDesktop desktop;
+    FakeProcess process;
+    QTemporaryDir dir;
+    std::unique_ptr<Session> session;
+
+    Program() {
+        SettingsStore store(dir.path().toStdString());
+        store.ensureDataFolder();
+        store.writeInitial({2026, 1, 2, 3, 4, 20, 300, kStandard});
+        OptionSettings o;
+        o.quitStarted = 1;
+        o.mainLeft = 1800;
+        o.mainTop = 2250;
+        store.writeOption(o);
+        session = std::make_unique<Session>(clock, desktop, process, dir.path().toStdString());
+        session->start();
+    }
+    ~Program() {
+        DeleteAllWindows();
+        session.reset();
+    }
+    SettingsDialog* settings() const { return qobject_cast<SettingsDialog*>(Window("Form2")); }
+    NoticeWindow* notice() const { return qobject_cast<NoticeWindow*>(Window("Form8")); }
+    HelpWindow* help() const { return qobject_cast<HelpWindow*>(Window("Form5")); }
+    void click(QWidget* window, const char* button) const {
+        window->findChild<QPushButton*>(QLatin1String(button))->click();
+    }
+};
+
+bool Fills(const HelpWindow* help) { return help->textBox()->geometry() == help->rect(); }
+
+}  // namespace
+
+class HelpNoticeTest : public QObject {
+    Q_OBJECT
+private slots:
+    void helpOpensOnce();
+    void helpFromSettingsKeepsDialog();
+    void helpTextBoxFillsClientArea();
+    void noticeReplacesSettings_data();
+    void noticeReplacesSettings();
+    void versionBoxAndNoticeNameOneMakerAddress();
+};
+
+void HelpNoticeTest::helpOpensOnce() {
+    Program p;
+    p.session->showHelp();
+    HelpWindow* help = p.help();
+    QVERIFY(help);
+    QVERIFY(help->isVisible());
+    p.session->showHelp();
+    QCOMPARE(CountWindows("Form5"), 1);
+    QCOMPARE(p.help(), help);
+    QCOMPARE(help->windowTitle(), QStringLiteral("  (?_?) - help"));
+
+    const QString text = help->textBox()->toPlainText();
+    QVERIFY(text.startsWith(QStringLiteral("＝＝ウインドウ右上のＸボタンを押すとヘルプが終了します＝＝")));
+    QVERIFY(text.contains(QStringLiteral("◆　ケムレスヘルプメニュー")));
+    QVERIFY(help->textBox()->isReadOnly());
+    QVERIFY(Window("Form1")->isVisible());  // the opener stays
+
+    // Closed, it can be opened again, still one copy.
+    QVERIFY(help->close());
+    QCOMPARE(CountWindows("Form5"), 0);
+    p.session->showHelp();
+    p.session->showHelp();
+    QCOMPARE(CountWindows("Form5"), 1);
+}
+
+void HelpNoticeTest::helpFromSettingsKeepsDialog() {
+    Program p;
+    p.session->showSettingsDialogFromMain();
+    QVERIFY(p.settings());
+    p.click(p.settings(), "Command6");
+    p.click(p.settings(), "Command6");
+    QCOMPARE(CountWindows("Form5"), 1);
+    QVERIFY(p.help()->isVisible());
+    QVERIFY(p.settings() && p.settings()->isVisible());
+}
+
+void HelpNoticeTest::helpTextBoxFillsClientArea() {
+    Program p;
+    p.session->showHelp();
+    HelpWindow* help = p.help();
+    QVERIFY(help);
+    QVERIFY(Fills(help));
+    QCOMPARE(help->textBox()->pos(), QPoint(0, 0));
+
+    help->resize(700, 380);
+    QVERIFY(Fills(help));
+    QCOMPARE(help->textBox()->size(), QSize(700, 380));
+
+    help->setWindowState(Qt::WindowMaximized);
+    QTRY_VERIFY(help->size() != QSize(700, 380));
+    QVERIFY(Fills(help));
+
+    help->setWindowState(Qt::WindowNoState);
+    help->resize(500, 300);
+    QVERIFY(Fills(help));
+
+    // Resized while minimised, the box catches up on the restore.
+    help->setWindowState(Qt::WindowMinimized);
+    help->resize(620, 410);
+    help->setWindowState(Qt::WindowNoState);
+    QTRY_VERIFY(!(help->windowState() & Qt::WindowMinimized));
+    QCOMPARE(help->size(), QSize(620, 410));
+    QVERIFY(Fills(help));
+}
+
+void HelpNoticeTest::noticeReplacesSettings_data() {
+    QTest::addColumn<bool>("launchWorks");
+    QTest::addRow("site opened") << true;
+    QTest::addRow("launch failed") << false;
+}
+
+void HelpNoticeTest::noticeReplacesSettings() {
+    QFETCH(bool, launchWorks);
+    Program p;
+    p.session->showSettingsDialogFromMain();
+    SettingsDialog* settings = p.settings();
+    QVERIFY(settings);
+    const OptionSettings& o = p.session->options();
+    const QPoint corner(o.mainLeft / 15, o.mainTop / 15);
+    QCOMPARE(corner, QPoint(120, 150));
+
+    p.click(settings, "Command5");
+    QVERIFY(!p.settings());
+    NoticeWindow* notice = p.notice();
+    QVERIFY(notice);
+    QVERIFY(notice->isVisible());
+    QCOMPARE(notice->pos(), corner);
+    QCOMPARE(notice->windowTitle(), QStringLiteral(" ヾ(〃^∇^)ﾉ つぎはのんびり卒煙旅行～"));
+    QVERIFY(notice->textBox()->toPlainText().contains(QStringLiteral("http://kemless.example.jp/")));
+
+    p.desktop.launchWorks = launchWorks;
+    p.click(notice, "Command2");
+    QCOMPARE(p.desktop.opened, QList<QUrl>{QUrl(QStringLiteral("http://kemless.example.jp/"))});
+    QCOMPARE(p.desktop.messages, launchWorks ? QStringList() : QStringList{kLaunchFailed});
+    QVERIFY(p.notice() && p.notice()->isVisible());  // the notice stays open
+    QVERIFY(!p.settings());
+
+    QVERIFY(notice->close());
+    QVERIFY(!p.notice());
+    QVERIFY(p.settings());
+    QVERIFY(p.settings()->isVisible());
+    QCOMPARE(p.settings()->pos(), corner);
+    QVERIFY(!Window("Form1"));
+}
+
+void HelpNoticeTest::versionBoxAndNoticeNameOneMakerAddress() {
+    Program p;
+    p.session->mainWindow()->popupMenu()->findChild<QAction*>(QStringLiteral("mnuVer"))->trigger();
+    QCOMPARE(p.desktop.messages.size(), 1);
+    const QString version = p.desktop.messages.takeFirst();
+    QVERIFY(version.contains(QStringLiteral("１．２０")));
+
+    p.session->showSettingsDialogFromMain();
+    p.click(p.settings(), "Command5");
+    p.click(p.notice(), "Command2");
+    QCOMPARE(p.desktop.opened.size(), 1);
+    const QString site = p.desktop.opened.first().toString();
+    QVERIFY2(version.contains(site), qPrintable(version + QStringLiteral(" / ") + site));
+    // The notice's own text names the address its button opens.
+    QVERIFY(p.notice()->textBox()->toPlainText().contains(site));
+}
+
+QTEST_MAIN(HelpNoticeTest)
+#include "help_notice_qtest.moc"

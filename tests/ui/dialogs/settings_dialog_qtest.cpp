@@ -1,0 +1,428 @@
+// The settings dialog as the user meets it: opened by a display window that
+// has just unloaded, saved, cancelled, and its colour and copy-plus controls.
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QtTest>
+#include <memory>
+
+#include "session/session.h"
+#include "dialogs/settings_dialog.h"
+#include "support/fake_desktop.h"
+#include "support/windows.h"
+#include "windows/main_window.h"
+#include "windows/mini_window.h"
+#include "desktop/twips.h"
+
+using namespace kemless;
+
+namespace {
+
+const QString kRange = QStringLiteral("有効範囲内にある半角数字を入れてください");
+const QString kFuture = QStringLiteral("現在より未来の日時は設定できません");
+
+// A started program whose display window has just opened the settings dialog.
+struct Program {
+    FakeClock clock;  // now: 10 December 2026 12:00
+    FakeDesktop desktop;
+    FakeProcess process;
+    QTemporaryDir dir;
+    std::unique_ptr<Session> session;
+    SettingsDialog* dialog = nullptr;
+
+    explicit Program(int windowMode, int copyPlusMode = 0) {
+        SettingsStore store(dir.path().toStdString());
+        store.ensureDataFolder();
+        store.writeInitial({2010, 1, 2, 3, 4, 20, 300, kStandard});
+        OptionSettings o;
+        o.quitStarted = 1;
+        o.copyPlusMode = copyPlusMode;
+        o.mainLeft = 1500;
+        o.mainTop = 3000;
+        o.miniLeft = 600;
+        o.miniTop = 450;
+        o.backColor = 0x102030;
+        o.foreColor = 0xF0E0D0;
+        o.linkUrl = "old.example/";
+        o.windowMode = windowMode;
+        o.statusMode = "コスモ";
+        store.writeOption(o);
+        session = std::make_unique<Session>(clock, desktop, process, dir.path().toStdString());
+        session->start();
+        if (windowMode == 1)
+            session->showSettingsDialogFromMini();
+        else
+            session->showSettingsDialogFromMain();
+        dialog = qobject_cast<SettingsDialog*>(Window("Form2"));
+    }
+    ~Program() {
+        DeleteAllWindows();
+        session.reset();
+    }
+
+    SettingsStore store() const { return SettingsStore(dir.path().toStdString()); }
+    QByteArray bytes(const char* file) const { return DataFileBytes(dir, file); }
+    void click(const char* button) const { dialog->findChild<QPushButton*>(QLatin1String(button))->click(); }
+    void type(const QString& box, const QString& text) const {
+        auto* edit = dialog->findChild<QLineEdit*>(box);
+        QVERIFY2(edit, qPrintable(box));
+        edit->setText(text);
+    }
+};
+
+// Every box of the dialog valid, differing from the stored profile.
+const QStringList kValidForm = {"Text1_0=2020", "Text1_1=6", "Text1_2=15", "Text1_3=9", "Text1_4=45",
+                                "Text2=25",     "Text3=450", "Text5=60",   "Text7=10"};
+
+}  // namespace
+
+class SettingsDialogTest : public QObject {
+    Q_OBJECT
+private slots:
+    void opensFilledWhereTheMainWindowStood_data();
+    void opensFilledWhereTheMainWindowStood();
+    void saveValidation_data();
+    void saveValidation();
+    void savedSettingsReachFilesAndReopenWindow_data();
+    void savedSettingsReachFilesAndReopenWindow();
+    void enterInLinkBoxSaves();
+    void linkAddressTrimmedAndUnquoted();
+    void cancelAfterPickingColour_data();
+    void cancelAfterPickingColour();
+    void colourChooserPresetAndSample_data();
+    void colourChooserPresetAndSample();
+    void smokingYearsBoxFollowsCopyPlus_data();
+    void smokingYearsBoxFollowsCopyPlus();
+    void statusListOffersTheFourModes();
+};
+
+void SettingsDialogTest::opensFilledWhereTheMainWindowStood_data() {
+    QTest::addColumn<int>("windowMode");
+    QTest::addRow("from the main window") << 0;
+    QTest::addRow("from the mini window") << 1;
+}
+
+void SettingsDialogTest::opensFilledWhereTheMainWindowStood() {
+    QFETCH(int, windowMode);
+    Program p(windowMode, 1);
+    QVERIFY(p.dialog);
+    QVERIFY(p.dialog->isVisible());
+    QVERIFY(!Window("Form1"));
+    QVERIFY(!Window("Form7"));
+    QCOMPARE(p.dialog->windowTitle(), QStringLiteral(" 設定ウィンドウ - 全て半角で記入してください - lunapo"));
+    const OptionSettings& o = p.session->options();
+    QCOMPARE(p.dialog->pos(), QPoint(o.mainLeft / 15, o.mainTop / 15));
+    QCOMPARE(p.dialog->pos(), QPoint(100, 200));
+
+    const QStringList quit = {"2010", "1", "2", "3", "4"};
+    for (int i = 0; i < 5; ++i) QCOMPARE(p.dialog->quitBox(i)->text(), quit[i]);
+    QCOMPARE(p.dialog->perDayBox()->text(), QStringLiteral("20"));
+    QCOMPARE(p.dialog->priceBox()->text(), QStringLiteral("300"));
+    QVERIFY(p.dialog->sizeButton(1)->isChecked());
+    QVERIFY(p.dialog->copyPlusButton(1)->isChecked());
+    QCOMPARE(p.dialog->taxBox()->text(), QStringLiteral("58"));
+    QCOMPARE(p.dialog->smokingYearsBox()->text(), QStringLiteral("5"));
+    QVERIFY(p.dialog->boxCountCheck()->isChecked());
+    QCOMPARE(p.dialog->linkBox()->text(), QStringLiteral("old.example/"));
+    QCOMPARE(p.dialog->statusList()->currentText(), QStringLiteral("コスモ"));
+}
+
+// Each row edits a valid form and saves it. `initialLine` is what initial.ini
+// holds afterwards (empty: unchanged); option.ini is rewritten only when the
+// whole save succeeds.
+void SettingsDialogTest::saveValidation_data() {
+    QTest::addColumn<QStringList>("edits");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QByteArray>("initialLine");
+    QTest::addColumn<bool>("optionWritten");
+    QTest::addColumn<int>("tax");
+
+    const QByteArray valid = "2020,6,15,9,45,25,450,85\r\n";
+    auto refused = [](const char* name, QStringList edits, const QString& message) {
+        QTest::addRow("%s", name) << edits << message << QByteArray() << false << 0;
+    };
+    auto accepted = [](const char* name, QStringList edits, const QByteArray& line, int tax = 60) {
+        QTest::addRow("%s", name) << edits << QString() << line << true << tax;
+    };
+    auto optionRefused = [&](const char* name, QStringList edits) {
+        QTest::addRow("%s", name) << edits << kRange << valid << false << 0;
+    };
+
+    refused("29 Feb 1900 (not a leap year)", {"Text1_0=1900", "Text1_1=2", "Text1_2=29"}, kRange);
+    accepted("29 Feb 2000 (leap year)", {"Text1_0=2000", "Text1_1=2", "Text1_2=29"}, "2000,2,29,9,45,25,450,85\r\n");
+    refused("29 Feb 2023", {"Text1_0=2023", "Text1_1=2", "Text1_2=29"}, kRange);
+    accepted("29 Feb 2024", {"Text1_0=2024", "Text1_1=2", "Text1_2=29"}, "2024,2,29,9,45,25,450,85\r\n");
+    refused("31 April", {"Text1_1=4", "Text1_2=31"}, kRange);
+    accepted("31 May", {"Text1_1=5", "Text1_2=31"}, "2020,5,31,9,45,25,450,85\r\n");
+    refused("one minute in the future",
+            {"Text1_0=2026", "Text1_1=12", "Text1_2=10", "Text1_3=12", "Text1_4=1"}, kFuture);
+    accepted("the current minute", {"Text1_0=2026", "Text1_1=12", "Text1_2=10", "Text1_3=12", "Text1_4=0"},
+             "2026,12,10,12,0,25,450,85\r\n");
+    refused("year 1899 is out of range, not future", {"Text1_0=1899"}, kRange);
+    refused("next year is out of range, not future", {"Text1_0=2027"}, kRange);
+    refused("future day with a bad price: range first",
+            {"Text1_0=2026", "Text1_1=12", "Text1_2=11", "Text3=0"}, kRange);
+    refused("hour 24", {"Text1_3=24"}, kRange);
+    refused("minute 60", {"Text1_4=60"}, kRange);
+    refused("0 a day", {"Text2=0"}, kRange);
+    refused("201 a day", {"Text2=201"}, kRange);
+    refused("0 yen", {"Text3=0"}, kRange);
+    refused("2001 yen", {"Text3=2001"}, kRange);
+    accepted("200 a day and 2000 yen", {"Text2=200", "Text3=2000"}, "2020,6,15,9,45,200,2000,85\r\n");
+    accepted("20本 a day reads as 20", {"Text2=20本"}, "2020,6,15,9,45,20,450,85\r\n");
+    accepted("tax 100", {"Text5=100"}, valid, 100);
+    accepted("tax 0", {"Text5=0"}, valid, 0);
+    accepted("tax 58.5 rounds down", {"Text5=58.5"}, valid, 58);
+    accepted("tax 57.9 rounds down", {"Text5=57.9"}, valid, 57);
+    optionRefused("tax 101", {"Text5=101"});
+    optionRefused("tax -1", {"Text5=-1"});
+    optionRefused("tax letters", {"Text5=abc"});
+    optionRefused("tax empty", {"Text5="});
+    optionRefused("smoking years 0 with OFF", {"Text7=0"});
+    optionRefused("smoking years empty", {"Text7="});
+}
+
+void SettingsDialogTest::saveValidation() {
+    QFETCH(QStringList, edits);
+    QFETCH(QString, message);
+    QFETCH(QByteArray, initialLine);
+    QFETCH(bool, optionWritten);
+    QFETCH(int, tax);
+
+    Program p(0);
+    QVERIFY(p.dialog);
+    QVERIFY(p.dialog->copyPlusButton(0)->isChecked());
+    const QByteArray initialBefore = p.bytes("initial.ini");
+    const QByteArray optionBefore = p.bytes("option.ini");
+    const InitialSettings inMemoryBefore = p.session->initial();
+    for (const QString& e : kValidForm + edits) p.type(e.section('=', 0, 0), e.section('=', 1));
+
+    p.click("Command1");
+
+    QCOMPARE(p.desktop.messages, message.isEmpty() ? QStringList() : QStringList{message});
+    QCOMPARE(p.bytes("initial.ini"), initialLine.isEmpty() ? initialBefore : initialLine);
+    if (initialLine.isEmpty()) QCOMPARE(p.session->initial(), inMemoryBefore);
+    if (optionWritten) {
+        const auto o = p.store().readOption();
+        QVERIFY(o);
+        QCOMPARE(o->taxRatePercent, tax);
+        QCOMPARE(o->smokingYears, 10);
+        QVERIFY(!Window("Form2"));
+        QVERIFY(Window("Form1") && Window("Form1")->isVisible());
+    } else {
+        QCOMPARE(p.bytes("option.ini"), optionBefore);
+        QVERIFY(Window("Form2") && Window("Form2")->isVisible());
+        QVERIFY(!Window("Form1"));
+    }
+}
+
+void SettingsDialogTest::savedSettingsReachFilesAndReopenWindow_data() {
+    QTest::addColumn<int>("windowMode");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<QString>("hidden");
+    QTest::addRow("main window mode 0") << 0 << "Form1" << "";
+    QTest::addRow("mini window mode 1") << 1 << "Form7" << "Form1";
+    QTest::addRow("main window mode 2 (mini never opened)") << 2 << "Form1" << "";
+}
+
+void SettingsDialogTest::savedSettingsReachFilesAndReopenWindow() {
+    QFETCH(int, windowMode);
+    QFETCH(QString, shown);
+    QFETCH(QString, hidden);
+
+    Program p(windowMode);
+    QVERIFY(p.dialog);
+    for (const QString& e : kValidForm) p.type(e.section('=', 0, 0), e.section('=', 1));
+    p.dialog->sizeButton(2)->click();
+    p.dialog->copyPlusButton(2)->click();
+    p.dialog->boxCountCheck()->setChecked(false);
+    p.dialog->statusList()->setCurrentIndex(3);
+    p.type("Text4", "blog.example/me");
+    p.dialog->move(123, 45);  // the user dragged the dialog
+
+    p.click("Command1");
+
+    QVERIFY(p.desktop.messages.isEmpty());
+    QCOMPARE(p.bytes("initial.ini"), QByteArray("2020,6,15,9,45,25,450,100\r\n"));
+    const auto o = p.store().readOption();
+    QVERIFY(o);
+    QCOMPARE(o->quitStarted, 1);
+    QCOMPARE(o->taxRatePercent, 60);
+    QCOMPARE(o->smokingYears, 10);
+    QCOMPARE(o->copyPlusMode, 2);
+    QCOMPARE(o->showBoxCount, 0);
+    QCOMPARE(o->statusMode, std::string("日本旅行"));
+    QCOMPARE(o->linkUrl, std::string("blog.example/me"));
+    QCOMPARE(o->mainLeft, 123 * 15);
+    QCOMPARE(o->mainTop, 45 * 15);
+    QCOMPARE(o->windowMode, windowMode);
+    QCOMPARE(o->backColor, 0x102030);
+    QCOMPARE(o->foreColor, 0xF0E0D0);
+
+    QVERIFY(!Window("Form2"));
+    QWidget* open = Window(qPrintable(shown));
+    QVERIFY(open);
+    QVERIFY(open->isVisible());
+    if (!hidden.isEmpty()) {
+        QWidget* loaded = Window(qPrintable(hidden));
+        QVERIFY(loaded);
+        QVERIFY(!loaded->isVisible());
+    }
+    // The main window opens where the dialog stood.
+    if (shown == QLatin1String("Form1")) QCOMPARE(open->pos(), QPoint(123, 45));
+}
+
+void SettingsDialogTest::enterInLinkBoxSaves() {
+    Program p(0);
+    QVERIFY(p.dialog);
+    p.type("Text1_0", "2019");
+    p.dialog->linkBox()->setFocus();
+    QTest::keyClick(p.dialog->linkBox(), Qt::Key_Return);
+    QVERIFY(p.desktop.messages.isEmpty());
+    QCOMPARE(p.bytes("initial.ini"), QByteArray("2019,1,2,3,4,20,300,85\r\n"));
+    QVERIFY(!Window("Form2"));
+    QVERIFY(Window("Form1") && Window("Form1")->isVisible());
+}
+
+void SettingsDialogTest::linkAddressTrimmedAndUnquoted() {
+    Program p(0);
+    QVERIFY(p.dialog);
+    p.type("Text4", "  my.blog.example/\"x\"/page  ");
+    p.click("Command1");
+    QVERIFY(p.desktop.messages.isEmpty());
+    const auto o = p.store().readOption();
+    QVERIFY(o);
+    QCOMPARE(o->linkUrl, std::string("my.blog.example/x/page"));
+    QCOMPARE(o->statusMode, std::string("コスモ"));  // read back past the address
+}
+
+void SettingsDialogTest::cancelAfterPickingColour_data() {
+    QTest::addColumn<int>("windowMode");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<bool>("colourKept");
+    QTest::addRow("main window mode drops it") << 0 << "Form1" << false;
+    QTest::addRow("mini window mode keeps it") << 1 << "Form7" << true;
+}
+
+void SettingsDialogTest::cancelAfterPickingColour() {
+    QFETCH(int, windowMode);
+    QFETCH(QString, shown);
+    QFETCH(bool, colourKept);
+
+    Program p(windowMode);
+    QVERIFY(p.dialog);
+    const QByteArray optionBefore = p.bytes("option.ini");
+    const QByteArray initialBefore = p.bytes("initial.ini");
+    p.desktop.colorAnswers.push_back(QColor(0x11, 0x22, 0x33));
+    p.type("Text1_0", "2001");  // an edit that cancel must drop
+    p.click("Command4");
+    QCOMPARE(p.session->options().backColor, 0x332211);
+
+    p.click("Command2");
+
+    QVERIFY(!Window("Form2"));
+    QVERIFY(Window(qPrintable(shown)) && Window(qPrintable(shown))->isVisible());
+    QCOMPARE(p.bytes("option.ini"), optionBefore);
+    QCOMPARE(p.bytes("initial.ini"), initialBefore);
+    QCOMPARE(p.session->initial().quitYear, 2010);
+    QCOMPARE(p.session->options().backColor, colourKept ? 0x332211 : 0x102030);
+
+    // What stayed in memory reaches the file with the next write.
+    Window(qPrintable(shown))->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    const auto o = p.store().readOption();
+    QVERIFY(o);
+    QCOMPARE(o->backColor, colourKept ? 0x332211 : 0x102030);
+}
+
+void SettingsDialogTest::colourChooserPresetAndSample_data() {
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<bool>("background");
+    QTest::addRow("text colour") << "Command3" << false;
+    QTest::addRow("background colour") << "Command4" << true;
+}
+
+void SettingsDialogTest::colourChooserPresetAndSample() {
+    QFETCH(QString, button);
+    QFETCH(bool, background);
+
+    Program p(0);
+    QVERIFY(p.dialog);
+    const QPalette::ColorRole role = background ? QPalette::Window : QPalette::WindowText;
+    const QColor stored = background ? QColor(0x30, 0x20, 0x10) : QColor(0xD0, 0xE0, 0xF0);
+    QCOMPARE(p.dialog->sample()->palette().color(role), stored);
+
+    // A cancelled chooser changes nothing.
+    p.click(qPrintable(button));
+    QCOMPARE(p.desktop.colorOffered, QList<QColor>{stored});
+    QCOMPARE(p.dialog->sample()->palette().color(role), stored);
+
+    const QColor picked(0x12, 0x34, 0x56);
+    p.desktop.colorAnswers.push_back(picked);
+    p.click(qPrintable(button));
+    QCOMPARE(p.desktop.colorOffered.last(), stored);
+    QCOMPARE(p.dialog->sample()->palette().color(role), picked);
+    const OptionSettings& o = p.session->options();
+    QCOMPARE(background ? o.backColor : o.foreColor, 0x563412);
+    QCOMPARE(background ? o.foreColor : o.backColor, background ? 0xF0E0D0 : 0x102030);
+
+    // Offered again, the chooser starts from the colour just picked.
+    p.click(qPrintable(button));
+    QCOMPARE(p.desktop.colorOffered.last(), picked);
+
+    p.click("Command1");
+    const auto saved = p.store().readOption();
+    QVERIFY(saved);
+    QCOMPARE(background ? saved->backColor : saved->foreColor, 0x563412);
+}
+
+void SettingsDialogTest::smokingYearsBoxFollowsCopyPlus_data() {
+    QTest::addColumn<int>("stored");
+    QTest::addColumn<int>("clicked");
+    QTest::addColumn<bool>("enabledAtLoad");
+    QTest::addColumn<bool>("enabledAfter");
+    QTest::addRow("OFF stored, ON+ clicked") << 0 << 2 << false << true;
+    QTest::addRow("ON stored, ON+ clicked") << 1 << 2 << false << true;
+    QTest::addRow("ON+ stored, OFF clicked") << 2 << 0 << true << false;
+    QTest::addRow("ON+ stored, ON clicked") << 2 << 1 << true << false;
+    QTest::addRow("ON+ stored, ON+ clicked again") << 2 << 2 << true << true;
+}
+
+void SettingsDialogTest::smokingYearsBoxFollowsCopyPlus() {
+    QFETCH(int, stored);
+    QFETCH(int, clicked);
+    QFETCH(bool, enabledAtLoad);
+    QFETCH(bool, enabledAfter);
+
+    Program p(0, stored);
+    QVERIFY(p.dialog);
+    QVERIFY(p.dialog->copyPlusButton(stored)->isChecked());
+    QCOMPARE(p.dialog->smokingYearsBox()->isEnabled(), enabledAtLoad);
+    p.dialog->copyPlusButton(clicked)->click();
+    QCOMPARE(p.dialog->smokingYearsBox()->isEnabled(), enabledAfter);
+}
+
+void SettingsDialogTest::statusListOffersTheFourModes() {
+    Program p(0);
+    QVERIFY(p.dialog);
+    QComboBox* list = p.dialog->statusList();
+    QStringList items;
+    for (int i = 0; i < list->count(); ++i) items << list->itemText(i);
+    QCOMPARE(items, (QStringList{"ソルジャー", "コスモ", "会社モード", "日本旅行"}));
+    QVERIFY(!list->isEditable());
+
+    // Typing does not add a fifth mode; it at most selects one of the four.
+    list->setFocus();
+    QTest::keyClicks(list, QStringLiteral("xyz"));
+    QCOMPARE(list->count(), 4);
+    QVERIFY(items.contains(list->currentText()));
+}
+
+QTEST_MAIN(SettingsDialogTest)
+#include "settings_dialog_qtest.moc"

@@ -1,0 +1,331 @@
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+
+#include "support/session_fixture.h"
+#include "display/copy_texts.h"
+#include "windows/main_window.h"
+#include "windows/mini_window.h"
+#include "windows/tray_icon.h"
+#include "desktop/twips.h"
+#include "windows/widgets.h"
+
+
+using namespace kemless;
+
+Q_DECLARE_METATYPE(kemless::CalendarMoment)
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<SessionFixture> fx;
+    // A point on the grey background, away from every control.
+    const QPoint background{200, 10};
+
+    MainWindow* startMain(OptionSettings options = {}) {
+        fx->writeStarted(SampleInitial(), options);
+        Session& s = fx->start();
+        return s.mainWindow();
+    }
+
+private slots:
+    void init() { fx = std::make_unique<SessionFixture>(); }
+    void cleanup() {
+        fx->stop();
+        fx.reset();
+    }
+
+    void startedQuitOpensTheMainWindowWithEveryLine() {
+        MainWindow* w = startMain();
+        QVERIFY(w && w->isVisible());
+        QVERIFY(fx->session->miniWindow() && !fx->session->miniWindow()->isVisible());
+        QCOMPARE(w->windowTitle(), QStringLiteral(" ケムレス - lunapo"));
+        QCOMPARE(w->size(), QSize(375, 222));
+        QCOMPARE(w->caption(kElapsedLabel), QStringLiteral("０年１ヶ月９日３時間０分"));
+        QCOMPARE(w->caption(kStatusLabel), QStringLiteral("大将"));
+        QCOMPARE(w->caption(kLifeLabel), QString::fromStdString(fx->session->display().captions[kLifeLabel]));
+        QVERIFY(!w->caption(kMessageLabel).isEmpty());
+        QCOMPARE(w->timer()->interval(), 30000);
+        QVERIFY(w->timer()->isActive());
+    }
+
+    void stagesOfTheDucksAndTheBar_data() {
+        QTest::addColumn<int>("days");
+        QTest::addColumn<int>("visibleDucks");
+        QTest::addColumn<bool>("barVisible");
+        QTest::addColumn<int>("barValue");
+        QTest::addRow("quit day") << 0 << 0 << true << 0;
+        QTest::addRow("day 10") << 10 << 0 << true << 30;
+        QTest::addRow("day 11") << 11 << 1 << true << 0;
+        QTest::addRow("day 22") << 22 << 2 << true << 0;
+        QTest::addRow("day 33 bar gone") << 33 << 3 << false << 0;
+        QTest::addRow("day 70") << 70 << 3 << false << 0;
+    }
+    void stagesOfTheDucksAndTheBar() {
+        QFETCH(int, days);
+        QFETCH(int, visibleDucks);
+        QFETCH(bool, barVisible);
+        QFETCH(int, barValue);
+        // Quit `days` whole days before "now", counting back from 2027-03-01.
+        InitialSettings back;
+        fx->clock.moment = {2027, 3, 1, 12, 0};
+        int y = 2027, m = 3, d = 1;
+        for (int i = 0; i < days; ++i) {
+            if (--d == 0) {
+                if (--m == 0) { m = 12; --y; }
+                const int lengths[13] = {0, 31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+                d = lengths[m];
+            }
+        }
+        back.setQuitMoment({y, m, d, 12, 0});
+        fx->writeStarted(back, {});
+        MainWindow* w = fx->start().mainWindow();
+        int shown = 0;
+        for (int i = 0; i < kDuckCount; ++i) shown += w->duck(static_cast<Duck>(i))->isVisibleTo(w);
+        QCOMPARE(shown, visibleDucks);
+        QCOMPARE(w->progressBar()->isVisibleTo(w), barVisible);
+        QCOMPARE(w->progressBar()->value(), barValue);
+        QCOMPARE(w->progressBar()->maximum(), 33);
+    }
+
+    void barNeverComesBackAndRaisedDucksStayRaised() {
+        InitialSettings in;
+        in.setQuitMoment({2026, 11, 1, 12, 0});
+        fx->writeStarted(in, {});
+        fx->clock.moment = {2026, 12, 5, 12, 0};  // day 34
+        MainWindow* w = fx->start().mainWindow();
+        QVERIFY(!w->progressBar()->isVisibleTo(w));
+        QLabel* vice = w->duck(Duck::ViceCaptainArriving);
+        QCOMPARE(vice->y(), Px(2850));
+        // The clock is set back to day 12: the bar stays gone, the duck raised.
+        fx->clock.moment = {2026, 11, 13, 12, 0};
+        emit w->tick();
+        QVERIFY(!w->progressBar()->isVisibleTo(w));
+        QVERIFY(vice->isVisibleTo(w));
+        QCOMPARE(vice->y(), Px(2850));
+        QCOMPARE(w->progressBar()->value(), 3);
+    }
+
+    void lungsFollowTheDays() {
+        MainWindow* w = startMain();  // day 39
+        QCOMPARE(w->lungs()->fillColor(), QColor(255, 140, 140));
+    }
+
+    void popupMenuOrderAndMouseButtons() {
+        MainWindow* w = startMain();
+        QStringList names;
+        QStringList captions;
+        for (QAction* a : w->popupMenu()->actions()) {
+            names << a->objectName();
+            captions << a->text();
+        }
+        QCOMPARE(names, (QStringList{"mnuCopy", "mnuCopy2", "mnuBlog", "mnuSettei", "mnuVer", "mnuMini", "mnuHelp", "mnuExit"}));
+        QCOMPARE(captions.first(), QStringLiteral("コピーする"));
+        QCOMPARE(captions.last(), QStringLiteral("アプリケーションの終了"));
+
+        QTest::mousePress(w, Qt::LeftButton, {}, background);
+        QTest::mousePress(w, Qt::MiddleButton, {}, background);
+        QVERIFY(!w->popupMenu()->isVisible());
+        QTest::mousePress(w->valueLabel(kMoneyLabel), Qt::RightButton, {}, QPoint(5, 5));
+        QVERIFY(!w->popupMenu()->isVisible());
+        QTest::mousePress(w->button("Command1"), Qt::RightButton, {}, QPoint(3, 3));
+        QTest::mousePress(w->progressBar(), Qt::RightButton, {}, QPoint(3, 3));
+        QVERIFY(!w->popupMenu()->isVisible());
+        QTest::mousePress(w, Qt::RightButton, {}, background);
+        QVERIFY(w->popupMenu()->isVisible());
+        w->popupMenu()->hide();
+    }
+
+    void doubleClickHidesToTrayAndAClickOnTheIconRestores() {
+        MainWindow* w = startMain();
+        QTest::mouseDClick(w->valueLabel(kMoneyLabel), Qt::LeftButton, {}, QPoint(5, 5));
+        QVERIFY(w->isVisible());
+        QTest::mouseDClick(w, Qt::LeftButton, {}, background);
+        QVERIFY(!w->isVisible());
+        QVERIFY(fx->session->mainTray()->isShown());
+        QCOMPARE(fx->session->mainTray()->toolTip(), QStringLiteral("ケムレス"));
+        QVERIFY(w->timer()->isActive());
+        emit fx->session->mainTray()->restoreRequested();
+        QVERIFY(w->isVisible());
+        QVERIFY(!fx->session->mainTray()->isShown());
+    }
+
+    void withoutANotificationAreaTheWindowIsMinimised() {
+        fx->desktop.tray = false;
+        MainWindow* w = startMain();
+        QTest::mouseDClick(w, Qt::LeftButton, {}, background);
+        QVERIFY(w->isVisible());
+        QVERIFY(w->windowState() & Qt::WindowMinimized);
+        QVERIFY(!fx->session->mainTray()->isShown());
+    }
+
+    void elapsedToggleUntilTheNextTick() {
+        MainWindow* w = startMain();
+        QTest::mouseClick(w->valueLabel(kElapsedLabel), Qt::LeftButton);
+        QCOMPARE(w->caption(kElapsedLabel), QStringLiteral("３９日３時間０分"));
+        QTest::mouseClick(w->valueLabel(kLifeLabel), Qt::LeftButton);
+        QCOMPARE(w->caption(kElapsedLabel), QStringLiteral("３９日３時間０分"));
+        // The copy texts follow the toggle until the refresh.
+        w->button("Command4")->click();
+        QVERIFY(fx->desktop.clipboard.contains(QStringLiteral("３９日３時間０分経過しました。")));
+        emit w->tick();
+        QCOMPARE(w->caption(kElapsedLabel), QStringLiteral("０年１ヶ月９日３時間０分"));
+        QTest::mouseClick(w->valueLabel(kElapsedLabel), Qt::LeftButton);
+        QTest::mouseClick(w->valueLabel(kElapsedLabel), Qt::LeftButton);
+        QCOMPARE(w->caption(kElapsedLabel), QStringLiteral("０年１ヶ月９日３時間０分"));
+    }
+
+    void keyboardReachesTheMenuAndTheToggle() {
+        MainWindow* w = startMain();
+        // The desktop turns the Menu key into a keyboard context-menu event
+        // for the focused control; it must travel up to the window.
+        QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(2, 2));
+        QApplication::sendEvent(w->button("Command3"), &menuKey);
+        QVERIFY(w->popupMenu()->isVisible());
+        w->popupMenu()->hide();
+        QTest::keyClick(w->button("Command3"), Qt::Key_F10, Qt::ShiftModifier);
+        QVERIFY(w->popupMenu()->isVisible());
+        w->popupMenu()->hide();
+        QTest::keyClick(w->valueLabel(kElapsedLabel), Qt::Key_Space);
+        QCOMPARE(w->caption(kElapsedLabel), QStringLiteral("３９日３時間０分"));
+        QCOMPARE(w->valueLabel(kElapsedLabel)->accessibleName(), QStringLiteral("卒煙からの日数"));
+    }
+
+    void copyButtonsAndMenuItemsShareTheirAction() {
+        MainWindow* w = startMain();
+        const Session& s = *fx->session;
+        w->button("Command3")->click();
+        const QString summary = QString::fromStdString(SummaryText(s.display(), fx->session->initial(), fx->session->options()));
+        QCOMPARE(fx->desktop.clipboard, summary);
+        QCOMPARE(summary.count(QStringLiteral("\r\n")), 5);
+        fx->desktop.clipboard.clear();
+        w->popupMenu()->actions().at(0)->trigger();
+        QCOMPARE(fx->desktop.clipboard, summary);
+        w->popupMenu()->actions().at(1)->trigger();
+        QVERIFY(fx->desktop.clipboard.startsWith(QStringLiteral("２０２６年１１月１日に卒煙。")));
+        QVERIFY(fx->desktop.messages.isEmpty());
+    }
+
+    void aClipboardThatCannotBeWrittenIsReported() {
+        MainWindow* w = startMain();
+        fx->desktop.clipboard = QStringLiteral("before");
+        fx->desktop.clipboardWorks = false;
+        w->button("Command3")->click();
+        QCOMPARE(fx->desktop.clipboard, QStringLiteral("before"));
+        QCOMPARE(fx->desktop.messages.size(), 1);
+    }
+
+    void linkButtonOpensTheUsersPage() {
+        OptionSettings o;
+        o.linkUrl = "my.blog.jp/diary";
+        MainWindow* w = startMain(o);
+        w->button("Command2")->click();
+        QCOMPARE(fx->desktop.opened, QList<QUrl>{QUrl(QStringLiteral("http://my.blog.jp/diary"))});
+        fx->desktop.launchWorks = false;
+        w->popupMenu()->actions().at(2)->trigger();
+        QCOMPARE(fx->desktop.messages, QStringList{QStringLiteral("エラーです。フォルダオプションの関連付けなどを確認してください")});
+    }
+
+    void emptyLinkIsAFailedLaunch() {
+        OptionSettings o;
+        o.linkUrl = "";
+        MainWindow* w = startMain(o);
+        w->button("Command2")->click();
+        QCOMPARE(fx->desktop.messages.size(), 1);
+    }
+
+    void versionBox() {
+        MainWindow* w = startMain();
+        w->popupMenu()->actions().at(4)->trigger();
+        QCOMPARE(fx->desktop.messages.size(), 1);
+        QVERIFY(fx->desktop.messages.first().contains(QStringLiteral("１．２０")));
+    }
+
+    void placementCorrectsAStoredCornerOffScreen() {
+        OptionSettings o;
+        o.mainLeft = 1000000;
+        o.mainTop = -300;
+        MainWindow* w = startMain(o);
+        const auto [width, height] = Session::ScreenTwips(w);
+        QCOMPARE(fx->session->options().mainLeft, width / 2);
+        QCOMPARE(fx->session->options().mainTop, height / 2);
+        QCOMPARE(w->pos(), QPoint(Px(width / 2), Px(height / 2)));
+    }
+
+    void closingWritesThePositionAndUnloadsBoth() {
+        OptionSettings o;
+        o.mainLeft = 1500;
+        o.mainTop = 3000;
+        MainWindow* w = startMain(o);
+        w->move(40, 60);
+        w->showMinimized();
+        QVERIFY(w->close());
+        fx->settle();
+        QVERIFY(!fx->session->mainWindow());
+        QVERIFY(!fx->session->miniWindow());
+        const auto back = fx->store().readOption();
+        QVERIFY(back);
+        QCOMPARE(back->mainLeft, 600);
+        QCOMPARE(back->mainTop, 900);
+        QCOMPARE(back->quitStarted, 1);
+    }
+
+    void exitMenuItemEndsTheProgramAlsoWithTheMiniWindowHidden() {
+        MainWindow* w = startMain();
+        QVERIFY(fx->session->miniWindow());
+        w->popupMenu()->actions().at(7)->trigger();
+        QTest::qWait(0);
+        fx->settle();
+        QVERIFY(!fx->session->mainWindow());
+        QVERIFY(!fx->session->miniWindow());
+    }
+
+    void settingsButtonUnloadsBothBeforeTheDialog() {
+        MainWindow* w = startMain();
+        w->move(100, 100);
+        w->button("Command1")->click();
+        QTest::qWait(0);
+        fx->settle();
+        QVERIFY(!fx->session->mainWindow());
+        QVERIFY(!fx->session->miniWindow());
+        QWidget* dialog = fx->window("Form2");
+        QVERIFY(dialog && dialog->isVisible());
+        QCOMPARE(fx->store().readOption()->mainLeft, 1500);
+        dialog->close();
+        fx->settle();
+    }
+
+    void aSecondCopyIsRefusedWithoutWriting() {
+        fx->writeStarted(SampleInitial(), {});
+        const auto before = fx->store().readOption();
+        fx->process.singleInstance = false;
+        fx->session = std::make_unique<Session>(fx->clock, fx->desktop, fx->process, fx->dir.path().toStdString());
+        QVERIFY_THROWS_EXCEPTION(Terminated, fx->session->start());
+        QCOMPARE(fx->desktop.messages, QStringList{QStringLiteral("プログラムは既に起動されています。")});
+        QCOMPARE(fx->store().readOption(), before);
+    }
+
+    void unreadableOptionFileLeadsToTheFirstRunSetup() {
+        const SettingsStore s = fx->store();
+        s.ensureDataFolder();
+        s.writeInitial(SampleInitial());
+        QFile bad(QString::fromStdString(s.optionPath()));
+        QVERIFY(bad.open(QIODevice::WriteOnly));
+        bad.write("1,58,5,0,5,1,0,0,1,2,\"a\",2,0,0\r\n");
+        bad.close();
+        fx->start();
+        QVERIFY(!fx->session->mainWindow());
+        QWidget* setup = fx->window("Form3");
+        QVERIFY(setup && setup->isVisible());
+        setup->close();
+        fx->settle();
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "main_window_qtest.moc"

@@ -1,0 +1,213 @@
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QPushButton>
+#include <QTest>
+
+#include "dialogs/settings_dialog.h"
+#include "support/session_fixture.h"
+#include "display/copy_texts.h"
+#include "windows/main_window.h"
+#include "windows/mini_window.h"
+#include "windows/tray_icon.h"
+#include "desktop/twips.h"
+#include "windows/widgets.h"
+
+using namespace kemless;
+
+class MiniWindowTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<SessionFixture> fx;
+
+    Session& startWith(OptionSettings o) {
+        fx->writeStarted(SampleInitial(), o);
+        return fx->start();
+    }
+    QAction* miniAction(const char* name) {
+        return fx->session->miniWindow()->popupMenu()->findChild<QAction*>(QString::fromLatin1(name));
+    }
+
+private slots:
+    void init() { fx = std::make_unique<SessionFixture>(); }
+    void cleanup() {
+        fx->stop();
+        fx.reset();
+    }
+
+    void firstOpeningTakesTheMainWindowsPlaceAndIsRemembered() {
+        OptionSettings o;
+        o.miniLeft = 300;
+        o.miniTop = 300;
+        Session& s = startWith(o);
+        s.mainWindow()->move(120, 90);
+        s.mainWindow()->popupMenu()->findChild<QAction*>(QStringLiteral("mnuMini"))->trigger();
+        MiniWindow* mini = s.miniWindow();
+        QVERIFY(mini->isVisible());
+        QVERIFY(!s.mainWindow()->isVisible());
+        QCOMPARE(mini->pos(), QPoint(120, 90));
+        QCOMPARE(s.options().windowMode, 1);
+        QCOMPARE(mini->windowTitle(), QStringLiteral(" ケムレス mini mode"));
+
+        // Later openings keep the mini window's own place.
+        mini->move(400, 50);
+        miniAction("mnuSt")->trigger();
+        QVERIFY(s.mainWindow()->isVisible());
+        QCOMPARE(s.options().windowMode, 0);
+        s.mainWindow()->popupMenu()->findChild<QAction*>(QStringLiteral("mnuMini"))->trigger();
+        QCOMPARE(mini->pos(), QPoint(400, 50));
+
+        // The restart opens the window last used.
+        QVERIFY(mini->close());
+        fx->stop();
+        const auto saved = fx->store().readOption();
+        QCOMPARE(saved->windowMode, 1);
+        QCOMPARE(saved->miniLeft, 400 * 15);
+        Session& again = fx->start();
+        QVERIFY(again.miniWindow()->isVisible());
+        QVERIFY(again.mainWindow() && !again.mainWindow()->isVisible());
+        QCOMPARE(again.miniWindow()->pos(), QPoint(400, 50));
+        again.miniWindow()->popupMenu()->findChild<QAction*>(QStringLiteral("mnuSt"))->trigger();
+        QVERIFY(again.mainWindow()->close());
+        fx->stop();
+        Session& third = fx->start();
+        QVERIFY(third.mainWindow()->isVisible());
+        QVERIFY(!third.miniWindow()->isVisible());
+    }
+
+    void menuOrderDiffersFromTheMainWindow() {
+        OptionSettings o;
+        o.windowMode = 1;
+        Session& s = startWith(o);
+        QStringList names;
+        for (QAction* a : s.miniWindow()->popupMenu()->actions()) names << a->objectName();
+        QCOMPARE(names, (QStringList{"mnuCopy", "mnuCopy2", "mnuBlog", "mnuHelp", "mnuSettei", "mnuVer", "mnuSt", "mnuExit"}));
+        QCOMPARE(miniAction("mnuSt")->text(), QStringLiteral("標準サイズで運転する"));
+    }
+
+    void rightButtonOnLabelOrMarginOpensTheMenu() {
+        OptionSettings o;
+        o.windowMode = 1;
+        MiniWindow* mini = startWith(o).miniWindow();
+        QTest::mousePress(mini->label(), Qt::RightButton, {}, QPoint(10, 10));
+        QVERIFY(mini->popupMenu()->isVisible());
+        mini->popupMenu()->hide();
+        QTest::mousePress(mini, Qt::LeftButton, {}, QPoint(2, 2));
+        QVERIFY(!mini->popupMenu()->isVisible());
+        QTest::mousePress(mini, Qt::RightButton, {}, QPoint(2, 2));
+        QVERIFY(mini->popupMenu()->isVisible());
+        mini->popupMenu()->hide();
+    }
+
+    void menuKeyOpensTheMenu() {
+        OptionSettings o;
+        o.windowMode = 1;
+        MiniWindow* mini = startWith(o).miniWindow();
+        QVERIFY(mini->focusPolicy() & Qt::TabFocus);
+        QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(2, 2));
+        QApplication::sendEvent(mini, &menuKey);
+        QVERIFY(mini->popupMenu()->isVisible());
+        mini->popupMenu()->hide();
+        QTest::keyClick(mini, Qt::Key_F10, Qt::ShiftModifier);
+        QVERIFY(mini->popupMenu()->isVisible());
+        mini->popupMenu()->hide();
+    }
+
+    void doubleClickOnTheLabelHidesToTheTray() {
+        OptionSettings o;
+        o.windowMode = 1;
+        Session& s = startWith(o);
+        QTest::mouseDClick(s.miniWindow()->label(), Qt::LeftButton, {}, QPoint(10, 10));
+        QVERIFY(!s.miniWindow()->isVisible());
+        QVERIFY(s.miniTray()->isShown());
+        QVERIFY(!s.mainTray()->isShown());
+        emit s.miniTray()->restoreRequested();
+        QVERIFY(s.miniWindow()->isVisible());
+        QVERIFY(!s.miniTray()->isShown());
+    }
+
+    void labelShowsTheSummaryAndCopiesMatchTheMainWindow() {
+        OptionSettings o;
+        o.windowMode = 1;
+        o.copyPlusMode = 1;
+        Session& s = startWith(o);
+        const QString summary = QString::fromStdString(SummaryText(s.display(), s.initial(), s.options()));
+        QCOMPARE(s.miniWindow()->text(), summary);
+        QCOMPARE(s.miniWindow()->label()->text().count(QLatin1Char('\n')), 5);
+
+        miniAction("mnuCopy")->trigger();
+        const QString fromMini = fx->desktop.clipboard;
+        s.mainWindow()->button("Command3")->click();
+        QCOMPARE(fromMini, fx->desktop.clipboard);
+        QCOMPARE(fromMini, summary);
+        miniAction("mnuCopy2")->trigger();
+        const QString shortFromMini = fx->desktop.clipboard;
+        s.mainWindow()->button("Command4")->click();
+        QCOMPARE(shortFromMini, fx->desktop.clipboard);
+    }
+
+    void refreshWritesTheLabelWhileHiddenAndAfterAToggle() {
+        OptionSettings o;
+        Session& s = startWith(o);  // mini loaded hidden
+        fx->clock.moment = {2026, 12, 10, 12, 30};
+        emit s.mainWindow()->tick();
+        QVERIFY(s.miniWindow()->text().contains(QStringLiteral("卒煙からの日数： 0年 1ヶ月 9日 3時間 30分")));
+        QTest::mouseClick(s.mainWindow()->valueLabel(kElapsedLabel), Qt::LeftButton);
+        emit s.mainWindow()->tick();
+        // The refresh reads the toggle before resetting it.
+        QVERIFY(s.miniWindow()->text().contains(QStringLiteral("卒煙からの日数： 39日 3時間 30分")));
+        s.mainWindow()->button("Command3")->click();
+        QVERIFY(fx->desktop.clipboard.contains(QStringLiteral("卒煙からの日数： 0年 1ヶ月 9日 3時間 30分")));
+    }
+
+    void windowFitsTheWidestLine() {
+        OptionSettings o;
+        o.windowMode = 1;
+        MiniWindow* mini = startWith(o).miniWindow();
+        const QFontMetrics fm(mini->label()->font());
+        const QString longest = QStringLiteral("節煙本数： 9999999本 99999.99ｍ Hiltonレインボータワー壁画");
+        QVERIFY(mini->label()->width() >= fm.horizontalAdvance(longest));
+        QVERIFY(mini->label()->height() >= fm.lineSpacing() * 6);
+        QVERIFY(mini->label()->geometry().right() < mini->width());
+    }
+
+    void closingTheMiniWindowStoresBothPositions() {
+        OptionSettings o;
+        o.windowMode = 1;
+        Session& s = startWith(o);
+        s.mainWindow()->move(30, 40);
+        s.miniWindow()->move(70, 80);
+        QVERIFY(s.miniWindow()->close());
+        fx->settle();
+        QVERIFY(!s.mainWindow() && !s.miniWindow());
+        const auto saved = fx->store().readOption();
+        QCOMPARE(saved->mainLeft, 450);
+        QCOMPARE(saved->mainTop, 600);
+        QCOMPARE(saved->miniLeft, 1050);
+        QCOMPARE(saved->miniTop, 1200);
+        QCOMPARE(saved->windowMode, 1);
+    }
+
+    void settingsFromTheMiniWindowComeBackToIt() {
+        OptionSettings o;
+        o.windowMode = 1;
+        Session& s = startWith(o);
+        s.miniWindow()->move(90, 45);
+        miniAction("mnuSettei")->trigger();
+        QTest::qWait(0);
+        fx->settle();
+        QVERIFY(!s.miniWindow());
+        QCOMPARE(fx->store().readOption()->miniLeft, 1350);
+        QWidget* dialog = fx->window("Form2");
+        QVERIFY(dialog);
+        qobject_cast<SettingsDialog*>(dialog)->save();
+        QTest::qWait(0);
+        fx->settle();
+        QVERIFY(s.miniWindow() && s.miniWindow()->isVisible());
+        QCOMPARE(s.miniWindow()->pos(), QPoint(90, 45));
+        QVERIFY(s.mainWindow() && !s.mainWindow()->isVisible());
+    }
+};
+
+QTEST_MAIN(MiniWindowTest)
+#include "mini_window_qtest.moc"

@@ -1,0 +1,41 @@
+#include "desktop/desktop.h"
+
+#include <QClipboard>
+#include <QColorDialog>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QSystemTrayIcon>
+
+#include "desktop/launcher.h"
+
+namespace kemless {
+
+void Desktop::message(QWidget* parent, const QString& text) {
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("ケムレス"), text, QMessageBox::Ok, parent);
+    box.exec();
+}
+
+bool Desktop::setClipboardText(const QString& text) {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (clipboard == nullptr) return false;
+    clipboard->clear();
+    clipboard->setText(text);
+    // Reading it back is the only way Qt tells whether the write took.
+    return clipboard->text() == text;
+}
+
+void Desktop::openUrl(const QUrl& url, QObject* context, std::function<void(bool)> done) {
+    LaunchUrl(url, context, std::move(done));
+}
+
+std::optional<QColor> Desktop::chooseColor(const QColor& initial, QWidget* parent) {
+    const QColor c = QColorDialog::getColor(initial, parent);
+    if (!c.isValid()) return std::nullopt;
+    return c;
+}
+
+bool Desktop::trayAvailable() { return QSystemTrayIcon::isSystemTrayAvailable(); }
+
+bool Desktop::windowPositionsKnown() { return WindowPositionsKnownOn(QGuiApplication::platformName()); }
+
+}  // namespace kemless

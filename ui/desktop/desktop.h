@@ -1,0 +1,36 @@
+#pragma once
+// The desktop services the windows and dialogs use: message boxes, the
+// clipboard, the browser, the colour chooser and the notification area.
+// Tests replace them to run without a real desktop.
+#include <QColor>
+#include <QString>
+#include <QUrl>
+#include <functional>
+#include <optional>
+
+class QObject;
+class QWidget;
+
+namespace kemless {
+
+class Desktop {
+public:
+    virtual ~Desktop() = default;
+
+    // A message box with the OK button only, titled with the program's name "ケムレス".
+    virtual void message(QWidget* parent, const QString& text);
+    // Plain text on the clipboard; false when it could not be written.
+    virtual bool setClipboardText(const QString& text);
+    // Opens an address with the desktop's default handler without waiting for
+    // the browser. `done` learns later whether the handler took the address;
+    // it is dropped when `context` is gone by then.
+    virtual void openUrl(const QUrl& url, QObject* context, std::function<void(bool)> done);
+    virtual std::optional<QColor> chooseColor(const QColor& initial, QWidget* parent);
+    virtual bool trayAvailable();
+    // False where the windowing system neither places windows nor says where
+    // they are (native Wayland): stored positions must not be overwritten
+    // with what the program never learnt.
+    virtual bool windowPositionsKnown();
+};
+
+}  // namespace kemless

@@ -1,0 +1,133 @@
+#include "desktop/launcher.h"
+
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QElapsedTimer>
+#include <QPointer>
+#include <QSocketNotifier>
+#include <QTimer>
+#include <cerrno>
+#include <csignal>
+#include <spawn.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace kemless {
+namespace {
+
+// How long an opener may run before the address counts as taken.
+constexpr int kOpenerGraceMs = 8000;
+
+// Watches one opener process until it ends, then reaps it. With a pidfd the
+// kernel says when the process ends; on older kernels the process is polled.
+class OpenerWatch : public QObject {
+public:
+    // Owned by the application, so a watch still running at exit goes with it.
+    OpenerWatch(pid_t pid, QObject* context, std::function<void(bool)> done)
+        : QObject(QCoreApplication::instance()), pid_(pid), context_(context), done_(std::move(done)) {
+        started_.start();
+#ifdef SYS_pidfd_open
+        pidfd_ = static_cast<int>(::syscall(SYS_pidfd_open, pid_, 0));
+#endif
+        if (pidfd_ >= 0) {
+            auto* notifier = new QSocketNotifier(pidfd_, QSocketNotifier::Read, this);
+            connect(notifier, &QSocketNotifier::activated, this, [this] { reap(); });
+            grace_ = new QTimer(this);
+            grace_->setSingleShot(true);
+            connect(grace_, &QTimer::timeout, this, [this] { report(true); });
+            grace_->start(kOpenerGraceMs);
+        } else {
+            poll_ = new QTimer(this);
+            connect(poll_, &QTimer::timeout, this, &OpenerWatch::poll);
+            poll_->start(100);
+        }
+    }
+    ~OpenerWatch() override {
+        if (pidfd_ >= 0) ::close(pidfd_);
+    }
+
+private:
+    void poll() {
+        if (!reap() && started_.elapsed() > kOpenerGraceMs) {
+            report(true);
+            // Keep reaping, slowly, so the opener never lingers as a zombie.
+            poll_->setInterval(2000);
+        }
+    }
+
+    // True when the opener has ended (and is reaped).
+    bool reap() {
+        int status = 0;
+        const pid_t r = ::waitpid(pid_, &status, WNOHANG);
+        if (r == 0) return false;
+        report(r == pid_ && WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        deleteLater();
+        return true;
+    }
+
+    void report(bool ok) {
+        if (reported_) return;
+        reported_ = true;
+        if (grace_ != nullptr) grace_->stop();
+        if (context_ && done_) done_(ok);
+    }
+
+    pid_t pid_;
+    int pidfd_ = -1;
+    QPointer<QObject> context_;
+    std::function<void(bool)> done_;
+    QElapsedTimer started_;
+    QTimer* grace_ = nullptr;
+    QTimer* poll_ = nullptr;
+    bool reported_ = false;
+};
+
+// The opener as a direct child, so its exit status is ours to read. It is not
+// killed when the program ends: a browser it started stays open.
+pid_t SpawnOpener(const QUrl& url) {
+    const QByteArray address = url.toEncoded();
+    char program[] = "xdg-open";
+    char* argv[] = {program, const_cast<char*>(address.constData()), nullptr};
+    posix_spawnattr_t attr;
+    posix_spawnattr_init(&attr);
+    sigset_t none;
+    sigemptyset(&none);
+    sigset_t all;
+    sigfillset(&all);
+    // Start it with no signal blocked and every handler at its default.
+    posix_spawnattr_setsigmask(&attr, &none);
+    posix_spawnattr_setsigdefault(&attr, &all);
+    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    pid_t pid = -1;
+    const int rc = posix_spawnp(&pid, program, nullptr, &attr, argv, environ);
+    posix_spawnattr_destroy(&attr);
+    return rc == 0 ? pid : -1;
+}
+
+}  // namespace
+
+void LaunchUrl(const QUrl& url, QObject* context, std::function<void(bool)> done) {
+    const pid_t pid = SpawnOpener(url);
+    if (pid < 0) {
+        // No xdg-open: Qt tries the browsers it knows by name.
+        const bool ok = QDesktopServices::openUrl(url);
+        // Reported later, like the opener's answer, never from inside the call.
+        QPointer<QObject> guard(context);
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(), [guard, ok, done = std::move(done)] {
+                if (guard && done) done(ok);
+            },
+            Qt::QueuedConnection);
+        return;
+    }
+    new OpenerWatch(pid, context, std::move(done));
+}
+
+bool WindowPositionsKnownOn(const QString& platformName) {
+    return !platformName.startsWith(QLatin1String("wayland"), Qt::CaseInsensitive);
+}
+
+}  // namespace kemless

@@ -1,0 +1,95 @@
+#include "dialogs/first_run_setup.h"
+
+#include <QButtonGroup>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include "desktop/artwork.h"
+#include "desktop/desktop.h"
+#include "dialogs/option_group.h"
+#include "forms/input_rules.h"
+
+namespace kemless {
+
+FirstRunSetup::FirstRunSetup(Desktop& desktop, InitialSettings& initial, QWidget* parent)
+    : FormWindow(parent), desktop_(desktop), initial_(initial) {
+    setObjectName(QStringLiteral("Form3"));
+    setWindowTitle(QStringLiteral(" ケムレス初期設定 - lunapo"));
+    setWindowIcon(artwork::ProgramIcon());
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(16, 14, 16, 14);
+    layout->setSpacing(4);
+    auto* heading = new QLabel(QStringLiteral("初期値を設定してください"));
+    QFont big = heading->font();
+    big.setPointSizeF(big.pointSizeF() * 1.25);
+    big.setBold(true);
+    heading->setFont(big);
+    layout->addWidget(heading);
+    layout->addSpacing(8);
+
+    auto addBox = [&](const QString& label, const QString& hint, int maxLength, const QString& name) {
+        auto* l = new QLabel(label);
+        layout->addWidget(l);
+        layout->addWidget(new QLabel(hint));
+        auto* box = new QLineEdit;
+        box->setObjectName(name);
+        box->setMaxLength(maxLength);
+        box->setAccessibleName(label);
+        l->setBuddy(box);
+        layout->addWidget(box);
+        layout->addSpacing(6);
+        return box;
+    };
+    perDay_ = addBox(QStringLiteral("一日あたりに吸っているタバコの本数"), QStringLiteral("（１から２００までの半角数字で記入）"), 3,
+                     QStringLiteral("Text1_0"));
+    price_ = addBox(QStringLiteral("一箱（２０本）あたりのタバコの金額"), QStringLiteral("（１から２０００の半角数字で記入）"), 4,
+                    QStringLiteral("Text1_1"));
+
+    layout->addWidget(new QLabel(QStringLiteral("あなたの吸っているタバコのサイズ")));
+    auto* sizeRow = new QHBoxLayout;
+    auto* group = new QButtonGroup(this);
+    const QString captions[3] = {QStringLiteral("ショート"), QStringLiteral("スタンダード"), QStringLiteral("ロング")};
+    for (int i = 0; i < 3; ++i) {
+        sizes_[i] = new QRadioButton(captions[i]);
+        sizes_[i]->setObjectName(QStringLiteral("Option1_%1").arg(i));
+        group->addButton(sizes_[i], i);
+        sizeRow->addWidget(sizes_[i]);
+    }
+    sizes_[1]->setChecked(true);
+    MakeKeyboardFriendly(group);
+    sizeRow->addStretch();
+    layout->addLayout(sizeRow);
+    layout->addSpacing(10);
+
+    confirm_ = new QPushButton(QStringLiteral("設定する"));
+    confirm_->setObjectName(QStringLiteral("Command1"));
+    auto* buttonRow = new QHBoxLayout;
+    buttonRow->addStretch();
+    buttonRow->addWidget(confirm_);
+    layout->addLayout(buttonRow);
+
+    connect(confirm_, &QPushButton::clicked, this, &FirstRunSetup::confirm);
+    setEnterAction([this] { confirm(); });
+    setFixedSize(sizeHint().expandedTo(QSize(340, 0)));
+}
+
+void FirstRunSetup::confirm() {
+    const auto values = CheckSetupInput(perDay_->text().toStdString(), price_->text().toStdString());
+    if (!values) {
+        desktop_.message(this, QStringLiteral("有効範囲内にある半角数字を入れてください"));
+        return;
+    }
+    initial_.cigarettesPerDay = values->first;
+    initial_.packPrice = values->second;
+    const int32_t sizes[3] = {kShort, kStandard, kLong};
+    for (int i = 0; i < 3; ++i)
+        if (sizes_[i]->isChecked()) initial_.cigaretteSize = sizes[i];
+    emit confirmed();
+}
+
+}  // namespace kemless

@@ -1,0 +1,41 @@
+#pragma once
+#include "dialogs/form_window.h"
+
+class QLineEdit;
+class QRadioButton;
+class QPushButton;
+
+namespace kemless {
+
+class Desktop;
+struct InitialSettings;
+
+// Form3: the first-run setup. It asks for cigarettes a day, the pack price
+// and the size, keeps them in the record in memory only and says so; the
+// ceremony comes next.
+class FirstRunSetup : public FormWindow {
+    Q_OBJECT
+public:
+    FirstRunSetup(Desktop& desktop, InitialSettings& initial, QWidget* parent = nullptr);
+
+    QLineEdit* perDayBox() const { return perDay_; }
+    QLineEdit* priceBox() const { return price_; }
+    QRadioButton* sizeButton(int element) const { return sizes_[element]; }
+    QPushButton* confirmButton() const { return confirm_; }
+
+    void confirm();
+
+signals:
+    // The three values passed their checks and are in the record.
+    void confirmed();
+
+private:
+    Desktop& desktop_;
+    InitialSettings& initial_;
+    QLineEdit* perDay_;
+    QLineEdit* price_;
+    QRadioButton* sizes_[3];
+    QPushButton* confirm_;
+};
+
+}  // namespace kemless

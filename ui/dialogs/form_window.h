@@ -1,0 +1,36 @@
+#pragma once
+#include <QWidget>
+#include <functional>
+
+namespace kemless {
+
+// A top-level window of the dialogs. Enter anywhere in it runs its confirm
+// action and Escape its cancel action: the window sees those keys before its
+// controls do.
+class FormWindow : public QWidget {
+    Q_OBJECT
+public:
+    explicit FormWindow(QWidget* parent = nullptr);
+    ~FormWindow() override;
+
+    void setEnterAction(std::function<void()> action) { enter_ = std::move(action); }
+    void setEscapeAction(std::function<void()> action) { escape_ = std::move(action); }
+
+    // Unloaded by the program (not by the user): hidden and deleted, without
+    // the `closed` that the close box sends.
+    void unload();
+
+signals:
+    // The user closed the window (close box, or an action that means it).
+    void closed();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* e) override;
+
+private:
+    std::function<void()> enter_;
+    std::function<void()> escape_;
+};
+
+}  // namespace kemless

@@ -1,0 +1,26 @@
+#pragma once
+#include "dialogs/form_window.h"
+
+class QPlainTextEdit;
+class QPushButton;
+
+namespace kemless {
+
+// Form8: the notice of the maker's smartphone site. It stands in for the
+// settings dialog, which comes back when the notice closes.
+class NoticeWindow : public FormWindow {
+    Q_OBJECT
+public:
+    explicit NoticeWindow(QWidget* parent = nullptr);
+    QPushButton* goButton() const { return go_; }
+    QPlainTextEdit* textBox() const { return text_; }
+
+signals:
+    void openSiteRequested();
+
+private:
+    QPlainTextEdit* text_;
+    QPushButton* go_;
+};
+
+}  // namespace kemless

@@ -1,0 +1,283 @@
+#include "dialogs/settings_dialog.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include "content/status_titles.h"
+#include "desktop/artwork.h"
+#include "desktop/clock.h"
+#include "desktop/desktop.h"
+#include "desktop/twips.h"
+#include "dialogs/option_group.h"
+#include "forms/input_rules.h"
+
+namespace kemless {
+namespace {
+
+const char* const kRangeMessage = "有効範囲内にある半角数字を入れてください";
+const char* const kFutureMessage = "現在より未来の日時は設定できません";
+
+QLineEdit* Box(const QString& name, int maxLength, const QString& spoken) {
+    auto* box = new QLineEdit;
+    box->setObjectName(name);
+    box->setMaxLength(maxLength);
+    box->setAccessibleName(spoken);
+    // Wide enough for its longest entry and no wider, so the dialog stays
+    // small enough for a small screen at a large scale.
+    box->setFixedWidth(box->fontMetrics().horizontalAdvance(QLatin1Char('0')) * (maxLength + 1) + 12);
+    return box;
+}
+
+QPushButton* Button(const QString& caption, const char* name) {
+    auto* b = new QPushButton(caption);
+    b->setObjectName(QString::fromLatin1(name));
+    return b;
+}
+
+// A row of widgets and texts, packed to the left.
+QHBoxLayout* Row(std::initializer_list<QObject*> items) {
+    auto* row = new QHBoxLayout;
+    row->setSpacing(4);
+    for (QObject* item : items) {
+        if (auto* w = qobject_cast<QWidget*>(item)) row->addWidget(w);
+        else if (auto* l = qobject_cast<QLayout*>(item)) row->addLayout(l);
+    }
+    row->addStretch();
+    return row;
+}
+
+QLabel* Text(const QString& text, QWidget* buddy = nullptr) {
+    auto* l = new QLabel(text);
+    if (buddy != nullptr) l->setBuddy(buddy);
+    return l;
+}
+
+QFrame* Separator() {
+    auto* line = new QFrame;
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Sunken);
+    return line;
+}
+
+std::string TextOf(const QLineEdit* box) { return box->text().toStdString(); }
+
+}  // namespace
+
+SettingsDialog::SettingsDialog(Clock& clock, Desktop& desktop, InitialSettings& initial, OptionSettings& options,
+                               QWidget* parent)
+    : FormWindow(parent), clock_(clock), desktop_(desktop), initial_(initial), options_(options) {
+    setObjectName(QStringLiteral("Form2"));
+    setWindowTitle(QStringLiteral(" 設定ウィンドウ - 全て半角で記入してください - lunapo"));
+    setWindowIcon(artwork::ProgramIcon());
+    buildControls();
+    fill();
+    setEnterAction([this] { save(); });
+    setEscapeAction([this] { cancel(); });
+    setFixedSize(sizeHint());
+}
+
+void SettingsDialog::buildControls() {
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(10, 8, 10, 8);
+    outer->setSpacing(5);
+
+    // The quit profile, in the order it is read and typed.
+    const QString units[5] = {QStringLiteral("年"), QStringLiteral("月"), QStringLiteral("日"), QStringLiteral("時"),
+                              QStringLiteral("分")};
+    auto* date = new QHBoxLayout;
+    date->setSpacing(3);
+    for (int i = 0; i < 5; ++i) {
+        quit_[i] = Box(QStringLiteral("Text1_%1").arg(i), i == 0 ? 4 : 2, QStringLiteral("卒煙日の") + units[i]);
+        date->addWidget(quit_[i]);
+        date->addWidget(new QLabel(units[i]));
+    }
+    outer->addLayout(Row({Text(QStringLiteral("卒煙日"), quit_[0]), date}));
+
+    perDay_ = Box(QStringLiteral("Text2"), 3, QStringLiteral("一日あたりの本数"));
+    price_ = Box(QStringLiteral("Text3"), 4, QStringLiteral("一箱（２０本）の金額"));
+    outer->addLayout(Row({Text(QStringLiteral("一日あたりの本数"), perDay_), perDay_, Text(QStringLiteral("本")),
+                          Text(QStringLiteral("　一箱（２０本）の金額"), price_), price_, Text(QStringLiteral("円"))}));
+
+    auto* sizeGroup = new QButtonGroup(this);
+    const QString sizeCaptions[3] = {QStringLiteral("ショート"), QStringLiteral("スタンダード"), QStringLiteral("ロング")};
+    auto* sizeRow = new QHBoxLayout;
+    for (int i = 0; i < 3; ++i) {
+        sizes_[i] = new QRadioButton(sizeCaptions[i]);
+        sizes_[i]->setObjectName(QStringLiteral("Option1_%1").arg(i));
+        sizeGroup->addButton(sizes_[i], i);
+        sizeRow->addWidget(sizes_[i]);
+    }
+    MakeKeyboardFriendly(sizeGroup);
+    outer->addLayout(Row({Text(QStringLiteral("サイズ")), sizeRow}));
+
+    tax_ = Box(QStringLiteral("Text5"), 5, QStringLiteral("税率（％）"));
+    status_ = new QComboBox;
+    status_->setObjectName(QStringLiteral("Combo1"));
+    status_->setAccessibleName(QStringLiteral("ステータスの選択"));
+    for (const char* mode : kStatusModes) status_->addItem(QString::fromUtf8(mode));
+    outer->addLayout(Row({Text(QStringLiteral("税率（％）"), tax_), tax_,
+                          Text(QStringLiteral("　ステータスの選択"), status_), status_}));
+
+    outer->addWidget(Separator());
+
+    // How the figures look and what the long copy adds.
+    auto* textColor = Button(QStringLiteral("テキストの色"), "Command3");
+    auto* backColor = Button(QStringLiteral("背景の色"), "Command4");
+    sample_ = new QLabel(QStringLiteral("サンプル色"));
+    sample_->setObjectName(QStringLiteral("Label2"));
+    sample_->setAutoFillBackground(true);
+    sample_->setAlignment(Qt::AlignCenter);
+    sample_->setMinimumWidth(sample_->sizeHint().width() + 12);
+    boxCount_ = new QCheckBox(QStringLiteral("箱数表示"));
+    boxCount_->setObjectName(QStringLiteral("Check2"));
+    outer->addLayout(Row({textColor, backColor, sample_, boxCount_}));
+    connect(textColor, &QPushButton::clicked, this, &SettingsDialog::chooseTextColor);
+    connect(backColor, &QPushButton::clicked, this, &SettingsDialog::chooseBackColor);
+
+    auto* copyGroup = new QButtonGroup(this);
+    const QString copyCaptions[3] = {QStringLiteral("OFF"), QStringLiteral("ON"), QStringLiteral("ON+喫煙年数→")};
+    auto* copyRow = new QHBoxLayout;
+    for (int i = 0; i < 3; ++i) {
+        copyPlus_[i] = new QRadioButton(copyCaptions[i]);
+        copyPlus_[i]->setObjectName(QStringLiteral("Option2_%1").arg(i));
+        copyGroup->addButton(copyPlus_[i], i);
+        copyRow->addWidget(copyPlus_[i]);
+    }
+    MakeKeyboardFriendly(copyGroup);
+    smokingYears_ = Box(QStringLiteral("Text7"), 2, QStringLiteral("喫煙年数"));
+    auto* frameLabel = new QLabel(QStringLiteral("copy+"));
+    frameLabel->setObjectName(QStringLiteral("Frame1"));
+    outer->addLayout(Row({frameLabel, copyRow, smokingYears_, Text(QStringLiteral("年"))}));
+    // Arrow keys select as they move, so the box follows the selection too.
+    connect(copyGroup, &QButtonGroup::idToggled, this, [this](int id, bool on) {
+        if (on) smokingYears_->setEnabled(id == 2);
+    });
+
+    link_ = new QLineEdit;
+    link_->setObjectName(QStringLiteral("Text4"));
+    link_->setMaxLength(256);
+    link_->setAccessibleName(QStringLiteral("あなたのブログや掲示板のアドレス"));
+    outer->addWidget(Text(QStringLiteral("あなたのブログや掲示板のアドレス"), link_));
+    auto* linkRow = new QHBoxLayout;
+    linkRow->addWidget(new QLabel(QStringLiteral("http://")));
+    linkRow->addWidget(link_);
+    outer->addLayout(linkRow);
+
+    auto* site = Button(QStringLiteral("ケムレス.com"), "Command5");
+    auto* help = Button(QStringLiteral("ヘルプ"), "Command6");
+    auto* saveButton = Button(QStringLiteral("設定を保存"), "Command1");
+    auto* cancelButton = Button(QStringLiteral("キャンセル"), "Command2");
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(site);
+    buttons->addWidget(help);
+    buttons->addStretch();
+    buttons->addWidget(saveButton);
+    buttons->addWidget(cancelButton);
+    outer->addSpacing(2);
+    outer->addLayout(buttons);
+    connect(site, &QPushButton::clicked, this, &SettingsDialog::noticeRequested);
+    connect(help, &QPushButton::clicked, this, &SettingsDialog::helpRequested);
+    connect(saveButton, &QPushButton::clicked, this, &SettingsDialog::save);
+    connect(cancelButton, &QPushButton::clicked, this, &SettingsDialog::cancel);
+
+    // Tab follows the reading order: the quit profile, then the display and
+    // copy options, the address and the buttons.
+    const QList<QWidget*> order = {quit_[0], quit_[1],    quit_[2],    quit_[3],     quit_[4],   perDay_,
+                                   price_,   sizes_[0],   sizes_[1],   sizes_[2],    tax_,       status_,
+                                   textColor, backColor,  boxCount_,   copyPlus_[0], copyPlus_[1], copyPlus_[2],
+                                   smokingYears_, link_,  site,        help,         saveButton, cancelButton};
+    for (qsizetype i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
+}
+
+QPushButton* SettingsDialog::button(const char* name) const {
+    return findChild<QPushButton*>(QString::fromLatin1(name));
+}
+
+void SettingsDialog::fill() {
+    const int32_t quit[5] = {initial_.quitYear, initial_.quitMonth, initial_.quitDay, initial_.quitHour,
+                             initial_.quitMinute};
+    for (int i = 0; i < 5; ++i) quit_[i]->setText(QString::number(quit[i]));
+    perDay_->setText(QString::number(initial_.cigarettesPerDay));
+    price_->setText(QString::number(initial_.packPrice));
+    // Any other stored size leaves the standard size selected.
+    sizes_[initial_.cigaretteSize == kShort ? 0 : initial_.cigaretteSize == kLong ? 2 : 1]->setChecked(true);
+    if (options_.copyPlusMode >= 0 && options_.copyPlusMode <= 2) copyPlus_[options_.copyPlusMode]->setChecked(true);
+    smokingYears_->setEnabled(options_.copyPlusMode == 2);
+    tax_->setText(QString::number(options_.taxRatePercent));
+    smokingYears_->setText(QString::number(options_.smokingYears));
+    boxCount_->setChecked(options_.showBoxCount == 1);
+    link_->setText(QString::fromStdString(options_.linkUrl));
+    // The list offers exactly the four modes; a stored text that is none of
+    // them shows no selection and is kept until another one is chosen.
+    status_->setCurrentIndex(status_->findText(QString::fromStdString(options_.statusMode)));
+    updateSample();
+}
+
+void SettingsDialog::showEvent(QShowEvent* e) {
+    FormWindow::showEvent(e);
+    // The keyboard starts where the reading starts.
+    quit_[0]->setFocus(Qt::OtherFocusReason);
+}
+
+void SettingsDialog::updateSample() {
+    QPalette pal = sample_->palette();
+    pal.setColor(QPalette::Window, ColorFromBgr(options_.backColor));
+    pal.setColor(QPalette::WindowText, ColorFromBgr(options_.foreColor));
+    sample_->setPalette(pal);
+}
+
+void SettingsDialog::chooseTextColor() {
+    if (auto c = desktop_.chooseColor(ColorFromBgr(options_.foreColor), this)) {
+        options_.foreColor = BgrFromColor(*c);
+        updateSample();
+    }
+}
+
+void SettingsDialog::chooseBackColor() {
+    if (auto c = desktop_.chooseColor(ColorFromBgr(options_.backColor), this)) {
+        options_.backColor = BgrFromColor(*c);
+        updateSample();
+    }
+}
+
+void SettingsDialog::save() {
+    SettingsForm form;
+    form.profile = {TextOf(quit_[0]), TextOf(quit_[1]), TextOf(quit_[2]), TextOf(quit_[3]),
+                    TextOf(quit_[4]), TextOf(perDay_),  TextOf(price_)};
+    const int32_t sizes[3] = {kShort, kStandard, kLong};
+    for (int i = 0; i < 3; ++i)
+        if (sizes_[i]->isChecked()) form.cigaretteSize = sizes[i];
+    form.linkUrl = TextOf(link_);
+    for (int i = 0; i < 3; ++i)
+        if (copyPlus_[i]->isChecked()) form.copyPlusMode = i;
+    form.showBoxCount = boxCount_->isChecked() ? 1 : 0;
+    form.statusMode = status_->currentIndex() >= 0 ? status_->currentText().toStdString() : options_.statusMode;
+    form.taxRate = TextOf(tax_);
+    form.smokingYears = TextOf(smokingYears_);
+
+    switch (ApplySettingsForm(form, clock_.now(), initial_, options_, [this] { emit profileTaken(); })) {
+        case SaveOutcome::RangeError:
+        case SaveOutcome::OptionError:
+            desktop_.message(this, QString::fromUtf8(kRangeMessage));
+            return;
+        case SaveOutcome::FutureError:
+            desktop_.message(this, QString::fromUtf8(kFutureMessage));
+            return;
+        case SaveOutcome::Saved:
+            emit saved();
+            return;
+    }
+}
+
+void SettingsDialog::cancel() { emit cancelled(); }
+
+}  // namespace kemless

@@ -1,0 +1,94 @@
+#include "windows/display_window.h"
+
+#include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
+
+#include "desktop/artwork.h"
+#include "windows/tray_icon.h"
+
+namespace kemless {
+
+DisplayWindow::DisplayWindow(QWidget* parent) : QWidget(parent), tray_(new TrayIcon(this)) {
+    setWindowIcon(artwork::ProgramIcon());
+    connect(tray_, &TrayIcon::restoreRequested, this, &DisplayWindow::restoreFromTray);
+}
+
+void DisplayWindow::buildPopupMenu(std::initializer_list<MenuEntry> entries) {
+    menu_ = new QMenu(this);
+    menu_->setObjectName(QStringLiteral("mnuPopup"));
+    for (const MenuEntry& entry : entries) {
+        QAction* a = menu_->addAction(QString::fromUtf8(entry.caption));
+        a->setObjectName(QString::fromLatin1(entry.name));
+        const Action action = entry.action;
+        connect(a, &QAction::triggered, this, [this, action] { trigger(action); });
+    }
+}
+
+void DisplayWindow::trigger(Action action) {
+    switch (action) {
+        case Action::CopySummary: emit copySummaryRequested(); break;
+        case Action::CopyShort: emit copyShortRequested(); break;
+        case Action::OpenLink: emit openLinkRequested(); break;
+        case Action::Settings: emit settingsRequested(); break;
+        case Action::Version: emit versionRequested(); break;
+        case Action::SwitchSize: emit switchSizeRequested(); break;
+        case Action::Help: emit helpRequested(); break;
+        case Action::Exit:
+            // Closed after the menu has gone, like the close box: the unload
+            // runs from closeEvent either way.
+            QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+            break;
+    }
+}
+
+void DisplayWindow::hideToTray(bool trayAvailable) {
+    if (!trayAvailable) {
+        showMinimized();
+        return;
+    }
+    hide();
+    tray_->add();
+}
+
+void DisplayWindow::restoreFromTray() {
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    activateWindow();
+    tray_->remove();
+}
+
+void DisplayWindow::popupAt(const QPoint& globalPos) { menu_->popup(globalPos); }
+
+void DisplayWindow::mousePressEvent(QMouseEvent* e) {
+    // Only the background gets here: controls keep their own presses.
+    if (e->button() == Qt::RightButton) popupAt(e->globalPosition().toPoint());
+}
+
+void DisplayWindow::mouseDoubleClickEvent(QMouseEvent* e) {
+    if (e->button() == Qt::LeftButton) emit hideRequested();
+}
+
+void DisplayWindow::keyPressEvent(QKeyEvent* e) {
+    // Shift+F10 opens the menu like the Menu key, as on other desktops.
+    if (e->key() == Qt::Key_F10 && (e->modifiers() & Qt::ShiftModifier)) {
+        popupAt(mapToGlobal(keyboardMenuAnchor()));
+        return;
+    }
+    QWidget::keyPressEvent(e);
+}
+
+void DisplayWindow::contextMenuEvent(QContextMenuEvent* e) {
+    // The mouse opens the menu on the press; this is the Menu key.
+    if (e->reason() != QContextMenuEvent::Mouse) popupAt(mapToGlobal(keyboardMenuAnchor()));
+}
+
+void DisplayWindow::closeEvent(QCloseEvent* e) {
+    e->accept();
+    emit closeRequested();
+}
+
+}  // namespace kemless

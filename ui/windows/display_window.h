@@ -1,0 +1,71 @@
+#pragma once
+#include <QWidget>
+#include <initializer_list>
+
+class QMenu;
+
+namespace kemless {
+
+class TrayIcon;
+
+// What the main and the mini window share: the actions of their context
+// menus, hiding in the notification area and coming back from it, and
+// closing for good. Each window only says which actions its menu lists, in
+// which order, and where the keyboard opens the menu.
+class DisplayWindow : public QWidget {
+    Q_OBJECT
+public:
+    enum class Action { CopySummary, CopyShort, OpenLink, Settings, Version, SwitchSize, Help, Exit };
+
+    QMenu* popupMenu() const { return menu_; }
+    TrayIcon* trayIcon() const { return tray_; }
+
+    // Hides the window and shows its icon in the notification area. Without
+    // a notification area the window is minimised instead: hidden, the user
+    // would have no way to bring it back.
+    void hideToTray(bool trayAvailable);
+    // Shown again (also from minimised), raised and given the keyboard; the
+    // icon goes.
+    void restoreFromTray();
+
+signals:
+    void copySummaryRequested();
+    void copyShortRequested();
+    void openLinkRequested();
+    void settingsRequested();
+    void versionRequested();
+    // The main window's "mini size", the mini window's "standard size".
+    void switchSizeRequested();
+    void helpRequested();
+    // A double-click on the background (or on a control that passes it on).
+    void hideRequested();
+    // The window is closing for good: its close box or "exit".
+    void closeRequested();
+
+protected:
+    explicit DisplayWindow(QWidget* parent = nullptr);
+
+    struct MenuEntry {
+        const char* name;  // mnuCopy, …
+        const char* caption;
+        Action action;
+    };
+    void buildPopupMenu(std::initializer_list<MenuEntry> entries);
+    // Where the Menu key and Shift+F10 open the menu, in window coordinates.
+    virtual QPoint keyboardMenuAnchor() const = 0;
+    void popupAt(const QPoint& globalPos);
+
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
+    void contextMenuEvent(QContextMenuEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+
+private:
+    void trigger(Action action);
+
+    QMenu* menu_ = nullptr;
+    TrayIcon* tray_ = nullptr;
+};
+
+}  // namespace kemless

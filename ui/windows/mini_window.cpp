@@ -1,0 +1,91 @@
+#include "windows/mini_window.h"
+
+#include <QFontMetrics>
+#include <algorithm>
+
+#include "content/landmarks.h"
+#include "desktop/twips.h"
+#include "windows/widgets.h"
+
+namespace kemless {
+namespace {
+
+// The widest line the summary can show: a large count with the widest
+// landmark name, or a long elapsed time. The window is sized for it so no
+// line is ever cut.
+int WidestLine(const QFontMetrics& fm) {
+    int widest = fm.horizontalAdvance(QStringLiteral("卒煙からの日数： 99年 11ヶ月 30日 23時間 59分"));
+    widest = std::max(widest, fm.horizontalAdvance(QStringLiteral("卒煙日： 2026年 12月 31日（200本-2000円-中）")));
+    const QString count = QStringLiteral("節煙本数： 9999999本 99999.99ｍ ");
+    for (const Landmark& row : LandmarkTable())
+        widest = std::max(widest, fm.horizontalAdvance(count + QString::fromUtf8(row.name)));
+    return widest;
+}
+
+}  // namespace
+
+MiniWindow::MiniWindow(QWidget* parent) : DisplayWindow(parent) {
+    setObjectName(QStringLiteral("Form7"));
+    setWindowTitle(QStringLiteral(" ケムレス mini mode"));
+    setAutoFillBackground(true);
+    // The window takes the keyboard itself, so the Menu key and Shift+F10
+    // reach its menu: it has no other control that could.
+    setFocusPolicy(Qt::StrongFocus);
+
+    label_ = new ControlLabel(this);
+    label_->setObjectName(QStringLiteral("Label1"));
+    label_->setAutoFillBackground(true);
+    label_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label_->setAccessibleName(QStringLiteral("卒煙の記録"));
+    connect(label_, &ControlLabel::rightPressed, this, &MiniWindow::popupAt);
+    connect(label_, &ControlLabel::doubleClicked, this, &MiniWindow::hideRequested);
+    setColors(BgrFromColor(QColor(255, 192, 128)), BgrFromColor(Qt::white));
+
+    buildPopupMenu({
+        {"mnuCopy", "コピーする", Action::CopySummary},
+        {"mnuCopy2", "ツイッター用にコピー", Action::CopyShort},
+        {"mnuBlog", "ブログや掲示板を開く", Action::OpenLink},
+        {"mnuHelp", "ヘルプを読む", Action::Help},
+        {"mnuSettei", "設定変更をする", Action::Settings},
+        {"mnuVer", "バージョン情報", Action::Version},
+        {"mnuSt", "標準サイズで運転する", Action::SwitchSize},
+        {"mnuExit", "アプリケーションの終了", Action::Exit},
+    });
+    fitToText();
+}
+
+void MiniWindow::fitToText() {
+    // Designed 4230 x 1320 twips with the label at (120, 120); grown to fit
+    // six lines of the widest text in the font actually used.
+    const QFontMetrics fm(label_->font());
+    const int margin = Px(120);
+    const int textWidth = WidestLine(fm) + 4;
+    const int textHeight = fm.lineSpacing() * 6 + 4;
+    const int width = std::max(Px(4230), textWidth + 2 * margin);
+    const int height = std::max(Px(1320), textHeight + 2 * margin);
+    label_->setGeometry(margin, margin, width - 2 * margin, height - 2 * margin);
+    setFixedSize(width, height);
+}
+
+void MiniWindow::setText(const QString& summary) {
+    summary_ = summary;
+    QString shown = summary;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    label_->setText(shown);
+}
+
+QString MiniWindow::text() const { return summary_; }
+
+void MiniWindow::setColors(int32_t backColor, int32_t foreColor) {
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, ColorFromBgr(backColor));
+    setPalette(pal);
+    QPalette lp = label_->palette();
+    lp.setColor(QPalette::Window, ColorFromBgr(backColor));
+    lp.setColor(QPalette::WindowText, ColorFromBgr(foreColor));
+    label_->setPalette(lp);
+}
+
+QPoint MiniWindow::keyboardMenuAnchor() const { return {Px(120), Px(120)}; }
+
+}  // namespace kemless

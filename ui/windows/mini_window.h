@@ -1,0 +1,31 @@
+#pragma once
+#include "windows/display_window.h"
+
+namespace kemless {
+
+class ControlLabel;
+
+// Form7: the mini window, the six-line summary in one label with the same
+// actions as the main window in its context menu. It has no timer: the main
+// window's refresh writes its text.
+class MiniWindow : public DisplayWindow {
+    Q_OBJECT
+public:
+    explicit MiniWindow(QWidget* parent = nullptr);
+
+    void setText(const QString& summary);
+    QString text() const;
+    void setColors(int32_t backColor, int32_t foreColor);
+    ControlLabel* label() const { return label_; }
+
+protected:
+    QPoint keyboardMenuAnchor() const override;
+
+private:
+    void fitToText();
+
+    ControlLabel* label_;
+    QString summary_;
+};
+
+}  // namespace kemless
