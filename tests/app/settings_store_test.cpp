@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <ostream>
 
 #include "app/core/shift_jis.h"
 #include "app/core/startup.h"
@@ -64,6 +65,8 @@ struct ReadCase {
     std::string bytes;
     bool readable;
 };
+
+void PrintTo(const ReadCase& c, std::ostream* os) { *os << c.name; }
 
 class OptionRead : public ::testing::TestWithParam<ReadCase> {};
 
@@ -195,6 +198,8 @@ struct PlaceCase {
     Margins margins;
     Corner placed;
 };
+
+void PrintTo(const PlaceCase& c, std::ostream* os) { *os << c.name; }
 
 class Placement : public ::testing::TestWithParam<PlaceCase> {};
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include "dialogs/core/season.h"
 
 namespace kemless {
@@ -30,6 +32,8 @@ struct ProfileCase {
     QuitProfileTexts texts;
     ProfileCheck check;
 };
+
+void PrintTo(const ProfileCase& c, std::ostream* os) { *os << c.name; }
 
 class QuitProfile : public ::testing::TestWithParam<ProfileCase> {};
 
