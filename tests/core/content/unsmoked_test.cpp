@@ -34,33 +34,33 @@ INSTANTIATE_TEST_SUITE_P(
     Examples, UnsmokedLineTest,
     testing::Values(
         // Zero is a multiple of every pack size but never shown as packs.
-        LineCase{"JustQuit", 0, 20, 85, 1, "0本 0ｍ ガンバレ－"},
-        LineCase{"JustQuitShort", 0, 10, 50, 1, "0本 0ｍ ガンバレ－"},
-        LineCase{"HundredMinutesNoZeroBeforePoint", 100, 20, 85, 1, "1本 .12ｍ ダチョウの卵"},
+        LineCase{"just_quit", 0, 20, 85, 1, "0本 0ｍ ガンバレ－"},
+        LineCase{"just_quit_short", 0, 10, 50, 1, "0本 0ｍ ガンバレ－"},
+        LineCase{"hundred_minutes_no_zero_before_point", 100, 20, 85, 1, "1本 .12ｍ ダチョウの卵"},
         // The day fraction is not floored: half a day already counts.
-        LineCase{"HalfADay", 720, 20, 85, 0, "10本 .85ｍ 野球選手のバット"},
-        LineCase{"OneDayAsPack", 1440, 20, 85, 1, "1箱 1.7ｍ シーラカンス"},
-        LineCase{"OneDayPacksOff", 1440, 20, 85, 0, "20本 1.7ｍ シーラカンス"},
-        LineCase{"OneDayShowBoxTwoIsOff", 1440, 20, 85, 2, "20本 1.7ｍ シーラカンス"},
-        LineCase{"OneDayShowBoxNegativeIsOff", 1440, 20, 85, -1, "20本 1.7ｍ シーラカンス"},
-        LineCase{"JustAfterAPackStillAPack", 1500, 20, 85, 1, "1箱 1.77ｍ シーラカンス"},
-        LineCase{"BetweenPacksCountsCigarettes", 2000, 20, 85, 1, "27本 2.36ｍ ホッキョクグマ"},
-        LineCase{"HalfPackOfStandard", 1440, 10, 85, 1, "10本 .85ｍ 野球選手のバット"},
-        LineCase{"TenDaysCarton", 14400, 20, 85, 1, "1カートン 17ｍ シャア専用ザク"},
-        LineCase{"TenDaysPacksOff", 14400, 20, 85, 0, "200本 17ｍ シャア専用ザク"},
-        LineCase{"FiveDaysPacksNotCarton", 7200, 20, 85, 1, "5箱 8.5ｍ 金剛力士立像吽形"},
+        LineCase{"half_a_day", 720, 20, 85, 0, "10本 .85ｍ 野球選手のバット"},
+        LineCase{"one_day_as_pack", 1440, 20, 85, 1, "1箱 1.7ｍ シーラカンス"},
+        LineCase{"one_day_packs_off", 1440, 20, 85, 0, "20本 1.7ｍ シーラカンス"},
+        LineCase{"one_day_show_box_two_is_off", 1440, 20, 85, 2, "20本 1.7ｍ シーラカンス"},
+        LineCase{"one_day_show_box_negative_is_off", 1440, 20, 85, -1, "20本 1.7ｍ シーラカンス"},
+        LineCase{"just_after_a_pack_still_a_pack", 1500, 20, 85, 1, "1箱 1.77ｍ シーラカンス"},
+        LineCase{"between_packs_counts_cigarettes", 2000, 20, 85, 1, "27本 2.36ｍ ホッキョクグマ"},
+        LineCase{"half_pack_of_standard", 1440, 10, 85, 1, "10本 .85ｍ 野球選手のバット"},
+        LineCase{"ten_days_carton", 14400, 20, 85, 1, "1カートン 17ｍ シャア専用ザク"},
+        LineCase{"ten_days_packs_off", 14400, 20, 85, 0, "200本 17ｍ シャア専用ザク"},
+        LineCase{"five_days_packs_not_carton", 7200, 20, 85, 1, "5箱 8.5ｍ 金剛力士立像吽形"},
         // Short cigarettes come ten to a pack and twenty packs to a carton.
-        LineCase{"ShortOneDayOnePack", 1440, 10, 50, 1, "1箱 .5ｍ ノミのジャンプ"},
-        LineCase{"ShortTwentyAreTwoPacks", 1440, 20, 50, 1, "2箱 1ｍ 新札１億円の高さ"},
-        LineCase{"ShortHundredAreTenPacksNotACarton", 7200, 20, 50, 1, "10箱 5ｍ 日本一の鬼瓦"},
-        LineCase{"ShortTwentyDaysTwoCartons", 28800, 20, 50, 1,
+        LineCase{"short_one_day_one_pack", 1440, 10, 50, 1, "1箱 .5ｍ ノミのジャンプ"},
+        LineCase{"short_twenty_are_two_packs", 1440, 20, 50, 1, "2箱 1ｍ 新札１億円の高さ"},
+        LineCase{"short_hundred_are_ten_packs_not_a_carton", 7200, 20, 50, 1, "10箱 5ｍ 日本一の鬼瓦"},
+        LineCase{"short_twenty_days_two_cartons", 28800, 20, 50, 1,
                  "2カートン 20ｍ 道頓堀グリコのネオン"},
-        LineCase{"LongTwoDays", 2880, 20, 100, 1, "2箱 4ｍ ティラノサウルス"},
+        LineCase{"long_two_days", 2880, 20, 100, 1, "2箱 4ｍ ティラノサウルス"},
         // Hundredths exactly halfway (2.5 and 7.5) go to the even neighbour.
-        LineCase{"HalfHundredthRoundsDownToEven", 720, 1, 50, 0, "0本 .02ｍ ガンバレ－"},
-        LineCase{"HalfHundredthRoundsUpToEven", 2160, 1, 50, 0, "1本 .08ｍ ガンバレ－"},
+        LineCase{"half_hundredth_rounds_down_to_even", 720, 1, 50, 0, "0本 .02ｍ ガンバレ－"},
+        LineCase{"half_hundredth_rounds_up_to_even", 2160, 1, 50, 0, "1本 .08ｍ ガンバレ－"},
         // A clock set before the quit moment: floor, not truncation.
-        LineCase{"ClockBeforeQuit", -100, 20, 85, 0, "-2本 -.12ｍ ガンバレ－"}),
+        LineCase{"clock_before_quit", -100, 20, 85, 0, "-2本 -.12ｍ ガンバレ－"}),
     [](const testing::TestParamInfo<LineCase>& info) { return info.param.label; });
 
 struct SentenceCase {
@@ -89,15 +89,15 @@ TEST_P(ComparisonSentenceTest, AppendsFullWidthSentenceToTheMoneyText) {
 INSTANTIATE_TEST_SUITE_P(
     Examples, ComparisonSentenceTest,
     testing::Values(
-        SentenceCase{"JustQuit", 0, 20, 85, "節煙本数は０本で、これは０ｍのガンバレ－に匹敵します。"},
-        SentenceCase{"HundredMinutes", 100, 20, 85,
+        SentenceCase{"just_quit", 0, 20, 85, "節煙本数は０本で、これは０ｍのガンバレ－に匹敵します。"},
+        SentenceCase{"hundred_minutes", 100, 20, 85,
                      "節煙本数は１本で、これは．１２ｍのダチョウの卵に匹敵します。"},
-        SentenceCase{"OneDay", 1440, 20, 85,
+        SentenceCase{"one_day", 1440, 20, 85,
                      "節煙本数は２０本で、これは１．７ｍのシーラカンスに匹敵します。"},
         // A carton in the line is still counted in cigarettes here.
-        SentenceCase{"TenDaysNeverCartons", 14400, 20, 85,
+        SentenceCase{"ten_days_never_cartons", 14400, 20, 85,
                      "節煙本数は２００本で、これは１７ｍのシャア専用ザクに匹敵します。"},
-        SentenceCase{"ClockBeforeQuit", -100, 20, 85,
+        SentenceCase{"clock_before_quit", -100, 20, 85,
                      "節煙本数は－２本で、これは－．１２ｍのガンバレ－に匹敵します。"}),
     [](const testing::TestParamInfo<SentenceCase>& info) { return info.param.label; });
 
@@ -128,19 +128,19 @@ TEST_P(FormatMetresTest, DropsTrailingZerosAndTheLeadingZero) {
 
 INSTANTIATE_TEST_SUITE_P(
     Examples, FormatMetresTest,
-    testing::Values(MetresCase{"Zero", 0.0, "0"},
-                    MetresCase{"NegativeZero", -0.0, "0"},
-                    MetresCase{"Whole", 1700.0, "17"},
-                    MetresCase{"One", 100.0, "1"},
-                    MetresCase{"OneDecimal", 170.0, "1.7"},
-                    MetresCase{"InnerZeroKept", 101.0, "1.01"},
-                    MetresCase{"Half", 50.0, ".5"},
-                    MetresCase{"TwoDecimals", 12.0, ".12"},
-                    MetresCase{"OneHundredth", 1.0, ".01"},
-                    MetresCase{"NegativeHalf", -50.0, "-.5"},
-                    MetresCase{"NegativeWhole", -1700.0, "-17"},
-                    MetresCase{"LongWithDecimals", 123456789012.0, "1234567890.12"},
-                    MetresCase{"BeyondSixtyFourBits", 1e22, "100000000000000000000"}),
+    testing::Values(MetresCase{"zero", 0.0, "0"},
+                    MetresCase{"negative_zero", -0.0, "0"},
+                    MetresCase{"whole", 1700.0, "17"},
+                    MetresCase{"one", 100.0, "1"},
+                    MetresCase{"one_decimal", 170.0, "1.7"},
+                    MetresCase{"inner_zero_kept", 101.0, "1.01"},
+                    MetresCase{"half", 50.0, ".5"},
+                    MetresCase{"two_decimals", 12.0, ".12"},
+                    MetresCase{"one_hundredth", 1.0, ".01"},
+                    MetresCase{"negative_half", -50.0, "-.5"},
+                    MetresCase{"negative_whole", -1700.0, "-17"},
+                    MetresCase{"long_with_decimals", 123456789012.0, "1234567890.12"},
+                    MetresCase{"beyond_sixty_four_bits", 1e22, "100000000000000000000"}),
     [](const testing::TestParamInfo<MetresCase>& info) { return info.param.label; });
 
 // A hand-edited settings file can hold any 32-bit value; the texts must still

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 namespace kemless {
 namespace {
 
@@ -40,6 +42,8 @@ struct PlusCase {
     const char* quitLine;
     const char* shortStart;
 };
+
+void PrintTo(const PlusCase& c, std::ostream* os) { *os << c.name; }
 
 class CopyPlus : public CopyTexts, public ::testing::WithParamInterface<PlusCase> {};
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include "display/copy_texts.h"
 
 namespace kemless {
@@ -17,6 +19,8 @@ struct StageCase {
     int32_t progress;
     bool hideBar;
 };
+
+void PrintTo(const StageCase& c, std::ostream* os) { *os << c.name; }
 
 class DuckStages : public ::testing::TestWithParam<StageCase> {};
 

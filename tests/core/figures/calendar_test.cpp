@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 namespace kemless {
 namespace {
 
@@ -13,6 +15,8 @@ struct SpanCase {
     int32_t days;
     ElapsedTime breakdown;
 };
+
+void PrintTo(const SpanCase& c, std::ostream* os) { *os << c.name; }
 
 class ElapsedSpan : public ::testing::TestWithParam<SpanCase> {};
 

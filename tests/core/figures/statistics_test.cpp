@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 namespace kemless {
 namespace {
 
@@ -13,6 +15,8 @@ struct StatsCase {
     int32_t life;
     const char* lifeLine;
 };
+
+void PrintTo(const StatsCase& c, std::ostream* os) { *os << c.name; }
 
 class Statistics : public ::testing::TestWithParam<StatsCase> {};
 

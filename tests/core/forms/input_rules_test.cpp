@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include "forms/season.h"
 
 namespace kemless {
@@ -31,6 +33,8 @@ struct ProfileCase {
     ProfileCheck check;
 };
 
+void PrintTo(const ProfileCase& c, std::ostream* os) { *os << c.name; }
+
 class QuitProfile : public ::testing::TestWithParam<ProfileCase> {};
 
 TEST_P(QuitProfile, RangeAndFuture) {
@@ -46,16 +50,16 @@ INSTANTIATE_TEST_SUITE_P(
         ProfileCase{"feb_29_2000_accepted", {"2000", "2", "29", "0", "0", "20", "300"}, ProfileCheck::Ok},
         ProfileCase{"april_31_refused", {"2020", "4", "31", "0", "0", "20", "300"}, ProfileCheck::OutOfRange},
         ProfileCase{"may_31_accepted", {"2020", "5", "31", "0", "0", "20", "300"}, ProfileCheck::Ok},
-        ProfileCase{"one_minute_ahead", {"2026", "12", "10", "12", "1", "20", "300"}, ProfileCheck::InFuture},
-        ProfileCase{"current_minute", {"2026", "12", "10", "12", "0", "20", "300"}, ProfileCheck::Ok},
+        ProfileCase{"one_minute_ahead_in_future", {"2026", "12", "10", "12", "1", "20", "300"}, ProfileCheck::InFuture},
+        ProfileCase{"current_minute_accepted", {"2026", "12", "10", "12", "0", "20", "300"}, ProfileCheck::Ok},
         ProfileCase{"year_1899_range_not_future", {"1899", "1", "1", "0", "0", "20", "300"}, ProfileCheck::OutOfRange},
         ProfileCase{"next_year_range_not_future", {"2027", "1", "1", "0", "0", "20", "300"}, ProfileCheck::OutOfRange},
-        ProfileCase{"zero_a_day", {"2020", "1", "1", "0", "0", "0", "300"}, ProfileCheck::OutOfRange},
-        ProfileCase{"201_a_day", {"2020", "1", "1", "0", "0", "201", "300"}, ProfileCheck::OutOfRange},
-        ProfileCase{"price_0", {"2020", "1", "1", "0", "0", "20", "0"}, ProfileCheck::OutOfRange},
-        ProfileCase{"price_2001", {"2020", "1", "1", "0", "0", "20", "2001"}, ProfileCheck::OutOfRange},
+        ProfileCase{"zero_a_day_refused", {"2020", "1", "1", "0", "0", "0", "300"}, ProfileCheck::OutOfRange},
+        ProfileCase{"201_a_day_refused", {"2020", "1", "1", "0", "0", "201", "300"}, ProfileCheck::OutOfRange},
+        ProfileCase{"price_0_refused", {"2020", "1", "1", "0", "0", "20", "0"}, ProfileCheck::OutOfRange},
+        ProfileCase{"price_2001_refused", {"2020", "1", "1", "0", "0", "20", "2001"}, ProfileCheck::OutOfRange},
         ProfileCase{"limits_accepted", {"2020", "1", "1", "23", "59", "200", "2000"}, ProfileCheck::Ok},
-        ProfileCase{"hour_24", {"2020", "1", "1", "24", "0", "20", "300"}, ProfileCheck::OutOfRange}),
+        ProfileCase{"hour_24_refused", {"2020", "1", "1", "24", "0", "20", "300"}, ProfileCheck::OutOfRange}),
     [](const auto& info) { return std::string(info.param.name); });
 
 class SaveSteps : public ::testing::Test {

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <ostream>
 
 #include "records/shift_jis.h"
 #include "records/placement.h"
@@ -65,6 +66,8 @@ struct ReadCase {
     std::string bytes;
     bool readable;
 };
+
+void PrintTo(const ReadCase& c, std::ostream* os) { *os << c.name; }
 
 class OptionRead : public ::testing::TestWithParam<ReadCase> {};
 
@@ -196,6 +199,8 @@ struct PlaceCase {
     Margins margins;
     Corner placed;
 };
+
+void PrintTo(const PlaceCase& c, std::ostream* os) { *os << c.name; }
 
 class Placement : public ::testing::TestWithParam<PlaceCase> {};
 
