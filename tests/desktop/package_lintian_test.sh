@@ -60,7 +60,7 @@ else
 fi
 if [ -f "$manpage" ]; then
   named=$(zcat "$manpage" | grep -o 'kemless [0-9][0-9.]*' | sort -u)
-  [ "$named" = "kemless $upstream" ] || fail "manual page names '$(echo $named)', the package is kemless $upstream"
+  [ "$named" = "kemless $upstream" ] || fail "manual page names '${named//$'\n'/, }', the package is kemless $upstream"
 else
   fail "no /usr/share/man/man1/kemless.1.gz"
 fi
