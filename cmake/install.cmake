@@ -16,10 +16,45 @@ install(DIRECTORY ${KEMLESS_ICON_DIR}/hicolor/
   DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor
   FILES_MATCHING PATTERN "kemless.png")
 
+# The manual page and the Debian changelog go out compressed the way Debian
+# wants them: gzip -9 without name or time stamp, so each build is identical.
+find_program(KEMLESS_GZIP gzip REQUIRED)
+set(KEMLESS_DOC_BUILD_DIR ${CMAKE_BINARY_DIR}/doc)
+function(kemless_gzip source name)
+  set(out ${KEMLESS_DOC_BUILD_DIR}/${name})
+  add_custom_command(OUTPUT ${out}.gz
+    COMMAND ${CMAKE_COMMAND} -E copy ${source} ${out}
+    COMMAND ${KEMLESS_GZIP} -9nf ${out}
+    DEPENDS ${source}
+    VERBATIM)
+endfunction()
+kemless_gzip(${CMAKE_SOURCE_DIR}/resources/man/kemless.1 kemless.1)
+kemless_gzip(${CMAKE_SOURCE_DIR}/resources/debian/changelog changelog.Debian)
+add_custom_target(kemless_docs ALL
+  DEPENDS ${KEMLESS_DOC_BUILD_DIR}/kemless.1.gz ${KEMLESS_DOC_BUILD_DIR}/changelog.Debian.gz)
+
+install(FILES ${KEMLESS_DOC_BUILD_DIR}/kemless.1.gz
+  DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+# The MIT licence asks for its notice to travel with every copy, so a plain
+# `cmake --install` gets it too, not only the package.
+install(FILES ${CMAKE_SOURCE_DIR}/resources/debian/copyright
+  ${KEMLESS_DOC_BUILD_DIR}/changelog.Debian.gz
+  DESTINATION ${CMAKE_INSTALL_DOCDIR})
+
+# Debian strips .comment and .note as well (dh_strip); the plain strip that
+# CPack and `cmake --install --strip` run leaves them, and lintian notes it.
+install(CODE "
+  if(CMAKE_INSTALL_DO_STRIP)
+    execute_process(COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment --remove-section=.note
+      \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/bin/kemless\" COMMAND_ERROR_IS_FATAL ANY)
+  endif()")
+
 # Debian package
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME kemless)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+# The Debian revision: it must match the newest entry of resources/debian/changelog.
+set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
 set(CPACK_PACKAGE_VENDOR "Kemless developers")
 set(CPACK_PACKAGE_CONTACT "Kemless developers <dev@kemless.example.jp>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "desktop companion for someone who has just quit smoking")

@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# installed_files_test.sh CMAKE BUILD_DIR
+# installed_files_test.sh CMAKE BUILD_DIR SOURCE_DIR
 # Installs the build under /usr in a scratch DESTDIR, then checks the file list,
-# the icon sizes, that the launcher points at what was installed, and runs the
-# desktop-entry and AppStream validators on the result.
+# the icon sizes, that the launcher points at what was installed, that the
+# copyright file carries the licence of LICENSE, and runs the desktop-entry and
+# AppStream validators on the result.
 set -uo pipefail
 cmake=$1
 build=$2
+source=$3
 
 for tool in desktop-file-validate appstreamcli; do
   if ! command -v "$tool" >/dev/null; then
@@ -28,7 +30,9 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 sizes=(16 22 24 32 48 64 128 256)
 desktop=usr/share/applications/kemless.desktop
 metainfo=usr/share/metainfo/jp.example.kemless.metainfo.xml
-expected=(usr/bin/kemless "$desktop" "$metainfo" usr/share/icons/hicolor/scalable/apps/kemless.svg)
+doc=usr/share/doc/kemless
+expected=(usr/bin/kemless "$desktop" "$metainfo" usr/share/icons/hicolor/scalable/apps/kemless.svg
+  usr/share/man/man1/kemless.1.gz "$doc/copyright" "$doc/changelog.Debian.gz")
 for n in "${sizes[@]}"; do expected+=("usr/share/icons/hicolor/${n}x${n}/apps/kemless.png"); done
 
 # Exactly these files: a missing one breaks the launcher, an extra one (a test
@@ -56,6 +60,23 @@ exec_line=$(entry_value Exec)
 [ -x "$dest/usr/bin/${exec_line%% *}" ] || fail "Exec=$exec_line is not an installed program"
 icon=$(entry_value Icon)
 [ -f "$dest/usr/share/icons/hicolor/scalable/apps/$icon.svg" ] || fail "Icon=$icon has no installed icon"
+
+# The copyright file restates LICENSE in Debian's format; when one changes the
+# other must follow: the same holder and year, the same licence text.
+copyright=$dest/$doc/copyright
+if [ -f "$copyright" ]; then
+  holder=$(sed -n 's/^Copyright (c) //p' "$source/LICENSE")
+  grep -qxF "Copyright: $holder" "$copyright" || fail "copyright file does not name '$holder' as LICENSE does"
+  # The body of LICENSE after its copyright line, against the lines that
+  # continue a License field (" ." stands for an empty line there).
+  licence=$(sed '1,/^Copyright (c) /d' "$source/LICENSE" | sed '/./,$!d')
+  text=$(awk '/^License:/ { on = 1; next } /^[^ ]/ { on = 0 }
+    on && /^ / { sub(/^ /, ""); if ($0 == ".") $0 = ""; print }' "$copyright")
+  if [ "$text" != "$licence" ]; then
+    fail "the copyright file's licence text differs from LICENSE (< LICENSE, > copyright):"
+    diff <(echo "$licence") <(echo "$text") | grep '^[<>]'
+  fi
+fi
 
 # Errors and warnings fail; hints are only advice.
 if [ -f "$dest/$desktop" ]; then
