@@ -1,4 +1,4 @@
-# What `cmake --install` adds to the executable (its rule is in gui.cmake) so the
+# What `cmake --install` adds to the executable (its rule is in app/) so the
 # program has a launcher, an icon and a software-centre entry, and the Debian
 # package that carries them all (./package).
 include(GNUInstallDirs)
