@@ -184,7 +184,7 @@ private slots:
         MainWindow* w = startMain();
         // The desktop turns the Menu key into a keyboard context-menu event
         // for the focused control; it must travel up to the window.
-        QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(2, 2));
+        QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(2, 2), QPoint(2, 2));
         QApplication::sendEvent(w->button("Command3"), &menuKey);
         QVERIFY(w->popupMenu()->isVisible());
         w->popupMenu()->hide();
@@ -194,6 +194,49 @@ private slots:
         QTest::keyClick(w->valueLabel(kElapsedLabel), Qt::Key_Space);
         QCOMPARE(w->caption(kElapsedLabel), QStringLiteral("３９日３時間０分"));
         QCOMPARE(w->valueLabel(kElapsedLabel)->accessibleName(), QStringLiteral("卒煙からの日数"));
+    }
+
+    void doubleClickOnTheElapsedLineTogglesOnce() {
+        // A double-click is one click and then a double-click: the line
+        // shows the other form, the copy follows, the window stays.
+        MainWindow* w = startMain();
+        // Through the window, as the windowing system delivers it: press,
+        // release, press (a double-click), release.
+        const QPoint onLine = w->valueLabel(kElapsedLabel)->geometry().topLeft() + QPoint(5, 5);
+        QTest::mouseDClick(w->windowHandle(), Qt::LeftButton, {}, onLine);
+        QVERIFY(w->isVisible());
+        QCOMPARE(w->caption(kElapsedLabel), QStringLiteral("３９日３時間０分"));
+        QCOMPARE(fx->session->display().showTotalDays, 1);
+        w->button("Command3")->click();
+        QVERIFY(fx->desktop.clipboard.contains(QStringLiteral("卒煙からの日数： 39日 3時間 0分")));
+        // The next single click goes back.
+        QTest::mouseClick(w->windowHandle(), Qt::LeftButton, {}, onLine);
+        QCOMPARE(w->caption(kElapsedLabel), QStringLiteral("０年１ヶ月９日３時間０分"));
+    }
+
+    void aFocusedButtonIsPressedByEnterOrSpace_data() {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<int>("key");
+        QTest::addRow("Return on コピ１") << "Command3" << int(Qt::Key_Return);
+        QTest::addRow("keypad Enter on コピ２") << "Command4" << int(Qt::Key_Enter);
+        QTest::addRow("Space on コピ１") << "Command3" << int(Qt::Key_Space);
+        QTest::addRow("Return on ＢＢＳ") << "Command2" << int(Qt::Key_Return);
+    }
+    void aFocusedButtonIsPressedByEnterOrSpace() {
+        QFETCH(QString, button);
+        QFETCH(int, key);
+        MainWindow* w = startMain();
+        QPushButton* b = w->button(button.toLatin1().constData());
+        QVERIFY(b->focusPolicy() & Qt::TabFocus);
+        b->setFocus();
+        QTest::keyClick(b, Qt::Key(key));
+        if (button == QLatin1String("Command2")) {
+            QCOMPARE(fx->desktop.opened.size(), 1);
+        } else {
+            QVERIFY(!fx->desktop.clipboard.isEmpty());
+        }
+        // Enter pressed the button once, not the window's default twice.
+        QVERIFY(fx->desktop.messages.isEmpty());
     }
 
     void copyButtonsAndMenuItemsShareTheirAction() {

@@ -104,7 +104,7 @@ private slots:
         o.windowMode = 1;
         MiniWindow* mini = startWith(o).miniWindow();
         QVERIFY(mini->focusPolicy() & Qt::TabFocus);
-        QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(2, 2));
+        QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(2, 2), QPoint(2, 2));
         QApplication::sendEvent(mini, &menuKey);
         QVERIFY(mini->popupMenu()->isVisible());
         mini->popupMenu()->hide();

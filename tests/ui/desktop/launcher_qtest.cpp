@@ -1,0 +1,131 @@
+// The browser launch through the desktop's opener: a fake xdg-open on PATH
+// that takes the address or fails, and what the user then sees.
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QMenu>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <optional>
+
+#include "desktop/launcher.h"
+#include "support/session_fixture.h"
+
+using namespace kemless;
+
+namespace {
+
+const QString kLaunchFailed = QStringLiteral("エラーです。フォルダオプションの関連付けなどを確認してください");
+
+// A folder put in front of PATH with an xdg-open that records its argument
+// and exits with `status`; no opener at all when `status` is empty.
+class FakeOpener {
+public:
+    explicit FakeOpener(std::optional<int> status) : oldPath_(qgetenv("PATH")) {
+        if (status) {
+            QFile script(dir_.filePath(QStringLiteral("xdg-open")));
+            script.open(QIODevice::WriteOnly);
+            script.write(QStringLiteral("#!/bin/sh\nprintf '%s' \"$1\" > '%1'\nexit %2\n")
+                             .arg(argumentFile(), QString::number(*status))
+                             .toUtf8());
+            script.close();
+            script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+            qputenv("PATH", dir_.path().toUtf8() + ':' + oldPath_);
+        } else {
+            // Only a folder without an opener: the system's one is out of reach.
+            qputenv("PATH", dir_.path().toUtf8());
+        }
+    }
+    ~FakeOpener() { qputenv("PATH", oldPath_); }
+
+    QString argumentFile() const { return dir_.filePath(QStringLiteral("argument")); }
+    QString argument() const {
+        QFile f(argumentFile());
+        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+    }
+
+private:
+    QTemporaryDir dir_;
+    QByteArray oldPath_;
+};
+
+}  // namespace
+
+class LauncherTest : public QObject {
+    Q_OBJECT
+private slots:
+    void answerFollowsTheOpenersExitStatus_data() {
+        QTest::addColumn<int>("status");
+        QTest::addColumn<bool>("ok");
+        QTest::addRow("address taken") << 0 << true;
+        QTest::addRow("no browser for it (4)") << 4 << false;
+        QTest::addRow("a tool it needs is missing (3)") << 3 << false;
+        QTest::addRow("bad address (1)") << 1 << false;
+    }
+    void answerFollowsTheOpenersExitStatus() {
+        QFETCH(int, status);
+        QFETCH(bool, ok);
+        FakeOpener opener(status);
+        QObject context;
+        std::optional<bool> answer;
+        const QUrl url(QStringLiteral("http://my.blog.jp/diary?day=1"));
+        LaunchUrl(url, &context, [&answer](bool taken) { answer = taken; });
+        // Not answered from inside the call: the window goes on at once.
+        QVERIFY(!answer);
+        QTRY_VERIFY(answer.has_value());
+        QCOMPARE(*answer, ok);
+        QCOMPARE(opener.argument(), url.toString());
+    }
+
+    void answerForAContextThatIsGoneIsDropped() {
+        FakeOpener opener(4);
+        bool called = false;
+        auto* context = new QObject;
+        LaunchUrl(QUrl(QStringLiteral("http://a.jp/")), context, [&called](bool) { called = true; });
+        delete context;
+        QTRY_VERIFY(QFile::exists(opener.argumentFile()));
+        QTest::qWait(300);
+        QVERIFY(!called);
+    }
+
+    void withoutAnOpenerQtsOwnLaunchAnswers() {
+        FakeOpener none(std::nullopt);
+        QObject context;
+        std::optional<bool> answer;
+        LaunchUrl(QUrl(QStringLiteral("http://a.jp/")), &context, [&answer](bool taken) { answer = taken; });
+        QVERIFY(!answer);
+        // The offscreen platform has no browser to offer.
+        QTRY_VERIFY(answer.has_value());
+        QCOMPARE(*answer, false);
+    }
+
+    void theBlogButtonTellsTheUserWhenNoBrowserTookThePage_data() {
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QStringList>("messages");
+        QTest::addRow("opener succeeds") << 0 << QStringList();
+        QTest::addRow("opener fails") << 4 << QStringList{kLaunchFailed};
+    }
+    void theBlogButtonTellsTheUserWhenNoBrowserTookThePage() {
+        QFETCH(int, status);
+        QFETCH(QStringList, messages);
+        FakeOpener opener(status);
+        SessionFixture fx;
+        fx.desktop.realLauncher = true;
+        OptionSettings o;
+        o.linkUrl = "my.blog.jp/diary";
+        fx.writeStarted(SampleInitial(), o);
+        MainWindow* w = fx.start().mainWindow();
+        w->findChild<QPushButton*>(QStringLiteral("Command2"))->click();
+        QTRY_VERIFY(QFile::exists(opener.argumentFile()));
+        QCOMPARE(opener.argument(), QStringLiteral("http://my.blog.jp/diary"));
+        QTRY_COMPARE(fx.desktop.messages, messages);
+        QTest::qWait(100);
+        QCOMPARE(fx.desktop.messages, messages);  // once, not again
+        QVERIFY(w->isVisible());
+        fx.stop();
+    }
+};
+
+QTEST_MAIN(LauncherTest)
+#include "launcher_qtest.moc"
