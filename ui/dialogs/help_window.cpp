@@ -2,8 +2,8 @@
 
 #include <QEvent>
 #include <QFile>
+#include <QKeyEvent>
 #include <QPlainTextEdit>
-#include <QShortcut>
 
 #include "desktop/artwork.h"
 
@@ -27,9 +27,7 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     text_->setAccessibleName(QStringLiteral("ケムレスヘルプ"));
     text_->move(0, 0);
     resize(560, 480);
-    // Escape closes the guide like its close box; nothing else depends on it.
-    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    connect(escape, &QShortcut::activated, this, &QWidget::close);
+
     fitTextBox();
 }
 
@@ -42,6 +40,15 @@ void HelpWindow::fitTextBox() {
 void HelpWindow::resizeEvent(QResizeEvent* e) {
     QWidget::resizeEvent(e);
     fitTextBox();
+}
+
+void HelpWindow::keyPressEvent(QKeyEvent* e) {
+    // Escape closes the guide like its close box; nothing else depends on it.
+    if (e->key() == Qt::Key_Escape) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(e);
 }
 
 void HelpWindow::changeEvent(QEvent* e) {

@@ -75,6 +75,7 @@ private slots:
     void noticeReplacesSettings_data();
     void noticeReplacesSettings();
     void versionBoxAndNoticeNameOneMakerAddress();
+    void escapeClosesHelpAndTheNotice();
 };
 
 void HelpNoticeTest::helpOpensOnce() {
@@ -197,6 +198,22 @@ void HelpNoticeTest::versionBoxAndNoticeNameOneMakerAddress() {
     QVERIFY2(version.contains(site), qPrintable(version + QStringLiteral(" / ") + site));
     // The notice's own text names the address its button opens.
     QVERIFY(p.notice()->textBox()->toPlainText().contains(site));
+}
+
+void HelpNoticeTest::escapeClosesHelpAndTheNotice() {
+    Program p;
+    p.session->showHelp();
+    QTest::keyClick(p.help()->textBox(), Qt::Key_Escape);
+    QVERIFY(!p.help());
+    QVERIFY(Window("Form1") && Window("Form1")->isVisible());  // nothing else closes
+
+    p.session->showSettingsDialogFromMain();
+    p.click(p.settings(), "Command5");
+    QVERIFY(p.notice());
+    QTest::keyClick(p.notice()->goButton(), Qt::Key_Escape);
+    QVERIFY(!p.notice());
+    QVERIFY(p.settings() && p.settings()->isVisible());
+    QVERIFY(p.desktop.opened.isEmpty());
 }
 
 QTEST_MAIN(HelpNoticeTest)

@@ -36,15 +36,15 @@ struct Program {
     std::unique_ptr<Session> session;
     SettingsDialog* dialog = nullptr;
 
-    explicit Program(int windowMode, int copyPlusMode = 0) {
+    explicit Program(int windowMode, int copyPlusMode = 0, Corner mainCorner = {1500, 3000}) {
         SettingsStore store(dir.path().toStdString());
         store.ensureDataFolder();
         store.writeInitial({2010, 1, 2, 3, 4, 20, 300, kStandard});
         OptionSettings o;
         o.quitStarted = 1;
         o.copyPlusMode = copyPlusMode;
-        o.mainLeft = 1500;
-        o.mainTop = 3000;
+        o.mainLeft = mainCorner.left;
+        o.mainTop = mainCorner.top;
         o.miniLeft = 600;
         o.miniTop = 450;
         o.backColor = 0x102030;
@@ -100,6 +100,13 @@ private slots:
     void smokingYearsBoxFollowsCopyPlus_data();
     void smokingYearsBoxFollowsCopyPlus();
     void statusListOffersTheFourModes();
+    void escapeCancels();
+    void keyboardStartsInTheYearAndTabFollowsTheReadingOrder_data();
+    void keyboardStartsInTheYearAndTabFollowsTheReadingOrder();
+    void arrowsMoveTheSelectionOfAnOptionGroup();
+    void staysOnTheScreenWhereverTheMainWindowStood_data();
+    void staysOnTheScreenWhereverTheMainWindowStood();
+    void isCompact();
 };
 
 void SettingsDialogTest::opensFilledWhereTheMainWindowStood_data() {
@@ -422,6 +429,121 @@ void SettingsDialogTest::statusListOffersTheFourModes() {
     QTest::keyClicks(list, QStringLiteral("xyz"));
     QCOMPARE(list->count(), 4);
     QVERIFY(items.contains(list->currentText()));
+}
+
+void SettingsDialogTest::escapeCancels() {
+    Program p(0);
+    const QByteArray initialBefore = p.bytes("initial.ini");
+    const QByteArray optionBefore = p.bytes("option.ini");
+    p.type(QStringLiteral("Text2"), QStringLiteral("99"));
+    QTest::keyClick(p.dialog->perDayBox(), Qt::Key_Escape);
+    QVERIFY(!Window("Form2"));
+    QVERIFY(Window("Form1") && Window("Form1")->isVisible());
+    QCOMPARE(p.bytes("initial.ini"), initialBefore);
+    QCOMPARE(p.bytes("option.ini"), optionBefore);
+    QVERIFY(p.desktop.messages.isEmpty());
+}
+
+void SettingsDialogTest::keyboardStartsInTheYearAndTabFollowsTheReadingOrder_data() {
+    QTest::addColumn<int>("copyPlusMode");
+    QTest::addColumn<QStringList>("order");
+    const QStringList profile = {"Text1_1", "Text1_2", "Text1_3", "Text1_4", "Text2", "Text3", "Option1_1", "Text5",
+                                 "Combo1",  "Command3", "Command4", "Check2"};
+    const QStringList end = {"Text4", "Command5", "Command6", "Command1", "Command2", "Text1_0"};
+    // Tab lands on the selected option of a group; the years box only
+    // takes the keyboard while it is enabled.
+    QTest::addRow("copy+ OFF") << 0 << profile + QStringList{"Option2_0"} + end;
+    QTest::addRow("copy+ with smoking years") << 2 << profile + QStringList{"Option2_2", "Text7"} + end;
+}
+
+void SettingsDialogTest::keyboardStartsInTheYearAndTabFollowsTheReadingOrder() {
+    QFETCH(int, copyPlusMode);
+    QFETCH(QStringList, order);
+    Program p(0, copyPlusMode);
+    QCOMPARE(p.dialog->focusWidget(), p.dialog->quitBox(0));
+    QStringList visited;
+    for (int i = 0; i < order.size(); ++i) {
+        QTest::keyClick(p.dialog->focusWidget(), Qt::Key_Tab);
+        visited << p.dialog->focusWidget()->objectName();
+    }
+    QCOMPARE(visited, order);
+}
+
+void SettingsDialogTest::arrowsMoveTheSelectionOfAnOptionGroup() {
+    Program p(0);
+    // Qt moves along a group only in the window that has the keyboard.
+    p.dialog->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(p.dialog));
+    QRadioButton* standard = p.dialog->sizeButton(1);
+    QVERIFY(standard->isChecked());
+    standard->setFocus();
+    QTest::keyClick(standard, Qt::Key_Right);
+    QVERIFY(p.dialog->sizeButton(2)->isChecked());
+    QCOMPARE(p.dialog->focusWidget(), p.dialog->sizeButton(2));
+    QTest::keyClick(p.dialog->sizeButton(2), Qt::Key_Left);
+    QTest::keyClick(p.dialog->sizeButton(1), Qt::Key_Left);
+    QVERIFY(p.dialog->sizeButton(0)->isChecked());
+    // Selecting "ON+喫煙年数→" with the keyboard enables its box, as a click does.
+    p.dialog->copyPlusButton(1)->setChecked(true);
+    p.dialog->copyPlusButton(1)->setFocus();
+    QTest::keyClick(p.dialog->copyPlusButton(1), Qt::Key_Right);
+    QVERIFY(p.dialog->copyPlusButton(2)->isChecked());
+    QVERIFY(p.dialog->smokingYearsBox()->isEnabled());
+    // The choice made with the keyboard is what a save stores.
+    p.click("Command1");
+    QCOMPARE(p.session->initial().cigaretteSize, int32_t{kShort});
+    QCOMPARE(p.session->options().copyPlusMode, 2);
+}
+
+void SettingsDialogTest::staysOnTheScreenWhereverTheMainWindowStood_data() {
+    QTest::addColumn<int>("leftPx");
+    QTest::addColumn<int>("topPx");
+    // The offscreen screen is 800 x 600 pixels; the main window's own rule
+    // lets its corner stand up to 5000 x 3000 twips from the far edges.
+    QTest::addRow("top left, unchanged") << 100 << 200;
+    QTest::addRow("near the right edge") << 460 << 100;
+    QTest::addRow("near the bottom") << 50 << 390;
+    QTest::addRow("near the bottom right corner") << 466 << 400;
+}
+
+void SettingsDialogTest::staysOnTheScreenWhereverTheMainWindowStood() {
+    QFETCH(int, leftPx);
+    QFETCH(int, topPx);
+    Program p(0, 0, {leftPx * 15, topPx * 15});
+    const QRect area = p.dialog->screen()->availableGeometry();
+    auto check = [&](QWidget* w) {
+        const QRect frame = w->frameGeometry();
+        QVERIFY2(area.contains(frame), qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                                      .arg(frame.x()).arg(frame.y()).arg(frame.width()).arg(frame.height())));
+        // Moved left and up only as far as needed.
+        QCOMPARE(w->x(), std::min(leftPx, area.right() + 1 - frame.width()));
+        QCOMPARE(w->y(), std::min(topPx, area.bottom() + 1 - frame.height()));
+    };
+    check(p.dialog);
+
+    // The notice stands where the dialog stands, by the same rule.
+    p.click("Command5");
+    QWidget* notice = Window("Form8");
+    QVERIFY(notice);
+    check(notice);
+    QVERIFY(notice->close());
+    p.dialog = qobject_cast<SettingsDialog*>(Window("Form2"));
+    check(p.dialog);
+
+    // The main window opens where the dialog actually stood.
+    const QPoint stood = p.dialog->pos();
+    p.click("Command1");
+    QCOMPARE(p.session->options().mainLeft, stood.x() * 15);
+    QCOMPARE(p.session->options().mainTop, stood.y() * 15);
+    QCOMPARE(Window("Form1")->pos(), stood);
+}
+
+void SettingsDialogTest::isCompact() {
+    // Small enough for a 1280 x 800 screen at scale 2 (640 x 400 pixels
+    // of layout), with room for a title bar and a panel.
+    Program p(0, 2);
+    QVERIFY2(p.dialog->width() <= 600, qPrintable(QString::number(p.dialog->width())));
+    QVERIFY2(p.dialog->height() <= 330, qPrintable(QString::number(p.dialog->height())));
 }
 
 QTEST_MAIN(SettingsDialogTest)
