@@ -23,6 +23,9 @@ constexpr int kOpenerGraceMs = 8000;
 
 // Watches one opener process until it ends, then reaps it. With a pidfd the
 // kernel says when the process ends; on older kernels the process is polled.
+// The answer is handed on through the event loop, never from inside a
+// notification of this object: whoever receives it may open a message box
+// with an event loop of its own.
 class OpenerWatch : public QObject {
 public:
     // Owned by the application, so a watch still running at exit goes with it.
@@ -33,8 +36,8 @@ public:
         pidfd_ = static_cast<int>(::syscall(SYS_pidfd_open, pid_, 0));
 #endif
         if (pidfd_ >= 0) {
-            auto* notifier = new QSocketNotifier(pidfd_, QSocketNotifier::Read, this);
-            connect(notifier, &QSocketNotifier::activated, this, [this] { reap(); });
+            notifier_ = new QSocketNotifier(pidfd_, QSocketNotifier::Read, this);
+            connect(notifier_, &QSocketNotifier::activated, this, [this] { reap(); });
             grace_ = new QTimer(this);
             grace_->setSingleShot(true);
             connect(grace_, &QTimer::timeout, this, [this] { report(true); });
@@ -58,11 +61,15 @@ private:
         }
     }
 
-    // True when the opener has ended (and is reaped).
+    // True when the opener has ended: reaped, answered, and this watch done.
     bool reap() {
+        if (finished_) return true;
         int status = 0;
         const pid_t r = ::waitpid(pid_, &status, WNOHANG);
         if (r == 0) return false;
+        finished_ = true;
+        if (notifier_ != nullptr) notifier_->setEnabled(false);
+        if (poll_ != nullptr) poll_->stop();
         report(r == pid_ && WIFEXITED(status) && WEXITSTATUS(status) == 0);
         deleteLater();
         return true;
@@ -72,7 +79,11 @@ private:
         if (reported_) return;
         reported_ = true;
         if (grace_ != nullptr) grace_->stop();
-        if (context_ && done_) done_(ok);
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(), [context = context_, done = done_, ok] {
+                if (context && done) done(ok);
+            },
+            Qt::QueuedConnection);
     }
 
     pid_t pid_;
@@ -80,9 +91,11 @@ private:
     QPointer<QObject> context_;
     std::function<void(bool)> done_;
     QElapsedTimer started_;
+    QSocketNotifier* notifier_ = nullptr;
     QTimer* grace_ = nullptr;
     QTimer* poll_ = nullptr;
     bool reported_ = false;
+    bool finished_ = false;
 };
 
 // The opener as a direct child, so its exit status is ours to read. It is not

@@ -2,6 +2,8 @@
 // that takes the address or fails, and what the user then sees.
 #include <QAction>
 #include <QDir>
+#include <QEventLoop>
+#include <QTimer>
 #include <QFile>
 #include <QMenu>
 #include <QPushButton>
@@ -87,6 +89,23 @@ private slots:
         QTRY_VERIFY(QFile::exists(opener.argumentFile()));
         QTest::qWait(300);
         QVERIFY(!called);
+    }
+
+    void anAnswerThatOpensAMessageBoxLoopIsSafe() {
+        // The failure is shown in a message box, which runs an event loop of
+        // its own inside the answer; the launch must not be re-entered there.
+        FakeOpener opener(4);
+        QObject context;
+        int answers = 0;
+        LaunchUrl(QUrl(QStringLiteral("http://a.jp/")), &context, [&answers](bool) {
+            ++answers;
+            QEventLoop box;
+            QTimer::singleShot(300, &box, &QEventLoop::quit);
+            box.exec();
+        });
+        QTRY_COMPARE(answers, 1);
+        QTest::qWait(400);
+        QCOMPARE(answers, 1);
     }
 
     void withoutAnOpenerQtsOwnLaunchAnswers() {
