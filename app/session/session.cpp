@@ -261,19 +261,16 @@ MiniWindow* Session::loadMiniWindow() {
 }
 
 // Closing either display window closes both; option.ini is written by each,
-// the second time with both positions current.
+// the second time with both positions current. The main window deletes its
+// icon after writing, the mini window before.
 void Session::unloadMainWindow() {
     if (!form1_ || unloadingMain_) return;
     unloadingMain_ = true;
     MainWindow* w = form1_;
-    // The position of the restored window, never the minimised one.
-    w->setWindowState(w->windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
-    storeCorner(w, options_.mainLeft, options_.mainTop);
-    store_.writeOption(options_);
+    storePlaceAndWrite(w, options_.mainLeft, options_.mainTop);
     w->trayIcon()->remove();
     unloadMiniWindow();
-    w->hide();
-    w->deleteLater();
+    Discard(w);
     form1_ = nullptr;
     unloadingMain_ = false;
 }
@@ -283,14 +280,23 @@ void Session::unloadMiniWindow() {
     unloadingMini_ = true;
     MiniWindow* w = form7_;
     w->trayIcon()->remove();
-    w->setWindowState(w->windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
-    storeCorner(w, options_.miniLeft, options_.miniTop);
-    store_.writeOption(options_);
+    storePlaceAndWrite(w, options_.miniLeft, options_.miniTop);
     unloadMainWindow();
-    w->hide();
-    w->deleteLater();
+    Discard(w);
     form7_ = nullptr;
     unloadingMini_ = false;
+}
+
+void Session::storePlaceAndWrite(QWidget* window, int32_t& left, int32_t& top) {
+    // The position of the restored window, never the minimised one.
+    window->setWindowState(window->windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
+    storeCorner(window, left, top);
+    store_.writeOption(options_);
+}
+
+void Session::Discard(QWidget* window) {
+    window->hide();
+    window->deleteLater();
 }
 
 void Session::showSettingsDialogFromMain() {

@@ -98,6 +98,8 @@ private:
     void track(QWidget* window);
     void endIfNoWindowLeft();
     void storeCorner(const QWidget* window, int32_t& left, int32_t& top);
+    void storePlaceAndWrite(QWidget* window, int32_t& left, int32_t& top);
+    static void Discard(QWidget* window);
     void place(QWidget* window, int32_t& left, int32_t& top, Margins margins);
     void placeAtMainCorner(QWidget* form);
     void learnFrameMargins(const QWidget* window);

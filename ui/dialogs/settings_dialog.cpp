@@ -70,6 +70,21 @@ QFrame* Separator() {
 
 std::string TextOf(const QLineEdit* box) { return box->text().toStdString(); }
 
+// One group of option buttons added to `row`, named `prefix`_0, _1, _2; the
+// keyboard treats the group as one stop.
+QButtonGroup* OptionGroup(QWidget* owner, QHBoxLayout* row, const QString& prefix,
+                          const std::array<QString, 3>& captions, std::array<QRadioButton*, 3>& buttons) {
+    auto* group = new QButtonGroup(owner);
+    for (int i = 0; i < 3; ++i) {
+        buttons[i] = new QRadioButton(captions[i]);
+        buttons[i]->setObjectName(QStringLiteral("%1_%2").arg(prefix).arg(i));
+        group->addButton(buttons[i], i);
+        row->addWidget(buttons[i]);
+    }
+    MakeKeyboardFriendly(group);
+    return group;
+}
+
 }  // namespace
 
 SettingsDialog::SettingsDialog(Clock& clock, Desktop& desktop, InitialSettings& initial, OptionSettings& options,
@@ -107,16 +122,9 @@ void SettingsDialog::buildControls() {
     outer->addLayout(Row({Text(QStringLiteral("一日あたりの本数"), perDay_), perDay_, Text(QStringLiteral("本")),
                           Text(QStringLiteral("　一箱（２０本）の金額"), price_), price_, Text(QStringLiteral("円"))}));
 
-    auto* sizeGroup = new QButtonGroup(this);
-    const QString sizeCaptions[3] = {QStringLiteral("ショート"), QStringLiteral("スタンダード"), QStringLiteral("ロング")};
     auto* sizeRow = new QHBoxLayout;
-    for (int i = 0; i < 3; ++i) {
-        sizes_[i] = new QRadioButton(sizeCaptions[i]);
-        sizes_[i]->setObjectName(QStringLiteral("Option1_%1").arg(i));
-        sizeGroup->addButton(sizes_[i], i);
-        sizeRow->addWidget(sizes_[i]);
-    }
-    MakeKeyboardFriendly(sizeGroup);
+    OptionGroup(this, sizeRow, QStringLiteral("Option1"),
+                {QStringLiteral("ショート"), QStringLiteral("スタンダード"), QStringLiteral("ロング")}, sizes_);
     outer->addLayout(Row({Text(QStringLiteral("サイズ")), sizeRow}));
 
     tax_ = Box(QStringLiteral("Text5"), 5, QStringLiteral("税率（％）"));
@@ -143,16 +151,10 @@ void SettingsDialog::buildControls() {
     connect(textColor, &QPushButton::clicked, this, &SettingsDialog::chooseTextColor);
     connect(backColor, &QPushButton::clicked, this, &SettingsDialog::chooseBackColor);
 
-    auto* copyGroup = new QButtonGroup(this);
-    const QString copyCaptions[3] = {QStringLiteral("OFF"), QStringLiteral("ON"), QStringLiteral("ON+喫煙年数→")};
     auto* copyRow = new QHBoxLayout;
-    for (int i = 0; i < 3; ++i) {
-        copyPlus_[i] = new QRadioButton(copyCaptions[i]);
-        copyPlus_[i]->setObjectName(QStringLiteral("Option2_%1").arg(i));
-        copyGroup->addButton(copyPlus_[i], i);
-        copyRow->addWidget(copyPlus_[i]);
-    }
-    MakeKeyboardFriendly(copyGroup);
+    QButtonGroup* copyGroup =
+        OptionGroup(this, copyRow, QStringLiteral("Option2"),
+                    {QStringLiteral("OFF"), QStringLiteral("ON"), QStringLiteral("ON+喫煙年数→")}, copyPlus_);
     smokingYears_ = Box(QStringLiteral("Text7"), 2, QStringLiteral("喫煙年数"));
     auto* frameLabel = new QLabel(QStringLiteral("copy+"));
     frameLabel->setObjectName(QStringLiteral("Frame1"));

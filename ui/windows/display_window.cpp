@@ -11,6 +11,14 @@
 
 namespace kemless {
 
+const DisplayWindow::MenuEntry DisplayWindow::kCopy{"mnuCopy", "コピーする", Action::CopySummary};
+const DisplayWindow::MenuEntry DisplayWindow::kCopyShort{"mnuCopy2", "ツイッター用にコピー", Action::CopyShort};
+const DisplayWindow::MenuEntry DisplayWindow::kOpenLink{"mnuBlog", "ブログや掲示板を開く", Action::OpenLink};
+const DisplayWindow::MenuEntry DisplayWindow::kSettings{"mnuSettei", "設定変更をする", Action::Settings};
+const DisplayWindow::MenuEntry DisplayWindow::kVersion{"mnuVer", "バージョン情報", Action::Version};
+const DisplayWindow::MenuEntry DisplayWindow::kHelp{"mnuHelp", "ヘルプを読む", Action::Help};
+const DisplayWindow::MenuEntry DisplayWindow::kExit{"mnuExit", "アプリケーションの終了", Action::Exit};
+
 DisplayWindow::DisplayWindow(QWidget* parent) : QWidget(parent), tray_(new TrayIcon(this)) {
     setWindowIcon(artwork::ProgramIcon());
     connect(tray_, &TrayIcon::restoreRequested, this, &DisplayWindow::restoreFromTray);

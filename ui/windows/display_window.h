@@ -50,6 +50,9 @@ protected:
         const char* caption;
         Action action;
     };
+    // The items both menus have; each window lists them in its own order
+    // with its own item for switching size.
+    static const MenuEntry kCopy, kCopyShort, kOpenLink, kSettings, kVersion, kHelp, kExit;
     void buildPopupMenu(std::initializer_list<MenuEntry> entries);
     // Where the Menu key and Shift+F10 open the menu, in window coordinates.
     virtual QPoint keyboardMenuAnchor() const = 0;

@@ -133,16 +133,8 @@ void MainWindow::buildControls() {
     button("Command2")->setAccessibleName(QStringLiteral("ブログや掲示板を開く"));
     button("Command1")->setAccessibleName(QStringLiteral("設定変更をする"));
 
-    buildPopupMenu({
-        {"mnuCopy", "コピーする", Action::CopySummary},
-        {"mnuCopy2", "ツイッター用にコピー", Action::CopyShort},
-        {"mnuBlog", "ブログや掲示板を開く", Action::OpenLink},
-        {"mnuSettei", "設定変更をする", Action::Settings},
-        {"mnuVer", "バージョン情報", Action::Version},
-        {"mnuMini", "ミニサイズで運転する", Action::SwitchSize},
-        {"mnuHelp", "ヘルプを読む", Action::Help},
-        {"mnuExit", "アプリケーションの終了", Action::Exit},
-    });
+    const MenuEntry mini{"mnuMini", "ミニサイズで運転する", Action::SwitchSize};
+    buildPopupMenu({kCopy, kCopyShort, kOpenLink, kSettings, kVersion, mini, kHelp, kExit});
 }
 
 void MainWindow::placeDuckPixmaps() {

@@ -41,16 +41,9 @@ MiniWindow::MiniWindow(QWidget* parent) : DisplayWindow(parent) {
     connect(label_, &ControlLabel::doubleClicked, this, &MiniWindow::hideRequested);
     setColors(BgrFromColor(QColor(255, 192, 128)), BgrFromColor(Qt::white));
 
-    buildPopupMenu({
-        {"mnuCopy", "コピーする", Action::CopySummary},
-        {"mnuCopy2", "ツイッター用にコピー", Action::CopyShort},
-        {"mnuBlog", "ブログや掲示板を開く", Action::OpenLink},
-        {"mnuHelp", "ヘルプを読む", Action::Help},
-        {"mnuSettei", "設定変更をする", Action::Settings},
-        {"mnuVer", "バージョン情報", Action::Version},
-        {"mnuSt", "標準サイズで運転する", Action::SwitchSize},
-        {"mnuExit", "アプリケーションの終了", Action::Exit},
-    });
+    // Help comes before the settings here, and the switch goes the other way.
+    const MenuEntry standard{"mnuSt", "標準サイズで運転する", Action::SwitchSize};
+    buildPopupMenu({kCopy, kCopyShort, kOpenLink, kHelp, kSettings, kVersion, standard, kExit});
     fitToText();
 }
 
