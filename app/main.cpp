@@ -66,6 +66,9 @@ int main(int argc, char* argv[]) {
                            : kemless::ResolveBaseFolder(command.dataDir.toStdString(), cwd);
     // No home folder to speak of: the working directory, as older versions did.
     if (base.empty()) base = cwd;
+    // A record an older version left in the working directory moves in with
+    // the first start that finds the per-user folder empty.
+    if (command.dataDir.isEmpty()) kemless::AdoptRecord(kemless::SettingsStore(cwd), kemless::SettingsStore(base));
 
     kemless::Clock clock;
     kemless::Desktop desktop;

@@ -263,6 +263,22 @@ bool SettingsStore::writeOption(const OptionSettings& s) const {
     return WriteFileAtomically(optionPath(), Utf8ToShiftJis(FormatOptionLine(s)));
 }
 
+bool AdoptRecord(const SettingsStore& from, const SettingsStore& to) {
+    std::error_code error;
+    if (std::filesystem::equivalent(from.dataFolder(), to.dataFolder(), error)) return false;
+    struct stat st {};
+    // Anything standing there already, readable or not, is the user's own.
+    if (::stat(to.optionPath().c_str(), &st) == 0) return false;
+    if (!from.canOpenOption()) return false;
+    const auto option = ReadWholeFile(from.optionPath());
+    if (!option || !ParseOptionFile(*option)) return false;
+    to.ensureDataFolder();
+    if (from.canOpenInitial()) {
+        if (const auto initial = ReadWholeFile(from.initialPath())) WriteFileAtomically(to.initialPath(), *initial);
+    }
+    return WriteFileAtomically(to.optionPath(), *option);
+}
+
 std::string ResolveBaseFolder(const std::string& given, const std::string& workingDirectory) {
     if (!given.empty() && given.front() == '/') return given;
     if (given.empty() || given == ".") return workingDirectory;

@@ -56,6 +56,12 @@ private:
 // The current working directory, or "." when it cannot be read.
 std::string CurrentWorkingDirectory();
 
+// Older versions kept the record in the folder they were started from. When
+// `to` holds no option.ini yet and `from` holds a readable one, both files are
+// copied byte for byte (initial.ini first, so an interrupted copy is simply
+// made again next time); the old files stay where they are. True when copied.
+bool AdoptRecord(const SettingsStore& from, const SettingsStore& to);
+
 // The base folder named on the command line, taken relative to the working
 // directory when it is not absolute.
 std::string ResolveBaseFolder(const std::string& given, const std::string& workingDirectory);

@@ -158,6 +158,24 @@ private slots:
         QVERIFY2(!s.err().contains(QStringLiteral("kemlessdata")), "");
     }
 
+    void aRecordAnOlderVersionLeftInTheWorkingFolderMovesIn() {
+        Start s;
+        const SettingsStore old(s.cwd.toStdString());
+        old.ensureDataFolder();
+        InitialSettings in;
+        in.setQuitMoment({2014, 3, 14, 21, 5});
+        old.writeInitial(in);
+        OptionSettings o;
+        o.quitStarted = 1;
+        old.writeOption(o);
+        const SettingsStore fresh(s.home.toStdString() + "/.local/share/kemless");
+        QVERIFY(s.startUntil({}, QString::fromStdString(fresh.optionPath())));
+        QCOMPARE(s.terminate(), 0);
+        QVERIFY(fresh.readInitial() == in);
+        QCOMPARE(fresh.readOption()->quitStarted, 1);
+        QVERIFY(old.readInitial() == in);  // the old files stay
+    }
+
     void aSignalEndsItLikeItsExitAndOptionIniIsWritten() {
         Start s;
         const QString base = s.root.filePath(QStringLiteral("base"));

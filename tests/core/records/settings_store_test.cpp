@@ -7,10 +7,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <ostream>
 
 #include "records/shift_jis.h"
-#include "records/placement.h"
 #include "records/startup.h"
 
 namespace kemless {
@@ -193,41 +193,99 @@ TEST_F(TempFolder, DirectoryInPlaceOfFileIsUnreadable) {
     EXPECT_EQ(st.options, DefaultOptionSettings());
 }
 
-struct PlaceCase {
-    const char* name;
-    Corner stored;
-    Margins margins;
-    Corner placed;
+// A record an older version left in its working folder, and the per-user
+// folder of a first start.
+class AdoptRecordTest : public ::testing::Test {
+protected:
+    std::filesystem::path root = std::filesystem::temp_directory_path() /
+                                 ("kemless-adopt-" + std::to_string(::getpid()) + "-" +
+                                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    SettingsStore old{(root / "work").string()};
+    SettingsStore fresh{(root / "share/kemless").string()};
+
+    void SetUp() override { std::filesystem::create_directories(root / "work"); }
+    void TearDown() override { std::filesystem::remove_all(root); }
+
+    static std::string Bytes(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    static void Put(const std::string& path, const std::string& bytes) {
+        std::ofstream(path, std::ios::binary) << bytes;
+    }
+    void oldStartedRecord() {
+        old.ensureDataFolder();
+        InitialSettings in;
+        in.setQuitMoment({2014, 3, 14, 21, 5});
+        old.writeInitial(in);
+        OptionSettings o;
+        o.quitStarted = 1;
+        o.statusMode = "コスモ";
+        old.writeOption(o);
+    }
 };
 
-void PrintTo(const PlaceCase& c, std::ostream* os) { *os << c.name; }
-
-class Placement : public ::testing::TestWithParam<PlaceCase> {};
-
-TEST_P(Placement, CornerOnScreen) {
-    const auto& c = GetParam();
-    EXPECT_EQ(PlaceWindow(c.stored, 28800, 16201, c.margins), c.placed);
+TEST_F(AdoptRecordTest, CopiesBothFilesByteForByteAndLeavesTheOldOnes) {
+    oldStartedRecord();
+    ASSERT_TRUE(AdoptRecord(old, fresh));
+    EXPECT_EQ(Bytes(fresh.initialPath()), Bytes(old.initialPath()));
+    EXPECT_EQ(Bytes(fresh.optionPath()), Bytes(old.optionPath()));
+    EXPECT_TRUE(std::filesystem::exists(old.optionPath()));
+    EXPECT_EQ(fresh.readInitial()->quitMoment(), (CalendarMoment{2014, 3, 14, 21, 5}));
+    EXPECT_EQ(fresh.checkKeeping(), SettingsStore::Keeping::KeptFine);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Windows, Placement,
-    ::testing::Values(
-        PlaceCase{"beyond_right_edge", {24000, 100}, kMainWindowMargins, {14400, 8100}},
-        PlaceCase{"right_edge_not_greater", {23800, 100}, kMainWindowMargins, {23800, 100}},
-        PlaceCase{"negative_top", {500, -300}, kMainWindowMargins, {500, 0}},
-        PlaceCase{"below_bottom", {500, 13202}, kMainWindowMargins, {14400, 8100}},
-        PlaceCase{"bottom_not_greater", {500, 13201}, kMainWindowMargins, {500, 13201}},
-        PlaceCase{"mini_margins", {25301, 0}, kMiniWindowMargins, {14400, 8100}},
-        PlaceCase{"mini_fits", {25300, 14701}, kMiniWindowMargins, {25300, 14701}},
-        PlaceCase{"both_negative", {-1, -1}, kMainWindowMargins, {0, 0}},
-        PlaceCase{"hostile_extremes", {2147483647, -2147483647 - 1}, kMainWindowMargins, {14400, 8100}}),
-    [](const auto& info) { return std::string(info.param.name); });
+TEST_F(AdoptRecordTest, NeverReplacesARecordThatIsThere) {
+    oldStartedRecord();
+    fresh.ensureDataFolder();
+    Put(fresh.optionPath(), "not even readable");
+    EXPECT_FALSE(AdoptRecord(old, fresh));
+    EXPECT_EQ(Bytes(fresh.optionPath()), "not even readable");
+    EXPECT_FALSE(std::filesystem::exists(fresh.initialPath()));
+}
 
-TEST(Placement, RoundTwipsHalvesToEven) {
-    EXPECT_EQ(RoundTwips(2.5), 2);
-    EXPECT_EQ(RoundTwips(3.5), 4);
-    EXPECT_EQ(RoundTwips(-0.5), 0);
-    EXPECT_EQ(RoundTwips(1e12), 2147483647);
+TEST_F(AdoptRecordTest, AnUnreadableOrMissingOldRecordIsLeftAlone) {
+    EXPECT_FALSE(AdoptRecord(old, fresh));  // nothing there at all
+    old.ensureDataFolder();
+    Put(old.optionPath(), "0,58,5\r\n");  // fourteen fields short
+    EXPECT_FALSE(AdoptRecord(old, fresh));
+    EXPECT_FALSE(std::filesystem::exists(fresh.dataFolder()));
+}
+
+TEST_F(AdoptRecordTest, OptionWithoutInitialIsCopiedAlone) {
+    oldStartedRecord();
+    std::filesystem::remove(old.initialPath());
+    EXPECT_TRUE(AdoptRecord(old, fresh));
+    EXPECT_TRUE(std::filesystem::exists(fresh.optionPath()));
+    EXPECT_FALSE(std::filesystem::exists(fresh.initialPath()));
+}
+
+TEST_F(AdoptRecordTest, TheSameFolderIsNoSource) {
+    oldStartedRecord();
+    const SettingsStore same((root / "work/.").string());
+    EXPECT_FALSE(AdoptRecord(old, same));
+}
+
+TEST(BaseFolder, RelativeFoldersAreTakenFromTheWorkingDirectory) {
+    EXPECT_EQ(ResolveBaseFolder("/media/stick", "/home/u"), "/media/stick");
+    EXPECT_EQ(ResolveBaseFolder("rec", "/home/u"), "/home/u/rec");
+    EXPECT_EQ(ResolveBaseFolder("../rec", "/home/u/docs"), "/home/u/docs/../rec");
+    EXPECT_EQ(ResolveBaseFolder(".", "/home/u"), "/home/u");
+}
+
+TEST(Keeping, SaysWhyARecordCannotBeKept) {
+    const auto root = std::filesystem::temp_directory_path() / ("kemless-keeping-" + std::to_string(::getpid()));
+    const SettingsStore store(root.string());
+    EXPECT_EQ(store.checkKeeping(), SettingsStore::Keeping::NoFolder);
+    store.ensureDataFolder();
+    EXPECT_EQ(store.checkKeeping(), SettingsStore::Keeping::FileMissing);
+    store.writeInitial(InitialSettings{});
+    std::filesystem::create_directory(store.optionPath());
+    EXPECT_EQ(store.checkKeeping(), SettingsStore::Keeping::FileIsNoFile);
+    std::filesystem::remove(store.optionPath());
+    store.writeOption(OptionSettings{});
+    EXPECT_EQ(store.checkKeeping(), SettingsStore::Keeping::KeptFine);
+    std::filesystem::remove_all(root);
 }
 
 }  // namespace
