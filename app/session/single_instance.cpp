@@ -2,16 +2,58 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QLocalServer>
-#include <QLocalSocket>
+#include <QSocketNotifier>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 namespace kemless {
 namespace {
 
-const QByteArray kShowRequest = QByteArrayLiteral("show\n");
+// What a later start sends; anything else on the socket is ignored.
+constexpr char kShowRequest[] = "show\n";
+constexpr size_t kShowRequestLength = sizeof kShowRequest - 1;
+
+// The socket's address; false when the path does not fit (sockets have a
+// short limit), in which case the copies simply cannot talk.
+bool Address(const QString& path, sockaddr_un& address) {
+    const QByteArray bytes = QFile::encodeName(path);
+    if (bytes.size() >= static_cast<qsizetype>(sizeof address.sun_path)) return false;
+    std::memset(&address, 0, sizeof address);
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path, bytes.constData(), static_cast<size_t>(bytes.size()));
+    return true;
+}
 
 }  // namespace
+
+// One connection from a later start: read until its line is complete.
+class SingleInstance::Peer : public QObject {
+public:
+    Peer(int fd, SingleInstance* owner) : QObject(owner), fd_(fd), notifier_(fd, QSocketNotifier::Read, this) {
+        connect(&notifier_, &QSocketNotifier::activated, this, [this, owner] {
+            char buffer[16];
+            const ssize_t n = ::read(fd_, buffer, sizeof buffer);
+            if (n > 0 && received_.size() < 64) received_.append(buffer, n);
+            if (n > 0 && !received_.endsWith('\n')) return;
+            if (n < 0 && (errno == EAGAIN || errno == EINTR)) return;
+            notifier_.setEnabled(false);
+            if (received_ == QByteArray(kShowRequest, kShowRequestLength)) emit owner->showRequested();
+            deleteLater();
+        });
+    }
+    ~Peer() override { ::close(fd_); }
+
+private:
+    int fd_;
+    QSocketNotifier notifier_;
+    QByteArray received_;
+};
 
 SingleInstance::SingleInstance(const QString& folder, QObject* parent)
     : QObject(parent),
@@ -21,7 +63,12 @@ SingleInstance::SingleInstance(const QString& folder, QObject* parent)
     lock_.setStaleLockTime(0);
 }
 
-SingleInstance::~SingleInstance() = default;
+SingleInstance::~SingleInstance() {
+    if (listener_ >= 0) {
+        ::close(listener_);
+        ::unlink(QFile::encodeName(socketPath_).constData());
+    }
+}
 
 bool SingleInstance::acquire() {
     if (lock_.isLocked()) return true;
@@ -34,28 +81,49 @@ bool SingleInstance::acquire() {
 }
 
 void SingleInstance::listen() {
-    server_ = new QLocalServer(this);
-    server_->setSocketOptions(QLocalServer::UserAccessOption);
+    sockaddr_un address{};
+    if (!Address(socketPath_, address)) return;
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (fd < 0) return;
     // We hold the lock, so a socket already there is a crashed copy's.
-    QLocalServer::removeServer(socketPath_);
-    if (!server_->listen(socketPath_)) return;
-    connect(server_, &QLocalServer::newConnection, this, [this] {
-        while (QLocalSocket* peer = server_->nextPendingConnection()) {
-            connect(peer, &QLocalSocket::disconnected, peer, &QObject::deleteLater);
-            connect(peer, &QLocalSocket::readyRead, this, [this, peer] {
-                if (peer->canReadLine() && peer->readLine() == kShowRequest) emit showRequested();
-            });
+    ::unlink(address.sun_path);
+    // Made readable and writable by this user alone.
+    const mode_t oldMask = ::umask(077);
+    const bool bound = ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    ::umask(oldMask);
+    if (!bound || ::listen(fd, 4) != 0) {
+        ::close(fd);
+        return;
+    }
+    listener_ = fd;
+    auto* notifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+    connect(notifier, &QSocketNotifier::activated, this, [this] {
+        for (;;) {
+            const int peer = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+            if (peer < 0) return;
+            new Peer(peer, this);
         }
     });
 }
 
 bool SingleInstance::askRunningCopyToShow(int timeoutMs) {
-    QLocalSocket socket;
-    socket.connectToServer(socketPath_);
-    if (!socket.waitForConnected(timeoutMs)) return false;
-    socket.write(kShowRequest);
-    const bool sent = socket.waitForBytesWritten(timeoutMs);
-    socket.disconnectFromServer();
+    sockaddr_un address{};
+    if (!Address(socketPath_, address)) return false;
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (fd < 0) return false;
+    bool sent = false;
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 || errno == EAGAIN ||
+        errno == EINPROGRESS) {
+        pollfd writable{fd, POLLOUT, 0};
+        if (::poll(&writable, 1, timeoutMs) == 1 && (writable.revents & POLLOUT) != 0) {
+            int error = 0;
+            socklen_t length = sizeof error;
+            ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length);
+            sent = error == 0 && ::send(fd, kShowRequest, kShowRequestLength, MSG_NOSIGNAL) ==
+                                     static_cast<ssize_t>(kShowRequestLength);
+        }
+    }
+    ::close(fd);
     return sent;
 }
 

@@ -1,14 +1,15 @@
 #pragma once
 // One running copy per user. The first copy holds a lock file that names its
-// process and listens on a local socket beside it; a later start cannot take
-// the lock, so it asks the running copy through the socket to show itself.
-// When the lock's owner is gone (a crash) the lock is stale and the next
-// start takes it over, and removes the socket that copy left behind.
+// process and listens on a local socket beside it (readable by this user
+// alone); a later start cannot take the lock, so it asks the running copy
+// through the socket to show itself. When the lock's owner is gone (a crash)
+// the lock is stale and the next start takes it over, and replaces the socket
+// that copy left behind. The socket is a plain Unix one: Qt's own local
+// sockets live in its network library, which would bring nine more libraries
+// into every start.
 #include <QLockFile>
 #include <QObject>
 #include <QString>
-
-class QLocalServer;
 
 namespace kemless {
 
@@ -33,11 +34,12 @@ signals:
     void showRequested();
 
 private:
+    class Peer;
     void listen();
 
     QString socketPath_;
     QLockFile lock_;
-    QLocalServer* server_ = nullptr;
+    int listener_ = -1;
 };
 
 }  // namespace kemless

@@ -814,4 +814,32 @@ const char* LookupLandmark(double lengthMm) {
     return std::prev(above)->name;
 }
 
+int DisplayCells(std::string_view utf8) {
+    int cells = 0;
+    for (size_t i = 0; i < utf8.size();) {
+        const auto lead = static_cast<unsigned char>(utf8[i]);
+        const int length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+        uint32_t c = length == 1 ? lead : lead & (0xFF >> (length + 1));
+        for (int k = 1; k < length && i + k < utf8.size(); ++k)
+            c = (c << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+        i += length;
+        const bool wide = (c >= 0x1100 && c <= 0x115F) || (c >= 0x2E80 && c <= 0xA4CF) ||
+                          (c >= 0xAC00 && c <= 0xD7A3) || (c >= 0xF900 && c <= 0xFAFF) ||
+                          (c >= 0xFE30 && c <= 0xFE4F) || (c >= 0xFF00 && c <= 0xFF60) ||
+                          (c >= 0xFFE0 && c <= 0xFFE6) || c >= 0x20000;
+        cells += wide ? 2 : 1;
+    }
+    return cells;
+}
+
+std::vector<const char*> WidestLandmarkNames(std::size_t count) {
+    std::vector<const char*> names;
+    names.reserve(kLandmarks.size());
+    for (const Landmark& row : kLandmarks) names.push_back(row.name);
+    std::stable_sort(names.begin(), names.end(),
+                     [](const char* a, const char* b) { return DisplayCells(a) > DisplayCells(b); });
+    names.resize(std::min(count, names.size()));
+    return names;
+}
+
 }  // namespace kemless

@@ -3,6 +3,8 @@
 // with, from an ostrich egg to leaving the stratosphere.
 #include <cstdint>
 #include <span>
+#include <string_view>
+#include <vector>
 
 namespace kemless {
 
@@ -19,5 +21,14 @@ std::span<const Landmark> LandmarkTable();
 // (including 0, negatives and NaN) give row 1; anything from the last
 // threshold on gives the last row. Never null.
 const char* LookupLandmark(double lengthMm);
+
+// How much room a text takes on a line, in cells: two for a full-width
+// character (kana, kanji, full-width letters), one for any other.
+int DisplayCells(std::string_view utf8);
+
+// The `count` names that take the most cells, widest first (ties keep table
+// order). A window sized for the widest name measures only these: in a
+// Japanese Gothic face the widest rendered name is among the first few.
+std::vector<const char*> WidestLandmarkNames(std::size_t count);
 
 }  // namespace kemless

@@ -1,5 +1,7 @@
 #include "desktop/artwork.h"
 
+#include <QPixmapCache>
+
 #include <QColor>
 #include <QIconEngine>
 #include <QImage>
@@ -351,12 +353,23 @@ public:
     }
     QPixmap pixmap(const QSize& size, QIcon::Mode, QIcon::State) override {
         const int side = std::max(1, std::min(size.width(), size.height()));
-        return ProgramIconPixmap(side, 1.0);
+        // Every window asks for the same few sizes: each is drawn once (Qt's
+        // cache goes with the application, so nothing outlives it).
+        const QString key = QStringLiteral("kemless-icon-%1").arg(side);
+        QPixmap pixmap;
+        if (!QPixmapCache::find(key, &pixmap)) {
+            pixmap = ProgramIconPixmap(side, 1.0);
+            QPixmapCache::insert(key, pixmap);
+        }
+        return pixmap;
     }
     QIconEngine* clone() const override { return new ProgramIconEngine; }
+    // The sizes a window hands to the desktop. Larger ones come from the
+    // installed icon theme; drawing them for every window would double the
+    // start-up.
     QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override {
         QList<QSize> sizes;
-        for (int side : {16, 22, 24, 32, 48, 64, 128, 256}) sizes << QSize(side, side);
+        for (int side : {16, 22, 24, 32, 48, 64}) sizes << QSize(side, side);
         return sizes;
     }
 };

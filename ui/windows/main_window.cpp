@@ -77,6 +77,7 @@ void MainWindow::buildControls() {
     for (const Heading& h : kHeadings) {
         auto* l = new ControlLabel(this);
         l->setObjectName(QStringLiteral("Label1_%1").arg(h.element));
+        l->setTextFormat(Qt::PlainText);
         l->setText(QString::fromUtf8(h.caption));
         l->setFont(headingFont);
         l->setStyleSheet(QStringLiteral("color: white;"));
@@ -90,6 +91,8 @@ void MainWindow::buildControls() {
         l->setAutoFillBackground(true);
         l->setAccessibleName(QString::fromUtf8(kValues[i].heading));
         l->setTextInteractionFlags(Qt::NoTextInteraction);
+        // Texts are never markup; guessing would lay some out as a document.
+        l->setTextFormat(Qt::PlainText);
         values_[i] = l;
     }
     setValueColors(BgrFromColor(QColor(128, 128, 128)), BgrFromColor(Qt::white));

@@ -12,13 +12,14 @@ namespace {
 
 // The widest line the summary can show: a large count with the widest
 // landmark name, or a long elapsed time. The window is sized for it so no
-// line is ever cut.
+// line is ever cut. Only the names that take the most room are measured:
+// shaping all 708 would cost more than the rest of the start together.
 int WidestLine(const QFontMetrics& fm) {
     int widest = fm.horizontalAdvance(QStringLiteral("卒煙からの日数： 99年 11ヶ月 30日 23時間 59分"));
     widest = std::max(widest, fm.horizontalAdvance(QStringLiteral("卒煙日： 2026年 12月 31日（200本-2000円-中）")));
     const QString count = QStringLiteral("節煙本数： 9999999本 99999.99ｍ ");
-    for (const Landmark& row : LandmarkTable())
-        widest = std::max(widest, fm.horizontalAdvance(count + QString::fromUtf8(row.name)));
+    for (const char* name : WidestLandmarkNames(12))
+        widest = std::max(widest, fm.horizontalAdvance(count + QString::fromUtf8(name)));
     return widest;
 }
 
@@ -36,6 +37,7 @@ MiniWindow::MiniWindow(QWidget* parent) : DisplayWindow(parent) {
     label_->setObjectName(QStringLiteral("Label1"));
     label_->setAutoFillBackground(true);
     label_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label_->setTextFormat(Qt::PlainText);
     label_->setAccessibleName(QStringLiteral("卒煙の記録"));
     connect(label_, &ControlLabel::rightPressed, this, &MiniWindow::popupAt);
     connect(label_, &ControlLabel::doubleClicked, this, &MiniWindow::hideRequested);
@@ -44,7 +46,18 @@ MiniWindow::MiniWindow(QWidget* parent) : DisplayWindow(parent) {
     // Help comes before the settings here, and the switch goes the other way.
     const MenuEntry standard{"mnuSt", "標準サイズで運転する", Action::SwitchSize};
     buildPopupMenu({kCopy, kCopyShort, kOpenLink, kHelp, kSettings, kVersion, standard, kExit});
-    fitToText();
+    // The designed size until the window is first shown: in the main-window
+    // mode it is loaded hidden at every start and may never be shown.
+    setFixedSize(Px(4230), Px(1320));
+    label_->setGeometry(Px(120), Px(120), Px(4230 - 240), Px(1320 - 240));
+}
+
+void MiniWindow::setVisible(bool visible) {
+    if (visible && !fitted_) {
+        fitToText();
+        fitted_ = true;
+    }
+    DisplayWindow::setVisible(visible);
 }
 
 void MiniWindow::fitToText() {

@@ -17,6 +17,8 @@ public:
     QString text() const;
     void setColors(int32_t backColor, int32_t foreColor);
     ControlLabel* label() const { return label_; }
+    // Sized for the widest summary the first time it is shown.
+    void setVisible(bool visible) override;
 
 protected:
     QPoint keyboardMenuAnchor() const override;
@@ -26,6 +28,7 @@ private:
 
     ControlLabel* label_;
     QString summary_;
+    bool fitted_ = false;
 };
 
 }  // namespace kemless

@@ -6,20 +6,32 @@
 
 namespace kemless {
 
-TrayIcon::TrayIcon(QObject* parent) : QObject(parent), icon_(new QSystemTrayIcon(this)) {
-    icon_->setIcon(artwork::ProgramIcon());
-    icon_->setToolTip(QStringLiteral("ケムレス"));
-    connect(icon_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-        // A double-click restores through the release of its first click.
-        if (reason == QSystemTrayIcon::Trigger) emit restoreRequested();
-    });
+TrayIcon::TrayIcon(QObject* parent) : QObject(parent) {}
+
+TrayIcon::~TrayIcon() {
+    if (icon_ != nullptr) icon_->hide();
 }
 
-TrayIcon::~TrayIcon() { icon_->hide(); }
+QSystemTrayIcon* TrayIcon::icon() {
+    // Made on first use: most runs never hide a window, and the desktop's
+    // notification area is asked about only when one is needed.
+    if (icon_ == nullptr) {
+        icon_ = new QSystemTrayIcon(this);
+        icon_->setIcon(artwork::ProgramIcon());
+        icon_->setToolTip(toolTip());
+        connect(icon_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+            // A double-click restores through the release of its first click.
+            if (reason == QSystemTrayIcon::Trigger) emit restoreRequested();
+        });
+    }
+    return icon_;
+}
 
-void TrayIcon::add() { icon_->show(); }
-void TrayIcon::remove() { icon_->hide(); }
-bool TrayIcon::isShown() const { return icon_->isVisible(); }
-QString TrayIcon::toolTip() const { return icon_->toolTip(); }
+void TrayIcon::add() { icon()->show(); }
+void TrayIcon::remove() {
+    if (icon_ != nullptr) icon_->hide();
+}
+bool TrayIcon::isShown() const { return icon_ != nullptr && icon_->isVisible(); }
+QString TrayIcon::toolTip() const { return QStringLiteral("ケムレス"); }
 
 }  // namespace kemless

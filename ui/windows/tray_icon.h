@@ -23,7 +23,9 @@ signals:
     void restoreRequested();
 
 private:
-    QSystemTrayIcon* icon_;
+    QSystemTrayIcon* icon();
+
+    QSystemTrayIcon* icon_ = nullptr;
 };
 
 }  // namespace kemless

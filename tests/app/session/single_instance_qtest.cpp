@@ -1,12 +1,15 @@
 // One running copy per user: the lock, the stale lock of a crashed copy, and
 // a later start asking the running copy to come forward.
 #include <QElapsedTimer>
-#include <QLocalServer>
-#include <QLocalSocket>
+#include <QFile>
 #include <QLockFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cstring>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -64,9 +67,13 @@ private slots:
         // A socket file nobody listens on, as a killed copy leaves it.
         const pid_t child = fork();
         if (child == 0) {
-            QLocalServer server;
-            server.listen(socketPath);
-            _exit(0);  // no close: the file stays
+            sockaddr_un address{};
+            address.sun_family = AF_UNIX;
+            std::strncpy(address.sun_path, QFile::encodeName(socketPath).constData(), sizeof address.sun_path - 1);
+            const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+            ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
+            ::listen(fd, 1);
+            _exit(0);  // no close, no unlink: the file stays
         }
         QVERIFY(child > 0);
         int status = 0;
@@ -96,13 +103,20 @@ private slots:
         SingleInstance running(dir.path());
         QVERIFY(running.acquire());
         QSignalSpy shown(&running, &SingleInstance::showRequested);
-        QLocalSocket stranger;
-        stranger.connectToServer(dir.filePath(QStringLiteral("kemless.socket")));
-        QVERIFY(stranger.waitForConnected(1000));
-        stranger.write("quit\n");
-        QVERIFY(stranger.waitForBytesWritten(1000));
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::strncpy(address.sun_path, QFile::encodeName(dir.filePath(QStringLiteral("kemless.socket"))).constData(),
+                     sizeof address.sun_path - 1);
+        const int stranger = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        QCOMPARE(::connect(stranger, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+        QCOMPARE(::write(stranger, "quit\n", 5), ssize_t{5});
+        ::close(stranger);
         QTest::qWait(200);
         QCOMPARE(shown.count(), 0);
+        // The socket is this user's alone.
+        struct stat st {};
+        QCOMPARE(::stat(address.sun_path, &st), 0);
+        QCOMPARE(st.st_mode & 077, 0u);
     }
 };
 

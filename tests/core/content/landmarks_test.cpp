@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <limits>
 #include <ostream>
@@ -81,6 +82,32 @@ INSTANTIATE_TEST_SUITE_P(
         LookupCase{"far_beyond_the_table", 1e24, "成層圏を脱しました！"},
         LookupCase{"infinity", kInfinity, "成層圏を脱しました！"}),
     [](const testing::TestParamInfo<LookupCase>& info) { return info.param.label; });
+
+TEST(DisplayCellsTest, FullWidthCountsTwoAndEverythingElseOne) {
+    EXPECT_EQ(DisplayCells(""), 0);
+    EXPECT_EQ(DisplayCells("abc 1.5"), 7);
+    EXPECT_EQ(DisplayCells("ガンバレ－"), 10);     // katakana and U+FF0D
+    EXPECT_EQ(DisplayCells("東京タワー"), 10);     // kanji, katakana, long-vowel mark
+    EXPECT_EQ(DisplayCells("１．２ｍ"), 8);        // full-width digits, point and letter
+    EXPECT_EQ(DisplayCells("ｶﾞﾝﾊﾞﾚ"), 6);          // half-width katakana stays one cell
+    EXPECT_EQ(DisplayCells("F1マシン"), 8);
+}
+
+TEST(WidestLandmarkNamesTest, AreTheNamesThatTakeTheMostCellsWidestFirst) {
+    const auto widest = WidestLandmarkNames(8);
+    ASSERT_EQ(widest.size(), 8u);
+    int most = 0;
+    for (const Landmark& row : LandmarkTable()) most = std::max(most, DisplayCells(row.name));
+    EXPECT_EQ(DisplayCells(widest.front()), most);
+    for (std::size_t i = 1; i < widest.size(); ++i)
+        EXPECT_GE(DisplayCells(widest[i - 1]), DisplayCells(widest[i]));
+    // No name outside the list is wider than the narrowest inside it.
+    const int cut = DisplayCells(widest.back());
+    int wider = 0;
+    for (const Landmark& row : LandmarkTable()) wider += DisplayCells(row.name) > cut ? 1 : 0;
+    EXPECT_LT(wider, 8);
+    EXPECT_EQ(WidestLandmarkNames(100000).size(), LandmarkTable().size());
+}
 
 }  // namespace
 }  // namespace kemless
