@@ -1,6 +1,6 @@
 // Renders the README's pictures of the windows with a fixed clock and sample
 // settings, so they can be made again whenever the windows change:
-//   build/tools/kemless_screenshots docs
+//   build/kemless_screenshots docs
 #include <QApplication>
 #include <QDir>
 #include <QLineEdit>

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFont>
+#include <QFontDatabase>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
@@ -21,12 +22,19 @@ void SetUpApplication(QApplication& app) {
     QApplication::setDesktopFileName(QStringLiteral("kemless"));
     QApplication::setWindowIcon(artwork::ProgramIcon());
 
-    // The windows are designed for a 9 point Japanese Gothic face; the first
-    // installed one of these is used.
-    QFont font(QStringLiteral("ＭＳ ゴシック"), 9);
-    font.setFamilies({QStringLiteral("ＭＳ ゴシック"), QStringLiteral("MS Gothic"), QStringLiteral("IPAGothic"),
-                      QStringLiteral("IPAゴシック"), QStringLiteral("Noto Sans CJK JP"),
-                      QStringLiteral("VL Gothic")});
+    // The windows are designed for a 9 point Japanese Gothic face: the first
+    // of these that is installed. Only installed names are handed to Qt: each
+    // missing one costs a font-configuration search at the first text, a
+    // good part of the whole start.
+    const QStringList gothic = {QStringLiteral("ＭＳ ゴシック"), QStringLiteral("MS Gothic"),
+                                QStringLiteral("IPAGothic"), QStringLiteral("IPAゴシック"),
+                                QStringLiteral("Noto Sans CJK JP"), QStringLiteral("VL Gothic")};
+    const QStringList installed = QFontDatabase::families();
+    QStringList families;
+    for (const QString& name : gothic)
+        if (installed.contains(name, Qt::CaseInsensitive)) families << name;
+    QFont font(families.value(0, gothic.first()), 9);
+    font.setFamilies(families.isEmpty() ? gothic : families);
     font.setStyleHint(QFont::TypeWriter);
     QApplication::setFont(font);
 

@@ -8,8 +8,6 @@
 #include <charconv>
 #include <climits>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <sstream>
 
 #include "records/shift_jis.h"
@@ -92,26 +90,44 @@ private:
     size_t pos_ = 0;
 };
 
+// Plain system calls rather than streams: this runs at every start, and the
+// stream machinery would be loaded for two small files.
 std::optional<std::string> ReadWholeFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return std::nullopt;
     std::string bytes;
     char buf[4096];
-    while (in.read(buf, sizeof buf) || in.gcount() > 0) {
-        bytes.append(buf, static_cast<size_t>(in.gcount()));
+    for (;;) {
+        const ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            ::close(fd);
+            return std::nullopt;  // a folder in place of the file ends here too
+        }
+        if (n == 0) break;
+        bytes.append(buf, static_cast<size_t>(n));
         // Only the first line matters; a huge file is cut rather than read whole.
         if (bytes.size() > kMaxFileBytes) break;
     }
-    if (in.bad()) return std::nullopt;
+    ::close(fd);
     return bytes;
 }
 
 bool CanOpen(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
     // A directory in place of the file opens on Linux but cannot be read.
     struct stat st{};
-    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+    const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    ::close(fd);
+    return regular;
+}
+
+// mkdir -p: every missing folder on the way, errors left to the caller's check.
+void MakeFolders(const std::string& path) {
+    for (size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1))
+        ::mkdir(path.substr(0, slash).c_str(), 0755);
+    ::mkdir(path.c_str(), 0755);
 }
 
 std::string FolderOf(const std::string& path) {
@@ -223,10 +239,7 @@ std::string SettingsStore::dataFolder() const { return base_ + "/" + kDataFolder
 std::string SettingsStore::initialPath() const { return dataFolder() + "/initial.ini"; }
 std::string SettingsStore::optionPath() const { return dataFolder() + "/option.ini"; }
 
-void SettingsStore::ensureDataFolder() const {
-    std::error_code ignored;
-    std::filesystem::create_directories(dataFolder(), ignored);
-}
+void SettingsStore::ensureDataFolder() const { MakeFolders(dataFolder()); }
 
 SettingsStore::Keeping SettingsStore::checkKeeping() const {
     struct stat st {};
@@ -264,9 +277,11 @@ bool SettingsStore::writeOption(const OptionSettings& s) const {
 }
 
 bool AdoptRecord(const SettingsStore& from, const SettingsStore& to) {
-    std::error_code error;
-    if (std::filesystem::equivalent(from.dataFolder(), to.dataFolder(), error)) return false;
     struct stat st {};
+    struct stat other {};
+    if (::stat(from.dataFolder().c_str(), &st) == 0 && ::stat(to.dataFolder().c_str(), &other) == 0 &&
+        st.st_dev == other.st_dev && st.st_ino == other.st_ino)
+        return false;
     // Anything standing there already, readable or not, is the user's own.
     if (::stat(to.optionPath().c_str(), &st) == 0) return false;
     if (!from.canOpenOption()) return false;

@@ -24,15 +24,17 @@ DisplayWindow::DisplayWindow(QWidget* parent) : QWidget(parent), tray_(new TrayI
     connect(tray_, &TrayIcon::restoreRequested, this, &DisplayWindow::restoreFromTray);
 }
 
-void DisplayWindow::buildPopupMenu(std::initializer_list<MenuEntry> entries) {
+QMenu* DisplayWindow::popupMenu() {
+    if (menu_ != nullptr) return menu_;
     menu_ = new QMenu(this);
     menu_->setObjectName(QStringLiteral("mnuPopup"));
-    for (const MenuEntry& entry : entries) {
+    for (const MenuEntry& entry : entries_) {
         QAction* a = menu_->addAction(QString::fromUtf8(entry.caption));
         a->setObjectName(QString::fromLatin1(entry.name));
         const Action action = entry.action;
         connect(a, &QAction::triggered, this, [this, action] { trigger(action); });
     }
+    return menu_;
 }
 
 void DisplayWindow::trigger(Action action) {
@@ -69,7 +71,7 @@ void DisplayWindow::restoreFromTray() {
     tray_->remove();
 }
 
-void DisplayWindow::popupAt(const QPoint& globalPos) { menu_->popup(globalPos); }
+void DisplayWindow::popupAt(const QPoint& globalPos) { popupMenu()->popup(globalPos); }
 
 void DisplayWindow::mousePressEvent(QMouseEvent* e) {
     // Only the background gets here: controls keep their own presses.

@@ -1,6 +1,7 @@
 #pragma once
 #include <QWidget>
 #include <initializer_list>
+#include <vector>
 
 class QMenu;
 
@@ -17,7 +18,8 @@ class DisplayWindow : public QWidget {
 public:
     enum class Action { CopySummary, CopyShort, OpenLink, Settings, Version, SwitchSize, Help, Exit };
 
-    QMenu* popupMenu() const { return menu_; }
+    // Made on first use: most starts never open it.
+    QMenu* popupMenu();
     TrayIcon* trayIcon() const { return tray_; }
 
     // Hides the window and shows its icon in the notification area. Without
@@ -53,7 +55,7 @@ protected:
     // The items both menus have; each window lists them in its own order
     // with its own item for switching size.
     static const MenuEntry kCopy, kCopyShort, kOpenLink, kSettings, kVersion, kHelp, kExit;
-    void buildPopupMenu(std::initializer_list<MenuEntry> entries);
+    void setPopupMenu(std::initializer_list<MenuEntry> entries) { entries_ = entries; }
     // Where the Menu key and Shift+F10 open the menu, in window coordinates.
     virtual QPoint keyboardMenuAnchor() const = 0;
     void popupAt(const QPoint& globalPos);
@@ -67,6 +69,7 @@ protected:
 private:
     void trigger(Action action);
 
+    std::vector<MenuEntry> entries_;
     QMenu* menu_ = nullptr;
     TrayIcon* tray_ = nullptr;
 };

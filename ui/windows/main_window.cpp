@@ -137,7 +137,7 @@ void MainWindow::buildControls() {
     button("Command1")->setAccessibleName(QStringLiteral("設定変更をする"));
 
     const MenuEntry mini{"mnuMini", "ミニサイズで運転する", Action::SwitchSize};
-    buildPopupMenu({kCopy, kCopyShort, kOpenLink, kSettings, kVersion, mini, kHelp, kExit});
+    setPopupMenu({kCopy, kCopyShort, kOpenLink, kSettings, kVersion, mini, kHelp, kExit});
 }
 
 void MainWindow::placeDuckPixmaps() {
