@@ -32,6 +32,14 @@ const char* const kClipboardFailed = "クリップボードに書き込めませ
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 
+// What the desktop draws around a window (title bar, borders).
+QMargins FrameOf(const QWidget* window) {
+    const QRect outer = window->frameGeometry();
+    const QRect inner = window->geometry();
+    return {inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+            outer.bottom() - inner.bottom()};
+}
+
 // Said once at start when the record cannot be kept, so nobody types
 // settings that are gone at the next start without a word.
 QString RecordNotKeptMessage(const std::string& folder) {
@@ -63,8 +71,7 @@ void Session::start() {
     QGuiApplication::setQuitOnLastWindowClosed(false);
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
         ending_ = true;
-        unloadMainWindow();
-        unloadMiniWindow();
+        unloadDisplayWindows();
     });
     connect(&process_, &Process::activationRequested, this, &Session::bringForward);
 
@@ -106,10 +113,15 @@ void Session::endIfNoWindowLeft() {
 }
 
 void Session::end() {
-    unloadMainWindow();
-    unloadMiniWindow();
+    unloadDisplayWindows();
     ending_ = true;
     process_.quit();
+}
+
+void Session::unloadDisplayWindows() {
+    // Either unload takes the other window with it.
+    if (form1_) unloadMainWindow();
+    else unloadMiniWindow();
 }
 
 void Session::ensureSingleInstance() {
@@ -119,9 +131,9 @@ void Session::ensureSingleInstance() {
 }
 
 void Session::bringForward() {
-    DisplayWindow* shown = options_.windowMode == 1 && form7_ ? static_cast<DisplayWindow*>(form7_)
-                           : form1_                          ? static_cast<DisplayWindow*>(form1_)
-                                                             : form7_.data();
+    // The display window of the current mode; the other one stays hidden.
+    DisplayWindow* shown = form1_.data();
+    if (options_.windowMode == 1 && form7_) shown = form7_.data();
     if (shown != nullptr) {
         shown->restoreFromTray();
         return;
@@ -178,11 +190,7 @@ void Session::place(QWidget* window, int32_t& left, int32_t& top, Margins margin
 }
 
 void Session::learnFrameMargins(const QWidget* window) {
-    if (!window->isVisible()) return;
-    const QRect outer = window->frameGeometry();
-    const QRect inner = window->geometry();
-    frameMargins_ = QMargins(inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
-                             outer.bottom() - inner.bottom());
+    if (window->isVisible()) frameMargins_ = FrameOf(window);
 }
 
 void Session::placeAtMainCorner(QWidget* form) {
@@ -203,12 +211,7 @@ void Session::placeAtMainCorner(QWidget* form) {
     };
     form->adjustSize();
     fit(frameMargins_);
-    QTimer::singleShot(250, form, [form, fit] {
-        const QRect outer = form->frameGeometry();
-        const QRect inner = form->geometry();
-        fit(QMargins(inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
-                     outer.bottom() - inner.bottom()));
-    });
+    QTimer::singleShot(250, form, [form, fit] { fit(FrameOf(form)); });
 }
 
 void Session::wireDisplayWindow(DisplayWindow* w) {

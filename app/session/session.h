@@ -95,6 +95,7 @@ public:
 
 private:
     void wireDisplayWindow(DisplayWindow* w);
+    void unloadDisplayWindows();
     void track(QWidget* window);
     void endIfNoWindowLeft();
     void storeCorner(const QWidget* window, int32_t& left, int32_t& top);

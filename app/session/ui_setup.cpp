@@ -54,13 +54,12 @@ QString NoJapaneseFontMessage() {
         "fonts-ipafont-gothic か fonts-noto-cjk をインストールしてください。");
 }
 
-bool WarnIfNoJapaneseFont(const QStringList& japaneseFamilies, Desktop& desktop) {
-    if (!japaneseFamilies.isEmpty()) return true;
+void WarnIfNoJapaneseFont(const QStringList& japaneseFamilies, Desktop& desktop) {
+    if (!japaneseFamilies.isEmpty()) return;
     const QString text = NoJapaneseFontMessage();
     std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
     std::fflush(stderr);
     desktop.message(nullptr, text);
-    return false;
 }
 
 }  // namespace kemless

@@ -13,9 +13,9 @@ void SetUpApplication(QApplication& app);
 
 // Every text is Japanese: without a font that covers it the windows are rows
 // of empty boxes. Says so on standard error and once in a message box, in
-// English and Japanese, with the package to install; false when it did.
-// `japaneseFamilies` is what the font database lists for Japanese.
-bool WarnIfNoJapaneseFont(const QStringList& japaneseFamilies, Desktop& desktop);
+// English and Japanese, with the package to install. `japaneseFamilies` is
+// what the font database lists for Japanese.
+void WarnIfNoJapaneseFont(const QStringList& japaneseFamilies, Desktop& desktop);
 QString NoJapaneseFontMessage();
 
 }  // namespace kemless

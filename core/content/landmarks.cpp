@@ -1,5 +1,7 @@
 #include "content/landmarks.h"
 
+#include "records/shift_jis.h"
+
 #include <algorithm>
 #include <array>
 #include <cstddef>
@@ -818,9 +820,9 @@ int DisplayCells(std::string_view utf8) {
     int cells = 0;
     for (size_t i = 0; i < utf8.size();) {
         const auto lead = static_cast<unsigned char>(utf8[i]);
-        const int length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-        uint32_t c = length == 1 ? lead : lead & (0xFF >> (length + 1));
-        for (int k = 1; k < length && i + k < utf8.size(); ++k)
+        const size_t length = Utf8SequenceLength(lead);
+        uint32_t c = length == 1 ? lead : lead & (0xFFu >> (length + 1));
+        for (size_t k = 1; k < length && i + k < utf8.size(); ++k)
             c = (c << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
         i += length;
         const bool wide = (c >= 0x1100 && c <= 0x115F) || (c >= 0x2E80 && c <= 0xA4CF) ||
@@ -833,12 +835,14 @@ int DisplayCells(std::string_view utf8) {
 }
 
 std::vector<const char*> WidestLandmarkNames(std::size_t count) {
+    // Each name measured once, not at every comparison of the sort.
+    std::vector<std::pair<int, const char*>> measured;
+    measured.reserve(kLandmarks.size());
+    for (const Landmark& row : kLandmarks) measured.emplace_back(DisplayCells(row.name), row.name);
+    std::stable_sort(measured.begin(), measured.end(),
+                     [](const auto& a, const auto& b) { return a.first > b.first; });
     std::vector<const char*> names;
-    names.reserve(kLandmarks.size());
-    for (const Landmark& row : kLandmarks) names.push_back(row.name);
-    std::stable_sort(names.begin(), names.end(),
-                     [](const char* a, const char* b) { return DisplayCells(a) > DisplayCells(b); });
-    names.resize(std::min(count, names.size()));
+    for (std::size_t i = 0; i < std::min(count, measured.size()); ++i) names.push_back(measured[i].second);
     return names;
 }
 

@@ -51,22 +51,21 @@ private:
     iconv_t cd_;
 };
 
-// Length of the UTF-8 sequence that starts with `lead` (1 for a stray byte).
-size_t Utf8Length(unsigned char lead) {
+}  // namespace
+
+size_t Utf8SequenceLength(unsigned char lead) {
     if (lead >= 0xF0 && lead <= 0xF4) return 4;
     if (lead >= 0xE0) return lead <= 0xEF ? 3 : 1;
     if (lead >= 0xC2) return 2;
     return 1;
 }
 
-}  // namespace
-
 std::string Utf8ToShiftJis(std::string_view utf8) {
     Converter conv("CP932", "UTF-8");
     if (!conv.ok()) return std::string(utf8);
     return conv.run(utf8, [](std::string_view rest, std::string& out) {
         out += '?';
-        return std::min(rest.size(), Utf8Length(static_cast<unsigned char>(rest.front())));
+        return std::min(rest.size(), Utf8SequenceLength(static_cast<unsigned char>(rest.front())));
     });
 }
 

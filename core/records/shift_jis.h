@@ -9,6 +9,9 @@ namespace kemless {
 // A character that code page 932 cannot hold becomes "?", as the system code
 // page conversion does; the result never fails.
 std::string Utf8ToShiftJis(std::string_view utf8);
+
+// Length of the UTF-8 sequence that starts with `lead` (1 for a stray byte).
+size_t Utf8SequenceLength(unsigned char lead);
 // Bytes that are not valid Shift_JIS become U+FFFD; the result never fails.
 std::string ShiftJisToUtf8(std::string_view sjis);
 

@@ -36,6 +36,9 @@ std::optional<QColor> Desktop::chooseColor(const QColor& initial, QWidget* paren
 
 bool Desktop::trayAvailable() { return QSystemTrayIcon::isSystemTrayAvailable(); }
 
-bool Desktop::windowPositionsKnown() { return WindowPositionsKnownOn(QGuiApplication::platformName()); }
+bool Desktop::windowPositionsKnown() {
+    // Native Wayland neither places top-level windows nor says where they are.
+    return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"), Qt::CaseInsensitive);
+}
 
 }  // namespace kemless

@@ -139,8 +139,4 @@ void LaunchUrl(const QUrl& url, QObject* context, std::function<void(bool)> done
     new OpenerWatch(pid, context, std::move(done));
 }
 
-bool WindowPositionsKnownOn(const QString& platformName) {
-    return !platformName.startsWith(QLatin1String("wayland"), Qt::CaseInsensitive);
-}
-
 }  // namespace kemless

@@ -17,7 +17,4 @@ namespace kemless {
 // xdg-open, Qt's own launch is used. `done` is dropped if `context` is gone.
 void LaunchUrl(const QUrl& url, QObject* context, std::function<void(bool)> done);
 
-// Native Wayland neither places top-level windows nor says where they are.
-bool WindowPositionsKnownOn(const QString& platformName);
-
 }  // namespace kemless

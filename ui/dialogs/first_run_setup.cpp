@@ -52,16 +52,9 @@ FirstRunSetup::FirstRunSetup(Desktop& desktop, InitialSettings& initial, QWidget
 
     layout->addWidget(new QLabel(QStringLiteral("あなたの吸っているタバコのサイズ")));
     auto* sizeRow = new QHBoxLayout;
-    auto* group = new QButtonGroup(this);
-    const QString captions[3] = {QStringLiteral("ショート"), QStringLiteral("スタンダード"), QStringLiteral("ロング")};
-    for (int i = 0; i < 3; ++i) {
-        sizes_[i] = new QRadioButton(captions[i]);
-        sizes_[i]->setObjectName(QStringLiteral("Option1_%1").arg(i));
-        group->addButton(sizes_[i], i);
-        sizeRow->addWidget(sizes_[i]);
-    }
+    OptionGroup(this, sizeRow, QStringLiteral("Option1"),
+                {QStringLiteral("ショート"), QStringLiteral("スタンダード"), QStringLiteral("ロング")}, sizes_);
     sizes_[1]->setChecked(true);
-    MakeKeyboardFriendly(group);
     sizeRow->addStretch();
     layout->addLayout(sizeRow);
     layout->addSpacing(10);

@@ -1,4 +1,6 @@
 #pragma once
+#include <array>
+
 #include "dialogs/form_window.h"
 
 class QLineEdit;
@@ -34,7 +36,7 @@ private:
     InitialSettings& initial_;
     QLineEdit* perDay_;
     QLineEdit* price_;
-    QRadioButton* sizes_[3];
+    std::array<QRadioButton*, 3> sizes_{};
     QPushButton* confirm_;
 };
 

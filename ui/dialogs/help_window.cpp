@@ -2,7 +2,6 @@
 
 #include <QEvent>
 #include <QFile>
-#include <QKeyEvent>
 #include <QPlainTextEdit>
 
 #include "desktop/artwork.h"
@@ -15,11 +14,10 @@ QString HelpWindow::GuideText() {
     return QString::fromUtf8(f.readAll());
 }
 
-HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
+HelpWindow::HelpWindow(QWidget* parent) : FormWindow(parent) {
     setObjectName(QStringLiteral("Form5"));
     setWindowTitle(QStringLiteral("  (?_?) - help"));
     setWindowIcon(artwork::ProgramIcon());
-    setAttribute(Qt::WA_DeleteOnClose);
     text_ = new QPlainTextEdit(this);
     text_->setObjectName(QStringLiteral("Text1"));
     text_->setReadOnly(true);
@@ -27,6 +25,8 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     text_->setAccessibleName(QStringLiteral("ケムレスヘルプ"));
     text_->move(0, 0);
     resize(560, 480);
+    // Escape closes the guide like its close box; nothing else depends on it.
+    setEscapeAction([this] { close(); });
 
     fitTextBox();
 }
@@ -38,21 +38,12 @@ void HelpWindow::fitTextBox() {
 }
 
 void HelpWindow::resizeEvent(QResizeEvent* e) {
-    QWidget::resizeEvent(e);
+    FormWindow::resizeEvent(e);
     fitTextBox();
 }
 
-void HelpWindow::keyPressEvent(QKeyEvent* e) {
-    // Escape closes the guide like its close box; nothing else depends on it.
-    if (e->key() == Qt::Key_Escape) {
-        close();
-        return;
-    }
-    QWidget::keyPressEvent(e);
-}
-
 void HelpWindow::changeEvent(QEvent* e) {
-    QWidget::changeEvent(e);
+    FormWindow::changeEvent(e);
     if (e->type() == QEvent::WindowStateChange) fitTextBox();
 }
 

@@ -1,12 +1,12 @@
 #pragma once
-#include <QWidget>
+#include "dialogs/form_window.h"
 
 class QPlainTextEdit;
 
 namespace kemless {
 
 // Form5: the user guide. One copy at most; it lives until its close box.
-class HelpWindow : public QWidget {
+class HelpWindow : public FormWindow {
     Q_OBJECT
 public:
     explicit HelpWindow(QWidget* parent = nullptr);
@@ -17,7 +17,6 @@ public:
 protected:
     void resizeEvent(QResizeEvent* e) override;
     void changeEvent(QEvent* e) override;
-    void keyPressEvent(QKeyEvent* e) override;
 
 private:
     void fitTextBox();

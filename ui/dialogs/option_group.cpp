@@ -1,7 +1,8 @@
 #include "dialogs/option_group.h"
 
-#include <QAbstractButton>
 #include <QButtonGroup>
+#include <QHBoxLayout>
+#include <QRadioButton>
 
 namespace kemless {
 
@@ -14,6 +15,19 @@ void MakeKeyboardFriendly(QButtonGroup* group) {
     };
     QObject::connect(group, &QButtonGroup::buttonToggled, group, update);
     update();
+}
+
+QButtonGroup* OptionGroup(QWidget* owner, QHBoxLayout* row, const QString& prefix,
+                          const std::array<QString, 3>& captions, std::array<QRadioButton*, 3>& buttons) {
+    auto* group = new QButtonGroup(owner);
+    for (int i = 0; i < 3; ++i) {
+        buttons[i] = new QRadioButton(captions[i]);
+        buttons[i]->setObjectName(QStringLiteral("%1_%2").arg(prefix).arg(i));
+        group->addButton(buttons[i], i);
+        row->addWidget(buttons[i]);
+    }
+    MakeKeyboardFriendly(group);
+    return group;
 }
 
 }  // namespace kemless

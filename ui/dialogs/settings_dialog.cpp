@@ -70,20 +70,6 @@ QFrame* Separator() {
 
 std::string TextOf(const QLineEdit* box) { return box->text().toStdString(); }
 
-// One group of option buttons added to `row`, named `prefix`_0, _1, _2; the
-// keyboard treats the group as one stop.
-QButtonGroup* OptionGroup(QWidget* owner, QHBoxLayout* row, const QString& prefix,
-                          const std::array<QString, 3>& captions, std::array<QRadioButton*, 3>& buttons) {
-    auto* group = new QButtonGroup(owner);
-    for (int i = 0; i < 3; ++i) {
-        buttons[i] = new QRadioButton(captions[i]);
-        buttons[i]->setObjectName(QStringLiteral("%1_%2").arg(prefix).arg(i));
-        group->addButton(buttons[i], i);
-        row->addWidget(buttons[i]);
-    }
-    MakeKeyboardFriendly(group);
-    return group;
-}
 
 }  // namespace
 
