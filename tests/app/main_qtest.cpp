@@ -61,8 +61,23 @@ struct Start {
         QElapsedTimer t;
         t.start();
         while (!QFileInfo::exists(fileThatAppears) && t.elapsed() < 15000) QTest::qWait(50);
-        QTest::qWait(300);
-        return QFileInfo::exists(fileThatAppears);
+        // The program takes SIGTERM over right before it loads its first
+        // window, and reads it only once that window is up. A signal sent
+        // earlier would kill it outright, which a slow machine (a sanitizer
+        // build under load) shows; so wait for the handler, not for a time.
+        while (!catchesTerminate() && t.elapsed() < 15000) QTest::qWait(50);
+        return QFileInfo::exists(fileThatAppears) && catchesTerminate();
+    }
+    bool catchesTerminate() const {
+        QFile status(QStringLiteral("/proc/%1/status").arg(process.processId()));
+        if (!status.open(QIODevice::ReadOnly)) return false;
+        for (const QByteArray& line : status.readAll().split('\n')) {
+            if (!line.startsWith("SigCgt:")) continue;
+            bool ok = false;
+            const qulonglong caught = line.mid(7).trimmed().toULongLong(&ok, 16);
+            return ok && (caught & (1ULL << (SIGTERM - 1))) != 0;
+        }
+        return false;
     }
     int terminate() {
         ::kill(static_cast<pid_t>(process.processId()), SIGTERM);

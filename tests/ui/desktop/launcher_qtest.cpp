@@ -21,14 +21,17 @@ namespace {
 const QString kLaunchFailed = QStringLiteral("エラーです。フォルダオプションの関連付けなどを確認してください");
 
 // A folder put in front of PATH with an xdg-open that records its argument
-// and exits with `status`; no opener at all when `status` is empty.
+// and exits with `status`; no opener at all when `status` is empty. The
+// argument is written aside and renamed into place, so a test that waits for
+// the file never reads it half-written (the shell creates the file before
+// printf fills it, and a slow machine shows the gap).
 class FakeOpener {
 public:
     explicit FakeOpener(std::optional<int> status) : oldPath_(qgetenv("PATH")) {
         if (status) {
             QFile script(dir_.filePath(QStringLiteral("xdg-open")));
             script.open(QIODevice::WriteOnly);
-            script.write(QStringLiteral("#!/bin/sh\nprintf '%s' \"$1\" > '%1'\nexit %2\n")
+            script.write(QStringLiteral("#!/bin/sh\nprintf '%s' \"$1\" > '%1.part'\nmv '%1.part' '%1'\nexit %2\n")
                              .arg(argumentFile(), QString::number(*status))
                              .toUtf8());
             script.close();
