@@ -74,6 +74,6 @@ QString UsageText() {
         "  （XDG_DATA_HOME がなければ ~/.local/share/kemless/kemlessdata/）\n");
 }
 
-QString VersionText() { return QStringLiteral("kemless 1.20\n"); }
+QString VersionText() { return QStringLiteral("kemless " KEMLESS_VERSION "\n"); }
 
 }  // namespace kemless

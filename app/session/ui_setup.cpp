@@ -18,8 +18,10 @@ void SetUpApplication(QApplication& app) {
     QApplication::setApplicationName(QStringLiteral("kemless"));
     // No display name: Qt would append it to every caption, and each window
     // has its own fixed caption.
-    QApplication::setApplicationVersion(QStringLiteral("1.20"));
+    QApplication::setApplicationVersion(QStringLiteral(KEMLESS_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("kemless"));
+    // Every window shows the application's icon unless it sets its own, and
+    // none does.
     QApplication::setWindowIcon(artwork::ProgramIcon());
 
     // The windows are designed for a 9 point Japanese Gothic face: the first

@@ -5,17 +5,9 @@
 #include <cstdint>
 #include <string>
 
-namespace kemless {
+#include "records/moment.h"
 
-// A wall-clock moment to the minute; seconds are never kept.
-struct CalendarMoment {
-    int32_t year = 0;
-    int32_t month = 1;
-    int32_t day = 1;
-    int32_t hour = 0;
-    int32_t minute = 0;
-    friend bool operator==(const CalendarMoment&, const CalendarMoment&) = default;
-};
+namespace kemless {
 
 // The time since quitting broken down as a person counts it on a calendar.
 struct ElapsedTime {

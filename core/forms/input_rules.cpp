@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <limits>
 
+#include "figures/calendar.h"
+
 namespace kemless {
 namespace {
 

@@ -1,14 +1,17 @@
 #pragma once
 // The two records that are all the program remembers between runs.
+#include <array>
 #include <cstdint>
 #include <string>
 
-#include "figures/calendar.h"
+#include "records/moment.h"
 
 namespace kemless {
 
 // Cigarette length in millimetres.
 enum CigaretteSize : int32_t { kShort = 50, kStandard = 85, kLong = 100 };
+// The sizes in the order the dialogs offer them.
+inline constexpr std::array<CigaretteSize, 3> kCigaretteSizes = {kShort, kStandard, kLong};
 
 // The quit profile, stored in initial.ini.
 struct InitialSettings {

@@ -27,7 +27,8 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes);
 
 class SettingsStore {
 public:
-    // `baseFolder` is the working directory captured once at start.
+    // `baseFolder` holds the data folder: the per-user data folder, or the
+    // one the command line names.
     explicit SettingsStore(std::string baseFolder);
 
     const std::string& baseFolder() const { return base_; }

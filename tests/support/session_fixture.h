@@ -21,7 +21,19 @@ struct SessionFixture {
     QTemporaryDir dir;
     std::unique_ptr<Session> session;
 
+    SessionFixture() = default;
+    SessionFixture(const SessionFixture&) = delete;
+    SessionFixture& operator=(const SessionFixture&) = delete;
+    // The next test starts with no window: the session's own go with it, and
+    // whatever else a test opened goes too.
+    ~SessionFixture() {
+        stop();
+        DeleteAllWindows();
+    }
+
     SettingsStore store() const { return SettingsStore(dir.path().toStdString()); }
+    // The raw bytes of initial.ini or option.ini (empty when missing).
+    QByteArray bytes(const char* file) const { return DataFileBytes(dir, file); }
 
     // Files of a started quit, as the ceremony would have left them.
     void writeStarted(const InitialSettings& initial, const OptionSettings& options) {
@@ -33,9 +45,13 @@ struct SessionFixture {
         s.writeOption(o);
     }
 
-    Session& start() {
+    // The program made but not started: no file touched, no window open.
+    Session& make() {
         session = std::make_unique<Session>(clock, desktop, process, dir.path().toStdString());
-        session->start();
+        return *session;
+    }
+    Session& start() {
+        make().start();
         return *session;
     }
 

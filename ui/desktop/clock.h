@@ -1,7 +1,7 @@
 #pragma once
 // "Now" and the random draw come from here, so the windows can be driven by
 // any date in tests and never depend on the real clock there.
-#include "figures/calendar.h"
+#include "records/moment.h"
 
 namespace kemless {
 

@@ -21,11 +21,19 @@ namespace {
 // How long an opener may run before the address counts as taken.
 constexpr int kOpenerGraceMs = 8000;
 
+// Every answer travels through the event loop, never from inside the call or
+// a notification: whoever receives it may open a message box with an event
+// loop of its own. Dropped when `context` is gone by then.
+void AnswerLater(QPointer<QObject> context, std::function<void(bool)> done, bool ok) {
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [context, done = std::move(done), ok] {
+            if (context && done) done(ok);
+        },
+        Qt::QueuedConnection);
+}
+
 // Watches one opener process until it ends, then reaps it. With a pidfd the
 // kernel says when the process ends; on older kernels the process is polled.
-// The answer is handed on through the event loop, never from inside a
-// notification of this object: whoever receives it may open a message box
-// with an event loop of its own.
 class OpenerWatch : public QObject {
 public:
     // Owned by the application, so a watch still running at exit goes with it.
@@ -79,11 +87,7 @@ private:
         if (reported_) return;
         reported_ = true;
         if (grace_ != nullptr) grace_->stop();
-        QMetaObject::invokeMethod(
-            QCoreApplication::instance(), [context = context_, done = done_, ok] {
-                if (context && done) done(ok);
-            },
-            Qt::QueuedConnection);
+        AnswerLater(context_, done_, ok);
     }
 
     pid_t pid_;
@@ -126,14 +130,7 @@ void LaunchUrl(const QUrl& url, QObject* context, std::function<void(bool)> done
     const pid_t pid = SpawnOpener(url);
     if (pid < 0) {
         // No xdg-open: Qt tries the browsers it knows by name.
-        const bool ok = QDesktopServices::openUrl(url);
-        // Reported later, like the opener's answer, never from inside the call.
-        QPointer<QObject> guard(context);
-        QMetaObject::invokeMethod(
-            QCoreApplication::instance(), [guard, ok, done = std::move(done)] {
-                if (guard && done) done(ok);
-            },
-            Qt::QueuedConnection);
+        AnswerLater(context, std::move(done), QDesktopServices::openUrl(url));
         return;
     }
     new OpenerWatch(pid, context, std::move(done));

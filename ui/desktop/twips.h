@@ -2,7 +2,9 @@
 // The windows are designed in twips (1/1440 inch) and laid out at 15 twips
 // per device-independent pixel, so the designed layout holds at any scale.
 #include <QColor>
+#include <QPalette>
 #include <QRect>
+#include <QWidget>
 #include <cmath>
 #include <cstdint>
 
@@ -22,6 +24,14 @@ inline QColor ColorFromBgr(int32_t value) {
 }
 inline int32_t BgrFromColor(const QColor& c) {
     return static_cast<int32_t>(c.red() | (c.green() << 8) | (c.blue() << 16));
+}
+// The stored colour pair on a widget: its text in `foreColor` on `backColor`
+// (the background shows where the widget fills it).
+inline void SetStoredColors(QWidget* widget, int32_t backColor, int32_t foreColor) {
+    QPalette pal = widget->palette();
+    pal.setColor(QPalette::Window, ColorFromBgr(backColor));
+    pal.setColor(QPalette::WindowText, ColorFromBgr(foreColor));
+    widget->setPalette(pal);
 }
 
 }  // namespace kemless

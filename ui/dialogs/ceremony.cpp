@@ -15,7 +15,6 @@ namespace kemless {
 StartCeremony::StartCeremony(QWidget* parent) : FormWindow(parent) {
     setObjectName(QStringLiteral("Form4"));
     setWindowTitle(QStringLiteral(" ( ・◇・)  - lunapo"));
-    setWindowIcon(artwork::ProgramIcon());
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(20, 16, 20, 16);
@@ -55,7 +54,6 @@ StartCeremony::StartCeremony(QWidget* parent) : FormWindow(parent) {
 SeasonalCeremony::SeasonalCeremony(const SeasonalGreeting* greeting, QWidget* parent) : FormWindow(parent) {
     setObjectName(QStringLiteral("Form6"));
     setWindowTitle(QStringLiteral(" メリークリスマス - lunapo"));
-    setWindowIcon(artwork::ProgramIcon());
     setFixedSize(Px(5400), Px(3300));
 
     // Laid out in twips: the New Year greeting moves two of these lines.

@@ -8,7 +8,6 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "desktop/artwork.h"
 #include "desktop/desktop.h"
 #include "dialogs/option_group.h"
 #include "forms/input_rules.h"
@@ -19,7 +18,6 @@ FirstRunSetup::FirstRunSetup(Desktop& desktop, InitialSettings& initial, QWidget
     : FormWindow(parent), desktop_(desktop), initial_(initial) {
     setObjectName(QStringLiteral("Form3"));
     setWindowTitle(QStringLiteral(" ケムレス初期設定 - lunapo"));
-    setWindowIcon(artwork::ProgramIcon());
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(16, 14, 16, 14);
@@ -79,9 +77,7 @@ void FirstRunSetup::confirm() {
     }
     initial_.cigarettesPerDay = values->first;
     initial_.packPrice = values->second;
-    const int32_t sizes[3] = {kShort, kStandard, kLong};
-    for (int i = 0; i < 3; ++i)
-        if (sizes_[i]->isChecked()) initial_.cigaretteSize = sizes[i];
+    if (const int size = CheckedOption(sizes_); size >= 0) initial_.cigaretteSize = kCigaretteSizes[size];
     emit confirmed();
 }
 

@@ -4,7 +4,6 @@
 #include <QFile>
 #include <QPlainTextEdit>
 
-#include "desktop/artwork.h"
 
 namespace kemless {
 
@@ -17,7 +16,6 @@ QString HelpWindow::GuideText() {
 HelpWindow::HelpWindow(QWidget* parent) : FormWindow(parent) {
     setObjectName(QStringLiteral("Form5"));
     setWindowTitle(QStringLiteral("  (?_?) - help"));
-    setWindowIcon(artwork::ProgramIcon());
     text_ = new QPlainTextEdit(this);
     text_->setObjectName(QStringLiteral("Text1"));
     text_->setReadOnly(true);

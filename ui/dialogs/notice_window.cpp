@@ -6,14 +6,12 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "desktop/artwork.h"
 
 namespace kemless {
 
 NoticeWindow::NoticeWindow(QWidget* parent) : FormWindow(parent) {
     setObjectName(QStringLiteral("Form8"));
     setWindowTitle(QStringLiteral(" ヾ(〃^∇^)ﾉ つぎはのんびり卒煙旅行～"));
-    setWindowIcon(artwork::ProgramIcon());
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(12, 12, 12, 12);

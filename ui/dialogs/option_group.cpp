@@ -6,6 +6,12 @@
 
 namespace kemless {
 
+int CheckedOption(const std::array<QRadioButton*, 3>& buttons) {
+    for (int i = 0; i < 3; ++i)
+        if (buttons[i]->isChecked()) return i;
+    return -1;
+}
+
 void MakeKeyboardFriendly(QButtonGroup* group) {
     // Only the selected button is a Tab stop; the arrow keys reach the others
     // (Qt moves along a button group and selects as it goes).

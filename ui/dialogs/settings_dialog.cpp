@@ -4,7 +4,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
-#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -12,8 +11,9 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 #include "content/status_titles.h"
-#include "desktop/artwork.h"
 #include "desktop/clock.h"
 #include "desktop/desktop.h"
 #include "desktop/twips.h"
@@ -78,7 +78,6 @@ SettingsDialog::SettingsDialog(Clock& clock, Desktop& desktop, InitialSettings& 
     : FormWindow(parent), clock_(clock), desktop_(desktop), initial_(initial), options_(options) {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral(" 設定ウィンドウ - 全て半角で記入してください - lunapo"));
-    setWindowIcon(artwork::ProgramIcon());
     buildControls();
     fill();
     setEnterAction([this] { save(); });
@@ -197,7 +196,8 @@ void SettingsDialog::fill() {
     perDay_->setText(QString::number(initial_.cigarettesPerDay));
     price_->setText(QString::number(initial_.packPrice));
     // Any other stored size leaves the standard size selected.
-    sizes_[initial_.cigaretteSize == kShort ? 0 : initial_.cigaretteSize == kLong ? 2 : 1]->setChecked(true);
+    const auto size = std::find(kCigaretteSizes.begin(), kCigaretteSizes.end(), initial_.cigaretteSize);
+    sizes_[size != kCigaretteSizes.end() ? size - kCigaretteSizes.begin() : 1]->setChecked(true);
     if (options_.copyPlusMode >= 0 && options_.copyPlusMode <= 2) copyPlus_[options_.copyPlusMode]->setChecked(true);
     smokingYears_->setEnabled(options_.copyPlusMode == 2);
     tax_->setText(QString::number(options_.taxRatePercent));
@@ -217,10 +217,7 @@ void SettingsDialog::showEvent(QShowEvent* e) {
 }
 
 void SettingsDialog::updateSample() {
-    QPalette pal = sample_->palette();
-    pal.setColor(QPalette::Window, ColorFromBgr(options_.backColor));
-    pal.setColor(QPalette::WindowText, ColorFromBgr(options_.foreColor));
-    sample_->setPalette(pal);
+    SetStoredColors(sample_, options_.backColor, options_.foreColor);
 }
 
 void SettingsDialog::chooseTextColor() {
@@ -241,12 +238,9 @@ void SettingsDialog::save() {
     SettingsForm form;
     form.profile = {TextOf(quit_[0]), TextOf(quit_[1]), TextOf(quit_[2]), TextOf(quit_[3]),
                     TextOf(quit_[4]), TextOf(perDay_),  TextOf(price_)};
-    const int32_t sizes[3] = {kShort, kStandard, kLong};
-    for (int i = 0; i < 3; ++i)
-        if (sizes_[i]->isChecked()) form.cigaretteSize = sizes[i];
+    if (const int size = CheckedOption(sizes_); size >= 0) form.cigaretteSize = kCigaretteSizes[size];
     form.linkUrl = TextOf(link_);
-    for (int i = 0; i < 3; ++i)
-        if (copyPlus_[i]->isChecked()) form.copyPlusMode = i;
+    if (const int mode = CheckedOption(copyPlus_); mode >= 0) form.copyPlusMode = mode;
     form.showBoxCount = boxCount_->isChecked() ? 1 : 0;
     form.statusMode = status_->currentIndex() >= 0 ? status_->currentText().toStdString() : options_.statusMode;
     form.taxRate = TextOf(tax_);

@@ -6,7 +6,6 @@
 #include <QMenu>
 #include <QMouseEvent>
 
-#include "desktop/artwork.h"
 #include "windows/tray_icon.h"
 
 namespace kemless {
@@ -20,7 +19,6 @@ const DisplayWindow::MenuEntry DisplayWindow::kHelp{"mnuHelp", "ヘルプを読�
 const DisplayWindow::MenuEntry DisplayWindow::kExit{"mnuExit", "アプリケーションの終了", Action::Exit};
 
 DisplayWindow::DisplayWindow(QWidget* parent) : QWidget(parent), tray_(new TrayIcon(this)) {
-    setWindowIcon(artwork::ProgramIcon());
     connect(tray_, &TrayIcon::restoreRequested, this, &DisplayWindow::restoreFromTray);
 }
 

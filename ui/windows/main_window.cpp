@@ -179,12 +179,7 @@ void MainWindow::render(const DisplayState& display) {
 }
 
 void MainWindow::setValueColors(int32_t backColor, int32_t foreColor) {
-    for (ControlLabel* l : values_) {
-        QPalette pal = l->palette();
-        pal.setColor(QPalette::Window, ColorFromBgr(backColor));
-        pal.setColor(QPalette::WindowText, ColorFromBgr(foreColor));
-        l->setPalette(pal);
-    }
+    for (ControlLabel* l : values_) SetStoredColors(l, backColor, foreColor);
 }
 
 QString MainWindow::caption(int element) const { return values_[element]->text(); }

@@ -86,10 +86,7 @@ void MiniWindow::setColors(int32_t backColor, int32_t foreColor) {
     QPalette pal = palette();
     pal.setColor(QPalette::Window, ColorFromBgr(backColor));
     setPalette(pal);
-    QPalette lp = label_->palette();
-    lp.setColor(QPalette::Window, ColorFromBgr(backColor));
-    lp.setColor(QPalette::WindowText, ColorFromBgr(foreColor));
-    label_->setPalette(lp);
+    SetStoredColors(label_, backColor, foreColor);
 }
 
 QPoint MiniWindow::keyboardMenuAnchor() const { return {Px(120), Px(120)}; }

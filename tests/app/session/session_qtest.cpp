@@ -54,11 +54,7 @@ private:
 
 private slots:
     void init() { fx = std::make_unique<SessionFixture>(); }
-    void cleanup() {
-        fx->stop();
-        fx.reset();
-        DeleteAllWindows();
-    }
+    void cleanup() { fx.reset(); }
 
     // The program ends exactly when its last window has unloaded; a display
     // window hidden in the notification area is still loaded.

@@ -12,7 +12,7 @@
 #include "session/session.h"
 #include "dialogs/ceremony.h"
 #include "dialogs/first_run_setup.h"
-#include "support/fake_desktop.h"
+#include "support/session_fixture.h"
 #include "support/windows.h"
 
 using namespace kemless;
@@ -21,18 +21,12 @@ namespace {
 
 // A new user who has filled in the setup (12 a day, 480 yen, standard size)
 // and now sees the ceremony.
-struct Program {
-    FakeClock clock;
-    FakeDesktop desktop;
-    FakeProcess process;
-    QTemporaryDir dir;
-    std::unique_ptr<Session> session;
+struct Program : SessionFixture {
     QByteArray initialBefore, optionBefore;
 
     Program() {
         clock.moment = {2026, 12, 1, 10, 0};
-        session = std::make_unique<Session>(clock, desktop, process, dir.path().toStdString());
-        session->start();
+        start();
         auto* setup = qobject_cast<FirstRunSetup*>(Window("Form3"));
         QVERIFY(setup);
         setup->perDayBox()->setText(QStringLiteral("12"));
@@ -41,12 +35,6 @@ struct Program {
         initialBefore = bytes("initial.ini");
         optionBefore = bytes("option.ini");
     }
-    ~Program() {
-        DeleteAllWindows();
-        session.reset();
-    }
-    SettingsStore store() const { return SettingsStore(dir.path().toStdString()); }
-    QByteArray bytes(const char* file) const { return DataFileBytes(dir, file); }
     StartCeremony* ceremony() const { return qobject_cast<StartCeremony*>(Window("Form4")); }
     SeasonalCeremony* seasonal() const { return qobject_cast<SeasonalCeremony*>(Window("Form6")); }
     bool nothingWritten() const {

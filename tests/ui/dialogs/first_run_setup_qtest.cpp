@@ -12,7 +12,7 @@
 #include "session/session.h"
 #include "dialogs/ceremony.h"
 #include "dialogs/first_run_setup.h"
-#include "support/fake_desktop.h"
+#include "support/session_fixture.h"
 #include "support/windows.h"
 
 using namespace kemless;
@@ -31,23 +31,11 @@ void Type(QLineEdit* box, const QString& text) {
     }
 }
 
-struct Program {
-    FakeClock clock;
-    FakeDesktop desktop;
-    FakeProcess process;
-    QTemporaryDir dir;
-    std::unique_ptr<Session> session;
-
+struct Program : SessionFixture {
     Program() {
         clock.moment = {2026, 10, 5, 8, 30};
-        session = std::make_unique<Session>(clock, desktop, process, dir.path().toStdString());
+        make();
     }
-    ~Program() {
-        DeleteAllWindows();
-        session.reset();
-    }
-    SettingsStore store() const { return SettingsStore(dir.path().toStdString()); }
-    QByteArray bytes(const char* file) const { return DataFileBytes(dir, file); }
     FirstRunSetup* setup() const { return qobject_cast<FirstRunSetup*>(Window("Form3")); }
     StartCeremony* ceremony() const { return qobject_cast<StartCeremony*>(Window("Form4")); }
 };

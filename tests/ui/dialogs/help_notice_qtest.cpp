@@ -13,7 +13,7 @@
 #include "dialogs/help_window.h"
 #include "dialogs/notice_window.h"
 #include "dialogs/settings_dialog.h"
-#include "support/fake_desktop.h"
+#include "support/session_fixture.h"
 #include "support/windows.h"
 
 using namespace kemless;
@@ -31,28 +31,13 @@ int CountWindows(const char* name) {
 }
 
 // A started program, main window shown at (1800, 2250) twips.
-struct Program {
-    FakeClock clock;
-    FakeDesktop desktop;
-    FakeProcess process;
-    QTemporaryDir dir;
-    std::unique_ptr<Session> session;
-
+struct Program : SessionFixture {
     Program() {
-        SettingsStore store(dir.path().toStdString());
-        store.ensureDataFolder();
-        store.writeInitial({2026, 1, 2, 3, 4, 20, 300, kStandard});
         OptionSettings o;
-        o.quitStarted = 1;
         o.mainLeft = 1800;
         o.mainTop = 2250;
-        store.writeOption(o);
-        session = std::make_unique<Session>(clock, desktop, process, dir.path().toStdString());
-        session->start();
-    }
-    ~Program() {
-        DeleteAllWindows();
-        session.reset();
+        writeStarted({2026, 1, 2, 3, 4, 20, 300, kStandard}, o);
+        start();
     }
     SettingsDialog* settings() const { return qobject_cast<SettingsDialog*>(Window("Form2")); }
     NoticeWindow* notice() const { return qobject_cast<NoticeWindow*>(Window("Form8")); }

@@ -14,7 +14,7 @@
 
 #include "session/session.h"
 #include "dialogs/settings_dialog.h"
-#include "support/fake_desktop.h"
+#include "support/session_fixture.h"
 #include "support/windows.h"
 #include "windows/main_window.h"
 #include "windows/mini_window.h"
@@ -27,21 +27,13 @@ namespace {
 const QString kRange = QStringLiteral("有効範囲内にある半角数字を入れてください");
 const QString kFuture = QStringLiteral("現在より未来の日時は設定できません");
 
-// A started program whose display window has just opened the settings dialog.
-struct Program {
-    FakeClock clock;  // now: 10 December 2026 12:00
-    FakeDesktop desktop;
-    FakeProcess process;
-    QTemporaryDir dir;
-    std::unique_ptr<Session> session;
+// A started program whose display window has just opened the settings dialog;
+// the clock stands at 10 December 2026 12:00.
+struct Program : SessionFixture {
     SettingsDialog* dialog = nullptr;
 
     explicit Program(int windowMode, int copyPlusMode = 0, Corner mainCorner = {1500, 3000}) {
-        SettingsStore store(dir.path().toStdString());
-        store.ensureDataFolder();
-        store.writeInitial({2010, 1, 2, 3, 4, 20, 300, kStandard});
         OptionSettings o;
-        o.quitStarted = 1;
         o.copyPlusMode = copyPlusMode;
         o.mainLeft = mainCorner.left;
         o.mainTop = mainCorner.top;
@@ -52,22 +44,14 @@ struct Program {
         o.linkUrl = "old.example/";
         o.windowMode = windowMode;
         o.statusMode = "コスモ";
-        store.writeOption(o);
-        session = std::make_unique<Session>(clock, desktop, process, dir.path().toStdString());
-        session->start();
+        writeStarted({2010, 1, 2, 3, 4, 20, 300, kStandard}, o);
+        start();
         if (windowMode == 1)
             session->showSettingsDialogFromMini();
         else
             session->showSettingsDialogFromMain();
         dialog = qobject_cast<SettingsDialog*>(Window("Form2"));
     }
-    ~Program() {
-        DeleteAllWindows();
-        session.reset();
-    }
-
-    SettingsStore store() const { return SettingsStore(dir.path().toStdString()); }
-    QByteArray bytes(const char* file) const { return DataFileBytes(dir, file); }
     void click(const char* button) const { dialog->findChild<QPushButton*>(QLatin1String(button))->click(); }
     void type(const QString& box, const QString& text) const {
         auto* edit = dialog->findChild<QLineEdit*>(box);

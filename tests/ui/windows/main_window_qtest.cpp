@@ -35,10 +35,7 @@ private:
 
 private slots:
     void init() { fx = std::make_unique<SessionFixture>(); }
-    void cleanup() {
-        fx->stop();
-        fx.reset();
-    }
+    void cleanup() { fx.reset(); }
 
     void startedQuitOpensTheMainWindowWithEveryLine() {
         MainWindow* w = startMain();

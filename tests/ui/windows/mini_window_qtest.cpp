@@ -30,10 +30,7 @@ private:
 
 private slots:
     void init() { fx = std::make_unique<SessionFixture>(); }
-    void cleanup() {
-        fx->stop();
-        fx.reset();
-    }
+    void cleanup() { fx.reset(); }
 
     void firstOpeningTakesTheMainWindowsPlaceAndIsRemembered() {
         OptionSettings o;
