@@ -55,7 +55,9 @@ int main(int argc, char* argv[]) {
     }
     qtArguments.push_back(nullptr);
     int qtArgc = static_cast<int>(qtArguments.size()) - 1;
+    kemless::GuardWindowSystemStart();
     QApplication app(qtArgc, qtArguments.data());
+    kemless::EndWindowSystemGuard();
     kemless::SetUpApplication(app);
 
     // The record lives in the per-user data folder unless the command line
@@ -76,6 +78,8 @@ int main(int argc, char* argv[]) {
     kemless::Session session(clock, desktop, process, base);
     kemless::EndOnTerminationSignals(&session, [&session] { session.end(); });
     session.start();
+    // A signal during a start-up message: the end has come before the loop.
+    if (process.quitRequested()) return 0;
     // After the first window: the first paint does not need the answer.
     QTimer::singleShot(0, &session, [&desktop] {
         kemless::WarnIfNoJapaneseFont(QFontDatabase::families(QFontDatabase::Japanese), desktop);

@@ -12,6 +12,20 @@ const char* const kQtValueOptions[] = {"platform", "platformpluginpath", "platfo
                                        "session", "name", "title", "geometry"};
 const char* const kQtFlagOptions[] = {"reverse", "nograb", "dograb", "sync", "widgetcount"};
 
+// The option as the user typed it ("--bogus", "-x=1" shown as "-x"), from
+// the bare name the parser reports.
+QString AsTyped(const QStringList& arguments, const QString& name) {
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString& a = arguments[i];
+        if (a == QLatin1String("--")) break;
+        if (!a.startsWith(QLatin1Char('-'))) continue;
+        QString bare = a.section(QLatin1Char('='), 0, 0);
+        const QString dashes = bare.startsWith(QLatin1String("--")) ? QStringLiteral("--") : QStringLiteral("-");
+        if (bare.mid(dashes.size()) == name) return bare;
+    }
+    return QStringLiteral("--") + name;
+}
+
 }  // namespace
 
 bool CommandLine::platformChosen() const { return !platform.isEmpty(); }
@@ -38,8 +52,13 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
     };
     if (!parser.parse(arguments)) {
         if (!parser.unknownOptionNames().isEmpty())
-            return fail(QStringLiteral("kemless: 知らないオプションです: %1").arg(parser.unknownOptionNames().first()));
-        return fail(QStringLiteral("kemless: %1").arg(parser.errorText()));
+            return fail(QStringLiteral("kemless: 知らないオプションです: %1")
+                            .arg(AsTyped(arguments, parser.unknownOptionNames().first())));
+        // The one other way parsing fails: an option that takes a value came last.
+        const QString last = arguments.size() > 1 ? arguments.last() : QString();
+        if (last == QLatin1String("--data-dir") || last == QLatin1String("-data-dir"))
+            return fail(QStringLiteral("kemless: --data-dir にはフォルダを指定してください"));
+        return fail(QStringLiteral("kemless: %1 には値を指定してください").arg(last));
     }
     if (!parser.positionalArguments().isEmpty())
         return fail(QStringLiteral("kemless: 余分な引数です: %1").arg(parser.positionalArguments().first()));

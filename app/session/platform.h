@@ -11,4 +11,11 @@ namespace kemless {
 // -platform), or there is no X server, and Qt decides.
 QByteArray PreferredPlatform(bool userChose, const QByteArray& display);
 
+// Around the application object's construction: Qt ends a program whose
+// windowing system cannot be reached with its own lines and an abort. This
+// says it in one line of ours and exits with 1 instead; anything else Qt says
+// meanwhile is passed on once the construction is over.
+void GuardWindowSystemStart();
+void EndWindowSystemGuard();
+
 }  // namespace kemless

@@ -21,8 +21,11 @@ public:
     virtual bool claimSingleInstance();
     // Ends at once: no window's unload runs, no file is written.
     [[noreturn]] virtual void terminate();
-    // Ends the event loop: every window has unloaded.
+    // Ends the event loop: every window has unloaded. Also before the loop
+    // runs (a signal while a start-up message is up): the message closes and
+    // quitRequested() tells the start not to go on.
     virtual void quit();
+    bool quitRequested() const { return quitRequested_; }
 
 signals:
     // A later start asked this copy to show itself.
@@ -30,6 +33,7 @@ signals:
 
 private:
     QString folder_;
+    bool quitRequested_ = false;
     std::unique_ptr<SingleInstance> instance_;
 };
 

@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <QUrl>
 #include <QWidget>
+#include <cstdio>
 
 #include "desktop/clock.h"
 #include "desktop/desktop.h"
@@ -40,17 +41,12 @@ QMargins FrameOf(const QWidget* window) {
             outer.bottom() - inner.bottom()};
 }
 
-// Said once at start when the record cannot be kept, so nobody types
-// settings that are gone at the next start without a word.
-QString RecordNotKeptMessage(const std::string& folder) {
-    return QStringLiteral(
-               "記録を保存するフォルダが使えません。\n"
-               "%1\n\n"
-               "このままでも使えますが、入力した設定や記録は保存されず、次の起動では残っていません。\n\n"
-               "・ディスクの空き容量を確認してください。\n"
-               "・このフォルダに書き込めるか（権限）、同じ名前のファイルがないかを確認してください。\n"
-               "・別の場所に記録を置くには、kemless --data-dir フォルダ で起動してください。")
-        .arg(QString::fromStdString(folder));
+// Said on the screen and on standard error, so a start from a terminal or a
+// log shows it too.
+void Tell(Desktop& desktop, QWidget* parent, const std::string& text) {
+    std::fprintf(stderr, "kemless: %s\n", text.c_str());
+    std::fflush(stderr);
+    desktop.message(parent, QString::fromStdString(text));
 }
 
 }  // namespace
@@ -78,8 +74,15 @@ void Session::start() {
     const StartupState st = RunStartupFileSteps(store_, clock_.now());
     initial_ = st.initial;
     options_ = st.options;
-    if (store_.checkKeeping() != SettingsStore::Keeping::KeptFine)
-        desktop_.message(nullptr, RecordNotKeptMessage(store_.dataFolder()));
+    // Only one copy goes on from here; a later one has made missing files at
+    // most, and ends at once.
+    ensureSingleInstance();
+    // Said once, so nobody types settings that are gone at the next start
+    // without a word.
+    if (const std::vector<FileOutcome> problems = store_.keepingProblems(); !problems.empty())
+        Tell(desktop_, nullptr, RecordNotKeptText(problems, store_.dataFolder()));
+    // A signal while the message was up ends the program right there.
+    if (ending_) return;
     switch (st.first) {
         case FirstWindow::FirstRunSetup:
             showFirstRunSetup();
@@ -226,7 +229,6 @@ void Session::wireDisplayWindow(DisplayWindow* w) {
 
 MainWindow* Session::loadMainWindow(bool readFiles) {
     if (form1_) return form1_;
-    ensureSingleInstance();
     if (readFiles) {
         // A file that cannot be read leaves the values already in memory.
         if (auto s = store_.readInitial()) initial_ = *s;
@@ -294,7 +296,20 @@ void Session::storePlaceAndWrite(QWidget* window, int32_t& left, int32_t& top) {
     // The position of the restored window, never the minimised one.
     window->setWindowState(window->windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
     storeCorner(window, left, top);
-    store_.writeOption(options_);
+    // Deliberately silent: a window position is not worth a message box on
+    // the way out, and a record that cannot be kept was named at start.
+    (void)store_.writeOption(options_);
+}
+
+bool Session::saveRecord(QWidget* parent) {
+    // Both files, even when the first fails: each is whole on its own.
+    const FileOutcome initial = store_.writeInitial(initial_);
+    const FileOutcome option = store_.writeOption(options_);
+    if (initial && option) return true;
+    // Said once, whichever failed: the change is in memory for this run and
+    // the old files stay whole.
+    Tell(desktop_, parent, SaveFailedText(!initial ? initial : option, store_.dataFolder()));
+    return false;
 }
 
 void Session::Discard(QWidget* window) {
@@ -324,7 +339,9 @@ void Session::showSettingsDialogFromMini() {
 void Session::openSettingsDialog() {
     auto* dialog = new SettingsDialog(clock_, desktop_, initial_, options_);
     track(dialog);
-    connect(dialog, &SettingsDialog::profileTaken, this, [this] { store_.writeInitial(initial_); });
+    // The profile is written again with the options right after, and that
+    // save is the one whose failure is said.
+    connect(dialog, &SettingsDialog::profileTaken, this, [this] { (void)store_.writeInitial(initial_); });
     connect(dialog, &SettingsDialog::saved, this, [this, dialog] { settingsSaved(dialog); });
     connect(dialog, &SettingsDialog::cancelled, this, [this, dialog] {
         openDisplayWindowByMode();
@@ -343,9 +360,8 @@ void Session::settingsSaved(FormWindow* dialog) {
     // The main window opens where the dialog stood.
     storeCorner(dialog, options_.mainLeft, options_.mainTop);
     store_.ensureDataFolder();
-    store_.writeInitial(initial_);
-    store_.writeOption(options_);
-    openDisplayWindowByMode();
+    const bool saved = saveRecord(dialog);
+    openDisplayWindowByMode(saved);
     dialog->unload();
 }
 
@@ -360,12 +376,12 @@ void Session::openNotice() {
     notice->show();
 }
 
-void Session::openDisplayWindowByMode() {
+void Session::openDisplayWindowByMode(bool readFiles) {
     if (options_.windowMode == 1) {
         // The mini window reads no file: what is in memory stays in effect.
         loadMainWindow(false);
         if (MiniWindow* mini = loadMiniWindow()) mini->show();
-    } else if (MainWindow* main = loadMainWindow()) {
+    } else if (MainWindow* main = loadMainWindow(readFiles)) {
         main->show();
     }
 }
@@ -429,7 +445,6 @@ void Session::showVersion(QWidget* owner) {
 }
 
 void Session::showFirstRunSetup() {
-    ensureSingleInstance();
     auto* setup = new FirstRunSetup(desktop_, initial_);
     track(setup);
     connect(setup, &FirstRunSetup::confirmed, this, [this, setup] {
@@ -461,13 +476,12 @@ void Session::startQuit(FormWindow* ceremony) {
 }
 
 void Session::completeStart(FormWindow* ceremony) {
-    // From here on a failed write is not reported: the main window opens with
-    // the records in memory.
-    store_.writeInitial(initial_);
     options_.quitStarted = 1;
     storeCorner(ceremony, options_.mainLeft, options_.mainTop);
-    store_.writeOption(options_);
-    if (MainWindow* main = loadMainWindow()) main->show();
+    const bool saved = saveRecord(ceremony);
+    // Without a saved record the main window runs on the records in memory:
+    // reading the files back would bring the old ones in.
+    if (MainWindow* main = loadMainWindow(saved)) main->show();
     ceremony->unload();
 }
 

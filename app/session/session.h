@@ -64,8 +64,10 @@ public:
     void showSettingsDialogFromMain();
     void showSettingsDialogFromMini();
     void openSettingsDialog();
-    // The window that windowMode names, after the settings dialog.
-    void openDisplayWindowByMode();
+    // The window that windowMode names, after the settings dialog. The main
+    // window reads the files unless a save has just failed: then the change
+    // made in the dialog stays in effect from memory.
+    void openDisplayWindowByMode(bool readFiles = true);
     void switchToMini();
     void switchToStandard();
 
@@ -100,6 +102,9 @@ private:
     void endIfNoWindowLeft();
     void storeCorner(const QWidget* window, int32_t& left, int32_t& top);
     void storePlaceAndWrite(QWidget* window, int32_t& left, int32_t& top);
+    // Writes both files for a change the user made; says once when that
+    // failed, and returns false then.
+    bool saveRecord(QWidget* parent);
     static void Discard(QWidget* window);
     void place(QWidget* window, int32_t& left, int32_t& top, Margins margins);
     void placeAtMainCorner(QWidget* form);

@@ -127,14 +127,31 @@ bool SingleInstance::askRunningCopyToShow(int timeoutMs) {
     return sent;
 }
 
+bool SingleInstance::IsPrivateFolder(const QString& folder) {
+    struct stat st {};
+    // lstat: a link is never taken for the folder it points at.
+    if (folder.isEmpty() || ::lstat(QFile::encodeName(folder).constData(), &st) != 0) return false;
+    return S_ISDIR(st.st_mode) && st.st_uid == ::geteuid() && (st.st_mode & 077) == 0;
+}
+
 QString SingleInstance::DefaultFolder() {
+    // The desktop's runtime folder, when it is what it should be: ours, 0700.
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty() && QFileInfo(runtime).isDir()) return runtime;
-    // Without a runtime folder: a folder of our own, readable by us alone.
-    const QString own = QDir::tempPath() + QStringLiteral("/kemless-%1").arg(::getuid());
-    QDir().mkpath(own);
-    QFile::setPermissions(own, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    return own;
+    if (IsPrivateFolder(runtime)) return runtime;
+    // Without one: a folder of ours inside the user's own cache folder, never
+    // a name in the shared temporary folder that another user could make
+    // first. Made 0700; one of ours that is looser is tightened.
+    QString cache = qEnvironmentVariable("XDG_CACHE_HOME");
+    if (!cache.startsWith(QLatin1Char('/'))) cache = QDir::homePath() + QStringLiteral("/.cache");
+    const QString own = cache + QStringLiteral("/kemless");
+    QDir().mkpath(cache);
+    const QByteArray path = QFile::encodeName(own);
+    ::mkdir(path.constData(), 0700);
+    struct stat st {};
+    if (::lstat(path.constData(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::geteuid() &&
+        (st.st_mode & 077) != 0)
+        ::chmod(path.constData(), 0700);
+    return IsPrivateFolder(own) ? own : QString();
 }
 
 }  // namespace kemless

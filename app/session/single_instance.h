@@ -26,9 +26,13 @@ public:
     // answered within `timeoutMs`.
     bool askRunningCopyToShow(int timeoutMs = 1000);
 
-    // The per-user runtime folder ($XDG_RUNTIME_DIR, or a private folder in
-    // the temporary folder), made when missing.
+    // Where the lock and the socket live: the per-user runtime folder
+    // ($XDG_RUNTIME_DIR), or else $XDG_CACHE_HOME/kemless (~/.cache/kemless),
+    // made when missing. Only a folder that is this user's alone is used;
+    // empty when there is none.
     static QString DefaultFolder();
+    // Owned by this user, a real folder (not a link), no rights for others.
+    static bool IsPrivateFolder(const QString& folder);
 
 signals:
     void showRequested();

@@ -16,7 +16,6 @@ namespace kemless {
 namespace {
 
 constexpr const char* kDataFolder = "kemlessdata";
-constexpr size_t kMaxFileBytes = 1 << 20;  // a settings line is ~100 bytes
 
 std::string Quoted(const std::string& text) {
     std::string out = "\"";
@@ -25,6 +24,9 @@ std::string Quoted(const std::string& text) {
     out += '"';
     return out;
 }
+
+// More than either record line takes, so a save that would fit passes.
+constexpr size_t kTrialBytes = 256;
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 bool IsLineBreak(char c) { return c == '\r' || c == '\n'; }
@@ -90,39 +92,6 @@ private:
     size_t pos_ = 0;
 };
 
-// Plain system calls rather than streams: this runs at every start, and the
-// stream machinery would be loaded for two small files.
-std::optional<std::string> ReadWholeFile(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return std::nullopt;
-    std::string bytes;
-    char buf[4096];
-    for (;;) {
-        const ssize_t n = ::read(fd, buf, sizeof buf);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            ::close(fd);
-            return std::nullopt;  // a folder in place of the file ends here too
-        }
-        if (n == 0) break;
-        bytes.append(buf, static_cast<size_t>(n));
-        // Only the first line matters; a huge file is cut rather than read whole.
-        if (bytes.size() > kMaxFileBytes) break;
-    }
-    ::close(fd);
-    return bytes;
-}
-
-bool CanOpen(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    // A directory in place of the file opens on Linux but cannot be read.
-    struct stat st{};
-    const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-    ::close(fd);
-    return regular;
-}
-
 // mkdir -p: every missing folder on the way, errors left to the caller's check.
 void MakeFolders(const std::string& path) {
     for (size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1))
@@ -130,9 +99,10 @@ void MakeFolders(const std::string& path) {
     ::mkdir(path.c_str(), 0755);
 }
 
-std::string FolderOf(const std::string& path) {
-    auto slash = path.rfind('/');
-    return slash == std::string::npos ? "." : path.substr(0, slash == 0 ? 1 : slash);
+// Whether anything at all stands at a name, a dangling link included.
+bool Occupied(const std::string& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0 || errno != ENOENT;
 }
 
 }  // namespace
@@ -198,41 +168,6 @@ std::optional<OptionSettings> ParseOptionFile(std::string_view bytes) {
     return s;
 }
 
-bool WriteFileAtomically(const std::string& path, std::string_view bytes) {
-    // One fixed name: only one copy of the program runs, and a temporary file
-    // left by a crash is simply replaced by the next save.
-    const std::string tmp = path + ".tmp";
-    int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) return false;
-    bool ok = true;
-    const char* p = bytes.data();
-    size_t left = bytes.size();
-    while (ok && left > 0) {
-        ssize_t n = ::write(fd, p, left);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            ok = false;
-            break;
-        }
-        p += n;
-        left -= static_cast<size_t>(n);
-    }
-    if (ok && ::fsync(fd) != 0) ok = false;
-    if (::close(fd) != 0) ok = false;
-    if (ok && ::rename(tmp.c_str(), path.c_str()) != 0) ok = false;
-    if (!ok) {
-        ::unlink(tmp.c_str());
-        return false;
-    }
-    // Make the rename itself durable.
-    int dir = ::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
-    return true;
-}
-
 SettingsStore::SettingsStore(std::string baseFolder) : base_(std::move(baseFolder)) {}
 
 std::string SettingsStore::dataFolder() const { return base_ + "/" + kDataFolder; }
@@ -241,39 +176,87 @@ std::string SettingsStore::optionPath() const { return dataFolder() + "/option.i
 
 void SettingsStore::ensureDataFolder() const { MakeFolders(dataFolder()); }
 
-SettingsStore::Keeping SettingsStore::checkKeeping() const {
+std::vector<FileOutcome> SettingsStore::keepingProblems() const {
     struct stat st {};
-    if (::stat(dataFolder().c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return Keeping::NoFolder;
-    // Saving renames a new file into the folder, so the folder's rights decide.
-    if (::access(dataFolder().c_str(), W_OK | X_OK) != 0) return Keeping::FolderNotWritable;
-    for (const std::string& file : {initialPath(), optionPath()}) {
-        if (::stat(file.c_str(), &st) != 0) return Keeping::FileMissing;
-        if (!S_ISREG(st.st_mode)) return Keeping::FileIsNoFile;
+    if (::stat(dataFolder().c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+        return {{FileProblem::NoFolder, ENOTDIR, dataFolder()}};
+    std::vector<FileOutcome> problems;
+    for (const File file : {File::Initial, File::Option})
+        if (isBlocked(file)) problems.push_back(blockage(file));
+    // Each save lands beside its file's target (a link may lead elsewhere):
+    // every such folder must take a record's worth of bytes right now.
+    std::string tried;
+    for (const File file : {File::Initial, File::Option}) {
+        if (isBlocked(file)) continue;
+        std::string target;
+        if (FileOutcome links = ResolveSaveTarget(pathOf(file), target); !links) {
+            problems.push_back(links);
+            continue;
+        }
+        const std::string folder = FolderOf(target);
+        if (folder == tried) continue;
+        tried = folder;
+        if (FileOutcome trial = TrialWrite(folder, kTrialBytes); !trial) problems.push_back(trial);
     }
-    return Keeping::KeptFine;
+    if (!problems.empty()) return problems;
+    for (const File file : {File::Initial, File::Option}) {
+        const ReadOutcome there = probe(file);
+        if (there.state == ReadOutcome::State::Blocked) problems.push_back(there.blocked);
+        if (there.state == ReadOutcome::State::Missing) problems.push_back({FileProblem::Other, ENOENT, pathOf(file)});
+    }
+    return problems;
 }
 
-bool SettingsStore::canOpenInitial() const { return CanOpen(initialPath()); }
-bool SettingsStore::canOpenOption() const { return CanOpen(optionPath()); }
+std::string SettingsStore::pathOf(File file) const { return file == File::Initial ? initialPath() : optionPath(); }
+
+ReadOutcome SettingsStore::probe(File file) const {
+    if (isBlocked(file)) {
+        ReadOutcome out;
+        out.state = ReadOutcome::State::Blocked;
+        out.blocked = blockage(file);
+        return out;
+    }
+    return ReadRecordFile(pathOf(file));
+}
+
+bool SettingsStore::canOpenInitial() const { return probe(File::Initial).state == ReadOutcome::State::Read; }
+bool SettingsStore::canOpenOption() const { return probe(File::Option).state == ReadOutcome::State::Read; }
+
+void SettingsStore::block(File file, FileOutcome why) {
+    if (why.path.empty()) why.path = pathOf(file);
+    if (why) why.problem = FileProblem::Other;
+    (file == File::Initial ? blockedInitial_ : blockedOption_) = std::move(why);
+}
+
+const FileOutcome& SettingsStore::blockage(File file) const {
+    return file == File::Initial ? blockedInitial_ : blockedOption_;
+}
+
+bool SettingsStore::isBlocked(File file) const { return !blockage(file); }
 
 std::optional<InitialSettings> SettingsStore::readInitial() const {
-    auto bytes = ReadWholeFile(initialPath());
-    if (!bytes) return std::nullopt;
-    return ParseInitialFile(*bytes);
+    const ReadOutcome there = probe(File::Initial);
+    if (there.state != ReadOutcome::State::Read) return std::nullopt;
+    return ParseInitialFile(there.bytes);
 }
 
 std::optional<OptionSettings> SettingsStore::readOption() const {
-    auto bytes = ReadWholeFile(optionPath());
-    if (!bytes) return std::nullopt;
-    return ParseOptionFile(*bytes);
+    const ReadOutcome there = probe(File::Option);
+    if (there.state != ReadOutcome::State::Read) return std::nullopt;
+    return ParseOptionFile(there.bytes);
 }
 
-bool SettingsStore::writeInitial(const InitialSettings& s) const {
-    return WriteFileAtomically(initialPath(), Utf8ToShiftJis(FormatInitialLine(s)));
+FileOutcome SettingsStore::write(File file, std::string_view bytes) const {
+    if (isBlocked(file)) return blockage(file);
+    return WriteFileAtomically(pathOf(file), bytes);
 }
 
-bool SettingsStore::writeOption(const OptionSettings& s) const {
-    return WriteFileAtomically(optionPath(), Utf8ToShiftJis(FormatOptionLine(s)));
+FileOutcome SettingsStore::writeInitial(const InitialSettings& s) const {
+    return write(File::Initial, Utf8ToShiftJis(FormatInitialLine(s)));
+}
+
+FileOutcome SettingsStore::writeOption(const OptionSettings& s) const {
+    return write(File::Option, Utf8ToShiftJis(FormatOptionLine(s)));
 }
 
 bool AdoptRecord(const SettingsStore& from, const SettingsStore& to) {
@@ -282,16 +265,16 @@ bool AdoptRecord(const SettingsStore& from, const SettingsStore& to) {
     if (::stat(from.dataFolder().c_str(), &st) == 0 && ::stat(to.dataFolder().c_str(), &other) == 0 &&
         st.st_dev == other.st_dev && st.st_ino == other.st_ino)
         return false;
-    // Anything standing there already, readable or not, is the user's own.
-    if (::stat(to.optionPath().c_str(), &st) == 0) return false;
-    if (!from.canOpenOption()) return false;
-    const auto option = ReadWholeFile(from.optionPath());
-    if (!option || !ParseOptionFile(*option)) return false;
+    // Anything standing there already, readable or not, is the user's own:
+    // an initial.ini alone is a record whose setup is being made again.
+    if (Occupied(to.initialPath()) || Occupied(to.optionPath())) return false;
+    const ReadOutcome option = from.probe(SettingsStore::File::Option);
+    if (option.state != ReadOutcome::State::Read || !ParseOptionFile(option.bytes)) return false;
     to.ensureDataFolder();
-    if (from.canOpenInitial()) {
-        if (const auto initial = ReadWholeFile(from.initialPath())) WriteFileAtomically(to.initialPath(), *initial);
-    }
-    return WriteFileAtomically(to.optionPath(), *option);
+    const ReadOutcome initial = from.probe(SettingsStore::File::Initial);
+    if (initial.state == ReadOutcome::State::Read && !WriteFileAtomically(to.initialPath(), initial.bytes))
+        return false;
+    return static_cast<bool>(WriteFileAtomically(to.optionPath(), option.bytes));
 }
 
 std::string ResolveBaseFolder(const std::string& given, const std::string& workingDirectory) {

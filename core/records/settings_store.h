@@ -4,7 +4,9 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "records/record_file.h"
 #include "records/settings.h"
 
 namespace kemless {
@@ -20,11 +22,6 @@ std::string FormatOptionLine(const OptionSettings& s);
 std::optional<InitialSettings> ParseInitialFile(std::string_view bytes);
 std::optional<OptionSettings> ParseOptionFile(std::string_view bytes);
 
-// Writes through a temporary file in the same folder that is renamed over the
-// target only when complete, so a crash or a full disk never leaves a
-// truncated file. Returns false (and leaves the old file) on any failure.
-bool WriteFileAtomically(const std::string& path, std::string_view bytes);
-
 class SettingsStore {
 public:
     // `baseFolder` holds the data folder: the per-user data folder, or the
@@ -39,28 +36,49 @@ public:
     // Make "kemlessdata", and the base folder above it when that is missing
     // too; an existing folder or a failure is not an error.
     void ensureDataFolder() const;
-    // Why the record could not be kept here, or KeptFine when it can: the data
-    // folder exists and takes new files, and both files exist as plain files.
-    enum class Keeping { KeptFine, NoFolder, FolderNotWritable, FileMissing, FileIsNoFile };
-    Keeping checkKeeping() const;
+    // Everything that keeps the record from being kept here, each naming its
+    // file or folder and why; empty when all is well. The data folder must
+    // exist, no file may be blocked, every folder a save lands in must take
+    // a record's worth of bytes right now (a full disk shows here, before
+    // anybody types a setting), and both files must exist as plain files.
+    std::vector<FileOutcome> keepingProblems() const;
+
+    enum class File { Initial, Option };
+    std::string pathOf(File file) const;
+    // What stands at a record file's name: a record to read, nothing, or
+    // something that is no record or may not be read.
+    ReadOutcome probe(File file) const;
     bool canOpenInitial() const;
     bool canOpenOption() const;
+    // A file this run could not read is never written in this run either:
+    // what stands there is the user's, or somebody else's, not ours to replace.
+    void block(File file, FileOutcome why);
+    bool isBlocked(File file) const;
+    // Why the file is blocked; no problem when it is not.
+    const FileOutcome& blockage(File file) const;
+
     std::optional<InitialSettings> readInitial() const;
     std::optional<OptionSettings> readOption() const;
-    bool writeInitial(const InitialSettings& s) const;
-    bool writeOption(const OptionSettings& s) const;
+    FileOutcome writeInitial(const InitialSettings& s) const;
+    FileOutcome writeOption(const OptionSettings& s) const;
 
 private:
+    FileOutcome write(File file, std::string_view bytes) const;
+
     std::string base_;
+    FileOutcome blockedInitial_;
+    FileOutcome blockedOption_;
 };
 
 // The current working directory, or "." when it cannot be read.
 std::string CurrentWorkingDirectory();
 
 // Older versions kept the record in the folder they were started from. When
-// `to` holds no option.ini yet and `from` holds a readable one, both files are
-// copied byte for byte (initial.ini first, so an interrupted copy is simply
-// made again next time); the old files stay where they are. True when copied.
+// `to` holds neither file (nothing at either name, not even a link) and
+// `from` holds a readable option.ini, both files are copied byte for byte
+// (option.ini, which marks a started record, last);
+// the old files stay where they are, and nothing in `to` is ever replaced.
+// True when copied.
 bool AdoptRecord(const SettingsStore& from, const SettingsStore& to);
 
 // The base folder named on the command line, taken relative to the working

@@ -7,15 +7,53 @@ FirstWindow ChooseFirstWindow(const OptionSettings& options) {
     return options.windowMode == 1 ? FirstWindow::MiniShown : FirstWindow::MainShown;
 }
 
-StartupState RunStartupFileSteps(const SettingsStore& store, const CalendarMoment& now) {
+StartupState RunStartupFileSteps(SettingsStore& store, const CalendarMoment& now) {
+    using File = SettingsStore::File;
     StartupState state;
     state.initial = DefaultInitialSettings(now);
     store.ensureDataFolder();
-    if (!store.canOpenInitial()) store.writeInitial(state.initial);
-    if (!store.canOpenOption()) store.writeOption(DefaultOptionSettings());
+    for (const File file : {File::Initial, File::Option}) {
+        const ReadOutcome there = store.probe(file);
+        if (there.state == ReadOutcome::State::Blocked) {
+            store.block(file, there.blocked);
+        } else if (there.state == ReadOutcome::State::Missing) {
+            // A failure here shows in KeepingProblems; start-up goes on.
+            if (file == File::Initial)
+                (void)store.writeInitial(state.initial);
+            else
+                (void)store.writeOption(DefaultOptionSettings());
+        }
+    }
     state.options = store.readOption().value_or(DefaultOptionSettings());
     state.first = ChooseFirstWindow(state.options);
     return state;
+}
+
+namespace {
+
+std::string ProblemLines(const std::vector<FileOutcome>& problems) {
+    std::string lines;
+    for (const FileOutcome& p : problems) lines += "・" + p.path + "\n　" + ProblemText(p) + "\n";
+    return lines;
+}
+
+}  // namespace
+
+std::string RecordNotKeptText(const std::vector<FileOutcome>& problems, const std::string& dataFolder) {
+    return "記録を保存するフォルダが使えません。\n" + dataFolder + "\n\n" + ProblemLines(problems) +
+           "\n"
+           "このままでも使えますが、入力した設定や記録は保存されず、次の起動では残っていません。"
+           "読めなかったファイルはそのまま残し、書き換えません。\n\n"
+           "・ディスクの空き容量を確認してください。\n"
+           "・このフォルダに書き込めるか（権限）、同じ名前のファイルがないかを確認してください。\n"
+           "・別の場所に記録を置くには、kemless --data-dir フォルダ で起動してください。";
+}
+
+std::string SaveFailedText(const FileOutcome& why, const std::string& dataFolder) {
+    return "設定を保存できませんでした。\n" + dataFolder + "\n\n" + ProblemLines({why}) +
+           "\n"
+           "今回の変更はこのまま使えますが、次の起動では残っていません。"
+           "前に保存した記録はそのまま残っています。";
 }
 
 }  // namespace kemless

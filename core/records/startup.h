@@ -1,6 +1,8 @@
 #pragma once
 // The file steps of start-up and which window opens first.
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "records/settings_store.h"
 
@@ -20,11 +22,19 @@ struct StartupState {
     FirstWindow first = FirstWindow::FirstRunSetup;
 };
 
-// Ensure the data folder, create a missing file with its defaults (never
-// overwrite one that exists), then read option.ini; an unreadable option.ini
-// gives the defaults in memory and stays on disk until the next write.
-// The in-memory quit profile starts as the defaults of `now`, so an unreadable
-// initial.ini never leaves a zero date behind.
-StartupState RunStartupFileSteps(const SettingsStore& store, const CalendarMoment& now);
+// Ensure the data folder, create a file that is missing with its defaults
+// (only a missing one: never one that exists), then read option.ini. An
+// option.ini whose line does not read gives the defaults in memory and stays
+// on disk until the next write. A file that stands there but cannot be read
+// at all (no permission, a FIFO, a device, a folder, a link loop, another
+// user's link) is blocked in `store`: defaults in memory, and this run never
+// writes it. The in-memory quit profile starts as the defaults of `now`, so
+// an unreadable initial.ini never leaves a zero date behind.
+StartupState RunStartupFileSteps(SettingsStore& store, const CalendarMoment& now);
+
+// The one message at start that says so, naming each file or folder and why.
+std::string RecordNotKeptText(const std::vector<FileOutcome>& problems, const std::string& dataFolder);
+// The message when a settings change could not be saved.
+std::string SaveFailedText(const FileOutcome& why, const std::string& dataFolder);
 
 }  // namespace kemless

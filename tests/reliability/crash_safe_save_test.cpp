@@ -166,7 +166,7 @@ TEST_F(Saving, KilledWriterLeavesOldOrNewRecordNeverAPartOne) {
     RecordProperty("kills", kills);
     RecordProperty("saves_between_kills", advanced);
     // A kill between creating the temporary file and renaming it leaves that
-    // file behind; it has one fixed name per file, so it never piles up.
+    // file behind; the next save of that file clears it, so none piles up.
     int leftovers = 0;
     for (const auto& entry : fs::directory_iterator(store_->dataFolder()))
         leftovers += entry.path().filename().string().find(".tmp") != std::string::npos;
@@ -221,8 +221,8 @@ TEST_P(FailingWrite, LeavesTheOldFileWhole) {
         ::signal(SIGXFSZ, SIG_IGN);
         rlimit limit{limitBytes, RLIM_INFINITY};
         if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(3);
-        const bool ok =
-            c.option ? store_->writeOption(OptionNumber(39)) : store_->writeInitial(InitialNumber(39));
+        const bool ok = static_cast<bool>(c.option ? store_->writeOption(OptionNumber(39))
+                                                   : store_->writeInitial(InitialNumber(39)));
         ::_exit(ok ? 1 : 0);
     }
     const int status = child.reap();

@@ -232,7 +232,7 @@ TEST_F(AdoptRecordTest, CopiesBothFilesByteForByteAndLeavesTheOldOnes) {
     EXPECT_EQ(Bytes(fresh.optionPath()), Bytes(old.optionPath()));
     EXPECT_TRUE(std::filesystem::exists(old.optionPath()));
     EXPECT_EQ(fresh.readInitial()->quitMoment(), (CalendarMoment{2014, 3, 14, 21, 5}));
-    EXPECT_EQ(fresh.checkKeeping(), SettingsStore::Keeping::KeptFine);
+    EXPECT_TRUE(fresh.keepingProblems().empty());
 }
 
 TEST_F(AdoptRecordTest, NeverReplacesARecordThatIsThere) {
@@ -241,6 +241,22 @@ TEST_F(AdoptRecordTest, NeverReplacesARecordThatIsThere) {
     Put(fresh.optionPath(), "not even readable");
     EXPECT_FALSE(AdoptRecord(old, fresh));
     EXPECT_EQ(Bytes(fresh.optionPath()), "not even readable");
+    EXPECT_FALSE(std::filesystem::exists(fresh.initialPath()));
+}
+
+TEST_F(AdoptRecordTest, AnInitialFileAloneIsARecordBeingSetUpAgain) {
+    // option.ini removed to go through the setup again: the quit moment the
+    // user kept must not be replaced by an old record from the work folder.
+    oldStartedRecord();
+    fresh.ensureDataFolder();
+    Put(fresh.initialPath(), "2025,1,2,3,4,10,500,100\r\n");
+    EXPECT_FALSE(AdoptRecord(old, fresh));
+    EXPECT_EQ(Bytes(fresh.initialPath()), "2025,1,2,3,4,10,500,100\r\n");
+    EXPECT_FALSE(std::filesystem::exists(fresh.optionPath()));
+    // Even a link into nowhere at one of the names is somebody's.
+    std::filesystem::remove(fresh.initialPath());
+    std::filesystem::create_symlink("/nonexistent/kemless", fresh.optionPath());
+    EXPECT_FALSE(AdoptRecord(old, fresh));
     EXPECT_FALSE(std::filesystem::exists(fresh.initialPath()));
 }
 
@@ -275,16 +291,29 @@ TEST(BaseFolder, RelativeFoldersAreTakenFromTheWorkingDirectory) {
 
 TEST(Keeping, SaysWhyARecordCannotBeKept) {
     const auto root = std::filesystem::temp_directory_path() / ("kemless-keeping-" + std::to_string(::getpid()));
-    const SettingsStore store(root.string());
-    EXPECT_EQ(store.checkKeeping(), SettingsStore::Keeping::NoFolder);
+    SettingsStore store(root.string());
+    auto only = [&store](FileProblem problem, const std::string& path) {
+        const std::vector<FileOutcome> problems = store.keepingProblems();
+        ASSERT_EQ(problems.size(), 1u);
+        EXPECT_EQ(problems[0].problem, problem);
+        EXPECT_EQ(problems[0].path, path);
+    };
+    only(FileProblem::NoFolder, store.dataFolder());
     store.ensureDataFolder();
-    EXPECT_EQ(store.checkKeeping(), SettingsStore::Keeping::FileMissing);
-    store.writeInitial(InitialSettings{});
+    const std::vector<FileOutcome> neither = store.keepingProblems();  // neither file made yet
+    ASSERT_EQ(neither.size(), 2u);
+    EXPECT_EQ(neither[0].path, store.initialPath());
+    EXPECT_EQ(neither[1].path, store.optionPath());
+    ASSERT_TRUE(store.writeInitial(InitialSettings{}));
     std::filesystem::create_directory(store.optionPath());
-    EXPECT_EQ(store.checkKeeping(), SettingsStore::Keeping::FileIsNoFile);
+    only(FileProblem::NotAFile, store.optionPath());
     std::filesystem::remove(store.optionPath());
-    store.writeOption(OptionSettings{});
-    EXPECT_EQ(store.checkKeeping(), SettingsStore::Keeping::KeptFine);
+    ASSERT_TRUE(store.writeOption(OptionSettings{}));
+    EXPECT_TRUE(store.keepingProblems().empty());
+    // A file the start could not read is named, and never written this run.
+    store.block(SettingsStore::File::Option, {FileProblem::NoPermission, EACCES, store.optionPath()});
+    only(FileProblem::NoPermission, store.optionPath());
+    EXPECT_EQ(store.writeOption(OptionSettings{}).problem, FileProblem::NoPermission);
     std::filesystem::remove_all(root);
 }
 
