@@ -17,7 +17,7 @@ KEMLESS_HEADLESS_PACKAGES=(xvfb xauth x11-utils imagemagick)
 # validators, the package tools, clang for the fuzzer, xclip for clipboard checks.
 KEMLESS_TEST_PACKAGES=(
   "${KEMLESS_RUN_PACKAGES[@]}" "${KEMLESS_HEADLESS_PACKAGES[@]}"
-  libgtest-dev libbenchmark-dev xclip
+  libgtest-dev libbenchmark-dev xclip python3
   desktop-file-utils appstream dpkg-dev lintian
   clang-14 libclang-rt-14-dev
 )
