@@ -150,7 +150,7 @@ void Session::bringForward() {
 }
 
 void Session::updateProgress() {
-    UpdateProgress(display_, initial_, options_, clock_.now(), clock_.draw());
+    RefreshDisplay(display_, initial_, options_, clock_.now(), clock_.draw());
     if (form1_) form1_->render(display_);
     if (form7_) form7_->setText(Q(display_.miniText));
 }
@@ -445,7 +445,7 @@ void Session::showFirstRunSetup() {
 
 void Session::startQuit(FormWindow* ceremony) {
     const CalendarMoment now = clock_.now();
-    initial_.setQuitMoment(now);
+    initial_.quit = now;
     const std::optional<SeasonalGreeting> greeting = SeasonalGreetingFor(now.month, now.day);
     if (!greeting) {
         completeStart(ceremony);
