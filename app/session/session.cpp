@@ -7,6 +7,7 @@
 #include <QUrl>
 #include <QWidget>
 
+#include "basics/text.h"
 #include "desktop/clock.h"
 #include "desktop/desktop.h"
 #include "desktop/twips.h"
@@ -424,8 +425,8 @@ void Session::showHelp() {
 }
 
 void Session::showVersion(QWidget* owner) {
-    desktop_.message(owner, QStringLiteral("ケムレス\r\nバージョン　１．２０\r\n\r\n卒煙を応援するデスクトップアプリ\r\n%1")
-                                .arg(QString::fromUtf8(kMakerSiteAddress)));
+    desktop_.message(owner, QStringLiteral("ケムレス\r\nバージョン　%1\r\n\r\n卒煙を応援するデスクトップアプリ\r\n%2")
+                                .arg(Q(ToFullWidth(KEMLESS_VERSION)), QString::fromUtf8(kMakerSiteAddress)));
 }
 
 void Session::showFirstRunSetup() {
