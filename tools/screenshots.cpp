@@ -49,7 +49,7 @@ int main(int argc, char* argv[]) {
     const kemless::SettingsStore store(dir.path().toStdString());
     store.ensureDataFolder();
     kemless::InitialSettings initial;
-    initial.setQuitMoment({2026, 9, 21, 7, 45});
+    initial.quit = {2026, 9, 21, 7, 45};
     initial.cigarettesPerDay = 20;
     initial.packPrice = 580;
     store.writeInitial(initial);

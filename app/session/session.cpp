@@ -8,6 +8,7 @@
 #include <QWidget>
 #include <cstdio>
 
+#include "basics/text.h"
 #include "desktop/clock.h"
 #include "desktop/desktop.h"
 #include "desktop/twips.h"
@@ -153,7 +154,7 @@ void Session::bringForward() {
 }
 
 void Session::updateProgress() {
-    UpdateProgress(display_, initial_, options_, clock_.now(), clock_.draw());
+    RefreshDisplay(display_, initial_, options_, clock_.now(), clock_.draw());
     if (form1_) form1_->render(display_);
     if (form7_) form7_->setText(Q(display_.miniText));
 }
@@ -440,8 +441,8 @@ void Session::showHelp() {
 }
 
 void Session::showVersion(QWidget* owner) {
-    desktop_.message(owner, QStringLiteral("ケムレス\r\nバージョン　１．２０\r\n\r\n卒煙を応援するデスクトップアプリ\r\n%1")
-                                .arg(QString::fromUtf8(kMakerSiteAddress)));
+    desktop_.message(owner, QStringLiteral("ケムレス\r\nバージョン　%1\r\n\r\n卒煙を応援するデスクトップアプリ\r\n%2")
+                                .arg(Q(ToFullWidth(KEMLESS_VERSION)), QString::fromUtf8(kMakerSiteAddress)));
 }
 
 void Session::showFirstRunSetup() {
@@ -460,7 +461,7 @@ void Session::showFirstRunSetup() {
 
 void Session::startQuit(FormWindow* ceremony) {
     const CalendarMoment now = clock_.now();
-    initial_.setQuitMoment(now);
+    initial_.quit = now;
     const std::optional<SeasonalGreeting> greeting = SeasonalGreetingFor(now.month, now.day);
     if (!greeting) {
         completeStart(ceremony);

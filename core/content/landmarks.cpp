@@ -1,10 +1,10 @@
 #include "content/landmarks.h"
 
-#include "records/shift_jis.h"
-
 #include <algorithm>
 #include <array>
 #include <cstddef>
+
+#include "basics/text.h"
 
 namespace kemless {
 namespace {
@@ -814,24 +814,6 @@ const char* LookupLandmark(double lengthMm) {
         kLandmarks.begin(), kLandmarks.end(), lengthMm,
         [](double length, const Landmark& row) { return length < row.threshold; });
     return std::prev(above)->name;
-}
-
-int DisplayCells(std::string_view utf8) {
-    int cells = 0;
-    for (size_t i = 0; i < utf8.size();) {
-        const auto lead = static_cast<unsigned char>(utf8[i]);
-        const size_t length = Utf8SequenceLength(lead);
-        uint32_t c = length == 1 ? lead : lead & (0xFFu >> (length + 1));
-        for (size_t k = 1; k < length && i + k < utf8.size(); ++k)
-            c = (c << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
-        i += length;
-        const bool wide = (c >= 0x1100 && c <= 0x115F) || (c >= 0x2E80 && c <= 0xA4CF) ||
-                          (c >= 0xAC00 && c <= 0xD7A3) || (c >= 0xF900 && c <= 0xFAFF) ||
-                          (c >= 0xFE30 && c <= 0xFE4F) || (c >= 0xFF00 && c <= 0xFF60) ||
-                          (c >= 0xFFE0 && c <= 0xFFE6) || c >= 0x20000;
-        cells += wide ? 2 : 1;
-    }
-    return cells;
 }
 
 std::vector<const char*> WidestLandmarkNames(std::size_t count) {

@@ -3,7 +3,6 @@
 // with, from an ostrich egg to leaving the stratosphere.
 #include <cstdint>
 #include <span>
-#include <string_view>
 #include <vector>
 
 namespace kemless {
@@ -22,11 +21,7 @@ std::span<const Landmark> LandmarkTable();
 // threshold on gives the last row. Never null.
 const char* LookupLandmark(double lengthMm);
 
-// How much room a text takes on a line, in cells: two for a full-width
-// character (kana, kanji, full-width letters), one for any other.
-int DisplayCells(std::string_view utf8);
-
-// The `count` names that take the most cells, widest first (ties keep table
+// The `count` names that take the most cells (DisplayCells), widest first (ties keep table
 // order). A window sized for the widest name measures only these: in a
 // Japanese Gothic face the widest rendered name is among the first few.
 std::vector<const char*> WidestLandmarkNames(std::size_t count);

@@ -3,8 +3,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "basics/text.h"
 #include "content/landmarks.h"
-#include "figures/number_text.h"
 
 namespace kemless {
 namespace {

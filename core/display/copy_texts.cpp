@@ -1,8 +1,7 @@
 #include "display/copy_texts.h"
 
-#include <cmath>
-
-#include "figures/number_text.h"
+#include "basics/text.h"
+#include "figures/statistics.h"
 
 namespace kemless {
 namespace {
@@ -22,8 +21,8 @@ std::string SizeLetter(int32_t cigaretteSize) {
 }
 
 std::string SummaryText(const DisplayState& d, const InitialSettings& in, const OptionSettings& op) {
-    std::string quitLine = "卒煙日： " + Plain(in.quitYear) + "年 " + Plain(in.quitMonth) + "月 " +
-                           Plain(in.quitDay);
+    std::string quitLine = "卒煙日： " + Plain(in.quit.year) + "年 " + Plain(in.quit.month) + "月 " +
+                           Plain(in.quit.day);
     switch (op.copyPlusMode) {
         case 0: quitLine += "日"; break;
         case 1:
@@ -45,9 +44,9 @@ std::string SummaryText(const DisplayState& d, const InitialSettings& in, const 
     }
     elapsedLine += Plain(t.hours) + "時間 " + Plain(t.minutes) + "分";
 
-    const int32_t g = d.lifeMinutesGained;
-    const std::string lifeLine = "延びた寿命： " + Plain(static_cast<int64_t>(std::floor(g / 1440.0))) +
-                                 "日と" + Plain((g % 1440) / 60) + "時間" + Plain(g % 60) + "分";
+    const LifeParts life = SplitLifeMinutes(d.lifeMinutesGained);
+    const std::string lifeLine =
+        "延びた寿命： " + Plain(life.days) + "日と" + Plain(life.hours) + "時間" + Plain(life.minutes) + "分";
 
     return "ステータス： " + d.captions[kStatusLabel] + "\r\n" + quitLine + "\r\n" + elapsedLine +
            "\r\n" + lifeLine + "\r\n" + "節約できた金額： " + d.captions[kMoneyLabel] + "\r\n" +
@@ -55,7 +54,7 @@ std::string SummaryText(const DisplayState& d, const InitialSettings& in, const 
 }
 
 std::string ShortText(const DisplayState& d, const InitialSettings& in, const OptionSettings& op) {
-    std::string text = Wide(in.quitYear) + "年" + Wide(in.quitMonth) + "月" + Wide(in.quitDay) + "日に卒煙。";
+    std::string text = Wide(in.quit.year) + "年" + Wide(in.quit.month) + "月" + Wide(in.quit.day) + "日に卒煙。";
     switch (op.copyPlusMode) {
         case 0: break;
         case 1: text += "それまで１日" + Wide(in.cigarettesPerDay) + "本吸っていました。"; break;

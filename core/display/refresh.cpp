@@ -50,10 +50,10 @@ int32_t LungColor(int32_t d) {
     return static_cast<int32_t>(red + 256 * greenBlue + 65536 * greenBlue);
 }
 
-void UpdateProgress(DisplayState& state, const InitialSettings& initial, OptionSettings& options,
+void RefreshDisplay(DisplayState& state, const InitialSettings& initial, OptionSettings& options,
                     const CalendarMoment& now, int draw) {
     // 1. Elapsed time; the line is always rewritten in its calendar form.
-    const Elapsed elapsed = ComputeElapsed(initial.quitMoment(), now);
+    const Elapsed elapsed = ComputeElapsed(initial.quit, now);
     state.elapsedMinutes = elapsed.minutes;
     state.elapsed = elapsed.time;
     state.captions[kElapsedLabel] = FormatElapsedFull(state.elapsed);

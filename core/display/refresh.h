@@ -16,9 +16,11 @@ DuckStage ComputeDuckStage(int32_t wholeDays);
 // The lungs go from almost black through red to pink by day 39 (0x00BBGGRR).
 int32_t LungColor(int32_t wholeDays);
 
-// `options.taxRatePercent` is repaired in place when it is out of range; the
-// repaired value reaches option.ini with its next write.
-void UpdateProgress(DisplayState& state, const InitialSettings& initial, OptionSettings& options,
+// Recomputes everything the windows show, not only the progress bar: elapsed
+// time, money and lifetime, the unsmoked line, message, title, lungs, ducks and
+// the mini window's text. `options.taxRatePercent` is repaired in place when it
+// is out of range; the repaired value reaches option.ini with its next write.
+void RefreshDisplay(DisplayState& state, const InitialSettings& initial, OptionSettings& options,
                     const CalendarMoment& now, int draw);
 
 // A click on the elapsed-time line: switch between the calendar form and the

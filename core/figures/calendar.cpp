@@ -2,27 +2,16 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 
-#include "figures/number_text.h"
+#include "basics/saturate.h"
+#include "basics/text.h"
 
 namespace kemless {
 namespace {
 
-// Leap rule: February is reset to 28 before it is worked out for another year.
-void ApplyLeapRule(int64_t year, int32_t& february) {
-    february = 28;
-    if (year % 4 == 0) SetFebruaryLength(year, february);
-}
-
-int32_t Saturate32(int64_t v) {
-    return static_cast<int32_t>(std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(),
-                                                    std::numeric_limits<int32_t>::max()));
-}
-
-// A stored moment can come from a hand-edited file. The arithmetic indexes the
-// month table, so every field is held inside its calendar range first; a valid
-// moment is unchanged.
+// A stored moment can come from a hand-edited file. The arithmetic works
+// month by month, so every field is held inside its calendar range first; a
+// valid moment is unchanged.
 CalendarMoment WithinCalendar(const CalendarMoment& m) {
     return {std::clamp(m.year, 1, 9999), std::clamp(m.month, 1, 12), std::clamp(m.day, 1, 31),
             std::clamp(m.hour, 0, 23), std::clamp(m.minute, 0, 59)};
@@ -41,23 +30,31 @@ int64_t NextMonth(int64_t ym) {
     return ym;
 }
 
-}  // namespace
-
-MonthTable FreshMonthTable() { return {31, 31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31}; }
-
-void SetFebruaryLength(int64_t year, int32_t& february) {
-    february = 29;
-    if (year % 100 == 0) february = 28;
-    if (year % 400 == 0) february = 29;
+// One step of the breakdown: now's part minus the quit's part; when now's part
+// is the smaller, `unit` of it is borrowed from the next larger part of now.
+int32_t Borrowing(int32_t nowPart, int32_t quitPart, int32_t unit, int32_t& nowLarger) {
+    if (nowPart >= quitPart) return nowPart - quitPart;
+    nowLarger -= 1;
+    return nowPart + unit - quitPart;
 }
 
-void CountDaysAndMinutes(const CalendarMoment& quit, const CalendarMoment& now,
-                         MonthTable& table, int64_t& days, int64_t& minutes) {
+}  // namespace
+
+bool IsLeapYear(int64_t year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+
+int32_t MonthLength(int64_t year, int32_t month) {
+    switch (month) {
+        case 4: case 6: case 9: case 11: return 30;
+        case 2: return IsLeapYear(year) ? 29 : 28;
+        default: return 31;
+    }
+}
+
+void CountDaysAndMinutes(const CalendarMoment& quit, const CalendarMoment& now, int64_t& days,
+                         int64_t& minutes) {
     const int64_t qYM = int64_t{quit.year} * 100 + quit.month;
     const int64_t nYM = int64_t{now.year} * 100 + now.month;
-
-    if (qYM % 100 == 2) ApplyLeapRule(qYM / 100, table[2]);
-    const int64_t quitMonthLength = table[qYM % 100];
+    const int64_t quitMonthLength = MonthLength(quit.year, quit.month);
 
     days = quitMonthLength - (int64_t{quit.day} + 1);
     minutes = MinutesToEndOfDay(quit);
@@ -80,49 +77,23 @@ void CountDaysAndMinutes(const CalendarMoment& quit, const CalendarMoment& now,
         days += kCycleDays;
     }
     while (ym < nYM) {
-        if (ym % 100 == 2) ApplyLeapRule(ym / 100, table[2]);
-        days += table[ym % 100];
+        days += MonthLength(ym / 100, static_cast<int32_t>(ym % 100));
         ym = NextMonth(ym);
     }
 }
 
 ElapsedTime BreakDownElapsed(const CalendarMoment& quit, const CalendarMoment& nowIn) {
     CalendarMoment now = nowIn;  // the borrows change this copy only
-    MonthTable nowTable = FreshMonthTable();
-    MonthTable quitTable = FreshMonthTable();
-    nowTable[2] = 28;
-    quitTable[2] = 28;
-    if (now.year % 4 == 0) SetFebruaryLength(now.year, nowTable[2]);
-    if (quit.year % 4 == 0) SetFebruaryLength(quit.year, quitTable[2]);
-
     ElapsedTime t;
-    if (now.minute < quit.minute) {
-        t.minutes = now.minute + 60 - quit.minute;
-        now.hour -= 1;
-    } else {
-        t.minutes = now.minute - quit.minute;
-    }
-    if (now.hour < quit.hour) {
-        t.hours = now.hour + 24 - quit.hour;
-        now.day -= 1;
-    } else {
-        t.hours = now.hour - quit.hour;
-    }
-    if (now.day < quit.day) {
-        // Borrow the longer of the month before now's month and the quit month.
-        int32_t borrowed = nowTable[std::clamp(now.month - 1, 0, 12)];
-        if (borrowed < quitTable[quit.month]) borrowed = quitTable[quit.month];
-        t.days = borrowed + now.day - quit.day;
-        now.month -= 1;
-    } else {
-        t.days = now.day - quit.day;
-    }
-    if (now.month < quit.month) {
-        t.months = now.month + 12 - quit.month;
-        now.year -= 1;
-    } else {
-        t.months = now.month - quit.month;
-    }
+    t.minutes = Borrowing(now.minute, quit.minute, 60, now.hour);
+    // now.hour may be -1 after the minute borrow, now.day 0 after the hour borrow: both borrow in turn.
+    t.hours = Borrowing(now.hour, quit.hour, 24, now.day);
+    // A day borrow takes the longer of the month before now's month (in now's
+    // year) and the quit month (in the quit year).
+    const int32_t borrowedMonth = std::max(MonthLength(now.year, std::clamp(now.month - 1, 0, 12)),
+                                           MonthLength(quit.year, quit.month));
+    t.days = Borrowing(now.day, quit.day, borrowedMonth, now.month);
+    t.months = Borrowing(now.month, quit.month, 12, now.year);
     t.years = now.year - quit.year;
     return t;
 }
@@ -140,17 +111,26 @@ Elapsed ComputeElapsed(const CalendarMoment& storedQuit, const CalendarMoment& n
         e.quitInFuture = true;
         return e;
     }
-    MonthTable table = FreshMonthTable();
     int64_t days = 0;
     int64_t minutes = 0;
-    CountDaysAndMinutes(quit, now, table, days, minutes);
-    e.minutes = Saturate32(days * 1440 + minutes);
+    CountDaysAndMinutes(quit, now, days, minutes);
+    e.minutes = SaturateToInt32(static_cast<double>(days * 1440 + minutes));
     e.time = BreakDownElapsed(quit, now);
     return e;
 }
 
 int32_t ElapsedDays(int32_t elapsedMinutes) {
     return static_cast<int32_t>(std::floor(elapsedMinutes / 1440.0));
+}
+
+void AppendDaysHoursMinutes(std::string& out, int64_t days, std::string_view dayUnit, int32_t hours,
+                            int32_t minutes) {
+    AppendFullWidth(out, days);
+    out += dayUnit;
+    AppendFullWidth(out, hours);
+    out += "時間";
+    AppendFullWidth(out, minutes);
+    out += "分";
 }
 
 std::string FormatElapsedFull(const ElapsedTime& t) {
@@ -160,24 +140,14 @@ std::string FormatElapsedFull(const ElapsedTime& t) {
     out += "年";
     AppendFullWidth(out, t.months);
     out += "ヶ月";
-    AppendFullWidth(out, t.days);
-    out += "日";
-    AppendFullWidth(out, t.hours);
-    out += "時間";
-    AppendFullWidth(out, t.minutes);
-    out += "分";
+    AppendDaysHoursMinutes(out, t.days, "日", t.hours, t.minutes);
     return out;
 }
 
 std::string FormatElapsedTotalDays(int32_t elapsedMinutes, const ElapsedTime& t) {
     std::string out;
     out.reserve(48);
-    AppendFullWidth(out, ElapsedDays(elapsedMinutes));
-    out += "日";
-    AppendFullWidth(out, t.hours);
-    out += "時間";
-    AppendFullWidth(out, t.minutes);
-    out += "分";
+    AppendDaysHoursMinutes(out, ElapsedDays(elapsedMinutes), "日", t.hours, t.minutes);
     return out;
 }
 

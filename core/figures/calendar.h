@@ -1,9 +1,9 @@
 #pragma once
 // Calendar arithmetic from the quit moment to "now", with the program's own
-// month table and leap rule (no date library: the borrow rule below is ours).
-#include <array>
+// month lengths and leap rule (no date library: the borrow rule below is ours).
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "records/moment.h"
 
@@ -11,25 +11,22 @@ namespace kemless {
 
 // The time since quitting broken down as a person counts it on a calendar.
 struct ElapsedTime {
-    int32_t years = 0;
-    int32_t months = 0;
-    int32_t days = 0;
-    int32_t hours = 0;
-    int32_t minutes = 0;
+    int32_t years = 0, months = 0, days = 0, hours = 0, minutes = 0;
     friend bool operator==(const ElapsedTime&, const ElapsedTime&) = default;
 };
 
-// Index 0 is the December before January, so "the month before m" is m - 1.
-using MonthTable = std::array<int32_t, 13>;
-MonthTable FreshMonthTable();
+// The Gregorian rule: every fourth year, but not a century unless it is
+// divisible by 400 (2000 and 2004 are leap years, 1900 and 2100 are not).
+bool IsLeapYear(int64_t year);
 
-// Century part of the leap rule, for a year already known divisible by 4.
-void SetFebruaryLength(int64_t year, int32_t& february);
+// Days in `month` (1..12) of `year`, February by the leap rule. Month 0 is the
+// December before January, so "the month before m" is always m - 1.
+int32_t MonthLength(int64_t year, int32_t month);
 
 // Whole days and a (not normalised) minute count between the two moments;
 // days * 1440 + minutes is the exact span in minutes for quit <= now.
-void CountDaysAndMinutes(const CalendarMoment& quit, const CalendarMoment& now,
-                         MonthTable& nowYearTable, int64_t& days, int64_t& minutes);
+void CountDaysAndMinutes(const CalendarMoment& quit, const CalendarMoment& now, int64_t& days,
+                         int64_t& minutes);
 
 // Calendar breakdown by borrowing: a day borrow takes the longer of the month
 // before now's month and the quit month, so a quit on the 31st never loses days.
@@ -51,6 +48,10 @@ Elapsed ComputeElapsed(const CalendarMoment& quit, const CalendarMoment& now);
 // floor(elapsedMinutes / 1440.0): whole 24-hour periods since the quit moment.
 int32_t ElapsedDays(int32_t elapsedMinutes);
 
+// Full-width days, `dayUnit`, hours "時間", minutes "分": the shape of the
+// elapsed-time texts ("日") and of the lifetime line ("日と").
+void AppendDaysHoursMinutes(std::string& out, int64_t days, std::string_view dayUnit, int32_t hours,
+                            int32_t minutes);
 std::string FormatElapsedFull(const ElapsedTime& t);
 std::string FormatElapsedTotalDays(int32_t elapsedMinutes, const ElapsedTime& t);
 

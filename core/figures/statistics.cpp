@@ -1,25 +1,15 @@
 #include "figures/statistics.h"
 
-#include <algorithm>
 #include <cmath>
-#include <limits>
 
-#include "figures/number_text.h"
+#include "basics/saturate.h"
+#include "basics/text.h"
+#include "figures/calendar.h"
 
 namespace kemless {
 namespace {
 
 constexpr double kMinutesPerDay = 24 * 60;
-
-int32_t FloorToInt32(double v) {
-    const double f = std::floor(v);
-    if (!(f >= std::numeric_limits<int32_t>::min())) return std::numeric_limits<int32_t>::min();
-    if (f > std::numeric_limits<int32_t>::max()) return std::numeric_limits<int32_t>::max();
-    return static_cast<int32_t>(f);
-}
-
-// Plain decimal text of a whole-number double, blanks trimmed.
-std::string Trimmed(double whole) { return DecimalWhole(whole); }
 
 }  // namespace
 
@@ -31,15 +21,15 @@ int32_t LifeMinutesGained(int32_t elapsedMinutes, int32_t cigarettesPerDay) {
     return FloorToInt32(((cigarettesPerDay / kMinutesPerDay) * elapsedMinutes) * 5.5);
 }
 
-std::string FormatLifeLine(int32_t g) {
+LifeParts SplitLifeMinutes(int32_t g) {
+    return {static_cast<int64_t>(std::floor(g / kMinutesPerDay)), (g % 1440) / 60, g % 60};
+}
+
+std::string FormatLifeLine(int32_t lifeMinutesGained) {
+    const LifeParts life = SplitLifeMinutes(lifeMinutesGained);
     std::string out;
     out.reserve(48);
-    AppendFullWidth(out, static_cast<int64_t>(std::floor(g / kMinutesPerDay)));
-    out += "日と";
-    AppendFullWidth(out, (g % 1440) / 60);
-    out += "時間";
-    AppendFullWidth(out, g % 60);
-    out += "分";
+    AppendDaysHoursMinutes(out, life.days, "日と", life.hours, life.minutes);
     return out;
 }
 
@@ -48,7 +38,8 @@ QuitStatistics ComputeStatistics(int32_t elapsedMinutes, int32_t cigarettesPerDa
     QuitStatistics s;
     s.moneySaved = std::floor(((elapsedMinutes / 1440.0) * cigarettesPerDay) * (packPrice / 20.0));
     s.taxShare = std::floor((taxRatePercent / 100.0) * s.moneySaved);
-    const std::string money = Trimmed(s.moneySaved);
+    // The sign-position form without its blank: plain decimal digits.
+    const std::string money = DecimalWhole(s.moneySaved);
     s.moneyLine.reserve(48);
     s.moneyLine.append(money).append("円（節税分").append(SignPositioned(s.taxShare)).append("円）");
     s.savingsSummary.reserve(64);

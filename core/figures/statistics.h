@@ -27,6 +27,15 @@ QuitStatistics ComputeStatistics(int32_t elapsedMinutes, int32_t cigarettesPerDa
 
 // 5.5 minutes for each cigarette not smoked, fractional cigarettes counted.
 int32_t LifeMinutesGained(int32_t elapsedMinutes, int32_t cigarettesPerDay);
+
+// The lifetime won back as whole days (rounded down), hours and minutes; the
+// main window shows them full-width, the summary text half-width.
+struct LifeParts {
+    int64_t days = 0;
+    int32_t hours = 0;
+    int32_t minutes = 0;
+};
+LifeParts SplitLifeMinutes(int32_t lifeMinutesGained);
 std::string FormatLifeLine(int32_t lifeMinutesGained);
 
 }  // namespace kemless

@@ -1,23 +1,13 @@
 #include "forms/input_rules.h"
 
-#include <cmath>
-#include <cstdio>
 #include <cstdlib>
-#include <limits>
 
+#include "basics/saturate.h"
+#include "basics/text.h"
 #include "figures/calendar.h"
 
 namespace kemless {
 namespace {
-
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-
-int32_t FloorToInt32(double v) {
-    const double f = std::floor(v);
-    if (!(f >= std::numeric_limits<int32_t>::min())) return std::numeric_limits<int32_t>::min();
-    if (f > std::numeric_limits<int32_t>::max()) return std::numeric_limits<int32_t>::max();
-    return static_cast<int32_t>(f);
-}
 
 // Length of the decimal number at the start of `s` ("" when there is none).
 size_t LeadingNumberLength(std::string_view s) {
@@ -40,38 +30,21 @@ size_t LeadingNumberLength(std::string_view s) {
 
 double ParseDecimal(std::string_view s) { return std::strtod(std::string(s).c_str(), nullptr); }
 
-std::string Trimmed(std::string_view s) {
-    while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
-    while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
-    return std::string(s);
-}
-
-int32_t MonthLength(int32_t year, int32_t month) {
-    switch (month) {
-        case 4: case 6: case 9: case 11: return 30;
-        case 2: return IsLeapYear(year) ? 29 : 28;
-        default: return 31;
-    }
-}
-
 }  // namespace
 
 int32_t NumberFromText(std::string_view text) {
-    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+    text = TrimStart(text);
     const size_t n = LeadingNumberLength(text);
     if (n == 0) return 0;
     return FloorToInt32(ParseDecimal(text.substr(0, n)));
 }
 
 std::optional<int32_t> TaxRateFromText(std::string_view text) {
-    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+    text = Trim(text);
     const size_t n = LeadingNumberLength(text);
     if (n == 0 || n != text.size()) return std::nullopt;
     return FloorToInt32(ParseDecimal(text));
 }
-
-bool IsLeapYear(int32_t year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
 
 ProfileResult CheckQuitProfile(const QuitProfileTexts& t, const CalendarMoment& now) {
     ProfileResult r;
@@ -110,16 +83,14 @@ SaveOutcome ApplySettingsForm(const SettingsForm& form, const CalendarMoment& no
     if (profile.check == ProfileCheck::OutOfRange) return SaveOutcome::RangeError;
     if (profile.check == ProfileCheck::InFuture) return SaveOutcome::FutureError;
 
-    initial.setQuitMoment(profile.quit);
+    initial.quit = profile.quit;
     initial.cigarettesPerDay = profile.cigarettesPerDay;
     initial.packPrice = profile.packPrice;
     initial.cigaretteSize = form.cigaretteSize;
     writeInitial();
 
-    std::string link;
-    for (char c : form.linkUrl)
-        if (c != '"') link += c;
-    options.linkUrl = Trimmed(link);
+    // The address is trimmed of spaces only, not of tabs.
+    options.linkUrl = std::string(Trim(WithoutDoubleQuotes(form.linkUrl), " "));
     options.copyPlusMode = form.copyPlusMode;
     options.showBoxCount = form.showBoxCount;
     options.statusMode = form.statusMode;

@@ -20,8 +20,6 @@ int32_t NumberFromText(std::string_view text);
 // number, rounded down; anything else is nullopt (out of range).
 std::optional<int32_t> TaxRateFromText(std::string_view text);
 
-bool IsLeapYear(int32_t year);
-
 // What the user typed for the quit profile.
 struct QuitProfileTexts {
     std::string year, month, day, hour, minute, cigarettesPerDay, packPrice;

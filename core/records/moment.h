@@ -5,13 +5,9 @@
 
 namespace kemless {
 
-// Seconds are never kept.
 struct CalendarMoment {
-    int32_t year = 0;
-    int32_t month = 1;
-    int32_t day = 1;
-    int32_t hour = 0;
-    int32_t minute = 0;
+    int32_t year = 0, month = 1, day = 1;  // the date
+    int32_t hour = 0, minute = 0;          // the time of day; seconds are never kept
     friend bool operator==(const CalendarMoment&, const CalendarMoment&) = default;
 };
 

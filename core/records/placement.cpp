@@ -2,7 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
+
+#include "basics/saturate.h"
 
 namespace kemless {
 
@@ -23,12 +24,7 @@ Corner PlaceWindow(Corner c, int32_t screenWidth, int32_t screenHeight, Margins 
     return c;
 }
 
-int32_t RoundTwips(double twips) {
-    const double r = std::nearbyint(twips);
-    if (!(r >= std::numeric_limits<int32_t>::min())) return std::numeric_limits<int32_t>::min();
-    if (r > std::numeric_limits<int32_t>::max()) return std::numeric_limits<int32_t>::max();
-    return static_cast<int32_t>(r);
-}
+int32_t RoundTwips(double twips) { return SaturateToInt32(std::nearbyint(twips)); }
 
 Corner KeepInside(Corner c, int32_t width, int32_t height, const Area& area) {
     const int64_t right = int64_t{area.left} + area.width;

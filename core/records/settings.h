@@ -15,19 +15,12 @@ inline constexpr std::array<CigaretteSize, 3> kCigaretteSizes = {kShort, kStanda
 
 // The quit profile, stored in initial.ini.
 struct InitialSettings {
-    int32_t quitYear = 0;
-    int32_t quitMonth = 1;
-    int32_t quitDay = 1;
-    int32_t quitHour = 0;
-    int32_t quitMinute = 0;
+    // The quit moment: the file's quitYear, quitMonth, quitDay, quitHour and
+    // quitMinute are its year, month, day, hour and minute, in that order.
+    CalendarMoment quit;
     int32_t cigarettesPerDay = 20;
     int32_t packPrice = 300;  // yen for a pack of 20
     int32_t cigaretteSize = kStandard;
-
-    CalendarMoment quitMoment() const { return {quitYear, quitMonth, quitDay, quitHour, quitMinute}; }
-    void setQuitMoment(const CalendarMoment& m) {
-        quitYear = m.year; quitMonth = m.month; quitDay = m.day; quitHour = m.hour; quitMinute = m.minute;
-    }
     friend bool operator==(const InitialSettings&, const InitialSettings&) = default;
 };
 

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <sstream>
 
+#include "basics/text.h"
 #include "records/shift_jis.h"
 
 namespace kemless {
@@ -17,18 +18,11 @@ namespace {
 
 constexpr const char* kDataFolder = "kemlessdata";
 
-std::string Quoted(const std::string& text) {
-    std::string out = "\"";
-    for (char c : text)
-        if (c != '"') out += c;
-    out += '"';
-    return out;
-}
+std::string Quoted(const std::string& text) { return '"' + WithoutDoubleQuotes(text) + '"'; }
 
 // More than either record line takes, so a save that would fit passes.
 constexpr size_t kTrialBytes = 256;
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 bool IsLineBreak(char c) { return c == '\r' || c == '\n'; }
 
 // Reads the fields of a comma-separated record the way a read-record
@@ -41,8 +35,7 @@ public:
     std::optional<int32_t> integer() {
         auto raw = field(false);
         if (!raw) return std::nullopt;
-        std::string_view t = *raw;
-        while (!t.empty() && IsBlank(t.back())) t.remove_suffix(1);
+        const std::string_view t = TrimEnd(*raw);
         // Only what the writer produces: an optional "-" and digits.
         if (t.empty() || t.front() == '+') return std::nullopt;
         int32_t value = 0;
@@ -109,14 +102,16 @@ bool Occupied(const std::string& path) {
 
 InitialSettings DefaultInitialSettings(const CalendarMoment& now) {
     InitialSettings s;
-    s.setQuitMoment(now);
+    s.quit = now;
     return s;
 }
 
+// quitYear, quitMonth, quitDay, quitHour and quitMinute are the parts of the
+// quit moment, in that order; then the three figures.
 std::string FormatInitialLine(const InitialSettings& s) {
     std::ostringstream o;
-    o << s.quitYear << ',' << s.quitMonth << ',' << s.quitDay << ',' << s.quitHour << ','
-      << s.quitMinute << ',' << s.cigarettesPerDay << ',' << s.packPrice << ',' << s.cigaretteSize
+    o << s.quit.year << ',' << s.quit.month << ',' << s.quit.day << ',' << s.quit.hour << ','
+      << s.quit.minute << ',' << s.cigarettesPerDay << ',' << s.packPrice << ',' << s.cigaretteSize
       << "\r\n";
     return o.str();
 }
@@ -134,7 +129,8 @@ std::string FormatOptionLine(const OptionSettings& s) {
 std::optional<InitialSettings> ParseInitialFile(std::string_view bytes) {
     FieldReader r(bytes);
     InitialSettings s;
-    for (int32_t* field : {&s.quitYear, &s.quitMonth, &s.quitDay, &s.quitHour, &s.quitMinute,
+    // The fields in the order FormatInitialLine writes them.
+    for (int32_t* field : {&s.quit.year, &s.quit.month, &s.quit.day, &s.quit.hour, &s.quit.minute,
                            &s.cigarettesPerDay, &s.packPrice, &s.cigaretteSize}) {
         auto v = r.integer();
         if (!v) return std::nullopt;

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "basics/text.h"
+
 namespace kemless {
 namespace {
 
@@ -52,13 +54,6 @@ private:
 };
 
 }  // namespace
-
-size_t Utf8SequenceLength(unsigned char lead) {
-    if (lead >= 0xF0 && lead <= 0xF4) return 4;
-    if (lead >= 0xE0) return lead <= 0xEF ? 3 : 1;
-    if (lead >= 0xC2) return 2;
-    return 1;
-}
 
 std::string Utf8ToShiftJis(std::string_view utf8) {
     Converter conv("CP932", "UTF-8");

@@ -10,8 +10,6 @@ namespace kemless {
 // page conversion does; the result never fails.
 std::string Utf8ToShiftJis(std::string_view utf8);
 
-// Length of the UTF-8 sequence that starts with `lead` (1 for a stray byte).
-size_t Utf8SequenceLength(unsigned char lead);
 // Bytes that are not valid Shift_JIS become U+FFFD; the result never fails.
 std::string ShiftJisToUtf8(std::string_view sjis);
 

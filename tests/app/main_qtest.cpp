@@ -178,7 +178,7 @@ private slots:
         const SettingsStore old(s.cwd.toStdString());
         old.ensureDataFolder();
         InitialSettings in;
-        in.setQuitMoment({2014, 3, 14, 21, 5});
+        in.quit = {2014, 3, 14, 21, 5};
         old.writeInitial(in);
         OptionSettings o;
         o.quitStarted = 1;
@@ -197,7 +197,7 @@ private slots:
         const SettingsStore store(base.toStdString());
         store.ensureDataFolder();
         InitialSettings in;
-        in.setQuitMoment({2026, 11, 1, 9, 0});
+        in.quit = {2026, 11, 1, 9, 0};
         store.writeInitial(in);
         OptionSettings o;
         o.quitStarted = 1;

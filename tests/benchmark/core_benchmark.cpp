@@ -23,11 +23,11 @@ BENCHMARK(ElapsedAndStatistics);
 
 void WholeRefresh(benchmark::State& state) {
     InitialSettings initial;
-    initial.setQuitMoment({2014, 1, 31, 9, 0});
+    initial.quit = {2014, 1, 31, 9, 0};
     OptionSettings options;
     DisplayState display;
     for (auto _ : state) {
-        UpdateProgress(display, initial, options, {2026, 12, 10, 8, 30}, 42);
+        RefreshDisplay(display, initial, options, {2026, 12, 10, 8, 30}, 42);
         benchmark::DoNotOptimize(display);
     }
 }

@@ -58,7 +58,7 @@ QByteArray Sjis(const std::string& utf8) {
 
 InitialSettings Profile() {
     InitialSettings in;
-    in.setQuitMoment({2026, 11, 1, 9, 0});
+    in.quit = {2026, 11, 1, 9, 0};
     in.cigarettesPerDay = 25;
     in.packPrice = 480;
     in.cigaretteSize = kLong;
@@ -348,8 +348,8 @@ void HostileFilesTest::extremeValueInAField() {
     QFETCH(int, value);
     InitialSettings in = Profile();
     OptionSettings o = Started();
-    int32_t* initialFields[] = {&in.quitYear,   &in.quitMonth,        &in.quitDay,   &in.quitHour,
-                                &in.quitMinute, &in.cigarettesPerDay, &in.packPrice, &in.cigaretteSize};
+    int32_t* initialFields[] = {&in.quit.year,   &in.quit.month,       &in.quit.day,  &in.quit.hour,
+                                &in.quit.minute, &in.cigarettesPerDay, &in.packPrice, &in.cigaretteSize};
     int32_t* optionFields[] = {&o.quitStarted,  &o.taxRatePercent, &o.consumptionTaxPercent,
                                &o.copyPlusMode, &o.smokingYears,   &o.showBoxCount,
                                &o.mainLeft,     &o.mainTop,        &o.backColor,

@@ -125,7 +125,7 @@ class LongLife : public ::testing::TestWithParam<Profile> {};
 TEST_P(LongLife, TenThousandRefreshesOverFiftyYears) {
     const Profile& p = GetParam();
     InitialSettings initial;
-    initial.setQuitMoment({2026, 2, 28, 23, 59});  // next to a month end and a leap day
+    initial.quit = {2026, 2, 28, 23, 59};  // next to a month end and a leap day
     initial.cigarettesPerDay = p.perDay;
     initial.packPrice = p.price;
     initial.cigaretteSize = p.size;
@@ -133,7 +133,7 @@ TEST_P(LongLife, TenThousandRefreshesOverFiftyYears) {
     options.taxRatePercent = p.taxRate;
     options.showBoxCount = 0;  // the count line then always starts with the cigarettes
 
-    const int64_t quit = MinutesOf(initial.quitMoment());
+    const int64_t quit = MinutesOf(initial.quit);
     const int64_t span = MinutesOf({2076, 2, 28, 23, 59}) - quit;
     constexpr int kRefreshes = 10000;
     // Uneven steps, so refreshes also land on month ends, midnights and leap days.
@@ -141,7 +141,7 @@ TEST_P(LongLife, TenThousandRefreshesOverFiftyYears) {
     std::uniform_int_distribution<int64_t> step(1, 2 * span / kRefreshes - 1);
 
     DisplayState state;
-    UpdateProgress(state, initial, options, initial.quitMoment(), 0);
+    RefreshDisplay(state, initial, options, initial.quit, 0);
     Figures last = Figures::Of(state);
     EXPECT_EQ(last.elapsedMinutes, 0);
     EXPECT_EQ(last.money, 0);
@@ -150,7 +150,7 @@ TEST_P(LongLife, TenThousandRefreshesOverFiftyYears) {
     for (int i = 1; i <= kRefreshes; ++i) {
         offset = i == kRefreshes ? span : std::min(span, offset + step(random));
         const CalendarMoment now = MomentAt(quit + offset);
-        UpdateProgress(state, initial, options, now, i % 100);
+        RefreshDisplay(state, initial, options, now, i % 100);
         const std::string when = "refresh " + std::to_string(i) + " at " + std::to_string(now.year) + "-" +
                                  std::to_string(now.month) + "-" + std::to_string(now.day) + " " +
                                  std::to_string(now.hour) + ":" + std::to_string(now.minute);

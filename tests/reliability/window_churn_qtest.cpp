@@ -86,7 +86,7 @@ struct Program {
         SettingsStore store(dir->path().toStdString());
         store.ensureDataFolder();
         InitialSettings in;
-        in.setQuitMoment({2026, 11, 1, 9, 0});
+        in.quit = {2026, 11, 1, 9, 0};
         store.writeInitial(in);
         OptionSettings o;
         o.quitStarted = 1;

@@ -69,7 +69,7 @@ struct SessionFixture {
 // A quit profile a few weeks old.
 inline InitialSettings SampleInitial() {
     InitialSettings in;
-    in.setQuitMoment({2026, 11, 1, 9, 0});
+    in.quit = {2026, 11, 1, 9, 0};
     return in;
 }
 

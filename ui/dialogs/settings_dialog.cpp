@@ -190,8 +190,8 @@ QPushButton* SettingsDialog::button(const char* name) const {
 }
 
 void SettingsDialog::fill() {
-    const int32_t quit[5] = {initial_.quitYear, initial_.quitMonth, initial_.quitDay, initial_.quitHour,
-                             initial_.quitMinute};
+    const int32_t quit[5] = {initial_.quit.year, initial_.quit.month, initial_.quit.day, initial_.quit.hour,
+                             initial_.quit.minute};
     for (int i = 0; i < 5; ++i) quit_[i]->setText(QString::number(quit[i]));
     perDay_->setText(QString::number(initial_.cigarettesPerDay));
     price_->setText(QString::number(initial_.packPrice));

@@ -8,6 +8,8 @@
 #include <ostream>
 #include <string>
 
+#include "basics/text.h"
+
 namespace kemless {
 namespace {
 
@@ -82,16 +84,6 @@ INSTANTIATE_TEST_SUITE_P(
         LookupCase{"far_beyond_the_table", 1e24, "成層圏を脱しました！"},
         LookupCase{"infinity", kInfinity, "成層圏を脱しました！"}),
     [](const testing::TestParamInfo<LookupCase>& info) { return info.param.label; });
-
-TEST(DisplayCellsTest, FullWidthCountsTwoAndEverythingElseOne) {
-    EXPECT_EQ(DisplayCells(""), 0);
-    EXPECT_EQ(DisplayCells("abc 1.5"), 7);
-    EXPECT_EQ(DisplayCells("ガンバレ－"), 10);     // katakana and U+FF0D
-    EXPECT_EQ(DisplayCells("東京タワー"), 10);     // kanji, katakana, long-vowel mark
-    EXPECT_EQ(DisplayCells("１．２ｍ"), 8);        // full-width digits, point and letter
-    EXPECT_EQ(DisplayCells("ｶﾞﾝﾊﾞﾚ"), 6);          // half-width katakana stays one cell
-    EXPECT_EQ(DisplayCells("F1マシン"), 8);
-}
 
 TEST(WidestLandmarkNamesTest, AreTheNamesThatTakeTheMostCellsWidestFirst) {
     const auto widest = WidestLandmarkNames(8);

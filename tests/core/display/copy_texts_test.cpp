@@ -12,7 +12,7 @@ namespace {
 class CopyTexts : public ::testing::Test {
 protected:
     void SetUp() override {
-        initial.setQuitMoment({2014, 3, 1, 0, 0});
+        initial.quit = {2014, 3, 1, 0, 0};
         display.captions = {"０年０ヶ月１３日９時間５分", "ignored", "4012円（節税分 2326円）", "中尉",
                             "267本 22.7ｍ ナガスクジラ", "ignored"};
         display.elapsed = {0, 0, 13, 9, 5};

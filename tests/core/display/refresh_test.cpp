@@ -65,8 +65,8 @@ TEST(LungColour, DarkToRedToPink) {
 // A quit profile and options as a fresh user has them.
 class RefreshFixture : public ::testing::Test {
 protected:
-    void SetUp() override { initial.setQuitMoment({2014, 1, 31, 9, 0}); }
-    void refresh(CalendarMoment now, int draw = 50) { UpdateProgress(display, initial, options, now, draw); }
+    void SetUp() override { initial.quit = {2014, 1, 31, 9, 0}; }
+    void refresh(CalendarMoment now, int draw = 50) { RefreshDisplay(display, initial, options, now, draw); }
     InitialSettings initial;
     OptionSettings options;
     DisplayState display;

@@ -93,10 +93,15 @@ TEST(ElapsedTexts, FullAndTotalDaysForms) {
 
 TEST(LeapRule, GregorianCenturies) {
     for (auto [year, length] : {std::pair{2000, 29}, {1900, 28}, {2100, 28}, {2004, 29}, {2400, 29}}) {
-        int32_t feb = 28;
-        SetFebruaryLength(year, feb);
-        EXPECT_EQ(feb, length) << year;
+        EXPECT_EQ(MonthLength(year, 2), length) << year;
+        EXPECT_EQ(IsLeapYear(year), length == 29) << year;
     }
+    EXPECT_EQ(MonthLength(2023, 2), 28);
+}
+
+TEST(MonthLength, EveryMonthAndTheDecemberBeforeJanuary) {
+    const int32_t lengths[] = {31, 31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    for (int32_t month = 0; month <= 12; ++month) EXPECT_EQ(MonthLength(2014, month), lengths[month]) << month;
 }
 
 }  // namespace

@@ -87,7 +87,7 @@ protected:
 TEST_F(SaveSteps, ValidFormTakesEveryValue) {
     EXPECT_EQ(apply(form()), SaveOutcome::Saved);
     EXPECT_EQ(initialWrites, 1);
-    EXPECT_EQ(initial.quitMoment(), (CalendarMoment{2025, 6, 1, 8, 30}));
+    EXPECT_EQ(initial.quit, (CalendarMoment{2025, 6, 1, 8, 30}));
     EXPECT_EQ(initial.cigaretteSize, kLong);
     EXPECT_EQ(options.linkUrl, "my.blog.jp/x");
     EXPECT_EQ(options.statusMode, "コスモ");

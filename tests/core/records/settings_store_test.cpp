@@ -48,14 +48,14 @@ TEST(SettingsFormat, DefaultLinesAreExact) {
     EXPECT_EQ(FormatOptionLine(DefaultOptionSettings()), kDefaultOptionLine);
     InitialSettings s = DefaultInitialSettings({2014, 3, 14, 21, 5});
     EXPECT_EQ(FormatInitialLine(s), "2014,3,14,21,5,20,300,85\r\n");
-    s.quitYear = -3;
+    s.quit.year = -3;
     EXPECT_EQ(FormatInitialLine(s), "-3,3,14,21,5,20,300,85\r\n");
 }
 
 TEST(SettingsFormat, InitialLineReadsBack) {
     auto s = ParseInitialFile("2014,3,14,21,5,20,300,85\r\n");
     ASSERT_TRUE(s);
-    EXPECT_EQ(s->quitMoment(), (CalendarMoment{2014, 3, 14, 21, 5}));
+    EXPECT_EQ(s->quit, (CalendarMoment{2014, 3, 14, 21, 5}));
     EXPECT_EQ(s->cigarettesPerDay, 20);
     EXPECT_EQ(s->packPrice, 300);
     EXPECT_EQ(s->cigaretteSize, 85);
@@ -142,7 +142,7 @@ TEST_F(TempFolder, StartupNeverOverwritesAndKeepsUnreadableOption) {
     EXPECT_EQ(slurp(store.initialPath()), "garbage");
     EXPECT_EQ(slurp(store.optionPath()), "1,58,5,0,5,1,0,0,1,2,\"a\",2,0,0\r\n");
     // The profile in memory is a real date, never zeros.
-    EXPECT_EQ(st.initial.quitMoment(), (CalendarMoment{2026, 12, 10, 9, 30}));
+    EXPECT_EQ(st.initial.quit, (CalendarMoment{2026, 12, 10, 9, 30}));
 }
 
 TEST_F(TempFolder, StartedQuitOpensTheWindowOfTheMode) {
@@ -216,7 +216,7 @@ protected:
     void oldStartedRecord() {
         old.ensureDataFolder();
         InitialSettings in;
-        in.setQuitMoment({2014, 3, 14, 21, 5});
+        in.quit = {2014, 3, 14, 21, 5};
         old.writeInitial(in);
         OptionSettings o;
         o.quitStarted = 1;
@@ -231,7 +231,7 @@ TEST_F(AdoptRecordTest, CopiesBothFilesByteForByteAndLeavesTheOldOnes) {
     EXPECT_EQ(Bytes(fresh.initialPath()), Bytes(old.initialPath()));
     EXPECT_EQ(Bytes(fresh.optionPath()), Bytes(old.optionPath()));
     EXPECT_TRUE(std::filesystem::exists(old.optionPath()));
-    EXPECT_EQ(fresh.readInitial()->quitMoment(), (CalendarMoment{2014, 3, 14, 21, 5}));
+    EXPECT_EQ(fresh.readInitial()->quit, (CalendarMoment{2014, 3, 14, 21, 5}));
     EXPECT_TRUE(fresh.keepingProblems().empty());
 }
 

@@ -158,7 +158,7 @@ void CeremonyTest::seasonalConfirmedAfterMidnightKeepsFirstMinute() {
     QVERIFY(!p.seasonal());
     QCOMPARE(p.bytes("initial.ini"), QByteArray("2026,12,24,23,59,12,480,85\r\n"));
     QCOMPARE(p.store().readOption()->quitStarted, 1);
-    QCOMPARE(p.session->initial().quitMoment(), (CalendarMoment{2026, 12, 24, 23, 59}));
+    QCOMPARE(p.session->initial().quit, (CalendarMoment{2026, 12, 24, 23, 59}));
     QVERIFY(Window("Form1") && Window("Form1")->isVisible());
 }
 

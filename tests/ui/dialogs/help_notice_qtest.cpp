@@ -174,6 +174,8 @@ void HelpNoticeTest::versionBoxAndNoticeNameOneMakerAddress() {
     QCOMPARE(p.desktop.messages.size(), 1);
     const QString version = p.desktop.messages.takeFirst();
     QVERIFY(version.contains(QStringLiteral("１．２０")));
+    QVERIFY2(version.startsWith(QStringLiteral("ケムレス\r\nバージョン　１．２０\r\n\r\n卒煙を応援するデスクトップアプリ\r\n")),
+             qPrintable(version));
 
     p.session->showSettingsDialogFromMain();
     p.click(p.settings(), "Command5");

@@ -321,7 +321,7 @@ void SettingsDialogTest::cancelAfterPickingColour() {
     QVERIFY(Window(qPrintable(shown)) && Window(qPrintable(shown))->isVisible());
     QCOMPARE(p.bytes("option.ini"), optionBefore);
     QCOMPARE(p.bytes("initial.ini"), initialBefore);
-    QCOMPARE(p.session->initial().quitYear, 2010);
+    QCOMPARE(p.session->initial().quit.year, 2010);
     QCOMPARE(p.session->options().backColor, colourKept ? 0x332211 : 0x102030);
 
     // What stayed in memory reaches the file with the next write.

@@ -79,7 +79,7 @@ private slots:
                 d = lengths[m];
             }
         }
-        back.setQuitMoment({y, m, d, 12, 0});
+        back.quit = {y, m, d, 12, 0};
         fx->writeStarted(back, {});
         MainWindow* w = fx->start().mainWindow();
         int shown = 0;
@@ -92,7 +92,7 @@ private slots:
 
     void barNeverComesBackAndRaisedDucksStayRaised() {
         InitialSettings in;
-        in.setQuitMoment({2026, 11, 1, 12, 0});
+        in.quit = {2026, 11, 1, 12, 0};
         fx->writeStarted(in, {});
         fx->clock.moment = {2026, 12, 5, 12, 0};  // day 34
         MainWindow* w = fx->start().mainWindow();

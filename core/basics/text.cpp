@@ -1,0 +1,108 @@
+#include "basics/text.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+
+namespace kemless {
+
+std::string Decimal(int64_t value) { return std::to_string(value); }
+
+std::string DecimalWhole(double value) {
+    if (std::fabs(value) < 9.0e15) return Decimal(static_cast<int64_t>(value));
+    char buf[400];
+    std::snprintf(buf, sizeof buf, "%.0f", value);
+    return buf;
+}
+
+std::string SignPositioned(double wholeValue) {
+    std::string digits = DecimalWhole(wholeValue);
+    if (!digits.empty() && digits.front() == '-') return digits;
+    return " " + digits;
+}
+
+void AppendFullWidth(std::string& out, std::string_view text) {
+    for (char c : text) {
+        if (c >= '0' && c <= '9') {
+            // U+FF10 + n is EF BC 90+n in UTF-8.
+            const char digit[3] = {'\xEF', '\xBC', static_cast<char>(0x90 + (c - '0'))};
+            out.append(digit, 3);
+        } else if (c == '.') {
+            out += "\xEF\xBC\x8E";  // ．
+        } else if (c == '-') {
+            out += "\xEF\xBC\x8D";  // －
+        } else {
+            out += c;
+        }
+    }
+}
+
+std::string ToFullWidth(std::string_view text) {
+    std::string out;
+    out.reserve(text.size() * 3);
+    AppendFullWidth(out, text);
+    return out;
+}
+
+void AppendFullWidth(std::string& out, int64_t value) {
+    char buf[24];
+    auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value);
+    AppendFullWidth(out, std::string_view(buf, static_cast<size_t>(end - buf)));
+}
+
+std::string FullWidth(int64_t value) {
+    std::string out;
+    AppendFullWidth(out, value);
+    return out;
+}
+
+size_t Utf8SequenceLength(unsigned char lead) {
+    if (lead >= 0xF0 && lead <= 0xF4) return 4;
+    if (lead >= 0xE0) return lead <= 0xEF ? 3 : 1;
+    if (lead >= 0xC2) return 2;
+    return 1;
+}
+
+int DisplayCells(std::string_view utf8) {
+    int cells = 0;
+    for (size_t i = 0; i < utf8.size();) {
+        const auto lead = static_cast<unsigned char>(utf8[i]);
+        const size_t length = Utf8SequenceLength(lead);
+        uint32_t c = length == 1 ? lead : lead & (0xFFu >> (length + 1));
+        for (size_t k = 1; k < length && i + k < utf8.size(); ++k)
+            c = (c << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+        i += length;
+        const bool wide = (c >= 0x1100 && c <= 0x115F) || (c >= 0x2E80 && c <= 0xA4CF) ||
+                          (c >= 0xAC00 && c <= 0xD7A3) || (c >= 0xF900 && c <= 0xFAFF) ||
+                          (c >= 0xFE30 && c <= 0xFE4F) || (c >= 0xFF00 && c <= 0xFF60) ||
+                          (c >= 0xFFE0 && c <= 0xFFE6) || c >= 0x20000;
+        cells += wide ? 2 : 1;
+    }
+    return cells;
+}
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+std::string_view TrimStart(std::string_view text, std::string_view blanks) {
+    const size_t first = text.find_first_not_of(blanks);
+    return first == std::string_view::npos ? std::string_view() : text.substr(first);
+}
+
+std::string_view TrimEnd(std::string_view text, std::string_view blanks) {
+    const size_t last = text.find_last_not_of(blanks);
+    return last == std::string_view::npos ? std::string_view() : text.substr(0, last + 1);
+}
+
+std::string_view Trim(std::string_view text, std::string_view blanks) {
+    return TrimEnd(TrimStart(text, blanks), blanks);
+}
+
+std::string WithoutDoubleQuotes(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text)
+        if (c != '"') out += c;
+    return out;
+}
+
+}  // namespace kemless
