@@ -8,10 +8,10 @@ namespace kemless {
 // action and Escape its cancel action, whichever of its controls has the
 // keyboard: none of them keeps those keys, so they reach the window. Nothing
 // is installed on the application, so another window's keys stay its own.
-class FormWindow : public QWidget {
+class DialogWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit FormWindow(QWidget* parent = nullptr);
+    explicit DialogWindow(QWidget* parent = nullptr);
 
     void setEnterAction(std::function<void()> action) { enter_ = std::move(action); }
     void setEscapeAction(std::function<void()> action) { escape_ = std::move(action); }

@@ -1,20 +1,20 @@
-#include "dialogs/form_window.h"
+#include "dialogs/dialog_window.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
 
 namespace kemless {
 
-FormWindow::FormWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
+DialogWindow::DialogWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     setAttribute(Qt::WA_DeleteOnClose);
 }
 
-void FormWindow::unload() {
+void DialogWindow::unload() {
     hide();
     deleteLater();
 }
 
-void FormWindow::keyPressEvent(QKeyEvent* e) {
+void DialogWindow::keyPressEvent(QKeyEvent* e) {
     // Text boxes, buttons, option buttons, the check box and the closed combo
     // box pass Enter and Escape on to their window, so they arrive here from
     // any of them. A combo box's open list is a window of its own and keeps
@@ -33,7 +33,7 @@ void FormWindow::keyPressEvent(QKeyEvent* e) {
     QWidget::keyPressEvent(e);
 }
 
-void FormWindow::closeEvent(QCloseEvent* e) {
+void DialogWindow::closeEvent(QCloseEvent* e) {
     e->accept();
     emit closed();
 }
