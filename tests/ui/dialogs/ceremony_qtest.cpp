@@ -51,6 +51,8 @@ private slots:
     void startByDate();
     void seasonalConfirmedAfterMidnightKeepsFirstMinute();
     void closingSeasonalWindowWritesNothing();
+    void keysOfTheCeremonyWhicheverButtonHasThem_data();
+    void keysOfTheCeremonyWhicheverButtonHasThem();
 };
 
 // `caption` empty: an ordinary date, the ceremony completes the start itself.
@@ -174,6 +176,40 @@ void CeremonyTest::closingSeasonalWindowWritesNothing() {
     QVERIFY(!AnyWindowVisible());
     QVERIFY(p.nothingWritten());
     QCOMPARE(p.store().readOption()->quitStarted, 0);
+}
+
+// The window sees Enter and Escape before its buttons: Enter starts even on a
+// decline button, Escape declines even on the start button.
+void CeremonyTest::keysOfTheCeremonyWhicheverButtonHasThem_data() {
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<bool>("starts");
+    QTest::addRow("Return on もう少し考える") << "thinkMoreButton" << int(Qt::Key_Return) << true;
+    QTest::addRow("keypad Enter on また次の機会にする") << "nextTimeButton" << int(Qt::Key_Enter) << true;
+    QTest::addRow("Escape on the start button") << "startButton" << int(Qt::Key_Escape) << false;
+    QTest::addRow("Escape on もう少し考える") << "thinkMoreButton" << int(Qt::Key_Escape) << false;
+}
+
+void CeremonyTest::keysOfTheCeremonyWhicheverButtonHasThem() {
+    QFETCH(QString, button);
+    QFETCH(int, key);
+    QFETCH(bool, starts);
+    Program p;
+    p.clock.moment = {2026, 12, 2, 7, 15};
+    auto* target = p.ceremony()->findChild<QPushButton*>(button);
+    QVERIFY(target);
+    target->setFocus();
+
+    QTest::keyClick(target, Qt::Key(key));
+
+    QVERIFY(!p.ceremony());
+    if (starts) {
+        QCOMPARE(p.bytes("initial.ini"), QByteArray("2026,12,2,7,15,12,480,85\r\n"));
+        QVERIFY(Window("mainWindow") && Window("mainWindow")->isVisible());
+    } else {
+        QVERIFY(p.nothingWritten());
+        QVERIFY(!AnyWindowVisible());
+    }
 }
 
 QTEST_MAIN(CeremonyTest)

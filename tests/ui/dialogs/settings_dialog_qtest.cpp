@@ -1,5 +1,6 @@
 // The settings dialog as the user meets it: opened by a display window that
 // has just unloaded, saved, cancelled, and its colour and copy-plus controls.
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -86,6 +87,11 @@ private slots:
     void smokingYearsBoxFollowsCopyPlus();
     void statusListOffersTheFourModes();
     void escapeCancels();
+    void enterAndEscapeFromEveryKindOfControl_data();
+    void enterAndEscapeFromEveryKindOfControl();
+    void openStatusListKeepsItsKeys_data();
+    void openStatusListKeepsItsKeys();
+    void keysOfTheHelpWindowStayThere();
     void keyboardStartsInTheYearAndTabFollowsTheReadingOrder_data();
     void keyboardStartsInTheYearAndTabFollowsTheReadingOrder();
     void arrowsMoveTheSelectionOfAnOptionGroup();
@@ -431,6 +437,99 @@ void SettingsDialogTest::escapeCancels() {
     QCOMPARE(p.bytes("initial.ini"), initialBefore);
     QCOMPARE(p.bytes("option.ini"), optionBefore);
     QVERIFY(p.desktop.messages.isEmpty());
+}
+
+// The dialog sees Enter and Escape before its controls: whichever control
+// has the keyboard, Enter saves and Escape cancels, also on the cancel
+// button and the combo box.
+void SettingsDialogTest::enterAndEscapeFromEveryKindOfControl_data() {
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<bool>("saves");
+    const char* controls[] = {"quitMinuteBox",     "statusModeList",  "standardSizeButton", "boxCountCheck",
+                              "copyPlusOffButton", "backColorButton", "helpButton",         "cancelButton"};
+    for (const char* control : controls) {
+        QTest::addRow("Return in %s", control) << control << int(Qt::Key_Return) << true;
+        QTest::addRow("Escape in %s", control) << control << int(Qt::Key_Escape) << false;
+    }
+    QTest::addRow("keypad Enter in linkBox") << "linkBox" << int(Qt::Key_Enter) << true;
+    QTest::addRow("keypad Enter in saveButton") << "saveButton" << int(Qt::Key_Enter) << true;
+}
+
+void SettingsDialogTest::enterAndEscapeFromEveryKindOfControl() {
+    QFETCH(QString, control);
+    QFETCH(int, key);
+    QFETCH(bool, saves);
+    Program p(0);
+    const QByteArray initialBefore = p.bytes("initial.ini");
+    const QByteArray optionBefore = p.bytes("option.ini");
+    p.type("quitYearBox", "2019");
+    QWidget* target = p.dialog->findChild<QWidget*>(control);
+    QVERIFY(target);
+    target->setFocus();
+
+    QTest::keyClick(target, Qt::Key(key));
+
+    QVERIFY(!Window("settingsDialog"));
+    QVERIFY(Window("mainWindow") && Window("mainWindow")->isVisible());
+    QVERIFY(p.desktop.messages.isEmpty());
+    QCOMPARE(p.bytes("initial.ini"), saves ? QByteArray("2019,1,2,3,4,20,300,85\r\n") : initialBefore);
+    if (!saves) QCOMPARE(p.bytes("option.ini"), optionBefore);
+    // The key went to the dialog, not to the button that had the keyboard.
+    QVERIFY(!Window("helpWindow"));
+    QVERIFY(p.desktop.colorOffered.isEmpty());
+}
+
+// The open list of the combo box is a window of its own: Escape closes the
+// list and Enter picks an item there, and the dialog stays open.
+void SettingsDialogTest::openStatusListKeepsItsKeys_data() {
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("chosen");
+    QTest::addRow("Escape closes the list") << int(Qt::Key_Escape) << "コスモ";
+    QTest::addRow("Return picks the item") << int(Qt::Key_Return) << "会社モード";
+}
+
+void SettingsDialogTest::openStatusListKeepsItsKeys() {
+    QFETCH(int, key);
+    QFETCH(QString, chosen);
+    Program p(0);
+    const QByteArray initialBefore = p.bytes("initial.ini");
+    p.dialog->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(p.dialog));
+    QComboBox* list = p.dialog->statusModeList();
+    list->setFocus();
+    list->showPopup();
+    QTRY_VERIFY(list->view()->isVisible());
+    list->view()->setCurrentIndex(list->model()->index(2, 0));
+
+    QTest::keyClick(list->view(), Qt::Key(key));
+
+    QTRY_VERIFY(!list->view()->isVisible());
+    QCOMPARE(list->currentText(), chosen);
+    QVERIFY(Window("settingsDialog") && p.dialog->isVisible());
+    QVERIFY(!Window("mainWindow"));
+    QCOMPARE(p.bytes("initial.ini"), initialBefore);
+}
+
+// Keys belong to the window that has them: the help window opened from the
+// dialog closes on Escape, and neither key reaches the dialog behind it.
+void SettingsDialogTest::keysOfTheHelpWindowStayThere() {
+    Program p(0);
+    const QByteArray initialBefore = p.bytes("initial.ini");
+    p.click("helpButton");
+    QWidget* help = Window("helpWindow");
+    QVERIFY(help && help->isVisible());
+    QWidget* guide = help->findChild<QWidget*>(QStringLiteral("guideText"));
+    QVERIFY(guide);
+
+    QTest::keyClick(guide, Qt::Key_Return);
+    QVERIFY(Window("helpWindow"));
+    QTest::keyClick(guide, Qt::Key_Escape);
+    QVERIFY(!Window("helpWindow"));
+
+    QVERIFY(Window("settingsDialog") && p.dialog->isVisible());
+    QVERIFY(!Window("mainWindow"));
+    QCOMPARE(p.bytes("initial.ini"), initialBefore);
 }
 
 void SettingsDialogTest::keyboardStartsInTheYearAndTabFollowsTheReadingOrder_data() {
