@@ -197,13 +197,13 @@ void FirstRunSetupTest::keyboardOnlySetup() {
 }
 
 void FirstRunSetupTest::declineWritesNothing_data() {
-    QTest::addColumn<int>("element");
+    QTest::addColumn<int>("decline");
     QTest::addRow("もう少し考える") << 0;
     QTest::addRow("また次の機会にする") << 1;
 }
 
 void FirstRunSetupTest::declineWritesNothing() {
-    QFETCH(int, element);
+    QFETCH(int, decline);
     Program p;
     p.session->start();
     QTest::keyClicks(p.setup()->perDayBox(), QStringLiteral("30"));
@@ -214,7 +214,7 @@ void FirstRunSetupTest::declineWritesNothing() {
     const QByteArray optionBefore = p.bytes("option.ini");
 
     p.clock.moment = {2026, 10, 5, 8, 31};
-    p.ceremony()->declineButton(element)->click();
+    p.ceremony()->declineButton(decline)->click();
 
     QVERIFY(!p.ceremony());
     QVERIFY(!Window("mainWindow"));
