@@ -124,7 +124,7 @@ void Session::end() {
 
 void Session::unloadDisplayWindows() {
     // Either unload takes the other window with it.
-    if (form1_) unloadMainWindow();
+    if (main_) unloadMainWindow();
     else unloadMiniWindow();
 }
 
@@ -136,8 +136,8 @@ void Session::ensureSingleInstance() {
 
 void Session::bringForward() {
     // The display window of the current mode; the other one stays hidden.
-    DisplayWindow* shown = form1_.data();
-    if (options_.windowMode == 1 && form7_) shown = form7_.data();
+    DisplayWindow* shown = main_.data();
+    if (options_.windowMode == 1 && mini_) shown = mini_.data();
     if (shown != nullptr) {
         shown->restoreFromTray();
         return;
@@ -155,13 +155,13 @@ void Session::bringForward() {
 
 void Session::updateProgress() {
     RefreshDisplay(display_, initial_, options_, clock_.now(), clock_.draw());
-    if (form1_) form1_->render(display_);
-    if (form7_) form7_->setText(Q(display_.miniText));
+    if (main_) main_->render(display_);
+    if (mini_) mini_->setText(Q(display_.miniText));
 }
 
 void Session::toggleElapsed() {
     ToggleElapsedForm(display_);
-    if (form1_) form1_->valueLabel(kElapsedLabel)->setText(Q(display_.captions[kElapsedLabel]));
+    if (main_) main_->valueLabel(kElapsedLabel)->setText(Q(display_.captions[kElapsedLabel]));
 }
 
 std::pair<int32_t, int32_t> Session::ScreenTwips(const QWidget* window) {
@@ -197,25 +197,25 @@ void Session::learnFrameMargins(const QWidget* window) {
     if (window->isVisible()) frameMargins_ = FrameOf(window);
 }
 
-void Session::placeAtMainCorner(QWidget* form) {
+void Session::placeAtMainCorner(QWidget* dialog) {
     // The dialog (and the notice in its place) stands where the main window
     // stood, but wholly on the screen: moved left and up only as far as
     // needed. Before the desktop frames it, the frame is that of the window
     // it replaces; once framed it is checked again with its own.
     const QPoint wanted(Px(options_.mainLeft), Px(options_.mainTop));
-    auto fit = [form, wanted](QMargins frame) {
+    auto fit = [dialog, wanted](QMargins frame) {
         QScreen* screen = QGuiApplication::screenAt(wanted);
         if (screen == nullptr) screen = QGuiApplication::primaryScreen();
         if (screen == nullptr) return;
         const QRect area = screen->availableGeometry();
-        const QSize outer = form->size().grownBy(frame);
+        const QSize outer = dialog->size().grownBy(frame);
         const Corner c = KeepInside({wanted.x(), wanted.y()}, outer.width(), outer.height(),
                                     {area.x(), area.y(), area.width(), area.height()});
-        if (form->pos() != QPoint(c.left, c.top)) form->move(c.left, c.top);
+        if (dialog->pos() != QPoint(c.left, c.top)) dialog->move(c.left, c.top);
     };
-    form->adjustSize();
+    dialog->adjustSize();
     fit(frameMargins_);
-    QTimer::singleShot(250, form, [form, fit] { fit(FrameOf(form)); });
+    QTimer::singleShot(250, dialog, [dialog, fit] { fit(FrameOf(dialog)); });
 }
 
 void Session::wireDisplayWindow(DisplayWindow* w) {
@@ -229,14 +229,14 @@ void Session::wireDisplayWindow(DisplayWindow* w) {
 }
 
 MainWindow* Session::loadMainWindow(bool readFiles) {
-    if (form1_) return form1_;
+    if (main_) return main_;
     if (readFiles) {
         // A file that cannot be read leaves the values already in memory.
         if (auto s = store_.readInitial()) initial_ = *s;
         if (auto s = store_.readOption()) options_ = *s;
     }
     auto* w = new MainWindow;
-    form1_ = w;
+    main_ = w;
     w->hideDucks();
     updateProgress();
     place(w, options_.mainLeft, options_.mainTop, kMainWindowMargins);
@@ -252,9 +252,9 @@ MainWindow* Session::loadMainWindow(bool readFiles) {
 }
 
 MiniWindow* Session::loadMiniWindow() {
-    if (form7_) return form7_;
+    if (mini_) return mini_;
     auto* w = new MiniWindow;
-    form7_ = w;
+    mini_ = w;
     place(w, options_.miniLeft, options_.miniTop, kMiniWindowMargins);
     w->setColors(options_.backColor, options_.foreColor);
     wireDisplayWindow(w);
@@ -270,26 +270,26 @@ MiniWindow* Session::loadMiniWindow() {
 // the second time with both positions current. The main window deletes its
 // icon after writing, the mini window before.
 void Session::unloadMainWindow() {
-    if (!form1_ || unloadingMain_) return;
+    if (!main_ || unloadingMain_) return;
     unloadingMain_ = true;
-    MainWindow* w = form1_;
+    MainWindow* w = main_;
     storePlaceAndWrite(w, options_.mainLeft, options_.mainTop);
     w->trayIcon()->remove();
     unloadMiniWindow();
     Discard(w);
-    form1_ = nullptr;
+    main_ = nullptr;
     unloadingMain_ = false;
 }
 
 void Session::unloadMiniWindow() {
-    if (!form7_ || unloadingMini_) return;
+    if (!mini_ || unloadingMini_) return;
     unloadingMini_ = true;
-    MiniWindow* w = form7_;
+    MiniWindow* w = mini_;
     w->trayIcon()->remove();
     storePlaceAndWrite(w, options_.miniLeft, options_.miniTop);
     unloadMainWindow();
     Discard(w);
-    form7_ = nullptr;
+    mini_ = nullptr;
     unloadingMini_ = false;
 }
 
@@ -319,19 +319,19 @@ void Session::Discard(QWidget* window) {
 }
 
 void Session::showSettingsDialogFromMain() {
-    if (form1_) {
-        learnFrameMargins(form1_);
-        form1_->hide();
+    if (main_) {
+        learnFrameMargins(main_);
+        main_->hide();
     }
     unloadMainWindow();
     openSettingsDialog();
 }
 
 void Session::showSettingsDialogFromMini() {
-    if (form7_) {
-        learnFrameMargins(form7_);
-        storeCorner(form7_, options_.miniLeft, options_.miniTop);
-        form7_->hide();
+    if (mini_) {
+        learnFrameMargins(mini_);
+        storeCorner(mini_, options_.miniLeft, options_.miniTop);
+        mini_->hide();
     }
     unloadMiniWindow();
     openSettingsDialog();
@@ -357,7 +357,7 @@ void Session::openSettingsDialog() {
     dialog->show();
 }
 
-void Session::settingsSaved(FormWindow* dialog) {
+void Session::settingsSaved(DialogWindow* dialog) {
     // The main window opens where the dialog stood.
     storeCorner(dialog, options_.mainLeft, options_.mainTop);
     store_.ensureDataFolder();
@@ -372,7 +372,7 @@ void Session::openNotice() {
     connect(notice, &NoticeWindow::openSiteRequested, this,
             [this, notice] { openAddress(notice, QString::fromUtf8(kMakerSiteAddress)); });
     // Closing always brings the settings back, also after a failed launch.
-    connect(notice, &FormWindow::closed, this, &Session::openSettingsDialog);
+    connect(notice, &DialogWindow::closed, this, &Session::openSettingsDialog);
     placeAtMainCorner(notice);
     notice->show();
 }
@@ -388,12 +388,12 @@ void Session::openDisplayWindowByMode(bool readFiles) {
 }
 
 void Session::switchToMini() {
-    if (!form1_) return;
+    if (!main_) return;
     const bool firstOpening = options_.windowMode == 2;
     MiniWindow* mini = loadMiniWindow();
-    if (firstOpening) mini->move(form1_->pos());
+    if (firstOpening) mini->move(main_->pos());
     options_.windowMode = 1;
-    form1_->hide();
+    main_->hide();
     mini->show();
 }
 
@@ -401,7 +401,7 @@ void Session::switchToStandard() {
     options_.windowMode = 0;
     MainWindow* main = loadMainWindow();
     main->show();
-    if (form7_) form7_->hide();
+    if (mini_) mini_->hide();
 }
 
 void Session::copy(QWidget* owner, const std::string& text) {
@@ -459,7 +459,7 @@ void Session::showFirstRunSetup() {
     setup->show();
 }
 
-void Session::startQuit(FormWindow* ceremony) {
+void Session::startQuit(DialogWindow* ceremony) {
     const CalendarMoment now = clock_.now();
     initial_.quit = now;
     const std::optional<SeasonalGreeting> greeting = SeasonalGreetingFor(now.month, now.day);
@@ -476,7 +476,7 @@ void Session::startQuit(FormWindow* ceremony) {
     ceremony->unload();
 }
 
-void Session::completeStart(FormWindow* ceremony) {
+void Session::completeStart(DialogWindow* ceremony) {
     options_.quitStarted = 1;
     storeCorner(ceremony, options_.mainLeft, options_.mainTop);
     const bool saved = saveRecord(ceremony);

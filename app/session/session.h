@@ -23,7 +23,7 @@ namespace kemless {
 
 class Clock;
 class Desktop;
-class FormWindow;
+class DialogWindow;
 class Process;
 class TrayIcon;
 
@@ -43,10 +43,10 @@ public:
     OptionSettings& options() { return options_; }
     const DisplayState& display() const { return display_; }
 
-    MainWindow* mainWindow() const { return form1_; }
-    MiniWindow* miniWindow() const { return form7_; }
-    TrayIcon* mainTray() const { return form1_ ? form1_->trayIcon() : nullptr; }
-    TrayIcon* miniTray() const { return form7_ ? form7_->trayIcon() : nullptr; }
+    MainWindow* mainWindow() const { return main_; }
+    MiniWindow* miniWindow() const { return mini_; }
+    TrayIcon* mainTray() const { return main_ ? main_->trayIcon() : nullptr; }
+    TrayIcon* miniTray() const { return mini_ ? mini_->trayIcon() : nullptr; }
     HelpWindow* helpWindow() const { return help_; }
 
     // Recompute every figure and render it into the loaded windows.
@@ -107,12 +107,12 @@ private:
     bool saveRecord(QWidget* parent);
     static void Discard(QWidget* window);
     void place(QWidget* window, int32_t& left, int32_t& top, Margins margins);
-    void placeAtMainCorner(QWidget* form);
+    void placeAtMainCorner(QWidget* dialog);
     void learnFrameMargins(const QWidget* window);
-    void settingsSaved(FormWindow* dialog);
+    void settingsSaved(DialogWindow* dialog);
     void openNotice();
-    void startQuit(FormWindow* ceremony);
-    void completeStart(FormWindow* ceremony);
+    void startQuit(DialogWindow* ceremony);
+    void completeStart(DialogWindow* ceremony);
     void copy(QWidget* owner, const std::string& text);
 
     Clock& clock_;
@@ -123,8 +123,8 @@ private:
     OptionSettings options_;
     DisplayState display_;
 
-    QPointer<MainWindow> form1_;
-    QPointer<MiniWindow> form7_;
+    QPointer<MainWindow> main_;
+    QPointer<MiniWindow> mini_;
     QPointer<HelpWindow> help_;
     // Every loaded window, newest last: the program ends when none is left.
     QList<QPointer<QWidget>> windows_;

@@ -12,12 +12,12 @@ namespace kemless {
 // The six duck pictures of the main window: three arriving (eyes open) and
 // the same three pleased (eyes closed in a smile).
 enum class Duck {
-    ViceCaptainArriving,  // Image1(10)
-    KingArriving,         // Image1(11)
-    CaptainArriving,      // Image1(12)
-    ViceCaptainPleased,   // Image3(0)
-    KingPleased,          // Image3(1)
-    CaptainPleased,       // Image3(2)
+    ViceCaptainArriving,
+    KingArriving,
+    CaptainArriving,
+    ViceCaptainPleased,
+    KingPleased,
+    CaptainPleased,
 };
 inline constexpr int kDuckCount = 6;
 

@@ -8,10 +8,10 @@ namespace kemless {
 
 struct SeasonalGreeting {
     std::string caption;
-    std::string heading;    // Label1
-    std::string greeting;   // Label2
-    std::string wishFirst;  // Label3(0)
-    std::string wishSecond; // Label3(1)
+    std::string heading;     // the large line at the top
+    std::string greeting;    // the line below it
+    std::string wishFirst;   // the two lines of good wishes
+    std::string wishSecond;
     bool pictures[3] = {false, false, false};
     bool newYear = false;   // the greeting and the second wish line move down
 };

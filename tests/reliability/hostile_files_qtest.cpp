@@ -171,11 +171,11 @@ void Exercise(Program& p) {
         s.showSettingsDialogFromMini();
     else
         s.showSettingsDialogFromMain();
-    auto* dialog = qobject_cast<SettingsDialog*>(Window("Form2"));
+    auto* dialog = qobject_cast<SettingsDialog*>(Window("settingsDialog"));
     QVERIFY(dialog);
     QVERIFY(!dialog->grab().isNull());
     dialog->cancel();
-    QVERIFY(!Window("Form2"));
+    QVERIFY(!Window("settingsDialog"));
     QVERIFY(s.mainWindow());
 }
 
@@ -226,43 +226,47 @@ void HostileFilesTest::startsOnWhatTheRulesSay_data() {
     QByteArray garbage;
     for (int i = 0; i < 4096; ++i) garbage += char((i * 131 + 7) % 256);
 
-    QTest::newRow("readable files") << initial << option << "Form1" << true << true;
-    QTest::newRow("mini window mode") << initial << FileWith(Line(mini)) << "Form7" << true << true;
-    QTest::newRow("initial.ini missing") << NoFile() << option << "Form1" << false << true;
-    QTest::newRow("empty option.ini") << initial << FileWith({}) << "Form3" << false << false;
-    QTest::newRow("empty initial.ini") << FileWith({}) << option << "Form1" << false << true;
-    QTest::newRow("both empty") << FileWith({}) << FileWith({}) << "Form3" << false << false;
+    QTest::newRow("readable files") << initial << option << "mainWindow" << true << true;
+    QTest::newRow("mini window mode") << initial << FileWith(Line(mini)) << "miniWindow" << true << true;
+    QTest::newRow("initial.ini missing") << NoFile() << option << "mainWindow" << false << true;
+    QTest::newRow("empty option.ini") << initial << FileWith({}) << "firstRunSetup" << false << false;
+    QTest::newRow("empty initial.ini") << FileWith({}) << option << "mainWindow" << false << true;
+    QTest::newRow("both empty") << FileWith({}) << FileWith({}) << "firstRunSetup" << false << false;
     QTest::newRow("no line end") << FileWith(WithoutLineEnd(Line(Profile())))
-                                 << FileWith(WithoutLineEnd(Line(Started()))) << "Form1" << true << true;
+                                 << FileWith(WithoutLineEnd(Line(Started()))) << "mainWindow" << true << true;
     QTest::newRow("extra fields") << FileWith(WithoutLineEnd(Line(Profile())) + ",1,2,\"x\"\r\n")
-                                  << FileWith(WithoutLineEnd(Line(Started())) + ",\"more\",7\r\n") << "Form1"
-                                  << true << true;
+                                  << FileWith(WithoutLineEnd(Line(Started())) + ",\"more\",7\r\n")
+                                  << "mainWindow" << true << true;
     QTest::newRow("option.ini with fourteen fields")
-        << initial << FileWith(fourteen + "\r\n") << "Form3" << false << false;
+        << initial << FileWith(fourteen + "\r\n") << "firstRunSetup" << false << false;
     QTest::newRow("initial.ini with seven fields")
-        << FileWith(seven + "\r\n") << option << "Form1" << false << true;
+        << FileWith(seven + "\r\n") << option << "mainWindow" << false << true;
     QTest::newRow("10 MB number in option.ini")
-        << initial << FileWith("1" + tenMegabytes + ",58\r\n") << "Form3" << false << false;
+        << initial << FileWith("1" + tenMegabytes + ",58\r\n") << "firstRunSetup" << false << false;
     QTest::newRow("10 MB number in initial.ini")
-        << FileWith("2" + tenMegabytes + ",1\r\n") << option << "Form1" << false << true;
+        << FileWith("2" + tenMegabytes + ",1\r\n") << option << "mainWindow" << false << true;
     QTest::newRow("10 MB line after the fields")
         << FileWith(WithoutLineEnd(Line(Profile())) + "," + tenMegabytes + "\r\n")
-        << FileWith(WithoutLineEnd(Line(Started())) + "," + tenMegabytes + "\r\n") << "Form1" << true << true;
+        << FileWith(WithoutLineEnd(Line(Started())) + "," + tenMegabytes + "\r\n") << "mainWindow" << true
+        << true;
     QTest::newRow("binary garbage in option.ini")
-        << initial << FileWith(garbage) << "Form3" << false << false;
-    QTest::newRow("binary garbage in initial.ini") << FileWith(garbage) << option << "Form1" << false << true;
+        << initial << FileWith(garbage) << "firstRunSetup" << false << false;
+    QTest::newRow("binary garbage in initial.ini")
+        << FileWith(garbage) << option << "mainWindow" << false << true;
     QTest::newRow("invalid Shift_JIS in the texts")
-        << initial << FileWith("1,58,5,0,5,1,0,0,1,2,\"ex\x81\",0,0,0,\"\x83\xff\xa0\xfd\"\r\n") << "Form1"
-        << true << true;
+        << initial << FileWith("1,58,5,0,5,1,0,0,1,2,\"ex\x81\",0,0,0,\"\x83\xff\xa0\xfd\"\r\n")
+        << "mainWindow" << true << true;
     QTest::newRow("number beyond 32 bits in option.ini")
-        << initial << FileWith("1,58,5,0,5,1,2147483648,0,1,2,\"x\",0,0,0,\"y\"\r\n") << "Form3" << false
-        << false;
+        << initial << FileWith("1,58,5,0,5,1,2147483648,0,1,2,\"x\",0,0,0,\"y\"\r\n") << "firstRunSetup"
+        << false << false;
     QTest::newRow("number beyond 32 bits in initial.ini")
-        << FileWith("2026,11,1,9,0,25,4294967296,100\r\n") << option << "Form1" << false << true;
-    QTest::newRow("folder in place of initial.ini") << FolderInPlace() << option << "Form1" << false << true;
-    QTest::newRow("folder in place of option.ini") << initial << FolderInPlace() << "Form3" << false << false;
+        << FileWith("2026,11,1,9,0,25,4294967296,100\r\n") << option << "mainWindow" << false << true;
+    QTest::newRow("folder in place of initial.ini")
+        << FolderInPlace() << option << "mainWindow" << false << true;
+    QTest::newRow("folder in place of option.ini")
+        << initial << FolderInPlace() << "firstRunSetup" << false << false;
     QTest::newRow("folders in place of both")
-        << FolderInPlace() << FolderInPlace() << "Form3" << false << false;
+        << FolderInPlace() << FolderInPlace() << "firstRunSetup" << false << false;
 }
 
 void HostileFilesTest::startsOnWhatTheRulesSay() {
@@ -295,7 +299,7 @@ void HostileFilesTest::startsOnWhatTheRulesSay() {
         else
             QVERIFY2(p.look(file) == before, file);
     }
-    if (window == QLatin1String("Form3")) return;
+    if (window == QLatin1String("firstRunSetup")) return;
 
     Exercise(p);
     if (QTest::currentTestFailed()) return;
@@ -367,11 +371,12 @@ void HostileFilesTest::extremeValueInAField() {
     QVERIFY(p.look("option.ini") == optionBefore);
     if (o.quitStarted == 0) {
         // A readable file that has not started the quit: the setup, on its values.
-        QCOMPARE(VisibleWindow(), QStringLiteral("Form3"));
+        QCOMPARE(VisibleWindow(), QStringLiteral("firstRunSetup"));
         QVERIFY(s.options() == o);
         return;
     }
-    QCOMPARE(VisibleWindow(), o.windowMode == 1 ? QStringLiteral("Form7") : QStringLiteral("Form1"));
+    QCOMPARE(VisibleWindow(),
+             o.windowMode == 1 ? QStringLiteral("miniWindow") : QStringLiteral("mainWindow"));
     // Values are taken as they stand; only the tax rate and the corners are mended.
     QVERIFY(s.initial() == in);
     OptionSettings expected = o;
@@ -407,12 +412,12 @@ void HostileFilesTest::unwritablePlaces_data() {
     // shows it, a full disk under files that exist included (the start's
     // trial save finds it). Writes of positions that fail later stay silent.
     QTest::addColumn<bool>("warned");
-    QTest::newRow("data folder is a regular file") << "dataFolderIsAFile" << false << "Form3" << true;
-    QTest::newRow("base folder is a regular file") << "baseIsAFile" << false << "Form3" << true;
-    QTest::newRow("full disk, fresh folder") << "diskFull" << false << "Form3" << true;
-    QTest::newRow("full disk, started files") << "diskFull" << true << "Form1" << true;
-    QTest::newRow("read-only data folder") << "readOnlyData" << true << "Form1" << true;
-    QTest::newRow("read-only base folder") << "readOnlyBase" << false << "Form3" << true;
+    QTest::newRow("data folder is a regular file") << "dataFolderIsAFile" << false << "firstRunSetup" << true;
+    QTest::newRow("base folder is a regular file") << "baseIsAFile" << false << "firstRunSetup" << true;
+    QTest::newRow("full disk, fresh folder") << "diskFull" << false << "firstRunSetup" << true;
+    QTest::newRow("full disk, started files") << "diskFull" << true << "mainWindow" << true;
+    QTest::newRow("read-only data folder") << "readOnlyData" << true << "mainWindow" << true;
+    QTest::newRow("read-only base folder") << "readOnlyBase" << false << "firstRunSetup" << true;
 }
 
 void HostileFilesTest::unwritablePlaces() {

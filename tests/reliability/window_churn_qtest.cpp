@@ -189,10 +189,10 @@ void WindowChurnTest::aThousandRoundsOfDialogAndSwitches() {
             s.showSettingsDialogFromMain();
         }
         QVERIFY(!s.mainWindow() && !s.miniWindow());
-        auto* dialog = qobject_cast<SettingsDialog*>(SettledWindow("Form2"));
+        auto* dialog = qobject_cast<SettingsDialog*>(SettledWindow("settingsDialog"));
         QVERIFY2(dialog, qPrintable(QStringLiteral("round %1").arg(round)));
         dialog->cancel();
-        QVERIFY(!SettledWindow("Form2"));
+        QVERIFY(!SettledWindow("settingsDialog"));
         if (fromMini) {
             QVERIFY(s.miniWindow() && s.miniWindow()->isVisible());
             s.switchToStandard();

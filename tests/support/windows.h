@@ -11,7 +11,8 @@
 
 namespace kemless {
 
-// The top-level window with this object name ("Form1" ... "Form8"), if loaded.
+// The top-level window with this object name ("mainWindow", "settingsDialog", …),
+// if loaded.
 inline QWidget* Window(const char* name) {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     for (QWidget* w : QApplication::topLevelWidgets())

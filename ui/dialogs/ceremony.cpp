@@ -12,14 +12,14 @@
 
 namespace kemless {
 
-StartCeremony::StartCeremony(QWidget* parent) : FormWindow(parent) {
-    setObjectName(QStringLiteral("Form4"));
+StartCeremony::StartCeremony(QWidget* parent) : DialogWindow(parent) {
+    setObjectName(QStringLiteral("startCeremony"));
     setWindowTitle(QStringLiteral(" ( ・◇・)  - lunapo"));
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(20, 16, 20, 16);
     auto* welcome = new QLabel(QStringLiteral("ようこそケムレスへ"));
-    welcome->setObjectName(QStringLiteral("Label1"));
+    welcome->setObjectName(QStringLiteral("welcomeLabel"));
     QFont big = welcome->font();
     big.setPointSizeF(big.pointSizeF() * 1.4);
     big.setBold(true);
@@ -33,13 +33,14 @@ StartCeremony::StartCeremony(QWidget* parent) : FormWindow(parent) {
     layout->addSpacing(4);
 
     start_ = new QPushButton(QStringLiteral("卒煙を開始する(CR)"));
-    start_->setObjectName(QStringLiteral("Command1"));
+    start_->setObjectName(QStringLiteral("startButton"));
     layout->addWidget(start_);
     auto* row = new QHBoxLayout;
     const QString declines[2] = {QStringLiteral("もう少し考える"), QStringLiteral("また次の機会にする")};
+    const QString declineNames[2] = {QStringLiteral("thinkMoreButton"), QStringLiteral("nextTimeButton")};
     for (int i = 0; i < 2; ++i) {
         decline_[i] = new QPushButton(declines[i]);
-        decline_[i]->setObjectName(QStringLiteral("Command2_%1").arg(i));
+        decline_[i]->setObjectName(declineNames[i]);
         row->addWidget(decline_[i]);
         // Declining ends the program: nothing has been written.
         connect(decline_[i], &QPushButton::clicked, this, &QWidget::close);
@@ -51,8 +52,8 @@ StartCeremony::StartCeremony(QWidget* parent) : FormWindow(parent) {
     setFixedSize(sizeHint());
 }
 
-SeasonalCeremony::SeasonalCeremony(const SeasonalGreeting* greeting, QWidget* parent) : FormWindow(parent) {
-    setObjectName(QStringLiteral("Form6"));
+SeasonalCeremony::SeasonalCeremony(const SeasonalGreeting* greeting, QWidget* parent) : DialogWindow(parent) {
+    setObjectName(QStringLiteral("seasonalCeremony"));
     setWindowTitle(QStringLiteral(" メリークリスマス - lunapo"));
     setFixedSize(Px(5400), Px(3300));
 
@@ -69,21 +70,22 @@ SeasonalCeremony::SeasonalCeremony(const SeasonalGreeting* greeting, QWidget* pa
         }
         return l;
     };
-    label1_ = label("Label1", 240, true);
-    label2_ = label("Label2", 720, false);
-    label3_[0] = label("Label3_0", 1200, false);
-    label3_[1] = label("Label3_1", 1560, false);
+    heading_ = label("headingLabel", 240, true);
+    greeting_ = label("greetingLabel", 720, false);
+    wish_[0] = label("wishFirstLabel", 1200, false);
+    wish_[1] = label("wishSecondLabel", 1560, false);
 
     const int lefts[3] = {900, 2512, 4125};
+    const char* names[3] = {"leftSparkle", "middleSparkle", "rightSparkle"};
     for (int i = 0; i < 3; ++i) {
         pictures_[i] = new QLabel(this);
-        pictures_[i]->setObjectName(QStringLiteral("Image1_%1").arg(i));
+        pictures_[i]->setObjectName(QString::fromLatin1(names[i]));
         pictures_[i]->setGeometry(TwipsRect(lefts[i], 2010, 375, 345));
         pictures_[i]->setAccessibleName(QStringLiteral("きらきら"));
     }
 
     start_ = new QPushButton(QStringLiteral("卒煙を開始する(CR)"), this);
-    start_->setObjectName(QStringLiteral("Command1"));
+    start_->setObjectName(QStringLiteral("startButton"));
     start_->setGeometry(TwipsRect(1500, 2640, 2400, 435));
     connect(start_, &QPushButton::clicked, this, &SeasonalCeremony::confirmed);
     setEnterAction([this] { emit confirmed(); });
@@ -100,16 +102,16 @@ SeasonalCeremony::SeasonalCeremony(const SeasonalGreeting* greeting, QWidget* pa
 
 void SeasonalCeremony::fill(const SeasonalGreeting* greeting) {
     for (QLabel* p : pictures_) p->hide();
-    for (QLabel* l : {label1_, label2_, label3_[0], label3_[1]}) l->clear();
+    for (QLabel* l : {heading_, greeting_, wish_[0], wish_[1]}) l->clear();
     if (greeting == nullptr) return;
     setWindowTitle(QString::fromStdString(greeting->caption));
-    label1_->setText(QString::fromStdString(greeting->heading));
-    label2_->setText(QString::fromStdString(greeting->greeting));
-    label3_[0]->setText(QString::fromStdString(greeting->wishFirst));
-    label3_[1]->setText(QString::fromStdString(greeting->wishSecond));
+    heading_->setText(QString::fromStdString(greeting->heading));
+    greeting_->setText(QString::fromStdString(greeting->greeting));
+    wish_[0]->setText(QString::fromStdString(greeting->wishFirst));
+    wish_[1]->setText(QString::fromStdString(greeting->wishSecond));
     if (greeting->newYear) {
-        label2_->move(label2_->x(), Px(1200));
-        label3_[1]->move(label3_[1]->x(), Px(1800));
+        greeting_->move(greeting_->x(), Px(1200));
+        wish_[1]->move(wish_[1]->x(), Px(1800));
     }
     for (int i = 0; i < 3; ++i) pictures_[i]->setVisible(greeting->pictures[i]);
 }

@@ -1,7 +1,7 @@
 #pragma once
 #include <array>
 
-#include "dialogs/form_window.h"
+#include "dialogs/dialog_window.h"
 
 class QLabel;
 class QPushButton;
@@ -11,15 +11,16 @@ namespace kemless {
 
 struct SeasonalGreeting;
 
-// Form4: the start ceremony. Its start button starts the quit; declining
+// The start ceremony. Its start button starts the quit; declining
 // (either decline button, Escape or the close box) closes it, and with it
 // the program, without writing anything.
-class StartCeremony : public FormWindow {
+class StartCeremony : public DialogWindow {
     Q_OBJECT
 public:
     explicit StartCeremony(QWidget* parent = nullptr);
     QPushButton* startButton() const { return start_; }
-    QPushButton* declineButton(int element) const { return decline_[element]; }
+    // "もう少し考える" and "また次の機会にする".
+    QPushButton* declineButton(int index) const { return decline_[index]; }
 
 signals:
     void startRequested();
@@ -29,18 +30,20 @@ private:
     std::array<QPushButton*, 2> decline_{};
 };
 
-// Form6: the seasonal ceremony, which completes the start with the quit
+// The seasonal ceremony, which completes the start with the quit
 // moment the ordinary ceremony already set. It shows the greeting of that
 // moment's date, or empty lines on any other date.
-class SeasonalCeremony : public FormWindow {
+class SeasonalCeremony : public DialogWindow {
     Q_OBJECT
 public:
     explicit SeasonalCeremony(const SeasonalGreeting* greeting, QWidget* parent = nullptr);
 
-    QLabel* heading() const { return label1_; }
-    QLabel* greeting() const { return label2_; }
-    QLabel* wish(int element) const { return label3_[element]; }
-    QLabel* picture(int element) const { return pictures_[element]; }
+    QLabel* heading() const { return heading_; }
+    QLabel* greeting() const { return greeting_; }
+    // The two lines of the wish.
+    QLabel* wish(int line) const { return wish_[line]; }
+    // The sparkles at the left, in the middle and at the right.
+    QLabel* picture(int index) const { return pictures_[index]; }
     QPushButton* startButton() const { return start_; }
 
 signals:
@@ -50,9 +53,9 @@ private:
     void fill(const SeasonalGreeting* greeting);
     void nextFrame();
 
-    QLabel* label1_;
-    QLabel* label2_;
-    std::array<QLabel*, 2> label3_{};
+    QLabel* heading_;
+    QLabel* greeting_;
+    std::array<QLabel*, 2> wish_{};
     std::array<QLabel*, 3> pictures_{};
     QPushButton* start_;
     QTimer* animation_;

@@ -15,8 +15,8 @@
 namespace kemless {
 
 FirstRunSetup::FirstRunSetup(Desktop& desktop, InitialSettings& initial, QWidget* parent)
-    : FormWindow(parent), desktop_(desktop), initial_(initial) {
-    setObjectName(QStringLiteral("Form3"));
+    : DialogWindow(parent), desktop_(desktop), initial_(initial) {
+    setObjectName(QStringLiteral("firstRunSetup"));
     setWindowTitle(QStringLiteral(" ケムレス初期設定 - lunapo"));
 
     auto* layout = new QVBoxLayout(this);
@@ -43,22 +43,21 @@ FirstRunSetup::FirstRunSetup(Desktop& desktop, InitialSettings& initial, QWidget
         layout->addSpacing(6);
         return box;
     };
-    perDay_ = addBox(QStringLiteral("一日あたりに吸っているタバコの本数"), QStringLiteral("（１から２００までの半角数字で記入）"), 3,
-                     QStringLiteral("Text1_0"));
-    price_ = addBox(QStringLiteral("一箱（２０本）あたりのタバコの金額"), QStringLiteral("（１から２０００の半角数字で記入）"), 4,
-                    QStringLiteral("Text1_1"));
+    perDay_ = addBox(QStringLiteral("一日あたりに吸っているタバコの本数"),
+                     QStringLiteral("（１から２００までの半角数字で記入）"), 3, QStringLiteral("perDayBox"));
+    price_ = addBox(QStringLiteral("一箱（２０本）あたりのタバコの金額"),
+                    QStringLiteral("（１から２０００の半角数字で記入）"), 4, QStringLiteral("priceBox"));
 
     layout->addWidget(new QLabel(QStringLiteral("あなたの吸っているタバコのサイズ")));
     auto* sizeRow = new QHBoxLayout;
-    OptionGroup(this, sizeRow, QStringLiteral("Option1"),
-                {QStringLiteral("ショート"), QStringLiteral("スタンダード"), QStringLiteral("ロング")}, sizes_);
+    CigaretteSizeGroup(this, sizeRow, sizes_);
     sizes_[1]->setChecked(true);
     sizeRow->addStretch();
     layout->addLayout(sizeRow);
     layout->addSpacing(10);
 
     confirm_ = new QPushButton(QStringLiteral("設定する"));
-    confirm_->setObjectName(QStringLiteral("Command1"));
+    confirm_->setObjectName(QStringLiteral("confirmButton"));
     auto* buttonRow = new QHBoxLayout;
     buttonRow->addStretch();
     buttonRow->addWidget(confirm_);

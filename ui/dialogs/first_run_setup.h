@@ -1,7 +1,7 @@
 #pragma once
 #include <array>
 
-#include "dialogs/form_window.h"
+#include "dialogs/dialog_window.h"
 
 class QLineEdit;
 class QRadioButton;
@@ -12,17 +12,18 @@ namespace kemless {
 class Desktop;
 struct InitialSettings;
 
-// Form3: the first-run setup. It asks for cigarettes a day, the pack price
+// The first-run setup. It asks for cigarettes a day, the pack price
 // and the size, keeps them in the record in memory only and says so; the
 // ceremony comes next.
-class FirstRunSetup : public FormWindow {
+class FirstRunSetup : public DialogWindow {
     Q_OBJECT
 public:
     FirstRunSetup(Desktop& desktop, InitialSettings& initial, QWidget* parent = nullptr);
 
     QLineEdit* perDayBox() const { return perDay_; }
     QLineEdit* priceBox() const { return price_; }
-    QRadioButton* sizeButton(int element) const { return sizes_[element]; }
+    // Short, standard, long.
+    QRadioButton* sizeButton(int index) const { return sizes_[index]; }
     QPushButton* confirmButton() const { return confirm_; }
 
     void confirm();

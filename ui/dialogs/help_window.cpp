@@ -13,11 +13,11 @@ QString HelpWindow::GuideText() {
     return QString::fromUtf8(f.readAll());
 }
 
-HelpWindow::HelpWindow(QWidget* parent) : FormWindow(parent) {
-    setObjectName(QStringLiteral("Form5"));
+HelpWindow::HelpWindow(QWidget* parent) : DialogWindow(parent) {
+    setObjectName(QStringLiteral("helpWindow"));
     setWindowTitle(QStringLiteral("  (?_?) - help"));
     text_ = new QPlainTextEdit(this);
-    text_->setObjectName(QStringLiteral("Text1"));
+    text_->setObjectName(QStringLiteral("guideText"));
     text_->setReadOnly(true);
     text_->setPlainText(GuideText());
     text_->setAccessibleName(QStringLiteral("ケムレスヘルプ"));
@@ -36,12 +36,12 @@ void HelpWindow::fitTextBox() {
 }
 
 void HelpWindow::resizeEvent(QResizeEvent* e) {
-    FormWindow::resizeEvent(e);
+    DialogWindow::resizeEvent(e);
     fitTextBox();
 }
 
 void HelpWindow::changeEvent(QEvent* e) {
-    FormWindow::changeEvent(e);
+    DialogWindow::changeEvent(e);
     if (e->type() == QEvent::WindowStateChange) fitTextBox();
 }
 

@@ -1,12 +1,12 @@
 #pragma once
-#include "dialogs/form_window.h"
+#include "dialogs/dialog_window.h"
 
 class QPlainTextEdit;
 
 namespace kemless {
 
-// Form5: the user guide. One copy at most; it lives until its close box.
-class HelpWindow : public FormWindow {
+// The user guide. One copy at most; it lives until its close box.
+class HelpWindow : public DialogWindow {
     Q_OBJECT
 public:
     explicit HelpWindow(QWidget* parent = nullptr);

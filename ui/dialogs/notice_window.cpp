@@ -9,19 +9,19 @@
 
 namespace kemless {
 
-NoticeWindow::NoticeWindow(QWidget* parent) : FormWindow(parent) {
-    setObjectName(QStringLiteral("Form8"));
+NoticeWindow::NoticeWindow(QWidget* parent) : DialogWindow(parent) {
+    setObjectName(QStringLiteral("noticeWindow"));
     setWindowTitle(QStringLiteral(" ヾ(〃^∇^)ﾉ つぎはのんびり卒煙旅行～"));
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(12, 12, 12, 12);
     auto* frame = new QFrame;  // the decorative frame around the text
-    frame->setObjectName(QStringLiteral("Shape1"));
+    frame->setObjectName(QStringLiteral("noticeFrame"));
     frame->setFrameShape(QFrame::Box);
-    frame->setStyleSheet(QStringLiteral("#Shape1 { border: 2px solid #7fb3d5; border-radius: 6px; }"));
+    frame->setStyleSheet(QStringLiteral("#noticeFrame { border: 2px solid #7fb3d5; border-radius: 6px; }"));
     auto* inner = new QVBoxLayout(frame);
     text_ = new QPlainTextEdit;
-    text_->setObjectName(QStringLiteral("Text1"));
+    text_->setObjectName(QStringLiteral("noticeText"));
     text_->setReadOnly(true);
     text_->setFrameShape(QFrame::NoFrame);
     QFile f(QStringLiteral(":/kemless/notice.txt"));
@@ -32,7 +32,7 @@ NoticeWindow::NoticeWindow(QWidget* parent) : FormWindow(parent) {
     layout->addWidget(frame);
 
     go_ = new QPushButton(QStringLiteral("ケムレスどっとこむへＧＯ！"));
-    go_->setObjectName(QStringLiteral("Command2"));
+    go_->setObjectName(QStringLiteral("goButton"));
     layout->addWidget(go_, 0, Qt::AlignHCenter);
     connect(go_, &QPushButton::clicked, this, &NoticeWindow::openSiteRequested);
     setEscapeAction([this] { close(); });

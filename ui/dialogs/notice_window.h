@@ -1,14 +1,14 @@
 #pragma once
-#include "dialogs/form_window.h"
+#include "dialogs/dialog_window.h"
 
 class QPlainTextEdit;
 class QPushButton;
 
 namespace kemless {
 
-// Form8: the notice of the maker's smartphone site. It stands in for the
+// The notice of the maker's smartphone site. It stands in for the
 // settings dialog, which comes back when the notice closes.
-class NoticeWindow : public FormWindow {
+class NoticeWindow : public DialogWindow {
     Q_OBJECT
 public:
     explicit NoticeWindow(QWidget* parent = nullptr);

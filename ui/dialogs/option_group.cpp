@@ -23,17 +23,25 @@ void MakeKeyboardFriendly(QButtonGroup* group) {
     update();
 }
 
-QButtonGroup* OptionGroup(QWidget* owner, QHBoxLayout* row, const QString& prefix,
-                          const std::array<QString, 3>& captions, std::array<QRadioButton*, 3>& buttons) {
+QButtonGroup* OptionGroup(QWidget* owner, QHBoxLayout* row, const std::array<QString, 3>& captions,
+                          const std::array<QString, 3>& names, std::array<QRadioButton*, 3>& buttons) {
     auto* group = new QButtonGroup(owner);
     for (int i = 0; i < 3; ++i) {
         buttons[i] = new QRadioButton(captions[i]);
-        buttons[i]->setObjectName(QStringLiteral("%1_%2").arg(prefix).arg(i));
+        buttons[i]->setObjectName(names[i]);
         group->addButton(buttons[i], i);
         row->addWidget(buttons[i]);
     }
     MakeKeyboardFriendly(group);
     return group;
+}
+
+QButtonGroup* CigaretteSizeGroup(QWidget* owner, QHBoxLayout* row, std::array<QRadioButton*, 3>& buttons) {
+    return OptionGroup(owner, row,
+                       {QStringLiteral("ショート"), QStringLiteral("スタンダード"), QStringLiteral("ロング")},
+                       {QStringLiteral("shortSizeButton"), QStringLiteral("standardSizeButton"),
+                        QStringLiteral("longSizeButton")},
+                       buttons);
 }
 
 }  // namespace kemless

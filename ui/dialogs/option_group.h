@@ -9,10 +9,13 @@ class QWidget;
 
 namespace kemless {
 
-// Three option buttons added to `row`, named `prefix`_0, _1, _2, in one
-// exclusive group that the keyboard treats as one stop.
-QButtonGroup* OptionGroup(QWidget* owner, QHBoxLayout* row, const QString& prefix,
-                          const std::array<QString, 3>& captions, std::array<QRadioButton*, 3>& buttons);
+// Three option buttons added to `row` with their captions and object names,
+// in one exclusive group that the keyboard treats as one stop.
+QButtonGroup* OptionGroup(QWidget* owner, QHBoxLayout* row, const std::array<QString, 3>& captions,
+                          const std::array<QString, 3>& names, std::array<QRadioButton*, 3>& buttons);
+
+// The short, standard and long buttons, in the order of kCigaretteSizes.
+QButtonGroup* CigaretteSizeGroup(QWidget* owner, QHBoxLayout* row, std::array<QRadioButton*, 3>& buttons);
 
 // Which of the three is selected, or -1 when none is.
 int CheckedOption(const std::array<QRadioButton*, 3>& buttons);

@@ -75,8 +75,8 @@ std::string TextOf(const QLineEdit* box) { return box->text().toStdString(); }
 
 SettingsDialog::SettingsDialog(Clock& clock, Desktop& desktop, InitialSettings& initial, OptionSettings& options,
                                QWidget* parent)
-    : FormWindow(parent), clock_(clock), desktop_(desktop), initial_(initial), options_(options) {
-    setObjectName(QStringLiteral("Form2"));
+    : DialogWindow(parent), clock_(clock), desktop_(desktop), initial_(initial), options_(options) {
+    setObjectName(QStringLiteral("settingsDialog"));
     setWindowTitle(QStringLiteral(" 設定ウィンドウ - 全て半角で記入してください - lunapo"));
     buildControls();
     fill();
@@ -93,28 +93,30 @@ void SettingsDialog::buildControls() {
     // The quit profile, in the order it is read and typed.
     const QString units[5] = {QStringLiteral("年"), QStringLiteral("月"), QStringLiteral("日"), QStringLiteral("時"),
                               QStringLiteral("分")};
+    const QString names[5] = {QStringLiteral("quitYearBox"), QStringLiteral("quitMonthBox"),
+                              QStringLiteral("quitDayBox"), QStringLiteral("quitHourBox"),
+                              QStringLiteral("quitMinuteBox")};
     auto* date = new QHBoxLayout;
     date->setSpacing(3);
     for (int i = 0; i < 5; ++i) {
-        quit_[i] = Box(QStringLiteral("Text1_%1").arg(i), i == 0 ? 4 : 2, QStringLiteral("卒煙日の") + units[i]);
+        quit_[i] = Box(names[i], i == 0 ? 4 : 2, QStringLiteral("卒煙日の") + units[i]);
         date->addWidget(quit_[i]);
         date->addWidget(new QLabel(units[i]));
     }
     outer->addLayout(Row({Text(QStringLiteral("卒煙日"), quit_[0]), date}));
 
-    perDay_ = Box(QStringLiteral("Text2"), 3, QStringLiteral("一日あたりの本数"));
-    price_ = Box(QStringLiteral("Text3"), 4, QStringLiteral("一箱（２０本）の金額"));
+    perDay_ = Box(QStringLiteral("perDayBox"), 3, QStringLiteral("一日あたりの本数"));
+    price_ = Box(QStringLiteral("priceBox"), 4, QStringLiteral("一箱（２０本）の金額"));
     outer->addLayout(Row({Text(QStringLiteral("一日あたりの本数"), perDay_), perDay_, Text(QStringLiteral("本")),
                           Text(QStringLiteral("　一箱（２０本）の金額"), price_), price_, Text(QStringLiteral("円"))}));
 
     auto* sizeRow = new QHBoxLayout;
-    OptionGroup(this, sizeRow, QStringLiteral("Option1"),
-                {QStringLiteral("ショート"), QStringLiteral("スタンダード"), QStringLiteral("ロング")}, sizes_);
+    CigaretteSizeGroup(this, sizeRow, sizes_);
     outer->addLayout(Row({Text(QStringLiteral("サイズ")), sizeRow}));
 
-    tax_ = Box(QStringLiteral("Text5"), 5, QStringLiteral("税率（％）"));
+    tax_ = Box(QStringLiteral("taxRateBox"), 5, QStringLiteral("税率（％）"));
     status_ = new QComboBox;
-    status_->setObjectName(QStringLiteral("Combo1"));
+    status_->setObjectName(QStringLiteral("statusModeList"));
     status_->setAccessibleName(QStringLiteral("ステータスの選択"));
     for (const char* mode : kStatusModes) status_->addItem(QString::fromUtf8(mode));
     outer->addLayout(Row({Text(QStringLiteral("税率（％）"), tax_), tax_,
@@ -123,34 +125,36 @@ void SettingsDialog::buildControls() {
     outer->addWidget(Separator());
 
     // How the figures look and what the long copy adds.
-    auto* textColor = Button(QStringLiteral("テキストの色"), "Command3");
-    auto* backColor = Button(QStringLiteral("背景の色"), "Command4");
+    auto* textColor = Button(QStringLiteral("テキストの色"), "textColorButton");
+    auto* backColor = Button(QStringLiteral("背景の色"), "backColorButton");
     sample_ = new QLabel(QStringLiteral("サンプル色"));
-    sample_->setObjectName(QStringLiteral("Label2"));
+    sample_->setObjectName(QStringLiteral("colorSample"));
     sample_->setAutoFillBackground(true);
     sample_->setAlignment(Qt::AlignCenter);
     sample_->setMinimumWidth(sample_->sizeHint().width() + 12);
     boxCount_ = new QCheckBox(QStringLiteral("箱数表示"));
-    boxCount_->setObjectName(QStringLiteral("Check2"));
+    boxCount_->setObjectName(QStringLiteral("boxCountCheck"));
     outer->addLayout(Row({textColor, backColor, sample_, boxCount_}));
     connect(textColor, &QPushButton::clicked, this, &SettingsDialog::chooseTextColor);
     connect(backColor, &QPushButton::clicked, this, &SettingsDialog::chooseBackColor);
 
     auto* copyRow = new QHBoxLayout;
-    QButtonGroup* copyGroup =
-        OptionGroup(this, copyRow, QStringLiteral("Option2"),
-                    {QStringLiteral("OFF"), QStringLiteral("ON"), QStringLiteral("ON+喫煙年数→")}, copyPlus_);
-    smokingYears_ = Box(QStringLiteral("Text7"), 2, QStringLiteral("喫煙年数"));
-    auto* frameLabel = new QLabel(QStringLiteral("copy+"));
-    frameLabel->setObjectName(QStringLiteral("Frame1"));
-    outer->addLayout(Row({frameLabel, copyRow, smokingYears_, Text(QStringLiteral("年"))}));
+    QButtonGroup* copyGroup = OptionGroup(
+        this, copyRow, {QStringLiteral("OFF"), QStringLiteral("ON"), QStringLiteral("ON+喫煙年数→")},
+        {QStringLiteral("copyPlusOffButton"), QStringLiteral("copyPlusOnButton"),
+         QStringLiteral("copyPlusYearsButton")},
+        copyPlus_);
+    smokingYears_ = Box(QStringLiteral("smokingYearsBox"), 2, QStringLiteral("喫煙年数"));
+    auto* copyPlusTitle = new QLabel(QStringLiteral("copy+"));
+    copyPlusTitle->setObjectName(QStringLiteral("copyPlusTitle"));
+    outer->addLayout(Row({copyPlusTitle, copyRow, smokingYears_, Text(QStringLiteral("年"))}));
     // Arrow keys select as they move, so the box follows the selection too.
     connect(copyGroup, &QButtonGroup::idToggled, this, [this](int id, bool on) {
         if (on) smokingYears_->setEnabled(id == 2);
     });
 
     link_ = new QLineEdit;
-    link_->setObjectName(QStringLiteral("Text4"));
+    link_->setObjectName(QStringLiteral("linkBox"));
     link_->setMaxLength(256);
     link_->setAccessibleName(QStringLiteral("あなたのブログや掲示板のアドレス"));
     outer->addWidget(Text(QStringLiteral("あなたのブログや掲示板のアドレス"), link_));
@@ -159,10 +163,10 @@ void SettingsDialog::buildControls() {
     linkRow->addWidget(link_);
     outer->addLayout(linkRow);
 
-    auto* site = Button(QStringLiteral("ケムレス.com"), "Command5");
-    auto* help = Button(QStringLiteral("ヘルプ"), "Command6");
-    auto* saveButton = Button(QStringLiteral("設定を保存"), "Command1");
-    auto* cancelButton = Button(QStringLiteral("キャンセル"), "Command2");
+    auto* site = Button(QStringLiteral("ケムレス.com"), "noticeButton");
+    auto* help = Button(QStringLiteral("ヘルプ"), "helpButton");
+    auto* saveButton = Button(QStringLiteral("設定を保存"), "saveButton");
+    auto* cancelButton = Button(QStringLiteral("キャンセル"), "cancelButton");
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(site);
     buttons->addWidget(help);
@@ -211,7 +215,7 @@ void SettingsDialog::fill() {
 }
 
 void SettingsDialog::showEvent(QShowEvent* e) {
-    FormWindow::showEvent(e);
+    DialogWindow::showEvent(e);
     // The keyboard starts where the reading starts.
     quit_[0]->setFocus(Qt::OtherFocusReason);
 }

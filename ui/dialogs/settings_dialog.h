@@ -1,7 +1,7 @@
 #pragma once
 #include <array>
 
-#include "dialogs/form_window.h"
+#include "dialogs/dialog_window.h"
 #include "records/settings.h"
 
 class QCheckBox;
@@ -16,10 +16,10 @@ namespace kemless {
 class Clock;
 class Desktop;
 
-// Form2: the settings dialog. It edits the two records in place and says
+// The settings dialog. It edits the two records in place and says
 // when the quit profile has been taken and when a save is complete; what is
 // written and which window opens next is up to the program around it.
-class SettingsDialog : public FormWindow {
+class SettingsDialog : public DialogWindow {
     Q_OBJECT
 public:
     SettingsDialog(Clock& clock, Desktop& desktop, InitialSettings& initial, OptionSettings& options,
@@ -30,17 +30,19 @@ public:
     void chooseTextColor();
     void chooseBackColor();
 
-    QLineEdit* quitBox(int element) const { return quit_[element]; }
+    // Year, month, day, hour and minute of the quit moment, 0 to 4.
+    QLineEdit* quitBox(int part) const { return quit_[part]; }
     QLineEdit* perDayBox() const { return perDay_; }
     QLineEdit* priceBox() const { return price_; }
-    QLineEdit* taxBox() const { return tax_; }
+    QLineEdit* taxRateBox() const { return tax_; }
     QLineEdit* linkBox() const { return link_; }
     QLineEdit* smokingYearsBox() const { return smokingYears_; }
-    QComboBox* statusList() const { return status_; }
+    QComboBox* statusModeList() const { return status_; }
     QCheckBox* boxCountCheck() const { return boxCount_; }
-    QRadioButton* sizeButton(int element) const { return sizes_[element]; }
-    QRadioButton* copyPlusButton(int element) const { return copyPlus_[element]; }
-    QLabel* sample() const { return sample_; }
+    // Short, standard, long.
+    QRadioButton* sizeButton(int index) const { return sizes_[index]; }
+    QRadioButton* copyPlusButton(int mode) const { return copyPlus_[mode]; }
+    QLabel* colorSample() const { return sample_; }
     QPushButton* button(const char* name) const;
 
 signals:

@@ -10,13 +10,15 @@
 
 namespace kemless {
 
-const DisplayWindow::MenuEntry DisplayWindow::kCopy{"mnuCopy", "コピーする", Action::CopySummary};
-const DisplayWindow::MenuEntry DisplayWindow::kCopyShort{"mnuCopy2", "ツイッター用にコピー", Action::CopyShort};
-const DisplayWindow::MenuEntry DisplayWindow::kOpenLink{"mnuBlog", "ブログや掲示板を開く", Action::OpenLink};
-const DisplayWindow::MenuEntry DisplayWindow::kSettings{"mnuSettei", "設定変更をする", Action::Settings};
-const DisplayWindow::MenuEntry DisplayWindow::kVersion{"mnuVer", "バージョン情報", Action::Version};
-const DisplayWindow::MenuEntry DisplayWindow::kHelp{"mnuHelp", "ヘルプを読む", Action::Help};
-const DisplayWindow::MenuEntry DisplayWindow::kExit{"mnuExit", "アプリケーションの終了", Action::Exit};
+const DisplayWindow::MenuEntry DisplayWindow::kCopy{"copySummaryAction", "コピーする", Action::CopySummary};
+const DisplayWindow::MenuEntry DisplayWindow::kCopyShort{"copyShortAction", "ツイッター用にコピー",
+                                                         Action::CopyShort};
+const DisplayWindow::MenuEntry DisplayWindow::kOpenLink{"openLinkAction", "ブログや掲示板を開く",
+                                                        Action::OpenLink};
+const DisplayWindow::MenuEntry DisplayWindow::kSettings{"settingsAction", "設定変更をする", Action::Settings};
+const DisplayWindow::MenuEntry DisplayWindow::kVersion{"versionAction", "バージョン情報", Action::Version};
+const DisplayWindow::MenuEntry DisplayWindow::kHelp{"helpAction", "ヘルプを読む", Action::Help};
+const DisplayWindow::MenuEntry DisplayWindow::kExit{"exitAction", "アプリケーションの終了", Action::Exit};
 
 DisplayWindow::DisplayWindow(QWidget* parent) : QWidget(parent), tray_(new TrayIcon(this)) {
     connect(tray_, &TrayIcon::restoreRequested, this, &DisplayWindow::restoreFromTray);
@@ -25,7 +27,7 @@ DisplayWindow::DisplayWindow(QWidget* parent) : QWidget(parent), tray_(new TrayI
 QMenu* DisplayWindow::popupMenu() {
     if (menu_ != nullptr) return menu_;
     menu_ = new QMenu(this);
-    menu_->setObjectName(QStringLiteral("mnuPopup"));
+    menu_->setObjectName(QStringLiteral("contextMenu"));
     for (const MenuEntry& entry : entries_) {
         QAction* a = menu_->addAction(QString::fromUtf8(entry.caption));
         a->setObjectName(QString::fromLatin1(entry.name));

@@ -48,7 +48,7 @@ protected:
     explicit DisplayWindow(QWidget* parent = nullptr);
 
     struct MenuEntry {
-        const char* name;  // mnuCopy, …
+        const char* name;  // copySummaryAction, …
         const char* caption;
         Action action;
     };

@@ -15,26 +15,31 @@ namespace {
 constexpr int kRefreshIntervalMs = 30000;
 
 struct Heading {
-    int element;
+    const char* name;
     const char* caption;
     int left, top, width;
 };
 // Fixed captions above the value lines, in twips.
 constexpr Heading kHeadings[] = {
-    {0, "卒煙からの日数", 120, 60, 1335},   {4, "延びた寿命", 120, 610, 975},
-    {2, "節約できた金額", 120, 1155, 1335}, {1, "吸わなかった煙草", 120, 1710, 1455},
-    {6, "今日の一言", 120, 2235, 975},      {5, "ステータス", 4005, 60, 975},
-    {19, "肺の状態", 4080, 630, 735},
+    {"elapsedHeading", "卒煙からの日数", 120, 60, 1335},
+    {"lifeHeading", "延びた寿命", 120, 610, 975},
+    {"savingsHeading", "節約できた金額", 120, 1155, 1335},
+    {"unsmokedHeading", "吸わなかった煙草", 120, 1710, 1455},
+    {"messageHeading", "今日の一言", 120, 2235, 975},
+    {"statusHeading", "ステータス", 4005, 60, 975},
+    {"lungsHeading", "肺の状態", 4080, 630, 735},
 };
 
 struct ValuePlace {
+    const char* name;
     int left, top, width;
     const char* heading;  // what a screen reader announces with the value
 };
+// In the order of ValueLabel.
 constexpr ValuePlace kValues[6] = {
-    {240, 240, 3615, "卒煙からの日数"}, {240, 790, 3615, "延びた寿命"},
-    {240, 1340, 3615, "節約できた金額"}, {4080, 240, 1335, "ステータス"},
-    {240, 1890, 5175, "吸わなかった煙草"}, {240, 2440, 5175, "今日の一言"},
+    {"elapsedValue", 240, 240, 3615, "卒煙からの日数"},     {"lifeValue", 240, 790, 3615, "延びた寿命"},
+    {"savingsValue", 240, 1340, 3615, "節約できた金額"},    {"statusValue", 4080, 240, 1335, "ステータス"},
+    {"unsmokedValue", 240, 1890, 5175, "吸わなかった煙草"}, {"messageValue", 240, 2440, 5175, "今日の一言"},
 };
 constexpr int kValueHeight = 255;
 
@@ -43,8 +48,10 @@ struct ButtonPlace {
     const char* caption;
     int left;
 };
-constexpr ButtonPlace kButtons[] = {
-    {"Command3", "コピ１", 120}, {"Command4", "コピ２", 960}, {"Command2", "ＢＢＳ", 3960}, {"Command1", "設定", 4800}};
+constexpr ButtonPlace kButtons[] = {{"copySummaryButton", "コピ１", 120},
+                                    {"copyShortButton", "コピ２", 960},
+                                    {"openLinkButton", "ＢＢＳ", 3960},
+                                    {"settingsButton", "設定", 4800}};
 
 // Lefts of the three ducks (twips); arriving ducks stand low, pleased ones high.
 constexpr int kDuckLefts[3] = {2040, 2580, 3120};
@@ -54,7 +61,7 @@ constexpr int kPleasedTop = 1560;
 }  // namespace
 
 MainWindow::MainWindow(QWidget* parent) : DisplayWindow(parent) {
-    setObjectName(QStringLiteral("Form1"));
+    setObjectName(QStringLiteral("mainWindow"));
     setWindowTitle(QStringLiteral(" ケムレス - lunapo"));
     setFixedSize(Px(5625), Px(3330));
     setAutoFillBackground(true);
@@ -65,7 +72,7 @@ MainWindow::MainWindow(QWidget* parent) : DisplayWindow(parent) {
 
     // Runs from the window's creation, shown or hidden.
     timer_ = new QTimer(this);
-    timer_->setObjectName(QStringLiteral("Timer1"));
+    timer_->setObjectName(QStringLiteral("refreshTimer"));
     timer_->setInterval(kRefreshIntervalMs);
     connect(timer_, &QTimer::timeout, this, &MainWindow::tick);
     timer_->start();
@@ -76,7 +83,7 @@ void MainWindow::buildControls() {
     headingFont.setPointSizeF(8);
     for (const Heading& h : kHeadings) {
         auto* l = new ControlLabel(this);
-        l->setObjectName(QStringLiteral("Label1_%1").arg(h.element));
+        l->setObjectName(QString::fromLatin1(h.name));
         l->setTextFormat(Qt::PlainText);
         l->setText(QString::fromUtf8(h.caption));
         l->setFont(headingFont);
@@ -86,7 +93,7 @@ void MainWindow::buildControls() {
 
     for (int i = 0; i < 6; ++i) {
         auto* l = new ControlLabel(this);
-        l->setObjectName(QStringLiteral("Label2_%1").arg(i));
+        l->setObjectName(QString::fromLatin1(kValues[i].name));
         l->setGeometry(TwipsRect(kValues[i].left, kValues[i].top, kValues[i].width, kValueHeight));
         l->setAutoFillBackground(true);
         l->setAccessibleName(QString::fromUtf8(kValues[i].heading));
@@ -113,7 +120,7 @@ void MainWindow::buildControls() {
     hideDucks();
 
     progress_ = new QProgressBar(this);
-    progress_->setObjectName(QStringLiteral("ProgressBar1"));
+    progress_->setObjectName(QStringLiteral("nextDuckProgress"));
     progress_->setRange(0, kProgressMaximum);
     progress_->setTextVisible(false);
     progress_->setGeometry(TwipsRect(1800, 3120, 2055, 120));
@@ -131,12 +138,12 @@ void MainWindow::buildControls() {
         PressWithEnter(b);
         connect(b, &QPushButton::clicked, this, actions[i]);
     }
-    button("Command3")->setAccessibleName(QStringLiteral("コピーする"));
-    button("Command4")->setAccessibleName(QStringLiteral("ツイッター用にコピー"));
-    button("Command2")->setAccessibleName(QStringLiteral("ブログや掲示板を開く"));
-    button("Command1")->setAccessibleName(QStringLiteral("設定変更をする"));
+    button("copySummaryButton")->setAccessibleName(QStringLiteral("コピーする"));
+    button("copyShortButton")->setAccessibleName(QStringLiteral("ツイッター用にコピー"));
+    button("openLinkButton")->setAccessibleName(QStringLiteral("ブログや掲示板を開く"));
+    button("settingsButton")->setAccessibleName(QStringLiteral("設定変更をする"));
 
-    const MenuEntry mini{"mnuMini", "ミニサイズで運転する", Action::SwitchSize};
+    const MenuEntry mini{"miniSizeAction", "ミニサイズで運転する", Action::SwitchSize};
     setPopupMenu({kCopy, kCopyShort, kOpenLink, kSettings, kVersion, mini, kHelp, kExit});
 }
 
@@ -150,8 +157,9 @@ void MainWindow::placeDuckPixmaps() {
         ducks_[3 + i]->setPixmap(pleased);
         ducks_[3 + i]->setGeometry(TwipsRect(kDuckLefts[i], kPleasedTop, 450, 435));
     }
-    // Ducks by their names: vice-captain, king, captain.
-    const char* names[kDuckCount] = {"Image1_10", "Image1_11", "Image1_12", "Image3_0", "Image3_1", "Image3_2"};
+    // In the order of Duck; each of the three has a name of its own.
+    const char* names[kDuckCount] = {"viceCaptainArriving", "kingArriving", "captainArriving",
+                                     "viceCaptainPleased",  "kingPleased",  "captainPleased"};
     const char* spoken[3] = {"アヒル副隊長", "アヒルの王様", "アヒル隊長"};
     for (int i = 0; i < kDuckCount; ++i) {
         ducks_[i]->setObjectName(QString::fromLatin1(names[i]));
@@ -182,7 +190,7 @@ void MainWindow::setValueColors(int32_t backColor, int32_t foreColor) {
     for (ControlLabel* l : values_) SetStoredColors(l, backColor, foreColor);
 }
 
-QString MainWindow::caption(int element) const { return values_[element]->text(); }
+QString MainWindow::caption(int line) const { return values_[line]->text(); }
 
 QPushButton* MainWindow::button(const char* name) const {
     return findChild<QPushButton*>(QString::fromLatin1(name));

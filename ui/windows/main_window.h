@@ -15,7 +15,7 @@ namespace kemless {
 class ControlLabel;
 class LungPicture;
 
-// Form1: the standard-size display window. It renders what the last refresh
+// The standard-size display window. It renders what the last refresh
 // computed and forwards every event; it computes nothing itself.
 class MainWindow : public DisplayWindow {
     Q_OBJECT
@@ -27,8 +27,9 @@ public:
     void render(const DisplayState& display);
     void setValueColors(int32_t backColor, int32_t foreColor);
 
-    QString caption(int element) const;
-    ControlLabel* valueLabel(int element) const { return values_[element]; }
+    // The six value lines, by ValueLabel.
+    QString caption(int line) const;
+    ControlLabel* valueLabel(int line) const { return values_[line]; }
     QLabel* duck(Duck d) const { return ducks_[static_cast<int>(d)]; }
     QProgressBar* progressBar() const { return progress_; }
     LungPicture* lungs() const { return lungs_; }

@@ -26,7 +26,7 @@ int WidestLine(const QFontMetrics& fm) {
 }  // namespace
 
 MiniWindow::MiniWindow(QWidget* parent) : DisplayWindow(parent) {
-    setObjectName(QStringLiteral("Form7"));
+    setObjectName(QStringLiteral("miniWindow"));
     setWindowTitle(QStringLiteral(" ケムレス mini mode"));
     setAutoFillBackground(true);
     // The window takes the keyboard itself, so the Menu key and Shift+F10
@@ -34,7 +34,7 @@ MiniWindow::MiniWindow(QWidget* parent) : DisplayWindow(parent) {
     setFocusPolicy(Qt::StrongFocus);
 
     label_ = new ControlLabel(this);
-    label_->setObjectName(QStringLiteral("Label1"));
+    label_->setObjectName(QStringLiteral("summaryLabel"));
     label_->setAutoFillBackground(true);
     label_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     label_->setTextFormat(Qt::PlainText);
@@ -44,7 +44,7 @@ MiniWindow::MiniWindow(QWidget* parent) : DisplayWindow(parent) {
     setColors(BgrFromColor(QColor(255, 192, 128)), BgrFromColor(Qt::white));
 
     // Help comes before the settings here, and the switch goes the other way.
-    const MenuEntry standard{"mnuSt", "標準サイズで運転する", Action::SwitchSize};
+    const MenuEntry standard{"standardSizeAction", "標準サイズで運転する", Action::SwitchSize};
     setPopupMenu({kCopy, kCopyShort, kOpenLink, kHelp, kSettings, kVersion, standard, kExit});
     // The designed size until the window is first shown: in the main-window
     // mode it is loaded hidden at every start and may never be shown.

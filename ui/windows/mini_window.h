@@ -5,7 +5,7 @@ namespace kemless {
 
 class ControlLabel;
 
-// Form7: the mini window, the six-line summary in one label with the same
+// The mini window, the six-line summary in one label with the same
 // actions as the main window in its context menu. It has no timer: the main
 // window's refresh writes its text.
 class MiniWindow : public DisplayWindow {
@@ -16,7 +16,7 @@ public:
     void setText(const QString& summary);
     QString text() const;
     void setColors(int32_t backColor, int32_t foreColor);
-    ControlLabel* label() const { return label_; }
+    ControlLabel* summaryLabel() const { return label_; }
     // Sized for the widest summary the first time it is shown.
     void setVisible(bool visible) override;
 

@@ -102,18 +102,18 @@ private slots:
 
     void dialogsHandOverWithoutEndingTheProgram() {
         Session& s = startStarted();
-        MenuItem(s.mainWindow(), "mnuSettei")->trigger();
+        MenuItem(s.mainWindow(), "settingsAction")->trigger();
         Settle();
-        auto* dialog = qobject_cast<SettingsDialog*>(Window("Form2"));
+        auto* dialog = qobject_cast<SettingsDialog*>(Window("settingsDialog"));
         QVERIFY(dialog);
-        dialog->button("Command5")->click();  // the notice in its place
+        dialog->button("noticeButton")->click();  // the notice in its place
         Settle();
-        QVERIFY(Window("Form8"));
-        QVERIFY(Window("Form8")->close());  // brings the settings back
+        QVERIFY(Window("noticeWindow"));
+        QVERIFY(Window("noticeWindow")->close());  // brings the settings back
         Settle();
-        dialog = qobject_cast<SettingsDialog*>(Window("Form2"));
+        dialog = qobject_cast<SettingsDialog*>(Window("settingsDialog"));
         QVERIFY(dialog);
-        dialog->button("Command2")->click();
+        dialog->button("cancelButton")->click();
         Settle();
         QVERIFY(s.mainWindow() && s.mainWindow()->isVisible());
         QCOMPARE(fx->process.quits, 0);
@@ -123,7 +123,7 @@ private slots:
         Session& s = startStarted();
         s.showSettingsDialogFromMain();
         Settle();
-        QVERIFY(Window("Form2")->close());
+        QVERIFY(Window("settingsDialog")->close());
         Settle();
         QCOMPARE(fx->process.quits, 1);
     }
@@ -137,7 +137,7 @@ private slots:
     void closingTheFirstRunSetupOrDecliningEndsTheProgram() {
         QFETCH(QString, how);
         fx->start();
-        auto* setup = qobject_cast<FirstRunSetup*>(Window("Form3"));
+        auto* setup = qobject_cast<FirstRunSetup*>(Window("firstRunSetup"));
         QVERIFY(setup);
         if (how == QLatin1String("setup")) {
             QVERIFY(setup->close());
@@ -147,14 +147,14 @@ private slots:
             setup->confirmButton()->click();
             Settle();
             QCOMPARE(fx->process.quits, 0);
-            auto* ceremony = qobject_cast<StartCeremony*>(Window("Form4"));
+            auto* ceremony = qobject_cast<StartCeremony*>(Window("startCeremony"));
             QVERIFY(ceremony);
             if (how == QLatin1String("decline")) ceremony->declineButton(1)->click();
             else QTest::keyClick(ceremony->startButton(), Qt::Key_Escape);
         }
         Settle();
         QCOMPARE(fx->process.quits, 1);
-        QVERIFY(!Window("Form4"));
+        QVERIFY(!Window("startCeremony"));
         QCOMPARE(fx->store().readOption()->quitStarted, 0);
     }
 
@@ -190,7 +190,7 @@ private slots:
         Session& s = startStarted();
         s.showSettingsDialogFromMain();
         Settle();
-        QWidget* dialog = Window("Form2");
+        QWidget* dialog = Window("settingsDialog");
         dialog->showMinimized();
         emit fx->process.activationRequested();
         QVERIFY(dialog->isVisible());
@@ -225,7 +225,7 @@ private slots:
         } else {
             s.showSettingsDialogFromMain();
             Settle();
-            auto* dialog = qobject_cast<SettingsDialog*>(Window("Form2"));
+            auto* dialog = qobject_cast<SettingsDialog*>(Window("settingsDialog"));
             dialog->move(111, 77);
             dialog->save();
             Settle();
@@ -248,7 +248,7 @@ private slots:
         QVERIFY(QFileInfo(base + QStringLiteral("/kemlessdata/initial.ini")).isFile());
         QVERIFY(QFileInfo(base + QStringLiteral("/kemlessdata/option.ini")).isFile());
         QVERIFY(fx->desktop.messages.isEmpty());
-        QVERIFY(Window("Form3"));
+        QVERIFY(Window("firstRunSetup"));
     }
 
     // Last: runs the real event loop, the way the program does. Qt by itself

@@ -138,7 +138,7 @@ private slots:
         o.linkUrl = "my.blog.jp/diary";
         fx.writeStarted(SampleInitial(), o);
         MainWindow* w = fx.start().mainWindow();
-        w->findChild<QPushButton*>(QStringLiteral("Command2"))->click();
+        w->findChild<QPushButton*>(QStringLiteral("openLinkButton"))->click();
         QTRY_VERIFY(QFile::exists(opener.argumentFile()));
         QCOMPARE(opener.argument(), QStringLiteral("http://my.blog.jp/diary"));
         QTRY_COMPARE(fx.desktop.messages, messages);

@@ -27,7 +27,7 @@ struct Program : SessionFixture {
     Program() {
         clock.moment = {2026, 12, 1, 10, 0};
         start();
-        auto* setup = qobject_cast<FirstRunSetup*>(Window("Form3"));
+        auto* setup = qobject_cast<FirstRunSetup*>(Window("firstRunSetup"));
         QVERIFY(setup);
         setup->perDayBox()->setText(QStringLiteral("12"));
         setup->priceBox()->setText(QStringLiteral("480"));
@@ -35,8 +35,8 @@ struct Program : SessionFixture {
         initialBefore = bytes("initial.ini");
         optionBefore = bytes("option.ini");
     }
-    StartCeremony* ceremony() const { return qobject_cast<StartCeremony*>(Window("Form4")); }
-    SeasonalCeremony* seasonal() const { return qobject_cast<SeasonalCeremony*>(Window("Form6")); }
+    StartCeremony* ceremony() const { return qobject_cast<StartCeremony*>(Window("startCeremony")); }
+    SeasonalCeremony* seasonal() const { return qobject_cast<SeasonalCeremony*>(Window("seasonalCeremony")); }
     bool nothingWritten() const {
         return bytes("initial.ini") == initialBefore && bytes("option.ini") == optionBefore;
     }
@@ -51,18 +51,21 @@ private slots:
     void startByDate();
     void seasonalConfirmedAfterMidnightKeepsFirstMinute();
     void closingSeasonalWindowWritesNothing();
+    void keysOfTheCeremonyWhicheverButtonHasThem_data();
+    void keysOfTheCeremonyWhicheverButtonHasThem();
 };
 
 // `caption` empty: an ordinary date, the ceremony completes the start itself.
 // Otherwise the seasonal window shows the row's texts, `pictures` as "010"
-// for elements 0 to 2, and the tops of Label2 and Label3(1) in pixels.
+// for the left, middle and right sparkle, and the tops of the greeting and
+// the second line of the wish in pixels.
 void CeremonyTest::startByDate_data() {
     QTest::addColumn<int>("month");
     QTest::addColumn<int>("day");
     QTest::addColumn<int>("hour");
     QTest::addColumn<int>("minute");
     QTest::addColumn<QString>("caption");
-    QTest::addColumn<QStringList>("texts");  // Label1, Label2, Label3(0), Label3(1)
+    QTest::addColumn<QStringList>("texts");  // heading, greeting, the two lines of the wish
     QTest::addColumn<QString>("pictures");
     QTest::addColumn<int>("greetingTop");
     QTest::addColumn<int>("wishTop");
@@ -73,7 +76,7 @@ void CeremonyTest::startByDate_data() {
     const QStringList eve = {"クリスマスイブ限定スペシャルメッセージ", "", "聖なる日の卒煙が", "成功しますように！"};
     const QStringList newYear = {"お正月限定スペシャルメッセージ", "あけましておめでとうございます", "",
                                  "貴方の卒煙が成功しますように！"};
-    // Design tops: Label2 720 twips, Label3(1) 1560 twips.
+    // Design tops: the greeting at 720 twips, the second wish line at 1560 twips.
     QTest::addRow("23 Dec 23:59 ordinary") << 12 << 23 << 23 << 59 << "" << none << "" << 0 << 0;
     QTest::addRow("24 Dec 00:00 eve") << 12 << 24 << 0 << 0 << "クリスマスイブ - Pelorin" << eve << "010" << 48 << 104;
     QTest::addRow("25 Dec christmas") << 12 << 25 << 18 << 30 << "メリークリスマス - Pelorin" << christmas << "101"
@@ -114,7 +117,7 @@ void CeremonyTest::startByDate() {
         QVERIFY(seasonal);
         QVERIFY(seasonal->isVisible());
         QVERIFY(p.nothingWritten());
-        QVERIFY(!Window("Form1"));
+        QVERIFY(!Window("mainWindow"));
         QCOMPARE(seasonal->windowTitle(), caption);
         QCOMPARE(seasonal->heading()->text(), texts[0]);
         QCOMPARE(seasonal->greeting()->text(), texts[1]);
@@ -141,7 +144,7 @@ void CeremonyTest::startByDate() {
     QCOMPARE(o->quitStarted, 1);
     QCOMPARE(o->mainLeft, 150 * 15);
     QCOMPARE(o->mainTop, 60 * 15);
-    QVERIFY(Window("Form1") && Window("Form1")->isVisible());
+    QVERIFY(Window("mainWindow") && Window("mainWindow")->isVisible());
 }
 
 void CeremonyTest::seasonalConfirmedAfterMidnightKeepsFirstMinute() {
@@ -159,7 +162,7 @@ void CeremonyTest::seasonalConfirmedAfterMidnightKeepsFirstMinute() {
     QCOMPARE(p.bytes("initial.ini"), QByteArray("2026,12,24,23,59,12,480,85\r\n"));
     QCOMPARE(p.store().readOption()->quitStarted, 1);
     QCOMPARE(p.session->initial().quit, (CalendarMoment{2026, 12, 24, 23, 59}));
-    QVERIFY(Window("Form1") && Window("Form1")->isVisible());
+    QVERIFY(Window("mainWindow") && Window("mainWindow")->isVisible());
 }
 
 void CeremonyTest::closingSeasonalWindowWritesNothing() {
@@ -169,10 +172,44 @@ void CeremonyTest::closingSeasonalWindowWritesNothing() {
     QVERIFY(p.seasonal());
     QVERIFY(p.seasonal()->close());
     QVERIFY(!p.seasonal());
-    QVERIFY(!Window("Form1"));
+    QVERIFY(!Window("mainWindow"));
     QVERIFY(!AnyWindowVisible());
     QVERIFY(p.nothingWritten());
     QCOMPARE(p.store().readOption()->quitStarted, 0);
+}
+
+// The window sees Enter and Escape before its buttons: Enter starts even on a
+// decline button, Escape declines even on the start button.
+void CeremonyTest::keysOfTheCeremonyWhicheverButtonHasThem_data() {
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<bool>("starts");
+    QTest::addRow("Return on もう少し考える") << "thinkMoreButton" << int(Qt::Key_Return) << true;
+    QTest::addRow("keypad Enter on また次の機会にする") << "nextTimeButton" << int(Qt::Key_Enter) << true;
+    QTest::addRow("Escape on the start button") << "startButton" << int(Qt::Key_Escape) << false;
+    QTest::addRow("Escape on もう少し考える") << "thinkMoreButton" << int(Qt::Key_Escape) << false;
+}
+
+void CeremonyTest::keysOfTheCeremonyWhicheverButtonHasThem() {
+    QFETCH(QString, button);
+    QFETCH(int, key);
+    QFETCH(bool, starts);
+    Program p;
+    p.clock.moment = {2026, 12, 2, 7, 15};
+    auto* target = p.ceremony()->findChild<QPushButton*>(button);
+    QVERIFY(target);
+    target->setFocus();
+
+    QTest::keyClick(target, Qt::Key(key));
+
+    QVERIFY(!p.ceremony());
+    if (starts) {
+        QCOMPARE(p.bytes("initial.ini"), QByteArray("2026,12,2,7,15,12,480,85\r\n"));
+        QVERIFY(Window("mainWindow") && Window("mainWindow")->isVisible());
+    } else {
+        QVERIFY(p.nothingWritten());
+        QVERIFY(!AnyWindowVisible());
+    }
 }
 
 QTEST_MAIN(CeremonyTest)

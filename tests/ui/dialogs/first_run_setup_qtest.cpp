@@ -36,8 +36,8 @@ struct Program : SessionFixture {
         clock.moment = {2026, 10, 5, 8, 30};
         make();
     }
-    FirstRunSetup* setup() const { return qobject_cast<FirstRunSetup*>(Window("Form3")); }
-    StartCeremony* ceremony() const { return qobject_cast<StartCeremony*>(Window("Form4")); }
+    FirstRunSetup* setup() const { return qobject_cast<FirstRunSetup*>(Window("firstRunSetup")); }
+    StartCeremony* ceremony() const { return qobject_cast<StartCeremony*>(Window("startCeremony")); }
 };
 
 }  // namespace
@@ -75,8 +75,8 @@ void FirstRunSetupTest::emptyFolderOpensSetup() {
     QVERIFY(setup->sizeButton(1)->isChecked());
     QVERIFY(!setup->sizeButton(0)->isChecked());
     QVERIFY(!setup->sizeButton(2)->isChecked());
-    QVERIFY(!Window("Form1"));
-    QVERIFY(!Window("Form7"));
+    QVERIFY(!Window("mainWindow"));
+    QVERIFY(!Window("miniWindow"));
     QVERIFY(p.desktop.messages.isEmpty());
 }
 
@@ -143,7 +143,7 @@ void FirstRunSetupTest::confirmation() {
     QCOMPARE(ceremony->windowTitle(), QStringLiteral(" ( ・◇・)  - lunapo"));
     QCOMPARE(p.bytes("initial.ini"), initialBefore);
     QCOMPARE(p.bytes("option.ini"), optionBefore);
-    QVERIFY(!Window("Form1"));
+    QVERIFY(!Window("mainWindow"));
 
     // Started a month later in a minute of its own, elsewhere on the screen.
     p.clock.moment = {2026, 11, 5, 7, 8};
@@ -157,21 +157,21 @@ void FirstRunSetupTest::confirmation() {
     QCOMPARE(o->mainLeft, 210 * 15);
     QCOMPARE(o->mainTop, 90 * 15);
     QVERIFY(!p.ceremony());
-    QVERIFY(!Window("Form6"));
-    QWidget* main = Window("Form1");
+    QVERIFY(!Window("seasonalCeremony"));
+    QWidget* main = Window("mainWindow");
     QVERIFY(main);
     QVERIFY(main->isVisible());
     QCOMPARE(main->pos(), QPoint(210, 90));
-    QVERIFY(!Window("Form7"));
+    QVERIFY(!Window("miniWindow"));
     QVERIFY(p.desktop.messages.isEmpty());
 
     // The next start goes straight to the display windows.
     p.session.reset();
-    QVERIFY(!Window("Form1"));
+    QVERIFY(!Window("mainWindow"));
     p.session = std::make_unique<Session>(p.clock, p.desktop, p.process, p.dir.path().toStdString());
     p.session->start();
     QVERIFY(!p.setup());
-    QVERIFY(Window("Form1") && Window("Form1")->isVisible());
+    QVERIFY(Window("mainWindow") && Window("mainWindow")->isVisible());
 }
 
 // Typed without the mouse: the first box has the focus, Tab moves to the
@@ -197,13 +197,13 @@ void FirstRunSetupTest::keyboardOnlySetup() {
 }
 
 void FirstRunSetupTest::declineWritesNothing_data() {
-    QTest::addColumn<int>("element");
+    QTest::addColumn<int>("decline");
     QTest::addRow("もう少し考える") << 0;
     QTest::addRow("また次の機会にする") << 1;
 }
 
 void FirstRunSetupTest::declineWritesNothing() {
-    QFETCH(int, element);
+    QFETCH(int, decline);
     Program p;
     p.session->start();
     QTest::keyClicks(p.setup()->perDayBox(), QStringLiteral("30"));
@@ -214,10 +214,10 @@ void FirstRunSetupTest::declineWritesNothing() {
     const QByteArray optionBefore = p.bytes("option.ini");
 
     p.clock.moment = {2026, 10, 5, 8, 31};
-    p.ceremony()->declineButton(element)->click();
+    p.ceremony()->declineButton(decline)->click();
 
     QVERIFY(!p.ceremony());
-    QVERIFY(!Window("Form1"));
+    QVERIFY(!Window("mainWindow"));
     QVERIFY(!AnyWindowVisible());
     QCOMPARE(p.bytes("initial.ini"), initialBefore);
     QCOMPARE(p.bytes("option.ini"), optionBefore);

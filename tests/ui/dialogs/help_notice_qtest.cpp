@@ -39,9 +39,9 @@ struct Program : SessionFixture {
         writeStarted({2026, 1, 2, 3, 4, 20, 300, kStandard}, o);
         start();
     }
-    SettingsDialog* settings() const { return qobject_cast<SettingsDialog*>(Window("Form2")); }
-    NoticeWindow* notice() const { return qobject_cast<NoticeWindow*>(Window("Form8")); }
-    HelpWindow* help() const { return qobject_cast<HelpWindow*>(Window("Form5")); }
+    SettingsDialog* settings() const { return qobject_cast<SettingsDialog*>(Window("settingsDialog")); }
+    NoticeWindow* notice() const { return qobject_cast<NoticeWindow*>(Window("noticeWindow")); }
+    HelpWindow* help() const { return qobject_cast<HelpWindow*>(Window("helpWindow")); }
     void click(QWidget* window, const char* button) const {
         window->findChild<QPushButton*>(QLatin1String(button))->click();
     }
@@ -70,7 +70,7 @@ void HelpNoticeTest::helpOpensOnce() {
     QVERIFY(help);
     QVERIFY(help->isVisible());
     p.session->showHelp();
-    QCOMPARE(CountWindows("Form5"), 1);
+    QCOMPARE(CountWindows("helpWindow"), 1);
     QCOMPARE(p.help(), help);
     QCOMPARE(help->windowTitle(), QStringLiteral("  (?_?) - help"));
 
@@ -78,23 +78,23 @@ void HelpNoticeTest::helpOpensOnce() {
     QVERIFY(text.startsWith(QStringLiteral("＝＝ウインドウ右上のＸボタンを押すとヘルプが終了します＝＝")));
     QVERIFY(text.contains(QStringLiteral("◆　ケムレスヘルプメニュー")));
     QVERIFY(help->textBox()->isReadOnly());
-    QVERIFY(Window("Form1")->isVisible());  // the opener stays
+    QVERIFY(Window("mainWindow")->isVisible());  // the opener stays
 
     // Closed, it can be opened again, still one copy.
     QVERIFY(help->close());
-    QCOMPARE(CountWindows("Form5"), 0);
+    QCOMPARE(CountWindows("helpWindow"), 0);
     p.session->showHelp();
     p.session->showHelp();
-    QCOMPARE(CountWindows("Form5"), 1);
+    QCOMPARE(CountWindows("helpWindow"), 1);
 }
 
 void HelpNoticeTest::helpFromSettingsKeepsDialog() {
     Program p;
     p.session->showSettingsDialogFromMain();
     QVERIFY(p.settings());
-    p.click(p.settings(), "Command6");
-    p.click(p.settings(), "Command6");
-    QCOMPARE(CountWindows("Form5"), 1);
+    p.click(p.settings(), "helpButton");
+    p.click(p.settings(), "helpButton");
+    QCOMPARE(CountWindows("helpWindow"), 1);
     QVERIFY(p.help()->isVisible());
     QVERIFY(p.settings() && p.settings()->isVisible());
 }
@@ -144,7 +144,7 @@ void HelpNoticeTest::noticeReplacesSettings() {
     const QPoint corner(o.mainLeft / 15, o.mainTop / 15);
     QCOMPARE(corner, QPoint(120, 150));
 
-    p.click(settings, "Command5");
+    p.click(settings, "noticeButton");
     QVERIFY(!p.settings());
     NoticeWindow* notice = p.notice();
     QVERIFY(notice);
@@ -154,7 +154,7 @@ void HelpNoticeTest::noticeReplacesSettings() {
     QVERIFY(notice->textBox()->toPlainText().contains(QStringLiteral("http://kemless.example.jp/")));
 
     p.desktop.launchWorks = launchWorks;
-    p.click(notice, "Command2");
+    p.click(notice, "goButton");
     QCOMPARE(p.desktop.opened, QList<QUrl>{QUrl(QStringLiteral("http://kemless.example.jp/"))});
     QCOMPARE(p.desktop.messages, launchWorks ? QStringList() : QStringList{kLaunchFailed});
     QVERIFY(p.notice() && p.notice()->isVisible());  // the notice stays open
@@ -165,12 +165,12 @@ void HelpNoticeTest::noticeReplacesSettings() {
     QVERIFY(p.settings());
     QVERIFY(p.settings()->isVisible());
     QCOMPARE(p.settings()->pos(), corner);
-    QVERIFY(!Window("Form1"));
+    QVERIFY(!Window("mainWindow"));
 }
 
 void HelpNoticeTest::versionBoxAndNoticeNameOneMakerAddress() {
     Program p;
-    p.session->mainWindow()->popupMenu()->findChild<QAction*>(QStringLiteral("mnuVer"))->trigger();
+    p.session->mainWindow()->popupMenu()->findChild<QAction*>(QStringLiteral("versionAction"))->trigger();
     QCOMPARE(p.desktop.messages.size(), 1);
     const QString version = p.desktop.messages.takeFirst();
     QVERIFY(version.contains(QStringLiteral("１．２０")));
@@ -178,8 +178,8 @@ void HelpNoticeTest::versionBoxAndNoticeNameOneMakerAddress() {
              qPrintable(version));
 
     p.session->showSettingsDialogFromMain();
-    p.click(p.settings(), "Command5");
-    p.click(p.notice(), "Command2");
+    p.click(p.settings(), "noticeButton");
+    p.click(p.notice(), "goButton");
     QCOMPARE(p.desktop.opened.size(), 1);
     const QString site = p.desktop.opened.first().toString();
     QVERIFY2(version.contains(site), qPrintable(version + QStringLiteral(" / ") + site));
@@ -192,10 +192,10 @@ void HelpNoticeTest::escapeClosesHelpAndTheNotice() {
     p.session->showHelp();
     QTest::keyClick(p.help()->textBox(), Qt::Key_Escape);
     QVERIFY(!p.help());
-    QVERIFY(Window("Form1") && Window("Form1")->isVisible());  // nothing else closes
+    QVERIFY(Window("mainWindow") && Window("mainWindow")->isVisible());  // nothing else closes
 
     p.session->showSettingsDialogFromMain();
-    p.click(p.settings(), "Command5");
+    p.click(p.settings(), "noticeButton");
     QVERIFY(p.notice());
     QTest::keyClick(p.notice()->goButton(), Qt::Key_Escape);
     QVERIFY(!p.notice());

@@ -1,5 +1,6 @@
 // The settings dialog as the user meets it: opened by a display window that
 // has just unloaded, saved, cancelled, and its colour and copy-plus controls.
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -50,7 +51,7 @@ struct Program : SessionFixture {
             session->showSettingsDialogFromMini();
         else
             session->showSettingsDialogFromMain();
-        dialog = qobject_cast<SettingsDialog*>(Window("Form2"));
+        dialog = qobject_cast<SettingsDialog*>(Window("settingsDialog"));
     }
     void click(const char* button) const { dialog->findChild<QPushButton*>(QLatin1String(button))->click(); }
     void type(const QString& box, const QString& text) const {
@@ -61,8 +62,9 @@ struct Program : SessionFixture {
 };
 
 // Every box of the dialog valid, differing from the stored profile.
-const QStringList kValidForm = {"Text1_0=2020", "Text1_1=6", "Text1_2=15", "Text1_3=9", "Text1_4=45",
-                                "Text2=25",     "Text3=450", "Text5=60",   "Text7=10"};
+const QStringList kValidForm = {"quitYearBox=2020", "quitMonthBox=6",   "quitDayBox=15",
+                                "quitHourBox=9",    "quitMinuteBox=45", "perDayBox=25",
+                                "priceBox=450",     "taxRateBox=60",    "smokingYearsBox=10"};
 
 }  // namespace
 
@@ -85,6 +87,11 @@ private slots:
     void smokingYearsBoxFollowsCopyPlus();
     void statusListOffersTheFourModes();
     void escapeCancels();
+    void enterAndEscapeFromEveryKindOfControl_data();
+    void enterAndEscapeFromEveryKindOfControl();
+    void openStatusListKeepsItsKeys_data();
+    void openStatusListKeepsItsKeys();
+    void keysOfTheHelpWindowStayThere();
     void keyboardStartsInTheYearAndTabFollowsTheReadingOrder_data();
     void keyboardStartsInTheYearAndTabFollowsTheReadingOrder();
     void arrowsMoveTheSelectionOfAnOptionGroup();
@@ -104,8 +111,8 @@ void SettingsDialogTest::opensFilledWhereTheMainWindowStood() {
     Program p(windowMode, 1);
     QVERIFY(p.dialog);
     QVERIFY(p.dialog->isVisible());
-    QVERIFY(!Window("Form1"));
-    QVERIFY(!Window("Form7"));
+    QVERIFY(!Window("mainWindow"));
+    QVERIFY(!Window("miniWindow"));
     QCOMPARE(p.dialog->windowTitle(), QStringLiteral(" 設定ウィンドウ - 全て半角で記入してください - lunapo"));
     const OptionSettings& o = p.session->options();
     QCOMPARE(p.dialog->pos(), QPoint(o.mainLeft / 15, o.mainTop / 15));
@@ -117,11 +124,11 @@ void SettingsDialogTest::opensFilledWhereTheMainWindowStood() {
     QCOMPARE(p.dialog->priceBox()->text(), QStringLiteral("300"));
     QVERIFY(p.dialog->sizeButton(1)->isChecked());
     QVERIFY(p.dialog->copyPlusButton(1)->isChecked());
-    QCOMPARE(p.dialog->taxBox()->text(), QStringLiteral("58"));
+    QCOMPARE(p.dialog->taxRateBox()->text(), QStringLiteral("58"));
     QCOMPARE(p.dialog->smokingYearsBox()->text(), QStringLiteral("5"));
     QVERIFY(p.dialog->boxCountCheck()->isChecked());
     QCOMPARE(p.dialog->linkBox()->text(), QStringLiteral("old.example/"));
-    QCOMPARE(p.dialog->statusList()->currentText(), QStringLiteral("コスモ"));
+    QCOMPARE(p.dialog->statusModeList()->currentText(), QStringLiteral("コスモ"));
 }
 
 // Each row edits a valid form and saves it. `initialLine` is what initial.ini
@@ -145,38 +152,42 @@ void SettingsDialogTest::saveValidation_data() {
         QTest::addRow("%s", name) << edits << kRange << valid << false << 0;
     };
 
-    refused("29 Feb 1900 (not a leap year)", {"Text1_0=1900", "Text1_1=2", "Text1_2=29"}, kRange);
-    accepted("29 Feb 2000 (leap year)", {"Text1_0=2000", "Text1_1=2", "Text1_2=29"}, "2000,2,29,9,45,25,450,85\r\n");
-    refused("29 Feb 2023", {"Text1_0=2023", "Text1_1=2", "Text1_2=29"}, kRange);
-    accepted("29 Feb 2024", {"Text1_0=2024", "Text1_1=2", "Text1_2=29"}, "2024,2,29,9,45,25,450,85\r\n");
-    refused("31 April", {"Text1_1=4", "Text1_2=31"}, kRange);
-    accepted("31 May", {"Text1_1=5", "Text1_2=31"}, "2020,5,31,9,45,25,450,85\r\n");
+    refused("29 Feb 1900 (not a leap year)", {"quitYearBox=1900", "quitMonthBox=2", "quitDayBox=29"}, kRange);
+    accepted("29 Feb 2000 (leap year)", {"quitYearBox=2000", "quitMonthBox=2", "quitDayBox=29"},
+             "2000,2,29,9,45,25,450,85\r\n");
+    refused("29 Feb 2023", {"quitYearBox=2023", "quitMonthBox=2", "quitDayBox=29"}, kRange);
+    accepted("29 Feb 2024", {"quitYearBox=2024", "quitMonthBox=2", "quitDayBox=29"},
+             "2024,2,29,9,45,25,450,85\r\n");
+    refused("31 April", {"quitMonthBox=4", "quitDayBox=31"}, kRange);
+    accepted("31 May", {"quitMonthBox=5", "quitDayBox=31"}, "2020,5,31,9,45,25,450,85\r\n");
     refused("one minute in the future",
-            {"Text1_0=2026", "Text1_1=12", "Text1_2=10", "Text1_3=12", "Text1_4=1"}, kFuture);
-    accepted("the current minute", {"Text1_0=2026", "Text1_1=12", "Text1_2=10", "Text1_3=12", "Text1_4=0"},
+            {"quitYearBox=2026", "quitMonthBox=12", "quitDayBox=10", "quitHourBox=12", "quitMinuteBox=1"},
+            kFuture);
+    accepted("the current minute",
+             {"quitYearBox=2026", "quitMonthBox=12", "quitDayBox=10", "quitHourBox=12", "quitMinuteBox=0"},
              "2026,12,10,12,0,25,450,85\r\n");
-    refused("year 1899 is out of range, not future", {"Text1_0=1899"}, kRange);
-    refused("next year is out of range, not future", {"Text1_0=2027"}, kRange);
+    refused("year 1899 is out of range, not future", {"quitYearBox=1899"}, kRange);
+    refused("next year is out of range, not future", {"quitYearBox=2027"}, kRange);
     refused("future day with a bad price: range first",
-            {"Text1_0=2026", "Text1_1=12", "Text1_2=11", "Text3=0"}, kRange);
-    refused("hour 24", {"Text1_3=24"}, kRange);
-    refused("minute 60", {"Text1_4=60"}, kRange);
-    refused("0 a day", {"Text2=0"}, kRange);
-    refused("201 a day", {"Text2=201"}, kRange);
-    refused("0 yen", {"Text3=0"}, kRange);
-    refused("2001 yen", {"Text3=2001"}, kRange);
-    accepted("200 a day and 2000 yen", {"Text2=200", "Text3=2000"}, "2020,6,15,9,45,200,2000,85\r\n");
-    accepted("20本 a day reads as 20", {"Text2=20本"}, "2020,6,15,9,45,20,450,85\r\n");
-    accepted("tax 100", {"Text5=100"}, valid, 100);
-    accepted("tax 0", {"Text5=0"}, valid, 0);
-    accepted("tax 58.5 rounds down", {"Text5=58.5"}, valid, 58);
-    accepted("tax 57.9 rounds down", {"Text5=57.9"}, valid, 57);
-    optionRefused("tax 101", {"Text5=101"});
-    optionRefused("tax -1", {"Text5=-1"});
-    optionRefused("tax letters", {"Text5=abc"});
-    optionRefused("tax empty", {"Text5="});
-    optionRefused("smoking years 0 with OFF", {"Text7=0"});
-    optionRefused("smoking years empty", {"Text7="});
+            {"quitYearBox=2026", "quitMonthBox=12", "quitDayBox=11", "priceBox=0"}, kRange);
+    refused("hour 24", {"quitHourBox=24"}, kRange);
+    refused("minute 60", {"quitMinuteBox=60"}, kRange);
+    refused("0 a day", {"perDayBox=0"}, kRange);
+    refused("201 a day", {"perDayBox=201"}, kRange);
+    refused("0 yen", {"priceBox=0"}, kRange);
+    refused("2001 yen", {"priceBox=2001"}, kRange);
+    accepted("200 a day and 2000 yen", {"perDayBox=200", "priceBox=2000"}, "2020,6,15,9,45,200,2000,85\r\n");
+    accepted("20本 a day reads as 20", {"perDayBox=20本"}, "2020,6,15,9,45,20,450,85\r\n");
+    accepted("tax 100", {"taxRateBox=100"}, valid, 100);
+    accepted("tax 0", {"taxRateBox=0"}, valid, 0);
+    accepted("tax 58.5 rounds down", {"taxRateBox=58.5"}, valid, 58);
+    accepted("tax 57.9 rounds down", {"taxRateBox=57.9"}, valid, 57);
+    optionRefused("tax 101", {"taxRateBox=101"});
+    optionRefused("tax -1", {"taxRateBox=-1"});
+    optionRefused("tax letters", {"taxRateBox=abc"});
+    optionRefused("tax empty", {"taxRateBox="});
+    optionRefused("smoking years 0 with OFF", {"smokingYearsBox=0"});
+    optionRefused("smoking years empty", {"smokingYearsBox="});
 }
 
 void SettingsDialogTest::saveValidation() {
@@ -194,7 +205,7 @@ void SettingsDialogTest::saveValidation() {
     const InitialSettings inMemoryBefore = p.session->initial();
     for (const QString& e : kValidForm + edits) p.type(e.section('=', 0, 0), e.section('=', 1));
 
-    p.click("Command1");
+    p.click("saveButton");
 
     QCOMPARE(p.desktop.messages, message.isEmpty() ? QStringList() : QStringList{message});
     QCOMPARE(p.bytes("initial.ini"), initialLine.isEmpty() ? initialBefore : initialLine);
@@ -204,12 +215,12 @@ void SettingsDialogTest::saveValidation() {
         QVERIFY(o);
         QCOMPARE(o->taxRatePercent, tax);
         QCOMPARE(o->smokingYears, 10);
-        QVERIFY(!Window("Form2"));
-        QVERIFY(Window("Form1") && Window("Form1")->isVisible());
+        QVERIFY(!Window("settingsDialog"));
+        QVERIFY(Window("mainWindow") && Window("mainWindow")->isVisible());
     } else {
         QCOMPARE(p.bytes("option.ini"), optionBefore);
-        QVERIFY(Window("Form2") && Window("Form2")->isVisible());
-        QVERIFY(!Window("Form1"));
+        QVERIFY(Window("settingsDialog") && Window("settingsDialog")->isVisible());
+        QVERIFY(!Window("mainWindow"));
     }
 }
 
@@ -217,9 +228,9 @@ void SettingsDialogTest::savedSettingsReachFilesAndReopenWindow_data() {
     QTest::addColumn<int>("windowMode");
     QTest::addColumn<QString>("shown");
     QTest::addColumn<QString>("hidden");
-    QTest::addRow("main window mode 0") << 0 << "Form1" << "";
-    QTest::addRow("mini window mode 1") << 1 << "Form7" << "Form1";
-    QTest::addRow("main window mode 2 (mini never opened)") << 2 << "Form1" << "";
+    QTest::addRow("main window mode 0") << 0 << "mainWindow" << "";
+    QTest::addRow("mini window mode 1") << 1 << "miniWindow" << "mainWindow";
+    QTest::addRow("main window mode 2 (mini never opened)") << 2 << "mainWindow" << "";
 }
 
 void SettingsDialogTest::savedSettingsReachFilesAndReopenWindow() {
@@ -233,11 +244,11 @@ void SettingsDialogTest::savedSettingsReachFilesAndReopenWindow() {
     p.dialog->sizeButton(2)->click();
     p.dialog->copyPlusButton(2)->click();
     p.dialog->boxCountCheck()->setChecked(false);
-    p.dialog->statusList()->setCurrentIndex(3);
-    p.type("Text4", "blog.example/me");
+    p.dialog->statusModeList()->setCurrentIndex(3);
+    p.type("linkBox", "blog.example/me");
     p.dialog->move(123, 45);  // the user dragged the dialog
 
-    p.click("Command1");
+    p.click("saveButton");
 
     QVERIFY(p.desktop.messages.isEmpty());
     QCOMPARE(p.bytes("initial.ini"), QByteArray("2020,6,15,9,45,25,450,100\r\n"));
@@ -256,7 +267,7 @@ void SettingsDialogTest::savedSettingsReachFilesAndReopenWindow() {
     QCOMPARE(o->backColor, 0x102030);
     QCOMPARE(o->foreColor, 0xF0E0D0);
 
-    QVERIFY(!Window("Form2"));
+    QVERIFY(!Window("settingsDialog"));
     QWidget* open = Window(qPrintable(shown));
     QVERIFY(open);
     QVERIFY(open->isVisible());
@@ -266,26 +277,26 @@ void SettingsDialogTest::savedSettingsReachFilesAndReopenWindow() {
         QVERIFY(!loaded->isVisible());
     }
     // The main window opens where the dialog stood.
-    if (shown == QLatin1String("Form1")) QCOMPARE(open->pos(), QPoint(123, 45));
+    if (shown == QLatin1String("mainWindow")) QCOMPARE(open->pos(), QPoint(123, 45));
 }
 
 void SettingsDialogTest::enterInLinkBoxSaves() {
     Program p(0);
     QVERIFY(p.dialog);
-    p.type("Text1_0", "2019");
+    p.type("quitYearBox", "2019");
     p.dialog->linkBox()->setFocus();
     QTest::keyClick(p.dialog->linkBox(), Qt::Key_Return);
     QVERIFY(p.desktop.messages.isEmpty());
     QCOMPARE(p.bytes("initial.ini"), QByteArray("2019,1,2,3,4,20,300,85\r\n"));
-    QVERIFY(!Window("Form2"));
-    QVERIFY(Window("Form1") && Window("Form1")->isVisible());
+    QVERIFY(!Window("settingsDialog"));
+    QVERIFY(Window("mainWindow") && Window("mainWindow")->isVisible());
 }
 
 void SettingsDialogTest::linkAddressTrimmedAndUnquoted() {
     Program p(0);
     QVERIFY(p.dialog);
-    p.type("Text4", "  my.blog.example/\"x\"/page  ");
-    p.click("Command1");
+    p.type("linkBox", "  my.blog.example/\"x\"/page  ");
+    p.click("saveButton");
     QVERIFY(p.desktop.messages.isEmpty());
     const auto o = p.store().readOption();
     QVERIFY(o);
@@ -297,8 +308,8 @@ void SettingsDialogTest::cancelAfterPickingColour_data() {
     QTest::addColumn<int>("windowMode");
     QTest::addColumn<QString>("shown");
     QTest::addColumn<bool>("colourKept");
-    QTest::addRow("main window mode drops it") << 0 << "Form1" << false;
-    QTest::addRow("mini window mode keeps it") << 1 << "Form7" << true;
+    QTest::addRow("main window mode drops it") << 0 << "mainWindow" << false;
+    QTest::addRow("mini window mode keeps it") << 1 << "miniWindow" << true;
 }
 
 void SettingsDialogTest::cancelAfterPickingColour() {
@@ -311,13 +322,13 @@ void SettingsDialogTest::cancelAfterPickingColour() {
     const QByteArray optionBefore = p.bytes("option.ini");
     const QByteArray initialBefore = p.bytes("initial.ini");
     p.desktop.colorAnswers.push_back(QColor(0x11, 0x22, 0x33));
-    p.type("Text1_0", "2001");  // an edit that cancel must drop
-    p.click("Command4");
+    p.type("quitYearBox", "2001");  // an edit that cancel must drop
+    p.click("backColorButton");
     QCOMPARE(p.session->options().backColor, 0x332211);
 
-    p.click("Command2");
+    p.click("cancelButton");
 
-    QVERIFY(!Window("Form2"));
+    QVERIFY(!Window("settingsDialog"));
     QVERIFY(Window(qPrintable(shown)) && Window(qPrintable(shown))->isVisible());
     QCOMPARE(p.bytes("option.ini"), optionBefore);
     QCOMPARE(p.bytes("initial.ini"), initialBefore);
@@ -335,8 +346,8 @@ void SettingsDialogTest::cancelAfterPickingColour() {
 void SettingsDialogTest::colourChooserPresetAndSample_data() {
     QTest::addColumn<QString>("button");
     QTest::addColumn<bool>("background");
-    QTest::addRow("text colour") << "Command3" << false;
-    QTest::addRow("background colour") << "Command4" << true;
+    QTest::addRow("text colour") << "textColorButton" << false;
+    QTest::addRow("background colour") << "backColorButton" << true;
 }
 
 void SettingsDialogTest::colourChooserPresetAndSample() {
@@ -347,18 +358,18 @@ void SettingsDialogTest::colourChooserPresetAndSample() {
     QVERIFY(p.dialog);
     const QPalette::ColorRole role = background ? QPalette::Window : QPalette::WindowText;
     const QColor stored = background ? QColor(0x30, 0x20, 0x10) : QColor(0xD0, 0xE0, 0xF0);
-    QCOMPARE(p.dialog->sample()->palette().color(role), stored);
+    QCOMPARE(p.dialog->colorSample()->palette().color(role), stored);
 
     // A cancelled chooser changes nothing.
     p.click(qPrintable(button));
     QCOMPARE(p.desktop.colorOffered, QList<QColor>{stored});
-    QCOMPARE(p.dialog->sample()->palette().color(role), stored);
+    QCOMPARE(p.dialog->colorSample()->palette().color(role), stored);
 
     const QColor picked(0x12, 0x34, 0x56);
     p.desktop.colorAnswers.push_back(picked);
     p.click(qPrintable(button));
     QCOMPARE(p.desktop.colorOffered.last(), stored);
-    QCOMPARE(p.dialog->sample()->palette().color(role), picked);
+    QCOMPARE(p.dialog->colorSample()->palette().color(role), picked);
     const OptionSettings& o = p.session->options();
     QCOMPARE(background ? o.backColor : o.foreColor, 0x563412);
     QCOMPARE(background ? o.foreColor : o.backColor, background ? 0xF0E0D0 : 0x102030);
@@ -367,7 +378,7 @@ void SettingsDialogTest::colourChooserPresetAndSample() {
     p.click(qPrintable(button));
     QCOMPARE(p.desktop.colorOffered.last(), picked);
 
-    p.click("Command1");
+    p.click("saveButton");
     const auto saved = p.store().readOption();
     QVERIFY(saved);
     QCOMPARE(background ? saved->backColor : saved->foreColor, 0x563412);
@@ -402,7 +413,7 @@ void SettingsDialogTest::smokingYearsBoxFollowsCopyPlus() {
 void SettingsDialogTest::statusListOffersTheFourModes() {
     Program p(0);
     QVERIFY(p.dialog);
-    QComboBox* list = p.dialog->statusList();
+    QComboBox* list = p.dialog->statusModeList();
     QStringList items;
     for (int i = 0; i < list->count(); ++i) items << list->itemText(i);
     QCOMPARE(items, (QStringList{"ソルジャー", "コスモ", "会社モード", "日本旅行"}));
@@ -419,25 +430,121 @@ void SettingsDialogTest::escapeCancels() {
     Program p(0);
     const QByteArray initialBefore = p.bytes("initial.ini");
     const QByteArray optionBefore = p.bytes("option.ini");
-    p.type(QStringLiteral("Text2"), QStringLiteral("99"));
+    p.type(QStringLiteral("perDayBox"), QStringLiteral("99"));
     QTest::keyClick(p.dialog->perDayBox(), Qt::Key_Escape);
-    QVERIFY(!Window("Form2"));
-    QVERIFY(Window("Form1") && Window("Form1")->isVisible());
+    QVERIFY(!Window("settingsDialog"));
+    QVERIFY(Window("mainWindow") && Window("mainWindow")->isVisible());
     QCOMPARE(p.bytes("initial.ini"), initialBefore);
     QCOMPARE(p.bytes("option.ini"), optionBefore);
     QVERIFY(p.desktop.messages.isEmpty());
 }
 
+// The dialog sees Enter and Escape before its controls: whichever control
+// has the keyboard, Enter saves and Escape cancels, also on the cancel
+// button and the combo box.
+void SettingsDialogTest::enterAndEscapeFromEveryKindOfControl_data() {
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<bool>("saves");
+    const char* controls[] = {"quitMinuteBox",     "statusModeList",  "standardSizeButton", "boxCountCheck",
+                              "copyPlusOffButton", "backColorButton", "helpButton",         "cancelButton"};
+    for (const char* control : controls) {
+        QTest::addRow("Return in %s", control) << control << int(Qt::Key_Return) << true;
+        QTest::addRow("Escape in %s", control) << control << int(Qt::Key_Escape) << false;
+    }
+    QTest::addRow("keypad Enter in linkBox") << "linkBox" << int(Qt::Key_Enter) << true;
+    QTest::addRow("keypad Enter in saveButton") << "saveButton" << int(Qt::Key_Enter) << true;
+}
+
+void SettingsDialogTest::enterAndEscapeFromEveryKindOfControl() {
+    QFETCH(QString, control);
+    QFETCH(int, key);
+    QFETCH(bool, saves);
+    Program p(0);
+    const QByteArray initialBefore = p.bytes("initial.ini");
+    const QByteArray optionBefore = p.bytes("option.ini");
+    p.type("quitYearBox", "2019");
+    QWidget* target = p.dialog->findChild<QWidget*>(control);
+    QVERIFY(target);
+    target->setFocus();
+
+    QTest::keyClick(target, Qt::Key(key));
+
+    QVERIFY(!Window("settingsDialog"));
+    QVERIFY(Window("mainWindow") && Window("mainWindow")->isVisible());
+    QVERIFY(p.desktop.messages.isEmpty());
+    QCOMPARE(p.bytes("initial.ini"), saves ? QByteArray("2019,1,2,3,4,20,300,85\r\n") : initialBefore);
+    if (!saves) QCOMPARE(p.bytes("option.ini"), optionBefore);
+    // The key went to the dialog, not to the button that had the keyboard.
+    QVERIFY(!Window("helpWindow"));
+    QVERIFY(p.desktop.colorOffered.isEmpty());
+}
+
+// The open list of the combo box is a window of its own: Escape closes the
+// list and Enter picks an item there, and the dialog stays open.
+void SettingsDialogTest::openStatusListKeepsItsKeys_data() {
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("chosen");
+    QTest::addRow("Escape closes the list") << int(Qt::Key_Escape) << "コスモ";
+    QTest::addRow("Return picks the item") << int(Qt::Key_Return) << "会社モード";
+}
+
+void SettingsDialogTest::openStatusListKeepsItsKeys() {
+    QFETCH(int, key);
+    QFETCH(QString, chosen);
+    Program p(0);
+    const QByteArray initialBefore = p.bytes("initial.ini");
+    p.dialog->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(p.dialog));
+    QComboBox* list = p.dialog->statusModeList();
+    list->setFocus();
+    list->showPopup();
+    QTRY_VERIFY(list->view()->isVisible());
+    list->view()->setCurrentIndex(list->model()->index(2, 0));
+
+    QTest::keyClick(list->view(), Qt::Key(key));
+
+    QTRY_VERIFY(!list->view()->isVisible());
+    QCOMPARE(list->currentText(), chosen);
+    QVERIFY(Window("settingsDialog") && p.dialog->isVisible());
+    QVERIFY(!Window("mainWindow"));
+    QCOMPARE(p.bytes("initial.ini"), initialBefore);
+}
+
+// Keys belong to the window that has them: the help window opened from the
+// dialog closes on Escape, and neither key reaches the dialog behind it.
+void SettingsDialogTest::keysOfTheHelpWindowStayThere() {
+    Program p(0);
+    const QByteArray initialBefore = p.bytes("initial.ini");
+    p.click("helpButton");
+    QWidget* help = Window("helpWindow");
+    QVERIFY(help && help->isVisible());
+    QWidget* guide = help->findChild<QWidget*>(QStringLiteral("guideText"));
+    QVERIFY(guide);
+
+    QTest::keyClick(guide, Qt::Key_Return);
+    QVERIFY(Window("helpWindow"));
+    QTest::keyClick(guide, Qt::Key_Escape);
+    QVERIFY(!Window("helpWindow"));
+
+    QVERIFY(Window("settingsDialog") && p.dialog->isVisible());
+    QVERIFY(!Window("mainWindow"));
+    QCOMPARE(p.bytes("initial.ini"), initialBefore);
+}
+
 void SettingsDialogTest::keyboardStartsInTheYearAndTabFollowsTheReadingOrder_data() {
     QTest::addColumn<int>("copyPlusMode");
     QTest::addColumn<QStringList>("order");
-    const QStringList profile = {"Text1_1", "Text1_2", "Text1_3", "Text1_4", "Text2", "Text3", "Option1_1", "Text5",
-                                 "Combo1",  "Command3", "Command4", "Check2"};
-    const QStringList end = {"Text4", "Command5", "Command6", "Command1", "Command2", "Text1_0"};
+    const QStringList profile = {"quitMonthBox",   "quitDayBox",      "quitHourBox",        "quitMinuteBox",
+                                 "perDayBox",      "priceBox",        "standardSizeButton", "taxRateBox",
+                                 "statusModeList", "textColorButton", "backColorButton",    "boxCountCheck"};
+    const QStringList end = {"linkBox",    "noticeButton", "helpButton",
+                             "saveButton", "cancelButton", "quitYearBox"};
     // Tab lands on the selected option of a group; the years box only
     // takes the keyboard while it is enabled.
-    QTest::addRow("copy+ OFF") << 0 << profile + QStringList{"Option2_0"} + end;
-    QTest::addRow("copy+ with smoking years") << 2 << profile + QStringList{"Option2_2", "Text7"} + end;
+    QTest::addRow("copy+ OFF") << 0 << profile + QStringList{"copyPlusOffButton"} + end;
+    QTest::addRow("copy+ with smoking years")
+        << 2 << profile + QStringList{"copyPlusYearsButton", "smokingYearsBox"} + end;
 }
 
 void SettingsDialogTest::keyboardStartsInTheYearAndTabFollowsTheReadingOrder() {
@@ -474,7 +581,7 @@ void SettingsDialogTest::arrowsMoveTheSelectionOfAnOptionGroup() {
     QVERIFY(p.dialog->copyPlusButton(2)->isChecked());
     QVERIFY(p.dialog->smokingYearsBox()->isEnabled());
     // The choice made with the keyboard is what a save stores.
-    p.click("Command1");
+    p.click("saveButton");
     QCOMPARE(p.session->initial().cigaretteSize, int32_t{kShort});
     QCOMPARE(p.session->options().copyPlusMode, 2);
 }
@@ -506,20 +613,20 @@ void SettingsDialogTest::staysOnTheScreenWhereverTheMainWindowStood() {
     check(p.dialog);
 
     // The notice stands where the dialog stands, by the same rule.
-    p.click("Command5");
-    QWidget* notice = Window("Form8");
+    p.click("noticeButton");
+    QWidget* notice = Window("noticeWindow");
     QVERIFY(notice);
     check(notice);
     QVERIFY(notice->close());
-    p.dialog = qobject_cast<SettingsDialog*>(Window("Form2"));
+    p.dialog = qobject_cast<SettingsDialog*>(Window("settingsDialog"));
     check(p.dialog);
 
     // The main window opens where the dialog actually stood.
     const QPoint stood = p.dialog->pos();
-    p.click("Command1");
+    p.click("saveButton");
     QCOMPARE(p.session->options().mainLeft, stood.x() * 15);
     QCOMPARE(p.session->options().mainTop, stood.y() * 15);
-    QCOMPARE(Window("Form1")->pos(), stood);
+    QCOMPARE(Window("mainWindow")->pos(), stood);
 }
 
 void SettingsDialogTest::isCompact() {

@@ -121,7 +121,9 @@ private slots:
             names << a->objectName();
             captions << a->text();
         }
-        QCOMPARE(names, (QStringList{"mnuCopy", "mnuCopy2", "mnuBlog", "mnuSettei", "mnuVer", "mnuMini", "mnuHelp", "mnuExit"}));
+        QCOMPARE(names,
+                 (QStringList{"copySummaryAction", "copyShortAction", "openLinkAction", "settingsAction",
+                              "versionAction", "miniSizeAction", "helpAction", "exitAction"}));
         QCOMPARE(captions.first(), QStringLiteral("コピーする"));
         QCOMPARE(captions.last(), QStringLiteral("アプリケーションの終了"));
 
@@ -130,7 +132,7 @@ private slots:
         QVERIFY(!w->popupMenu()->isVisible());
         QTest::mousePress(w->valueLabel(kMoneyLabel), Qt::RightButton, {}, QPoint(5, 5));
         QVERIFY(!w->popupMenu()->isVisible());
-        QTest::mousePress(w->button("Command1"), Qt::RightButton, {}, QPoint(3, 3));
+        QTest::mousePress(w->button("settingsButton"), Qt::RightButton, {}, QPoint(3, 3));
         QTest::mousePress(w->progressBar(), Qt::RightButton, {}, QPoint(3, 3));
         QVERIFY(!w->popupMenu()->isVisible());
         QTest::mousePress(w, Qt::RightButton, {}, background);
@@ -168,7 +170,7 @@ private slots:
         QTest::mouseClick(w->valueLabel(kLifeLabel), Qt::LeftButton);
         QCOMPARE(w->caption(kElapsedLabel), QStringLiteral("３９日３時間０分"));
         // The copy texts follow the toggle until the refresh.
-        w->button("Command4")->click();
+        w->button("copyShortButton")->click();
         QVERIFY(fx->desktop.clipboard.contains(QStringLiteral("３９日３時間０分経過しました。")));
         emit w->tick();
         QCOMPARE(w->caption(kElapsedLabel), QStringLiteral("０年１ヶ月９日３時間０分"));
@@ -182,10 +184,10 @@ private slots:
         // The desktop turns the Menu key into a keyboard context-menu event
         // for the focused control; it must travel up to the window.
         QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(2, 2), QPoint(2, 2));
-        QApplication::sendEvent(w->button("Command3"), &menuKey);
+        QApplication::sendEvent(w->button("copySummaryButton"), &menuKey);
         QVERIFY(w->popupMenu()->isVisible());
         w->popupMenu()->hide();
-        QTest::keyClick(w->button("Command3"), Qt::Key_F10, Qt::ShiftModifier);
+        QTest::keyClick(w->button("copySummaryButton"), Qt::Key_F10, Qt::ShiftModifier);
         QVERIFY(w->popupMenu()->isVisible());
         w->popupMenu()->hide();
         QTest::keyClick(w->valueLabel(kElapsedLabel), Qt::Key_Space);
@@ -204,7 +206,7 @@ private slots:
         QVERIFY(w->isVisible());
         QCOMPARE(w->caption(kElapsedLabel), QStringLiteral("３９日３時間０分"));
         QCOMPARE(fx->session->display().showTotalDays, 1);
-        w->button("Command3")->click();
+        w->button("copySummaryButton")->click();
         QVERIFY(fx->desktop.clipboard.contains(QStringLiteral("卒煙からの日数： 39日 3時間 0分")));
         // The next single click goes back.
         QTest::mouseClick(w->windowHandle(), Qt::LeftButton, {}, onLine);
@@ -214,10 +216,10 @@ private slots:
     void aFocusedButtonIsPressedByEnterOrSpace_data() {
         QTest::addColumn<QString>("button");
         QTest::addColumn<int>("key");
-        QTest::addRow("Return on コピ１") << "Command3" << int(Qt::Key_Return);
-        QTest::addRow("keypad Enter on コピ２") << "Command4" << int(Qt::Key_Enter);
-        QTest::addRow("Space on コピ１") << "Command3" << int(Qt::Key_Space);
-        QTest::addRow("Return on ＢＢＳ") << "Command2" << int(Qt::Key_Return);
+        QTest::addRow("Return on コピ１") << "copySummaryButton" << int(Qt::Key_Return);
+        QTest::addRow("keypad Enter on コピ２") << "copyShortButton" << int(Qt::Key_Enter);
+        QTest::addRow("Space on コピ１") << "copySummaryButton" << int(Qt::Key_Space);
+        QTest::addRow("Return on ＢＢＳ") << "openLinkButton" << int(Qt::Key_Return);
     }
     void aFocusedButtonIsPressedByEnterOrSpace() {
         QFETCH(QString, button);
@@ -227,7 +229,7 @@ private slots:
         QVERIFY(b->focusPolicy() & Qt::TabFocus);
         b->setFocus();
         QTest::keyClick(b, Qt::Key(key));
-        if (button == QLatin1String("Command2")) {
+        if (button == QLatin1String("openLinkButton")) {
             QCOMPARE(fx->desktop.opened.size(), 1);
         } else {
             QVERIFY(!fx->desktop.clipboard.isEmpty());
@@ -239,7 +241,7 @@ private slots:
     void copyButtonsAndMenuItemsShareTheirAction() {
         MainWindow* w = startMain();
         const Session& s = *fx->session;
-        w->button("Command3")->click();
+        w->button("copySummaryButton")->click();
         const QString summary = QString::fromStdString(SummaryText(s.display(), fx->session->initial(), fx->session->options()));
         QCOMPARE(fx->desktop.clipboard, summary);
         QCOMPARE(summary.count(QStringLiteral("\r\n")), 5);
@@ -255,7 +257,7 @@ private slots:
         MainWindow* w = startMain();
         fx->desktop.clipboard = QStringLiteral("before");
         fx->desktop.clipboardWorks = false;
-        w->button("Command3")->click();
+        w->button("copySummaryButton")->click();
         QCOMPARE(fx->desktop.clipboard, QStringLiteral("before"));
         QCOMPARE(fx->desktop.messages.size(), 1);
     }
@@ -264,7 +266,7 @@ private slots:
         OptionSettings o;
         o.linkUrl = "my.blog.jp/diary";
         MainWindow* w = startMain(o);
-        w->button("Command2")->click();
+        w->button("openLinkButton")->click();
         QCOMPARE(fx->desktop.opened, QList<QUrl>{QUrl(QStringLiteral("http://my.blog.jp/diary"))});
         fx->desktop.launchWorks = false;
         w->popupMenu()->actions().at(2)->trigger();
@@ -275,7 +277,7 @@ private slots:
         OptionSettings o;
         o.linkUrl = "";
         MainWindow* w = startMain(o);
-        w->button("Command2")->click();
+        w->button("openLinkButton")->click();
         QCOMPARE(fx->desktop.messages.size(), 1);
     }
 
@@ -328,12 +330,12 @@ private slots:
     void settingsButtonUnloadsBothBeforeTheDialog() {
         MainWindow* w = startMain();
         w->move(100, 100);
-        w->button("Command1")->click();
+        w->button("settingsButton")->click();
         QTest::qWait(0);
         fx->settle();
         QVERIFY(!fx->session->mainWindow());
         QVERIFY(!fx->session->miniWindow());
-        QWidget* dialog = fx->window("Form2");
+        QWidget* dialog = fx->window("settingsDialog");
         QVERIFY(dialog && dialog->isVisible());
         QCOMPARE(fx->store().readOption()->mainLeft, 1500);
         dialog->close();
@@ -360,7 +362,7 @@ private slots:
         bad.close();
         fx->start();
         QVERIFY(!fx->session->mainWindow());
-        QWidget* setup = fx->window("Form3");
+        QWidget* setup = fx->window("firstRunSetup");
         QVERIFY(setup && setup->isVisible());
         setup->close();
         fx->settle();

@@ -38,7 +38,7 @@ private slots:
         o.miniTop = 300;
         Session& s = startWith(o);
         s.mainWindow()->move(120, 90);
-        s.mainWindow()->popupMenu()->findChild<QAction*>(QStringLiteral("mnuMini"))->trigger();
+        s.mainWindow()->popupMenu()->findChild<QAction*>(QStringLiteral("miniSizeAction"))->trigger();
         MiniWindow* mini = s.miniWindow();
         QVERIFY(mini->isVisible());
         QVERIFY(!s.mainWindow()->isVisible());
@@ -48,10 +48,10 @@ private slots:
 
         // Later openings keep the mini window's own place.
         mini->move(400, 50);
-        miniAction("mnuSt")->trigger();
+        miniAction("standardSizeAction")->trigger();
         QVERIFY(s.mainWindow()->isVisible());
         QCOMPARE(s.options().windowMode, 0);
-        s.mainWindow()->popupMenu()->findChild<QAction*>(QStringLiteral("mnuMini"))->trigger();
+        s.mainWindow()->popupMenu()->findChild<QAction*>(QStringLiteral("miniSizeAction"))->trigger();
         QCOMPARE(mini->pos(), QPoint(400, 50));
 
         // The restart opens the window last used.
@@ -64,7 +64,7 @@ private slots:
         QVERIFY(again.miniWindow()->isVisible());
         QVERIFY(again.mainWindow() && !again.mainWindow()->isVisible());
         QCOMPARE(again.miniWindow()->pos(), QPoint(400, 50));
-        again.miniWindow()->popupMenu()->findChild<QAction*>(QStringLiteral("mnuSt"))->trigger();
+        again.miniWindow()->popupMenu()->findChild<QAction*>(QStringLiteral("standardSizeAction"))->trigger();
         QVERIFY(again.mainWindow()->close());
         fx->stop();
         Session& third = fx->start();
@@ -78,15 +78,16 @@ private slots:
         Session& s = startWith(o);
         QStringList names;
         for (QAction* a : s.miniWindow()->popupMenu()->actions()) names << a->objectName();
-        QCOMPARE(names, (QStringList{"mnuCopy", "mnuCopy2", "mnuBlog", "mnuHelp", "mnuSettei", "mnuVer", "mnuSt", "mnuExit"}));
-        QCOMPARE(miniAction("mnuSt")->text(), QStringLiteral("標準サイズで運転する"));
+        QCOMPARE(names, (QStringList{"copySummaryAction", "copyShortAction", "openLinkAction", "helpAction",
+                                     "settingsAction", "versionAction", "standardSizeAction", "exitAction"}));
+        QCOMPARE(miniAction("standardSizeAction")->text(), QStringLiteral("標準サイズで運転する"));
     }
 
     void rightButtonOnLabelOrMarginOpensTheMenu() {
         OptionSettings o;
         o.windowMode = 1;
         MiniWindow* mini = startWith(o).miniWindow();
-        QTest::mousePress(mini->label(), Qt::RightButton, {}, QPoint(10, 10));
+        QTest::mousePress(mini->summaryLabel(), Qt::RightButton, {}, QPoint(10, 10));
         QVERIFY(mini->popupMenu()->isVisible());
         mini->popupMenu()->hide();
         QTest::mousePress(mini, Qt::LeftButton, {}, QPoint(2, 2));
@@ -114,7 +115,7 @@ private slots:
         OptionSettings o;
         o.windowMode = 1;
         Session& s = startWith(o);
-        QTest::mouseDClick(s.miniWindow()->label(), Qt::LeftButton, {}, QPoint(10, 10));
+        QTest::mouseDClick(s.miniWindow()->summaryLabel(), Qt::LeftButton, {}, QPoint(10, 10));
         QVERIFY(!s.miniWindow()->isVisible());
         QVERIFY(s.miniTray()->isShown());
         QVERIFY(!s.mainTray()->isShown());
@@ -130,16 +131,16 @@ private slots:
         Session& s = startWith(o);
         const QString summary = QString::fromStdString(SummaryText(s.display(), s.initial(), s.options()));
         QCOMPARE(s.miniWindow()->text(), summary);
-        QCOMPARE(s.miniWindow()->label()->text().count(QLatin1Char('\n')), 5);
+        QCOMPARE(s.miniWindow()->summaryLabel()->text().count(QLatin1Char('\n')), 5);
 
-        miniAction("mnuCopy")->trigger();
+        miniAction("copySummaryAction")->trigger();
         const QString fromMini = fx->desktop.clipboard;
-        s.mainWindow()->button("Command3")->click();
+        s.mainWindow()->button("copySummaryButton")->click();
         QCOMPARE(fromMini, fx->desktop.clipboard);
         QCOMPARE(fromMini, summary);
-        miniAction("mnuCopy2")->trigger();
+        miniAction("copyShortAction")->trigger();
         const QString shortFromMini = fx->desktop.clipboard;
-        s.mainWindow()->button("Command4")->click();
+        s.mainWindow()->button("copyShortButton")->click();
         QCOMPARE(shortFromMini, fx->desktop.clipboard);
     }
 
@@ -153,7 +154,7 @@ private slots:
         emit s.mainWindow()->tick();
         // The refresh reads the toggle before resetting it.
         QVERIFY(s.miniWindow()->text().contains(QStringLiteral("卒煙からの日数： 39日 3時間 30分")));
-        s.mainWindow()->button("Command3")->click();
+        s.mainWindow()->button("copySummaryButton")->click();
         QVERIFY(fx->desktop.clipboard.contains(QStringLiteral("卒煙からの日数： 0年 1ヶ月 9日 3時間 30分")));
     }
 
@@ -161,11 +162,11 @@ private slots:
         OptionSettings o;
         o.windowMode = 1;
         MiniWindow* mini = startWith(o).miniWindow();
-        const QFontMetrics fm(mini->label()->font());
+        const QFontMetrics fm(mini->summaryLabel()->font());
         const QString longest = QStringLiteral("節煙本数： 9999999本 99999.99ｍ Hiltonレインボータワー壁画");
-        QVERIFY(mini->label()->width() >= fm.horizontalAdvance(longest));
-        QVERIFY(mini->label()->height() >= fm.lineSpacing() * 6);
-        QVERIFY(mini->label()->geometry().right() < mini->width());
+        QVERIFY(mini->summaryLabel()->width() >= fm.horizontalAdvance(longest));
+        QVERIFY(mini->summaryLabel()->height() >= fm.lineSpacing() * 6);
+        QVERIFY(mini->summaryLabel()->geometry().right() < mini->width());
     }
 
     void closingTheMiniWindowStoresBothPositions() {
@@ -190,12 +191,12 @@ private slots:
         o.windowMode = 1;
         Session& s = startWith(o);
         s.miniWindow()->move(90, 45);
-        miniAction("mnuSettei")->trigger();
+        miniAction("settingsAction")->trigger();
         QTest::qWait(0);
         fx->settle();
         QVERIFY(!s.miniWindow());
         QCOMPARE(fx->store().readOption()->miniLeft, 1350);
-        QWidget* dialog = fx->window("Form2");
+        QWidget* dialog = fx->window("settingsDialog");
         QVERIFY(dialog);
         qobject_cast<SettingsDialog*>(dialog)->save();
         QTest::qWait(0);

@@ -5,13 +5,13 @@
 namespace kemless {
 
 // A top-level window of the dialogs. Enter anywhere in it runs its confirm
-// action and Escape its cancel action: the window sees those keys before its
-// controls do.
-class FormWindow : public QWidget {
+// action and Escape its cancel action, whichever of its controls has the
+// keyboard: none of them keeps those keys, so they reach the window. Nothing
+// is installed on the application, so another window's keys stay its own.
+class DialogWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit FormWindow(QWidget* parent = nullptr);
-    ~FormWindow() override;
+    explicit DialogWindow(QWidget* parent = nullptr);
 
     void setEnterAction(std::function<void()> action) { enter_ = std::move(action); }
     void setEscapeAction(std::function<void()> action) { escape_ = std::move(action); }
@@ -25,7 +25,7 @@ signals:
     void closed();
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
 
 private:

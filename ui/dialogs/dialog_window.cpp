@@ -1,0 +1,41 @@
+#include "dialogs/dialog_window.h"
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+
+namespace kemless {
+
+DialogWindow::DialogWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
+    setAttribute(Qt::WA_DeleteOnClose);
+}
+
+void DialogWindow::unload() {
+    hide();
+    deleteLater();
+}
+
+void DialogWindow::keyPressEvent(QKeyEvent* e) {
+    // Text boxes, buttons, option buttons, the check box and the closed combo
+    // box pass Enter and Escape on to their window, so they arrive here from
+    // any of them. A combo box's open list is a window of its own and keeps
+    // both keys for choosing and closing the list.
+    if (isVisible()) {
+        const int key = e->key();
+        if (enter_ && (key == Qt::Key_Return || key == Qt::Key_Enter)) {
+            enter_();
+            return;
+        }
+        if (escape_ && key == Qt::Key_Escape) {
+            escape_();
+            return;
+        }
+    }
+    QWidget::keyPressEvent(e);
+}
+
+void DialogWindow::closeEvent(QCloseEvent* e) {
+    e->accept();
+    emit closed();
+}
+
+}  // namespace kemless
