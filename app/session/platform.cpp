@@ -25,6 +25,17 @@ struct Held {
 };
 QList<Held>* g_held = nullptr;
 
+// Qt's note that a desktop gave no runtime folder says nothing the user can
+// act on (a plain X session or a terminal often has none), so it is left
+// out; everything else goes on to Qt's own output.
+void QuietPassOn(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (type == QtWarningMsg && text.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set"))) return;
+    if (g_previousHandler != nullptr)
+        g_previousHandler(type, context, text);
+    else
+        std::fprintf(stderr, "%s\n", qPrintable(text));
+}
+
 void WhileStarting(QtMsgType type, const QMessageLogContext& context, const QString& text) {
     if (type == QtFatalMsg) {
         std::fputs("kemless: 画面に接続できません。デスクトップの中から起動するか、DISPLAY（X11）か "
@@ -35,6 +46,8 @@ void WhileStarting(QtMsgType type, const QMessageLogContext& context, const QStr
     }
     if (g_held != nullptr)
         g_held->append({type, context.file, context.line, context.function, context.category, text});
+    else
+        QuietPassOn(type, context, text);
 }
 
 }  // namespace
@@ -45,11 +58,11 @@ void GuardWindowSystemStart() {
 }
 
 void EndWindowSystemGuard() {
-    qInstallMessageHandler(g_previousHandler);
     if (g_held == nullptr) return;
-    for (const Held& h : *g_held) qt_message_output(h.type, QMessageLogContext(h.file, h.line, h.function, h.category), h.text);
-    delete g_held;
+    QList<Held>* held = g_held;
     g_held = nullptr;
+    for (const Held& h : *held) QuietPassOn(h.type, QMessageLogContext(h.file, h.line, h.function, h.category), h.text);
+    delete held;
 }
 
 }  // namespace kemless

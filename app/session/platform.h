@@ -14,7 +14,8 @@ QByteArray PreferredPlatform(bool userChose, const QByteArray& display);
 // Around the application object's construction: Qt ends a program whose
 // windowing system cannot be reached with its own lines and an abort. This
 // says it in one line of ours and exits with 1 instead; anything else Qt says
-// meanwhile is passed on once the construction is over.
+// meanwhile is passed on once the construction is over. From the guard on,
+// Qt's note about a missing runtime folder is left out for good.
 void GuardWindowSystemStart();
 void EndWindowSystemGuard();
 

@@ -64,6 +64,27 @@ TEST(CommandLineTexts, ErrorNamesTheOffendingOption) {
     EXPECT_TRUE(ParseCommandLine({"kemless", "--frobnicate"}).error.contains(QLatin1String("frobnicate")));
 }
 
+// Every error line names the option as it was typed, and in the same
+// language as the rest of the program.
+TEST(CommandLineTexts, ErrorsNameTheOptionAsTypedInJapanese) {
+    const struct {
+        QStringList arguments;
+        QString line;
+    } rows[] = {
+        {{"--bogus"}, "kemless: 知らないオプションです: --bogus"},
+        {{"-x"}, "kemless: 知らないオプションです: -x"},
+        {{"--bogus=1"}, "kemless: 知らないオプションです: --bogus"},
+        {{"--data-dir", "d", "--more"}, "kemless: 知らないオプションです: --more"},
+        {{"--data-dir"}, "kemless: --data-dir にはフォルダを指定してください"},
+        {{"--data-dir="}, "kemless: --data-dir にはフォルダを指定してください"},
+        {{"-platform"}, "kemless: -platform には値を指定してください"},
+        {{"stray"}, "kemless: 余分な引数です: stray"},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(ParseCommandLine(QStringList{"kemless"} + row.arguments).error, row.line)
+            << row.arguments.join(' ').toStdString();
+}
+
 struct PlatformCase {
     const char* name;
     bool userChose;
