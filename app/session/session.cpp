@@ -338,17 +338,28 @@ void Session::showSettingsDialogFromMini() {
 }
 
 void Session::openSettingsDialog() {
-    auto* dialog = new SettingsDialog(clock_, desktop_, initial_, options_);
+    // Back from the notice, the dialog goes on with what it held.
+    const InitialSettings& initial = editing_ ? editing_->first : initial_;
+    const OptionSettings& options = editing_ ? editing_->second : options_;
+    auto* dialog = new SettingsDialog(clock_, desktop_, initial, options);
+    editing_.reset();
     track(dialog);
-    // The profile is written again with the options right after, and that
-    // save is the one whose failure is said.
-    connect(dialog, &SettingsDialog::profileTaken, this, [this] { (void)store_.writeInitial(initial_); });
-    connect(dialog, &SettingsDialog::saved, this, [this, dialog] { settingsSaved(dialog); });
-    connect(dialog, &SettingsDialog::cancelled, this, [this, dialog] {
-        openDisplayWindowByMode();
-        dialog->unload();
+    connect(dialog, &SettingsDialog::profileTaken, this, [this](const InitialSettings& taken) {
+        // The options were refused and the dialog stays open; the profile
+        // they came with is kept. Deliberately silent: the user saves again.
+        initial_ = taken;
+        (void)store_.writeInitial(initial_);
     });
+    connect(dialog, &SettingsDialog::saved, this,
+            [this, dialog](const InitialSettings& initial, const OptionSettings& options) {
+                settingsSaved(dialog, initial, options);
+            });
+    connect(dialog, &SettingsDialog::cancelled, this,
+            [this, dialog](const InitialSettings& initial, const OptionSettings& options) {
+                settingsCancelled(dialog, initial, options);
+            });
     connect(dialog, &SettingsDialog::noticeRequested, this, [this, dialog] {
+        editing_.emplace(dialog->editedInitial(), dialog->editedOptions());
         openNotice();
         dialog->unload();
     });
@@ -357,12 +368,33 @@ void Session::openSettingsDialog() {
     dialog->show();
 }
 
-void Session::settingsSaved(DialogWindow* dialog) {
+void Session::settingsSaved(DialogWindow* dialog, const InitialSettings& initial, const OptionSettings& options) {
+    initial_ = initial;
+    options_ = options;
     // The main window opens where the dialog stood.
     storeCorner(dialog, options_.mainLeft, options_.mainTop);
     store_.ensureDataFolder();
-    const bool saved = saveRecord(dialog);
-    openDisplayWindowByMode(saved);
+    saveRecord(dialog);
+    // What was just written is what is in memory: nothing is read back.
+    openDisplayWindowByMode();
+    dialog->unload();
+}
+
+void Session::settingsCancelled(DialogWindow* dialog, const InitialSettings& edited,
+                                const OptionSettings& editedOptions) {
+    // What Cancel keeps. The mini window comes back on the records in memory
+    // (it reads no file), so everything the dialog changed stays in effect
+    // for this run and reaches option.ini with the next write: colour picks,
+    // and what a save refused for its options had taken. The main window
+    // comes back on what the files hold, read again, so only what was
+    // written survives: the quit profile of such a refused save.
+    if (options_.windowMode == 1) {
+        initial_ = edited;
+        options_ = editedOptions;
+        openDisplayWindowByMode();
+    } else if (MainWindow* main = loadMainWindow(true)) {
+        main->show();
+    }
     dialog->unload();
 }
 
@@ -377,12 +409,13 @@ void Session::openNotice() {
     notice->show();
 }
 
-void Session::openDisplayWindowByMode(bool readFiles) {
+void Session::openDisplayWindowByMode() {
+    // The records in memory are what the files hold, or newer where a save
+    // failed: nothing is read back.
     if (options_.windowMode == 1) {
-        // The mini window reads no file: what is in memory stays in effect.
         loadMainWindow(false);
         if (MiniWindow* mini = loadMiniWindow()) mini->show();
-    } else if (MainWindow* main = loadMainWindow(readFiles)) {
+    } else if (MainWindow* main = loadMainWindow(false)) {
         main->show();
     }
 }
@@ -479,10 +512,9 @@ void Session::startQuit(DialogWindow* ceremony) {
 void Session::completeStart(DialogWindow* ceremony) {
     options_.quitStarted = 1;
     storeCorner(ceremony, options_.mainLeft, options_.mainTop);
-    const bool saved = saveRecord(ceremony);
-    // Without a saved record the main window runs on the records in memory:
-    // reading the files back would bring the old ones in.
-    if (MainWindow* main = loadMainWindow(saved)) main->show();
+    saveRecord(ceremony);
+    // What was just written is what is in memory: nothing is read back.
+    if (MainWindow* main = loadMainWindow(false)) main->show();
     ceremony->unload();
 }
 

@@ -9,6 +9,8 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <optional>
+#include <utility>
 
 #include "dialogs/help_window.h"
 #include "display/display_state.h"
@@ -64,10 +66,8 @@ public:
     void showSettingsDialogFromMain();
     void showSettingsDialogFromMini();
     void openSettingsDialog();
-    // The window that windowMode names, after the settings dialog. The main
-    // window reads the files unless a save has just failed: then the change
-    // made in the dialog stays in effect from memory.
-    void openDisplayWindowByMode(bool readFiles = true);
+    // The window that windowMode names, after the settings dialog.
+    void openDisplayWindowByMode();
     void switchToMini();
     void switchToStandard();
 
@@ -109,7 +109,8 @@ private:
     void place(QWidget* window, int32_t& left, int32_t& top, Margins margins);
     void placeAtMainCorner(QWidget* dialog);
     void learnFrameMargins(const QWidget* window);
-    void settingsSaved(DialogWindow* dialog);
+    void settingsSaved(DialogWindow* dialog, const InitialSettings& initial, const OptionSettings& options);
+    void settingsCancelled(DialogWindow* dialog, const InitialSettings& edited, const OptionSettings& editedOptions);
     void openNotice();
     void startQuit(DialogWindow* ceremony);
     void completeStart(DialogWindow* ceremony);
@@ -122,6 +123,8 @@ private:
     InitialSettings initial_;
     OptionSettings options_;
     DisplayState display_;
+    // The settings dialog's copies while the notice stands in its place.
+    std::optional<std::pair<InitialSettings, OptionSettings>> editing_;
 
     QPointer<MainWindow> main_;
     QPointer<MiniWindow> mini_;

@@ -77,17 +77,17 @@ std::optional<std::pair<int32_t, int32_t>> CheckSetupInput(std::string_view perD
     return std::pair{a, b};
 }
 
-SaveOutcome ApplySettingsForm(const SettingsForm& form, const CalendarMoment& now, InitialSettings& initial,
-                              OptionSettings& options, const std::function<void()>& writeInitial) {
+SettingsSave ApplySettingsForm(const SettingsForm& form, const CalendarMoment& now, InitialSettings initial,
+                               OptionSettings options) {
+    auto outcome = [&](SaveOutcome o) { return SettingsSave{o, initial, options}; };
     const ProfileResult profile = CheckQuitProfile(form.profile, now);
-    if (profile.check == ProfileCheck::OutOfRange) return SaveOutcome::RangeError;
-    if (profile.check == ProfileCheck::InFuture) return SaveOutcome::FutureError;
+    if (profile.check == ProfileCheck::OutOfRange) return outcome(SaveOutcome::RangeError);
+    if (profile.check == ProfileCheck::InFuture) return outcome(SaveOutcome::FutureError);
 
     initial.quit = profile.quit;
     initial.cigarettesPerDay = profile.cigarettesPerDay;
     initial.packPrice = profile.packPrice;
     initial.cigaretteSize = form.cigaretteSize;
-    writeInitial();
 
     // The address is trimmed of spaces only, not of tabs.
     options.linkUrl = std::string(Trim(WithoutDoubleQuotes(form.linkUrl), " "));
@@ -96,13 +96,13 @@ SaveOutcome ApplySettingsForm(const SettingsForm& form, const CalendarMoment& no
     options.statusMode = form.statusMode;
 
     const std::optional<int32_t> tax = TaxRateFromText(form.taxRate);
-    if (!tax) return SaveOutcome::OptionError;
+    if (!tax) return outcome(SaveOutcome::OptionError);
     options.taxRatePercent = *tax;
-    if (*tax < 0 || *tax > 100) return SaveOutcome::OptionError;
+    if (*tax < 0 || *tax > 100) return outcome(SaveOutcome::OptionError);
 
     options.smokingYears = NumberFromText(form.smokingYears);
-    if (options.smokingYears < 1 || options.smokingYears > 99) return SaveOutcome::OptionError;
-    return SaveOutcome::Saved;
+    if (options.smokingYears < 1 || options.smokingYears > 99) return outcome(SaveOutcome::OptionError);
+    return outcome(SaveOutcome::Saved);
 }
 
 }  // namespace kemless

@@ -2,7 +2,6 @@
 // How the dialogs read numbers from their text boxes, and the checks of the
 // quit profile before it is stored.
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -54,16 +53,27 @@ struct SettingsForm {
 };
 
 enum class SaveOutcome {
-    RangeError,      // the quit profile: nothing taken, nothing written
+    RangeError,      // the quit profile: nothing taken
     FutureError,     // likewise
-    OptionError,     // tax rate or smoking years: initial.ini already written
-    Saved,           // ready for the positions and the final writes
+    OptionError,     // tax rate or smoking years: the quit profile is taken (and due in initial.ini)
+    Saved,           // every value taken: both files are due
 };
 
-// The checks and record updates of a save, up to the option fields; calls
-// `writeInitial` once the quit profile has been taken. A double quote cannot
-// be stored in the link address, so it is removed; blanks around it are trimmed.
-SaveOutcome ApplySettingsForm(const SettingsForm& form, const CalendarMoment& now, InitialSettings& initial,
-                              OptionSettings& options, const std::function<void()>& writeInitial);
+// What a save of the settings dialog accepted: the records as they stand
+// after its checks. With OptionError the quit profile is the new one and
+// the options hold what was taken before the check that refused them.
+struct SettingsSave {
+    SaveOutcome outcome = SaveOutcome::RangeError;
+    InitialSettings initial;
+    OptionSettings options;
+
+    bool profileTaken() const { return outcome == SaveOutcome::OptionError || outcome == SaveOutcome::Saved; }
+};
+
+// The checks of a save, in their order, on copies of the records. A double
+// quote cannot be stored in the link address, so it is removed; blanks
+// around it are trimmed.
+SettingsSave ApplySettingsForm(const SettingsForm& form, const CalendarMoment& now, InitialSettings initial,
+                               OptionSettings options);
 
 }  // namespace kemless

@@ -73,8 +73,8 @@ std::string TextOf(const QLineEdit* box) { return box->text().toStdString(); }
 
 }  // namespace
 
-SettingsDialog::SettingsDialog(Clock& clock, Desktop& desktop, InitialSettings& initial, OptionSettings& options,
-                               QWidget* parent)
+SettingsDialog::SettingsDialog(Clock& clock, Desktop& desktop, const InitialSettings& initial,
+                               const OptionSettings& options, QWidget* parent)
     : DialogWindow(parent), clock_(clock), desktop_(desktop), initial_(initial), options_(options) {
     setObjectName(QStringLiteral("settingsDialog"));
     setWindowTitle(QStringLiteral(" 設定ウィンドウ - 全て半角で記入してください - lunapo"));
@@ -250,20 +250,28 @@ void SettingsDialog::save() {
     form.taxRate = TextOf(tax_);
     form.smokingYears = TextOf(smokingYears_);
 
-    switch (ApplySettingsForm(form, clock_.now(), initial_, options_, [this] { emit profileTaken(); })) {
+    const SettingsSave result = ApplySettingsForm(form, clock_.now(), initial_, options_);
+    if (result.profileTaken()) {
+        initial_ = result.initial;
+        options_ = result.options;
+    }
+    switch (result.outcome) {
         case SaveOutcome::RangeError:
-        case SaveOutcome::OptionError:
             desktop_.message(this, QString::fromUtf8(kRangeMessage));
             return;
         case SaveOutcome::FutureError:
             desktop_.message(this, QString::fromUtf8(kFutureMessage));
             return;
+        case SaveOutcome::OptionError:
+            emit profileTaken(initial_);
+            desktop_.message(this, QString::fromUtf8(kRangeMessage));
+            return;
         case SaveOutcome::Saved:
-            emit saved();
+            emit saved(initial_, options_);
             return;
     }
 }
 
-void SettingsDialog::cancel() { emit cancelled(); }
+void SettingsDialog::cancel() { emit cancelled(initial_, options_); }
 
 }  // namespace kemless

@@ -16,14 +16,19 @@ namespace kemless {
 class Clock;
 class Desktop;
 
-// The settings dialog. It edits the two records in place and says
-// when the quit profile has been taken and when a save is complete; what is
-// written and which window opens next is up to the program around it.
+// The settings dialog. It edits copies of the two records and hands back
+// what a save accepted, or what it holds when cancelled; what is written and
+// which window opens next is up to the program around it.
 class SettingsDialog : public DialogWindow {
     Q_OBJECT
 public:
-    SettingsDialog(Clock& clock, Desktop& desktop, InitialSettings& initial, OptionSettings& options,
+    SettingsDialog(Clock& clock, Desktop& desktop, const InitialSettings& initial, const OptionSettings& options,
                    QWidget* parent = nullptr);
+
+    // The dialog's copies: colour picks land here at once, and the values a
+    // save took before it was refused.
+    const InitialSettings& editedInitial() const { return initial_; }
+    const OptionSettings& editedOptions() const { return options_; }
 
     void save();
     void cancel();
@@ -46,12 +51,13 @@ public:
     QPushButton* button(const char* name) const;
 
 signals:
-    // The checked quit profile is in the record: initial.ini is due now,
-    // before the options are checked.
-    void profileTaken();
-    // Every check passed and both records hold the new values.
-    void saved();
-    void cancelled();
+    // The quit profile passed its checks but an option did not: the profile
+    // is taken (initial.ini is due) and the dialog stays open.
+    void profileTaken(const kemless::InitialSettings& initial);
+    // Every check passed: the records as saved.
+    void saved(const kemless::InitialSettings& initial, const kemless::OptionSettings& options);
+    // The dialog's copies as they stand (see editedInitial).
+    void cancelled(const kemless::InitialSettings& initial, const kemless::OptionSettings& options);
     void noticeRequested();
     void helpRequested();
 
@@ -65,8 +71,8 @@ private:
 
     Clock& clock_;
     Desktop& desktop_;
-    InitialSettings& initial_;
-    OptionSettings& options_;
+    InitialSettings initial_;
+    OptionSettings options_;
     std::array<QLineEdit*, 5> quit_{};
     QLineEdit* perDay_ = nullptr;
     QLineEdit* price_ = nullptr;

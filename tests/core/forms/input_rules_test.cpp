@@ -76,8 +76,14 @@ protected:
         f.smokingYears = "12";
         return f;
     }
+    // Takes what the save accepted, as the program does; counts the quit
+    // profiles that were due in initial.ini.
     SaveOutcome apply(const SettingsForm& f) {
-        return ApplySettingsForm(f, {2026, 12, 10, 12, 0}, initial, options, [this] { ++initialWrites; });
+        const SettingsSave save = ApplySettingsForm(f, {2026, 12, 10, 12, 0}, initial, options);
+        initial = save.initial;
+        options = save.options;
+        initialWrites += save.profileTaken() ? 1 : 0;
+        return save.outcome;
     }
     InitialSettings initial;
     OptionSettings options;

@@ -4,7 +4,9 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -81,6 +83,8 @@ private slots:
     void linkAddressTrimmedAndUnquoted();
     void cancelAfterPickingColour_data();
     void cancelAfterPickingColour();
+    void colourPickSurvivesTheNotice();
+    void aFailedSaveSaysSoAndKeepsTheChangeForThisRun();
     void colourChooserPresetAndSample_data();
     void colourChooserPresetAndSample();
     void smokingYearsBoxFollowsCopyPlus_data();
@@ -324,7 +328,7 @@ void SettingsDialogTest::cancelAfterPickingColour() {
     p.desktop.colorAnswers.push_back(QColor(0x11, 0x22, 0x33));
     p.type("quitYearBox", "2001");  // an edit that cancel must drop
     p.click("backColorButton");
-    QCOMPARE(p.session->options().backColor, 0x332211);
+    QCOMPARE(p.dialog->editedOptions().backColor, 0x332211);
 
     p.click("cancelButton");
 
@@ -341,6 +345,44 @@ void SettingsDialogTest::cancelAfterPickingColour() {
     const auto o = p.store().readOption();
     QVERIFY(o);
     QCOMPARE(o->backColor, colourKept ? 0x332211 : 0x102030);
+}
+
+void SettingsDialogTest::colourPickSurvivesTheNotice() {
+    Program p(0);
+    QVERIFY(p.dialog);
+    p.desktop.colorAnswers.push_back(QColor(0x11, 0x22, 0x33));
+    p.click("backColorButton");
+    p.click("noticeButton");
+    QWidget* notice = Window("noticeWindow");
+    QVERIFY(notice);
+    notice->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    auto* again = qobject_cast<SettingsDialog*>(Window("settingsDialog"));
+    QVERIFY(again);
+    QCOMPARE(again->colorSample()->palette().color(QPalette::Window), QColor(0x11, 0x22, 0x33));
+    // Nothing reached the program's records before a save.
+    QCOMPARE(p.session->options().backColor, 0x102030);
+}
+
+void SettingsDialogTest::aFailedSaveSaysSoAndKeepsTheChangeForThisRun() {
+    Program p(0);
+    QVERIFY(p.dialog);
+    // option.ini cannot be written (root-proof: a folder takes its place).
+    const QString option = p.dir.path() + QStringLiteral("/kemlessdata/option.ini");
+    QVERIFY(QFile::remove(option));
+    QVERIFY(QDir().mkpath(option + QStringLiteral("/keep")));
+    for (const QString& e : kValidForm) p.type(e.section('=', 0, 0), e.section('=', 1));
+
+    p.click("saveButton");
+
+    QCOMPARE(p.desktop.messages.size(), 1);
+    QVERIFY(p.desktop.messages.first().startsWith(QStringLiteral("設定を保存できませんでした。")));
+    QVERIFY(p.desktop.messages.first().contains(QStringLiteral("kemlessdata")));
+    QVERIFY(QFileInfo(option).isDir());
+    // The main window runs on what was typed, not on what the files hold.
+    QVERIFY(Window("mainWindow") && Window("mainWindow")->isVisible());
+    QCOMPARE(p.session->initial().quit, (CalendarMoment{2020, 6, 15, 9, 45}));
+    QCOMPARE(p.session->options().taxRatePercent, 60);
 }
 
 void SettingsDialogTest::colourChooserPresetAndSample_data() {
@@ -370,7 +412,7 @@ void SettingsDialogTest::colourChooserPresetAndSample() {
     p.click(qPrintable(button));
     QCOMPARE(p.desktop.colorOffered.last(), stored);
     QCOMPARE(p.dialog->colorSample()->palette().color(role), picked);
-    const OptionSettings& o = p.session->options();
+    const OptionSettings& o = p.dialog->editedOptions();
     QCOMPARE(background ? o.backColor : o.foreColor, 0x563412);
     QCOMPARE(background ? o.foreColor : o.backColor, background ? 0xF0E0D0 : 0x102030);
 
