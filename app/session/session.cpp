@@ -2,7 +2,6 @@
 
 #include <QCoreApplication>
 #include <QGuiApplication>
-#include <QScreen>
 #include <QTimer>
 #include <QUrl>
 #include <QWidget>
@@ -28,19 +27,12 @@
 namespace kemless {
 namespace {
 
+constexpr int kRefreshIntervalMs = 30000;
 const char* const kAlreadyRunning = "プログラムは既に起動されています。";
 const char* const kLaunchFailed = "エラーです。フォルダオプションの関連付けなどを確認してください";
 const char* const kClipboardFailed = "クリップボードに書き込めませんでした。もう一度お試しください。";
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
-
-// What the desktop draws around a window (title bar, borders).
-QMargins FrameOf(const QWidget* window) {
-    const QRect outer = window->frameGeometry();
-    const QRect inner = window->geometry();
-    return {inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
-            outer.bottom() - inner.bottom()};
-}
 
 // Said on the screen and on standard error, so a start from a terminal or a
 // log shows it too.
@@ -55,6 +47,9 @@ void Tell(Desktop& desktop, QWidget* parent, const std::string& text) {
 Session::Session(Clock& clock, Desktop& desktop, Process& process, std::string baseFolder, QObject* parent)
     : QObject(parent), clock_(clock), desktop_(desktop), process_(process), store_(std::move(baseFolder)) {
     initial_ = DefaultInitialSettings(clock_.now());
+    refreshTimer_.setObjectName(QStringLiteral("refreshTimer"));
+    refreshTimer_.setInterval(kRefreshIntervalMs);
+    connect(&refreshTimer_, &QTimer::timeout, this, &Session::refreshDisplay);
 }
 
 Session::~Session() {
@@ -68,7 +63,7 @@ void Session::start() {
     QGuiApplication::setQuitOnLastWindowClosed(false);
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
         ending_ = true;
-        unloadDisplayWindows();
+        unloadDisplayWindows(main_);
     });
     connect(&process_, &Process::activationRequested, this, &Session::bringForward);
 
@@ -89,11 +84,11 @@ void Session::start() {
             showFirstRunSetup();
             break;
         case FirstWindow::MiniShown:
-            loadMainWindow();
+            loadMainWindow(true);
             if (MiniWindow* mini = loadMiniWindow()) mini->show();
             break;
         case FirstWindow::MainShown:
-            if (MainWindow* main = loadMainWindow()) main->show();
+            if (MainWindow* main = loadMainWindow(true)) main->show();
             loadMiniWindow();
             break;
     }
@@ -117,16 +112,13 @@ void Session::endIfNoWindowLeft() {
 }
 
 void Session::end() {
-    unloadDisplayWindows();
+    unloadDisplayWindows(main_);
     ending_ = true;
     process_.quit();
 }
 
-void Session::unloadDisplayWindows() {
-    // Either unload takes the other window with it.
-    if (main_) unloadMainWindow();
-    else unloadMiniWindow();
-}
+void Session::unloadMainWindow() { unloadDisplayWindows(main_); }
+void Session::unloadMiniWindow() { unloadDisplayWindows(mini_); }
 
 void Session::ensureSingleInstance() {
     if (process_.claimSingleInstance()) return;
@@ -153,7 +145,7 @@ void Session::bringForward() {
     }
 }
 
-void Session::updateProgress() {
+void Session::refreshDisplay() {
     RefreshDisplay(display_, initial_, options_, clock_.now(), clock_.draw());
     if (main_) main_->render(display_);
     if (mini_) mini_->setText(Q(display_.miniText));
@@ -164,58 +156,13 @@ void Session::toggleElapsed() {
     if (main_) main_->valueLabel(kElapsedLabel)->setText(Q(display_.captions[kElapsedLabel]));
 }
 
-std::pair<int32_t, int32_t> Session::ScreenTwips(const QWidget* window) {
-    QScreen* screen = window != nullptr && window->screen() != nullptr ? window->screen()
-                                                                       : QGuiApplication::primaryScreen();
-    if (screen == nullptr) return {1024 * kTwipsPerPixel, 768 * kTwipsPerPixel};
-    const QRect g = screen->geometry();
-    return {g.width() * kTwipsPerPixel, g.height() * kTwipsPerPixel};
-}
-
-Corner Session::CornerOf(const QWidget* window) {
-    return {RoundTwips(window->x() * double(kTwipsPerPixel)), RoundTwips(window->y() * double(kTwipsPerPixel))};
-}
-
 void Session::storeCorner(const QWidget* window, int32_t& left, int32_t& top) {
     // Where the desktop keeps positions to itself, what is stored stays: a
     // position the program never learnt must not replace a real one.
     if (!desktop_.windowPositionsKnown()) return;
-    const Corner c = CornerOf(window);
+    const Corner c = WindowPlacer::CornerOf(window);
     left = c.left;
     top = c.top;
-}
-
-void Session::place(QWidget* window, int32_t& left, int32_t& top, Margins margins) {
-    const auto [width, height] = ScreenTwips(window);
-    const Corner c = PlaceWindow({left, top}, width, height, margins);
-    left = c.left;
-    top = c.top;
-    window->move(Px(left), Px(top));
-}
-
-void Session::learnFrameMargins(const QWidget* window) {
-    if (window->isVisible()) frameMargins_ = FrameOf(window);
-}
-
-void Session::placeAtMainCorner(QWidget* dialog) {
-    // The dialog (and the notice in its place) stands where the main window
-    // stood, but wholly on the screen: moved left and up only as far as
-    // needed. Before the desktop frames it, the frame is that of the window
-    // it replaces; once framed it is checked again with its own.
-    const QPoint wanted(Px(options_.mainLeft), Px(options_.mainTop));
-    auto fit = [dialog, wanted](QMargins frame) {
-        QScreen* screen = QGuiApplication::screenAt(wanted);
-        if (screen == nullptr) screen = QGuiApplication::primaryScreen();
-        if (screen == nullptr) return;
-        const QRect area = screen->availableGeometry();
-        const QSize outer = dialog->size().grownBy(frame);
-        const Corner c = KeepInside({wanted.x(), wanted.y()}, outer.width(), outer.height(),
-                                    {area.x(), area.y(), area.width(), area.height()});
-        if (dialog->pos() != QPoint(c.left, c.top)) dialog->move(c.left, c.top);
-    };
-    dialog->adjustSize();
-    fit(frameMargins_);
-    QTimer::singleShot(250, dialog, [dialog, fit] { fit(FrameOf(dialog)); });
 }
 
 void Session::wireDisplayWindow(DisplayWindow* w) {
@@ -238,11 +185,12 @@ MainWindow* Session::loadMainWindow(bool readFiles) {
     auto* w = new MainWindow;
     main_ = w;
     w->hideDucks();
-    updateProgress();
-    place(w, options_.mainLeft, options_.mainTop, kMainWindowMargins);
+    refreshDisplay();
+    placer_.placeDisplayWindow(w, options_.mainLeft, options_.mainTop, kMainWindowMargins);
     w->setValueColors(options_.backColor, options_.foreColor);
     wireDisplayWindow(w);
-    connect(w, &MainWindow::tick, this, &Session::updateProgress);
+    // From the main window's load on, shown or hidden.
+    refreshTimer_.start();
     connect(w, &MainWindow::elapsedClicked, this, &Session::toggleElapsed);
     connect(w, &DisplayWindow::settingsRequested, this, &Session::showSettingsDialogFromMain,
             Qt::QueuedConnection);
@@ -255,42 +203,39 @@ MiniWindow* Session::loadMiniWindow() {
     if (mini_) return mini_;
     auto* w = new MiniWindow;
     mini_ = w;
-    place(w, options_.miniLeft, options_.miniTop, kMiniWindowMargins);
+    placer_.placeDisplayWindow(w, options_.miniLeft, options_.miniTop, kMiniWindowMargins);
     w->setColors(options_.backColor, options_.foreColor);
     wireDisplayWindow(w);
     connect(w, &DisplayWindow::settingsRequested, this, &Session::showSettingsDialogFromMini,
             Qt::QueuedConnection);
     connect(w, &DisplayWindow::switchSizeRequested, this, &Session::switchToStandard);
     connect(w, &DisplayWindow::closeRequested, this, &Session::unloadMiniWindow);
-    updateProgress();
+    refreshDisplay();
     return w;
 }
 
-// Closing either display window closes both; option.ini is written by each,
-// the second time with both positions current. The main window deletes its
-// icon after writing, the mini window before.
-void Session::unloadMainWindow() {
-    if (!main_ || unloadingMain_) return;
-    unloadingMain_ = true;
-    MainWindow* w = main_;
-    storePlaceAndWrite(w, options_.mainLeft, options_.mainTop);
-    w->trayIcon()->remove();
-    unloadMiniWindow();
-    Discard(w);
+void Session::unloadDisplayWindows(DisplayWindow* first) {
+    if (!main_ && !mini_) return;
+    refreshTimer_.stop();
+    DisplayWindow* second = first == main_ ? static_cast<DisplayWindow*>(mini_) : main_;
+    for (DisplayWindow* w : {first, second})
+        if (w != nullptr) unloadDisplayWindow(w);
+    for (DisplayWindow* w : {first, second})
+        if (w != nullptr) Discard(w);
     main_ = nullptr;
-    unloadingMain_ = false;
+    mini_ = nullptr;
 }
 
-void Session::unloadMiniWindow() {
-    if (!mini_ || unloadingMini_) return;
-    unloadingMini_ = true;
-    MiniWindow* w = mini_;
-    w->trayIcon()->remove();
-    storePlaceAndWrite(w, options_.miniLeft, options_.miniTop);
-    unloadMainWindow();
-    Discard(w);
-    mini_ = nullptr;
-    unloadingMini_ = false;
+void Session::unloadDisplayWindow(DisplayWindow* w) {
+    // The main window takes its icon away after writing, the mini window
+    // before.
+    if (w == main_) {
+        storePlaceAndWrite(w, options_.mainLeft, options_.mainTop);
+        w->trayIcon()->remove();
+    } else {
+        w->trayIcon()->remove();
+        storePlaceAndWrite(w, options_.miniLeft, options_.miniTop);
+    }
 }
 
 void Session::storePlaceAndWrite(QWidget* window, int32_t& left, int32_t& top) {
@@ -320,7 +265,7 @@ void Session::Discard(QWidget* window) {
 
 void Session::showSettingsDialogFromMain() {
     if (main_) {
-        learnFrameMargins(main_);
+        placer_.learnFrame(main_);
         main_->hide();
     }
     unloadMainWindow();
@@ -329,7 +274,7 @@ void Session::showSettingsDialogFromMain() {
 
 void Session::showSettingsDialogFromMini() {
     if (mini_) {
-        learnFrameMargins(mini_);
+        placer_.learnFrame(mini_);
         storeCorner(mini_, options_.miniLeft, options_.miniTop);
         mini_->hide();
     }
@@ -364,7 +309,7 @@ void Session::openSettingsDialog() {
         dialog->unload();
     });
     connect(dialog, &SettingsDialog::helpRequested, this, &Session::showHelp);
-    placeAtMainCorner(dialog);
+    placer_.placeAtCorner(dialog, options_.mainLeft, options_.mainTop);
     dialog->show();
 }
 
@@ -405,7 +350,7 @@ void Session::openNotice() {
             [this, notice] { openAddress(notice, QString::fromUtf8(kMakerSiteAddress)); });
     // Closing always brings the settings back, also after a failed launch.
     connect(notice, &DialogWindow::closed, this, &Session::openSettingsDialog);
-    placeAtMainCorner(notice);
+    placer_.placeAtCorner(notice, options_.mainLeft, options_.mainTop);
     notice->show();
 }
 
@@ -432,7 +377,8 @@ void Session::switchToMini() {
 
 void Session::switchToStandard() {
     options_.windowMode = 0;
-    MainWindow* main = loadMainWindow();
+    // Loaded already: the mini window never runs without it.
+    MainWindow* main = loadMainWindow(false);
     main->show();
     if (mini_) mini_->hide();
 }

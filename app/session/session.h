@@ -5,13 +5,14 @@
 // the windows and dialogs only render and forward what the user asks for.
 // One instance lives for the whole process.
 #include <QList>
-#include <QMargins>
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QTimer>
 #include <optional>
 #include <utility>
 
+#include "desktop/placement.h"
 #include "dialogs/help_window.h"
 #include "display/display_state.h"
 #include "records/placement.h"
@@ -51,37 +52,26 @@ public:
     TrayIcon* miniTray() const { return mini_ ? mini_->trayIcon() : nullptr; }
     HelpWindow* helpWindow() const { return help_; }
 
+    // The 30-second refresh: runs while a display window is loaded, shown
+    // or hidden, so whichever of the two is on the screen stays current.
+    QTimer* refreshTimer() { return &refreshTimer_; }
     // Recompute every figure and render it into the loaded windows.
-    void updateProgress();
+    void refreshDisplay();
+
+    // What the user asks for in the display windows.
     void toggleElapsed();
-
-    // Loading runs a window's load procedure; it does not show the window.
-    // The main window normally reads both files first; after the settings
-    // dialog in mini mode it keeps the records in memory instead.
-    MainWindow* loadMainWindow(bool readFiles = true);
-    MiniWindow* loadMiniWindow();
-    void unloadMainWindow();
-    void unloadMiniWindow();
-
     void showSettingsDialogFromMain();
     void showSettingsDialogFromMini();
-    void openSettingsDialog();
-    // The window that windowMode names, after the settings dialog.
-    void openDisplayWindowByMode();
     void switchToMini();
     void switchToStandard();
-
     void copySummary(QWidget* owner);
     void copyShort(QWidget* owner);
     void openLinkPage(QWidget* owner);
-    // The browser launch shared with the notice window.
-    void openAddress(QWidget* owner, const QString& address);
     void showHelp();
     void showVersion(QWidget* owner);
-
-    void showFirstRunSetup();
-    // The single-instance rule of the main window and the first-run setup.
-    void ensureSingleInstance();
+    // Closing either display window closes both, the one closed first.
+    void unloadMainWindow();
+    void unloadMiniWindow();
 
     // A later start asked for this copy: the display window comes forward
     // (out of the notification area or from minimised), or the open dialog.
@@ -90,14 +80,26 @@ public:
     // unload (and write option.ini) first. For signals and desktop log-out.
     void end();
 
-    // Where a window stands, in whole twips.
-    static Corner CornerOf(const QWidget* window);
-    // Screen size in twips.
-    static std::pair<int32_t, int32_t> ScreenTwips(const QWidget* window);
-
 private:
+    // Loading runs a window's load procedure; it does not show the window.
+    // The main window reads both files first only at start; later the
+    // records in memory are what the files hold.
+    MainWindow* loadMainWindow(bool readFiles);
+    MiniWindow* loadMiniWindow();
+    void openSettingsDialog();
+    // The window that windowMode names, after the settings dialog.
+    void openDisplayWindowByMode();
+    // The browser launch shared with the notice window.
+    void openAddress(QWidget* owner, const QString& address);
+    void showFirstRunSetup();
+    // A later copy says so and ends here, before any window.
+    void ensureSingleInstance();
+
     void wireDisplayWindow(DisplayWindow* w);
-    void unloadDisplayWindows();
+    // Both display windows, `first` first: each stores its corner and
+    // writes option.ini, so the second write has both corners current.
+    void unloadDisplayWindows(DisplayWindow* first);
+    void unloadDisplayWindow(DisplayWindow* w);
     void track(QWidget* window);
     void endIfNoWindowLeft();
     void storeCorner(const QWidget* window, int32_t& left, int32_t& top);
@@ -106,9 +108,6 @@ private:
     // failed, and returns false then.
     bool saveRecord(QWidget* parent);
     static void Discard(QWidget* window);
-    void place(QWidget* window, int32_t& left, int32_t& top, Margins margins);
-    void placeAtMainCorner(QWidget* dialog);
-    void learnFrameMargins(const QWidget* window);
     void settingsSaved(DialogWindow* dialog, const InitialSettings& initial, const OptionSettings& options);
     void settingsCancelled(DialogWindow* dialog, const InitialSettings& edited, const OptionSettings& editedOptions);
     void openNotice();
@@ -131,11 +130,10 @@ private:
     QPointer<HelpWindow> help_;
     // Every loaded window, newest last: the program ends when none is left.
     QList<QPointer<QWidget>> windows_;
-    // The window frame the desktop drew around the last display window, so a
-    // dialog can be kept on the screen before the desktop frames it.
-    QMargins frameMargins_;
-    bool unloadingMain_ = false;
-    bool unloadingMini_ = false;
+    // Knows the frame the desktop drew around the last display window, so a
+    // window can be kept on the screen before the desktop frames it.
+    WindowPlacer placer_;
+    QTimer refreshTimer_;
     bool ending_ = false;
 };
 

@@ -17,6 +17,7 @@
 #include <climits>
 #include <memory>
 
+#include "support/tick.h"
 #include "records/settings_store.h"
 #include "records/shift_jis.h"
 #include "session/session.h"
@@ -25,6 +26,7 @@
 #include "support/windows.h"
 #include "windows/main_window.h"
 #include "windows/mini_window.h"
+#include "desktop/placement.h"
 #include "desktop/twips.h"
 
 using namespace kemless;
@@ -99,7 +101,7 @@ QString VisibleWindow() {
 
 // A stored corner after placement: on the screen, or moved to its middle.
 bool Placed(int32_t left, int32_t top, Margins margins) {
-    const auto [width, height] = Session::ScreenTwips(nullptr);
+    const auto [width, height] = WindowPlacer::ScreenTwips(nullptr);
     auto fits = [](int32_t v, int32_t size, int32_t margin) {
         return (v >= 0 && v <= size - margin) || v == size / 2;
     };
@@ -163,7 +165,7 @@ void Exercise(Program& p) {
     for (QWidget* w : {static_cast<QWidget*>(s.mainWindow()), static_cast<QWidget*>(s.miniWindow())})
         if (w) QVERIFY(!w->grab().isNull());
     p.clock.moment.day += 1;
-    if (s.mainWindow()) emit s.mainWindow()->tick();
+    if (s.mainWindow()) QVERIFY(Tick(s));
     s.toggleElapsed();
     s.copySummary(s.mainWindow());
     s.copyShort(s.mainWindow());

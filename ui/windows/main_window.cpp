@@ -3,7 +3,6 @@
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QTimer>
 
 #include "desktop/artwork.h"
 #include "desktop/twips.h"
@@ -12,7 +11,6 @@
 namespace kemless {
 namespace {
 
-constexpr int kRefreshIntervalMs = 30000;
 
 struct Heading {
     const char* name;
@@ -69,13 +67,6 @@ MainWindow::MainWindow(QWidget* parent) : DisplayWindow(parent) {
     pal.setColor(QPalette::Window, QColor(192, 192, 192));
     setPalette(pal);
     buildControls();
-
-    // Runs from the window's creation, shown or hidden.
-    timer_ = new QTimer(this);
-    timer_->setObjectName(QStringLiteral("refreshTimer"));
-    timer_->setInterval(kRefreshIntervalMs);
-    connect(timer_, &QTimer::timeout, this, &MainWindow::tick);
-    timer_->start();
 }
 
 void MainWindow::buildControls() {

@@ -8,7 +8,6 @@
 class QLabel;
 class QProgressBar;
 class QPushButton;
-class QTimer;
 
 namespace kemless {
 
@@ -33,11 +32,9 @@ public:
     QLabel* duck(Duck d) const { return ducks_[static_cast<int>(d)]; }
     QProgressBar* progressBar() const { return progress_; }
     LungPicture* lungs() const { return lungs_; }
-    QTimer* timer() const { return timer_; }
     QPushButton* button(const char* name) const;
 
 signals:
-    void tick();
     void elapsedClicked();
 
 protected:
@@ -52,7 +49,6 @@ private:
     std::array<QLabel*, kDuckCount> ducks_{};
     QProgressBar* progress_ = nullptr;
     LungPicture* lungs_ = nullptr;
-    QTimer* timer_ = nullptr;
 };
 
 }  // namespace kemless

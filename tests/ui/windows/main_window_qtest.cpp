@@ -1,4 +1,6 @@
 #include <QContextMenuEvent>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
@@ -6,6 +8,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include "support/tick.h"
 #include "support/session_fixture.h"
 #include "display/copy_texts.h"
 #include "windows/main_window.h"
@@ -47,8 +50,8 @@ private slots:
         QCOMPARE(w->caption(kStatusLabel), QStringLiteral("大将"));
         QCOMPARE(w->caption(kLifeLabel), QString::fromStdString(fx->session->display().captions[kLifeLabel]));
         QVERIFY(!w->caption(kMessageLabel).isEmpty());
-        QCOMPARE(w->timer()->interval(), 30000);
-        QVERIFY(w->timer()->isActive());
+        QCOMPARE(fx->session->refreshTimer()->interval(), 30000);
+        QVERIFY(fx->session->refreshTimer()->isActive());
     }
 
     void stagesOfTheDucksAndTheBar_data() {
@@ -101,7 +104,7 @@ private slots:
         QCOMPARE(vice->y(), Px(2850));
         // The clock is set back to day 12: the bar stays gone, the duck raised.
         fx->clock.moment = {2026, 11, 13, 12, 0};
-        emit w->tick();
+        QVERIFY(Tick(*fx->session));
         QVERIFY(!w->progressBar()->isVisibleTo(w));
         QVERIFY(vice->isVisibleTo(w));
         QCOMPARE(vice->y(), Px(2850));
@@ -148,7 +151,7 @@ private slots:
         QVERIFY(!w->isVisible());
         QVERIFY(fx->session->mainTray()->isShown());
         QCOMPARE(fx->session->mainTray()->toolTip(), QStringLiteral("ケムレス"));
-        QVERIFY(w->timer()->isActive());
+        QVERIFY(fx->session->refreshTimer()->isActive());
         emit fx->session->mainTray()->restoreRequested();
         QVERIFY(w->isVisible());
         QVERIFY(!fx->session->mainTray()->isShown());
@@ -172,7 +175,7 @@ private slots:
         // The copy texts follow the toggle until the refresh.
         w->button("copyShortButton")->click();
         QVERIFY(fx->desktop.clipboard.contains(QStringLiteral("３９日３時間０分経過しました。")));
-        emit w->tick();
+        QVERIFY(Tick(*fx->session));
         QCOMPARE(w->caption(kElapsedLabel), QStringLiteral("０年１ヶ月９日３時間０分"));
         QTest::mouseClick(w->valueLabel(kElapsedLabel), Qt::LeftButton);
         QTest::mouseClick(w->valueLabel(kElapsedLabel), Qt::LeftButton);
@@ -293,10 +296,52 @@ private slots:
         o.mainLeft = 1000000;
         o.mainTop = -300;
         MainWindow* w = startMain(o);
-        const auto [width, height] = Session::ScreenTwips(w);
+        const auto [width, height] = WindowPlacer::ScreenTwips(w);
         QCOMPARE(fx->session->options().mainLeft, width / 2);
         QCOMPARE(fx->session->options().mainTop, height / 2);
         QCOMPARE(w->pos(), QPoint(Px(width / 2), Px(height / 2)));
+    }
+
+    void theRefreshTimerRunsWhileADisplayWindowIsLoaded() {
+        MainWindow* w = startMain();
+        QTimer* timer = fx->session->refreshTimer();
+        QVERIFY(timer->isActive());
+        // Its own timeout refreshes: a shorter wait shows the clock's minute.
+        fx->clock.moment.minute += 5;
+        timer->setInterval(5);
+        QTRY_COMPARE(w->caption(kElapsedLabel), QStringLiteral("０年１ヶ月９日３時間５分"));
+        fx->session->switchToMini();
+        QVERIFY(timer->isActive());  // the mini window on the screen, the main one hidden
+        fx->session->unloadMiniWindow();
+        QVERIFY(!timer->isActive());
+    }
+
+    void aWindowThatWouldReachBeyondTheScreenIsMovedInOnlyAsFarAsNeeded() {
+        QScreen* screen = QGuiApplication::primaryScreen();
+        QVERIFY(screen);
+        const QRect area = screen->availableGeometry();
+        const auto [width, height] = WindowPlacer::ScreenTwips(nullptr);
+        // At the middle (where an off-screen corner goes) a window larger
+        // than the rest of the screen reaches beyond its right and lower edges.
+        QWidget big;
+        big.resize(area.width() / 2 + 60, area.height() / 2 + 40);
+        WindowPlacer placer;
+        int32_t left = 1000000, top = 0;
+        placer.placeDisplayWindow(&big, left, top, kMainWindowMargins);
+        const QPoint expected(area.x() + area.width() - big.width(), area.y() + area.height() - big.height());
+        QVERIFY(expected.x() < Px(width / 2) && expected.y() < Px(height / 2));
+        QCOMPARE(big.pos(), expected);
+        QCOMPARE(left, RoundTwips(big.x() * 15.0));
+        QCOMPARE(top, RoundTwips(big.y() * 15.0));
+        // A window that fits stays exactly where the rule puts it.
+        QWidget small;
+        small.resize(100, 80);
+        left = 1500;
+        top = 3000;
+        placer.placeDisplayWindow(&small, left, top, kMainWindowMargins);
+        QCOMPARE(small.pos(), QPoint(100, 200));
+        QCOMPARE(left, 1500);
+        QCOMPARE(top, 3000);
     }
 
     void closingWritesThePositionAndUnloadsBoth() {

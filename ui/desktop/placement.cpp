@@ -1,0 +1,84 @@
+#include "desktop/placement.h"
+
+#include <QGuiApplication>
+#include <QPointer>
+#include <QScreen>
+#include <QTimer>
+#include <QWidget>
+
+#include "desktop/twips.h"
+
+namespace kemless {
+namespace {
+
+QScreen* ScreenOf(const QWidget* window, QPoint at) {
+    if (QScreen* s = QGuiApplication::screenAt(at)) return s;
+    if (window != nullptr && window->screen() != nullptr) return window->screen();
+    return QGuiApplication::primaryScreen();
+}
+
+// The corner that keeps the window's outer frame inside the screen's
+// available area, or `wanted` itself where it already fits.
+QPoint Inside(const QWidget* window, QPoint wanted, QMargins frame) {
+    QScreen* screen = ScreenOf(window, wanted);
+    if (screen == nullptr) return wanted;
+    const QRect area = screen->availableGeometry();
+    const QSize outer = window->size().grownBy(frame);
+    const Corner c = KeepInside({wanted.x(), wanted.y()}, outer.width(), outer.height(),
+                                {area.x(), area.y(), area.width(), area.height()});
+    return {c.left, c.top};
+}
+
+}  // namespace
+
+Corner WindowPlacer::CornerOf(const QWidget* window) {
+    return {RoundTwips(window->x() * double(kTwipsPerPixel)), RoundTwips(window->y() * double(kTwipsPerPixel))};
+}
+
+std::pair<int32_t, int32_t> WindowPlacer::ScreenTwips(const QWidget* window) {
+    QScreen* screen = window != nullptr && window->screen() != nullptr ? window->screen()
+                                                                       : QGuiApplication::primaryScreen();
+    if (screen == nullptr) return {1024 * kTwipsPerPixel, 768 * kTwipsPerPixel};
+    const QRect g = screen->geometry();
+    return {g.width() * kTwipsPerPixel, g.height() * kTwipsPerPixel};
+}
+
+QMargins WindowPlacer::FrameOf(const QWidget* window) {
+    const QRect outer = window->frameGeometry();
+    const QRect inner = window->geometry();
+    return {inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+            outer.bottom() - inner.bottom()};
+}
+
+void WindowPlacer::placeDisplayWindow(QWidget* window, int32_t& left, int32_t& top, Margins margins) const {
+    const auto [width, height] = ScreenTwips(window);
+    const Corner c = PlaceWindow({left, top}, width, height, margins);
+    left = c.left;
+    top = c.top;
+    // A window's position is that of its frame's corner; the frame is the
+    // one the desktop drew around the last display window (none before).
+    const QPoint wanted(Px(left), Px(top));
+    const QPoint fitted = Inside(window, wanted, frame_);
+    if (fitted != wanted) {
+        left = RoundTwips(fitted.x() * double(kTwipsPerPixel));
+        top = RoundTwips(fitted.y() * double(kTwipsPerPixel));
+    }
+    window->move(fitted);
+}
+
+void WindowPlacer::placeAtCorner(QWidget* dialog, int32_t left, int32_t top) const {
+    const QPoint wanted(Px(left), Px(top));
+    auto fit = [dialog, wanted](QMargins frame) {
+        const QPoint corner = Inside(dialog, wanted, frame);
+        if (dialog->pos() != corner) dialog->move(corner);
+    };
+    dialog->adjustSize();
+    fit(frame_);
+    QTimer::singleShot(250, dialog, [dialog, fit] { fit(FrameOf(dialog)); });
+}
+
+void WindowPlacer::learnFrame(const QWidget* window) {
+    if (window->isVisible()) frame_ = FrameOf(window);
+}
+
+}  // namespace kemless

@@ -1,0 +1,41 @@
+#pragma once
+// Where the windows stand on the screen: the display windows by their
+// stored corners, the dialogs where the main window stood, both kept wholly
+// on the screen. Corners are stored in twips; the screen speaks pixels.
+#include <QMargins>
+#include <utility>
+
+#include "records/placement.h"
+
+class QWidget;
+
+namespace kemless {
+
+class WindowPlacer {
+public:
+    // Where a window stands, in whole twips.
+    static Corner CornerOf(const QWidget* window);
+    // The size of the window's screen (or the primary one) in twips.
+    static std::pair<int32_t, int32_t> ScreenTwips(const QWidget* window);
+    // What the desktop draws around a window (title bar, borders).
+    static QMargins FrameOf(const QWidget* window);
+
+    // A display window at its stored corner by the placement rule (a corner
+    // too far right or down goes to the middle of the screen, negatives to
+    // 0), then, only where the window would reach beyond the screen's
+    // available area, moved left and up as far as needed. The corner it
+    // ends at is stored back in `left` and `top`.
+    void placeDisplayWindow(QWidget* window, int32_t& left, int32_t& top, Margins margins) const;
+    // A dialog (or the notice in its place) where the main window stood, but
+    // wholly on the screen: moved left and up only as far as needed. Before
+    // the desktop frames it, the frame is that of the window it replaces;
+    // once framed it is checked again with its own.
+    void placeAtCorner(QWidget* dialog, int32_t left, int32_t top) const;
+    // The frame of a shown window, for the windows placed after it.
+    void learnFrame(const QWidget* window);
+
+private:
+    QMargins frame_;
+};
+
+}  // namespace kemless
