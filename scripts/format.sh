@@ -21,7 +21,12 @@ if [ -z "$tool" ]; then
 fi
 
 mapfile -t ignored < <(sed -e 's/#.*//' -e 's/[[:space:]]*$//' -e '/^$/d' .clang-format-ignore)
-mapfile -t all < <(git ls-files --cached --others --exclude-standard -- '*.cpp' '*.h' | sort -u)
+if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
+  mapfile -t all < <(git ls-files --cached --others --exclude-standard -- '*.cpp' '*.h' | sort -u)
+else  # an unpacked copy without git: every source outside the build folders
+  mapfile -t all < <(find . -path './build*' -prune -o \( -name '*.cpp' -o -name '*.h' \) -print \
+    | sed 's|^\./||' | sort)
+fi
 files=()
 skipped=()
 for f in "${all[@]}"; do
