@@ -7,6 +7,7 @@
 # prints the median of: the time from start to the first window mapped,
 # resident memory and CPU time one second after mapping. The program starts
 # with a started record in a scratch folder, so it opens its main window.
+# KEMLESS_BENCH_RAW=1 prints every start too (ms, KiB, CPU ms).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/setup.sh
@@ -40,7 +41,7 @@ XDG_RUNTIME_DIR=$scratch/runtime xvfb-run -a -s "-screen 0 1280x800x24" bash -c 
     mapped=$EPOCHREALTIME
     sleep 1
     local rss ticks
-    rss=$(sed -n "s/^VmRSS: *\([0-9]*\).*/\1/p" /proc/$pid/status)
+    rss=$(awk "/^VmRSS:/ { print \$2 }" /proc/$pid/status)
     ticks=$(awk "{ print \$14 + \$15 }" /proc/$pid/stat)
     kill $pid; wait $pid 2>/dev/null || true
     kill $XEV_PID 2>/dev/null; wait $XEV_PID 2>/dev/null || true
@@ -56,6 +57,7 @@ XDG_RUNTIME_DIR=$scratch/runtime xvfb-run -a -s "-screen 0 1280x800x24" bash -c 
     measure "$program" --data-dir "$data" >>program.txt
     measure "$floor" >>floor.txt
   done
+  if [ -n "${KEMLESS_BENCH_RAW:-}" ]; then echo "raw (ms KiB cpu-ms):"; paste floor.txt program.txt; fi
   for what in floor program; do
     printf "%-8s %8s ms %8s KiB %6s ms CPU\n" "$what" \
       "$(cut -d" " -f1 $what.txt | median)" "$(cut -d" " -f2 $what.txt | median)" "$(cut -d" " -f3 $what.txt | median)"
