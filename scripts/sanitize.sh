@@ -15,8 +15,8 @@ step=${1:-all}
 if [ "$step" = all ] || [ "$step" = build ]; then
   # Configured every time (a no-op when nothing changed) so an older
   # build-asan/ picks up these options too.
-  #  - -O1 -g1: the optimisation AddressSanitizer recommends, and line tables
-  #    for the reports; full -O2 -g made this build half again as slow.
+  #  - -O1 -g1: the optimisation AddressSanitizer's documentation recommends,
+  #    and the line tables its reports need; both compile faster than -O2 -g.
   #  - GCC leaves float-to-integer overflow out of "undefined"; it is
   #    undefined behaviour all the same.
   #  - no benchmarks, tools or package test: nothing here runs them.
