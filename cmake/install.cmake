@@ -75,10 +75,3 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-ipafont-gothic | fonts-noto-cjk")
 # Japanese standard buttons; native windows on Wayland instead of XWayland.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, qt6-wayland")
 include(CPack)
-
-if(KEMLESS_BUILD_TESTS)
-  # The root enables testing only after this file; a subdirectory added before
-  # that would get no test file.
-  enable_testing()
-  add_subdirectory(${CMAKE_SOURCE_DIR}/tests/desktop ${CMAKE_BINARY_DIR}/tests/desktop)
-endif()

@@ -22,10 +22,12 @@ if [ ! -f "$dir/CMakeCache.txt" ]; then
 fi
 jobs=$(nproc)
 [ "$jobs" -gt 2 ] && jobs=2
+built=$SECONDS
 if ! cmake --build "$dir" --target settings_fuzzer -j"$jobs" >"$dir/build.log" 2>&1; then
   cat "$dir/build.log"
   exit 1
 fi
+echo "fuzz: settings_fuzzer built in $((SECONDS - built)) s; fuzzing for $seconds s"
 
 # New inputs go to a working corpus; the committed seeds stay as they are.
 mkdir -p "$dir/corpus" "$dir/artifacts"

@@ -14,12 +14,14 @@ KEMLESS_RUN_PACKAGES=(
 # screenshot of it.
 KEMLESS_HEADLESS_PACKAGES=(xvfb xauth x11-utils imagemagick)
 # Everything ./test uses on top: GoogleTest and Benchmark, the desktop file
-# validators, the package tools, clang for the fuzzer, xclip for clipboard checks.
+# validators, the package tools, clang for the fuzzer, xclip for clipboard
+# checks, clang-format for the style check, ccache so rebuilds reuse what was
+# compiled before.
 KEMLESS_TEST_PACKAGES=(
   "${KEMLESS_RUN_PACKAGES[@]}" "${KEMLESS_HEADLESS_PACKAGES[@]}"
   libgtest-dev libbenchmark-dev xclip python3
   desktop-file-utils appstream dpkg-dev lintian
-  clang-14 libclang-rt-14-dev
+  clang-14 libclang-rt-14-dev clang-format-14 ccache
 )
 
 # kemless_install_missing PACKAGE...
@@ -54,9 +56,48 @@ kemless_build() {
     cat "$dir/configure.log"
     return 1
   fi
-  if ! cmake --build "$dir" "${target[@]}" -j"$(nproc)" >"$dir/build.log" 2>&1; then
+  # With KEMLESS_PROGRESS set (./test sets it) a long build says how far it
+  # got every 30 seconds; otherwise it is quiet until it ends.
+  cmake --build "$dir" "${target[@]}" -j"$(nproc)" >"$dir/build.log" 2>&1 &
+  local pid=$! waited=0 rc=0
+  while kill -0 $pid 2>/dev/null; do
+    sleep 1
+    waited=$((waited + 1))
+    if [ -n "${KEMLESS_PROGRESS:-}" ] && [ $((waited % 30)) -eq 0 ]; then
+      echo "    $(grep -o '^\[ *[0-9]*%\]' "$dir/build.log" | tail -n 1 | tr -d '[] ') built after $(kemless_duration $waited)"
+    fi
+  done
+  wait $pid || rc=$?
+  if [ $rc -ne 0 ]; then
     cat "$dir/build.log"
     return 1
   fi
   grep -E 'warning' "$dir/build.log" || true
+}
+
+# kemless_duration SECONDS: "1 min 05 s" or "42 s".
+kemless_duration() {
+  if [ "$1" -ge 60 ]; then printf '%d min %02d s' $(($1 / 60)) $(($1 % 60)); else printf '%d s' "$1"; fi
+}
+
+# kemless_phase NAME COMMAND...: runs one step of ./test, announcing it and
+# printing its time when it ends, so the log says where the time goes. Every
+# phase is added to KEMLESS_PHASES for the summary at the end.
+KEMLESS_PHASES=()
+kemless_phase() {
+  local name=$1
+  shift
+  local start=$SECONDS rc=0
+  echo "==> $name"
+  "$@" || rc=$?
+  local took
+  took=$(kemless_duration $((SECONDS - start)))
+  if [ $rc -eq 0 ]; then
+    echo "==> $name: done in $took"
+    KEMLESS_PHASES+=("$(printf '%-24s %s' "$name" "$took")")
+  else
+    echo "==> $name: FAILED after $took"
+    KEMLESS_PHASES+=("$(printf '%-24s %s (failed)' "$name" "$took")")
+  fi
+  return $rc
 }

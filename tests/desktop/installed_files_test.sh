@@ -27,13 +27,13 @@ rm -f "$dest.log"
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
-sizes=(16 22 24 32 48 64 128 256)
 desktop=usr/share/applications/kemless.desktop
 metainfo=usr/share/metainfo/jp.example.kemless.metainfo.xml
 doc=usr/share/doc/kemless
-expected=(usr/bin/kemless "$desktop" "$metainfo" usr/share/icons/hicolor/scalable/apps/kemless.svg
-  usr/share/man/man1/kemless.1.gz "$doc/copyright" "$doc/changelog.Debian.gz")
-for n in "${sizes[@]}"; do expected+=("usr/share/icons/hicolor/${n}x${n}/apps/kemless.png"); done
+# The list ./package checks the package against too.
+mapfile -t expected < <(sed -n 's|^\([^#].*\)|usr/\1|p' "$source/cmake/installed_files.txt")
+# The icon sizes are the ones the list names.
+mapfile -t sizes < <(printf '%s\n' "${expected[@]}" | sed -n 's|^usr/share/icons/hicolor/\([0-9]*\)x[0-9]*/.*|\1|p')
 
 # Exactly these files: a missing one breaks the launcher, an extra one (a test
 # program, a tool) would end up in the package.
