@@ -21,7 +21,7 @@ KEMLESS_TEST_PACKAGES=(
   "${KEMLESS_RUN_PACKAGES[@]}" "${KEMLESS_HEADLESS_PACKAGES[@]}"
   libgtest-dev libbenchmark-dev xclip python3
   desktop-file-utils appstream dpkg-dev lintian
-  clang-14 libclang-rt-14-dev clang-format-14 ccache
+  clang-14 libclang-rt-14-dev clang-format-14 ccache devscripts
 )
 
 # kemless_install_missing PACKAGE...

@@ -65,6 +65,19 @@ else
   fail "no /usr/share/man/man1/kemless.1.gz"
 fi
 
+# Debian's hardening, as the program was built: every line of hardening-check
+# must say yes (PIE, stack protector, fortified functions, read-only
+# relocations, immediate binding, stack-clash and control-flow protection).
+if command -v hardening-check >/dev/null; then
+  hardening=$(hardening-check "$root/usr/bin/kemless" 2>&1)
+  echo "$hardening"
+  if grep -q ': no' <<<"$hardening"; then
+    fail "hardening-check: $(grep ': no' <<<"$hardening" | tr -s ' ' | tr '\n' ';')"
+  fi
+else
+  fail "hardening-check (package devscripts) is not installed"
+fi
+
 # --pedantic only to show more; P: and I: tags never fail. Lintian's own exit
 # status is kept for its failures (a broken package it cannot read).
 out=$(lintian --display-info --pedantic --fail-on none "$deb" 2>&1)
