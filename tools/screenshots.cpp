@@ -52,11 +52,13 @@ int main(int argc, char* argv[]) {
     initial.quit = {2026, 9, 21, 7, 45};
     initial.cigarettesPerDay = 20;
     initial.packPrice = 580;
-    store.writeInitial(initial);
     kemless::OptionSettings options;
     options.quitStarted = 1;
     options.copyPlusMode = 1;
-    store.writeOption(options);
+    if (!store.writeInitial(initial) || !store.writeOption(options)) {
+        std::fprintf(stderr, "kemless_screenshots: cannot write the sample record in %s\n", qPrintable(dir.path()));
+        return 1;
+    }
 
     kemless::Process process;
     kemless::Session session(clock, desktop, process, dir.path().toStdString());

@@ -242,9 +242,19 @@ void Session::storePlaceAndWrite(QWidget* window, int32_t& left, int32_t& top) {
     // The position of the restored window, never the minimised one.
     window->setWindowState(window->windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
     storeCorner(window, left, top);
-    // Deliberately silent: a window position is not worth a message box on
-    // the way out, and a record that cannot be kept was named at start.
-    (void)store_.writeOption(options_);
+    writeQuietly(SettingsStore::File::Option);
+}
+
+void Session::writeQuietly(SettingsStore::File file) {
+    // The one place where a failed write goes unsaid, on purpose: the window
+    // positions written on the way out (not worth a message box, and a
+    // record that cannot be kept was named at start), and the quit profile
+    // of a save refused for its options (the user saves again, and a failure
+    // of that save is said). Every other save goes through saveRecord.
+    if (file == SettingsStore::File::Initial)
+        (void)store_.writeInitial(initial_);
+    else
+        (void)store_.writeOption(options_);
 }
 
 bool Session::saveRecord(QWidget* parent) {
@@ -291,9 +301,9 @@ void Session::openSettingsDialog() {
     track(dialog);
     connect(dialog, &SettingsDialog::profileTaken, this, [this](const InitialSettings& taken) {
         // The options were refused and the dialog stays open; the profile
-        // they came with is kept. Deliberately silent: the user saves again.
+        // they came with is kept.
         initial_ = taken;
-        (void)store_.writeInitial(initial_);
+        writeQuietly(SettingsStore::File::Initial);
     });
     connect(dialog, &SettingsDialog::saved, this,
             [this, dialog](const InitialSettings& initial, const OptionSettings& options) {

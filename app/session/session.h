@@ -107,6 +107,7 @@ private:
     // Writes both files for a change the user made; says once when that
     // failed, and returns false then.
     bool saveRecord(QWidget* parent);
+    void writeQuietly(SettingsStore::File file);
     static void Discard(QWidget* window);
     void settingsSaved(DialogWindow* dialog, const InitialSettings& initial, const OptionSettings& options);
     void settingsCancelled(DialogWindow* dialog, const InitialSettings& edited, const OptionSettings& editedOptions);

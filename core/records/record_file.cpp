@@ -8,7 +8,9 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <iterator>
 #include <string>
+#include <utility>
 
 namespace kemless {
 namespace {
@@ -23,28 +25,18 @@ constexpr int kMaxLinks = 40;
 constexpr size_t kSuffixLength = 8;
 
 FileProblem ProblemOfErrno(int error) {
-    switch (error) {
-        case EACCES:
-        case EPERM:
-            return FileProblem::NoPermission;
-        case ELOOP:
-            return FileProblem::LinkLoop;
-        case ENOSPC:
-        case EDQUOT:
-        case EFBIG:
-            return FileProblem::NoSpace;
-        case EROFS:
-            return FileProblem::ReadOnly;
-        case EISDIR:
-        case ENXIO:  // a socket, or a FIFO opened for writing with no reader
-        case ENODEV:
-            return FileProblem::NotAFile;
-        case ENOTDIR:
-        case ENOENT:
-            return FileProblem::NoFolder;
-        default:
-            return FileProblem::Other;
-    }
+    static constexpr std::pair<int, FileProblem> kProblems[] = {
+        {EACCES, FileProblem::NoPermission}, {EPERM, FileProblem::NoPermission},
+        {ELOOP, FileProblem::LinkLoop},      {ENOSPC, FileProblem::NoSpace},
+        {EDQUOT, FileProblem::NoSpace},      {EFBIG, FileProblem::NoSpace},
+        {EROFS, FileProblem::ReadOnly},      {EISDIR, FileProblem::NotAFile},
+        // A socket, or a FIFO opened for writing with no reader.
+        {ENXIO, FileProblem::NotAFile},      {ENODEV, FileProblem::NotAFile},
+        {ENOTDIR, FileProblem::NoFolder},    {ENOENT, FileProblem::NoFolder},
+    };
+    for (const auto& [e, problem] : kProblems)
+        if (e == error) return problem;
+    return FileProblem::Other;
 }
 
 FileOutcome Failed(FileProblem problem, int error, const std::string& path) { return {problem, error, path}; }
@@ -141,28 +133,21 @@ std::string FolderOf(const std::string& path) {
 }
 
 std::string ProblemText(const FileOutcome& outcome) {
-    switch (outcome.problem) {
-        case FileProblem::None:
-            return "問題はありません";
-        case FileProblem::NoPermission:
-            return "読み書きする権限がありません（別のユーザーのファイルかもしれません）";
-        case FileProblem::NotAFile:
-            return "普通のファイルではありません（フォルダ、名前付きパイプ、デバイスなど）";
-        case FileProblem::LinkLoop:
-            return "リンクが循環しています";
-        case FileProblem::ForeignLink:
-            return "別のユーザーが作ったリンクです";
-        case FileProblem::TooLarge:
-            return "記録のファイルとしては大きすぎます";
-        case FileProblem::NoSpace:
-            return "ディスクの空き容量が足りません";
-        case FileProblem::ReadOnly:
-            return "読み込み専用のディスクです";
-        case FileProblem::NoFolder:
-            return "フォルダがありません（同じ名前のファイルがあるかもしれません）";
-        case FileProblem::Other:
-            break;
-    }
+    // In the order of FileProblem; Other names its errno instead.
+    static constexpr const char* kTexts[] = {
+        "問題はありません",
+        "読み書きする権限がありません（別のユーザーのファイルかもしれません）",
+        "普通のファイルではありません（フォルダ、名前付きパイプ、デバイスなど）",
+        "リンクが循環しています",
+        "別のユーザーが作ったリンクです",
+        "記録のファイルとしては大きすぎます",
+        "ディスクの空き容量が足りません",
+        "読み込み専用のディスクです",
+        "フォルダがありません（同じ名前のファイルがあるかもしれません）",
+    };
+    static_assert(std::size(kTexts) == static_cast<size_t>(FileProblem::Other));
+    const auto index = static_cast<size_t>(outcome.problem);
+    if (index < std::size(kTexts)) return kTexts[index];
     return "読み書きできません（エラー番号 " + std::to_string(outcome.error) + "）";
 }
 

@@ -21,7 +21,8 @@ enum class FileProblem {
     Other,          // anything else; the errno says more
 };
 
-struct FileOutcome {
+// Returned by every write: a caller says what it does with a failure.
+struct [[nodiscard]] FileOutcome {
     FileProblem problem = FileProblem::None;
     int error = 0;  // the errno behind it, where there was one
     std::string path;  // the file or folder it concerns

@@ -179,10 +179,10 @@ private slots:
         old.ensureDataFolder();
         InitialSettings in;
         in.quit = {2014, 3, 14, 21, 5};
-        old.writeInitial(in);
+        QVERIFY(old.writeInitial(in));
         OptionSettings o;
         o.quitStarted = 1;
-        old.writeOption(o);
+        QVERIFY(old.writeOption(o));
         const SettingsStore fresh(s.home.toStdString() + "/.local/share/kemless");
         QVERIFY(s.startUntil({}, QString::fromStdString(fresh.optionPath())));
         QCOMPARE(s.terminate(), 0);
@@ -198,13 +198,13 @@ private slots:
         store.ensureDataFolder();
         InitialSettings in;
         in.quit = {2026, 11, 1, 9, 0};
-        store.writeInitial(in);
+        QVERIFY(store.writeInitial(in));
         OptionSettings o;
         o.quitStarted = 1;
         o.taxRatePercent = 150;  // repaired in memory by the refresh
         o.mainLeft = 3000;
         o.mainTop = 1500;
-        store.writeOption(o);
+        QVERIFY(store.writeOption(o));
         const QString option = QString::fromStdString(store.optionPath());
         // Started with a record: the file exists already, so wait for the window.
         QVERIFY(s.startUntil({"--data-dir", base}, option));

@@ -119,7 +119,7 @@ TEST_F(Saving, KilledWriterLeavesOldOrNewRecordNeverAPartOne) {
 
     // Kill moments spread over a few saves, however fast the disk is.
     const auto t0 = Clock::now();
-    for (int32_t n = 1; n <= 10; ++n) store_->writeOption(OptionNumber(n));
+    for (int32_t n = 1; n <= 10; ++n) ASSERT_TRUE(store_->writeOption(OptionNumber(n)));
     const auto saveMicros =
         std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - t0).count() / 10;
     std::mt19937 random(20261210);
@@ -140,9 +140,10 @@ TEST_F(Saving, KilledWriterLeavesOldOrNewRecordNeverAPartOne) {
             ::alarm(30);  // a writer the parent lost ends by itself
             ::close(ready[0]);
             (void)!::write(ready[1], "go", 2);
+            // Saving until killed: how each save ends is what the parent checks.
             for (int32_t n = first;; ++n) {
-                store_->writeOption(OptionNumber(n));
-                store_->writeInitial(InitialNumber(n));
+                (void)store_->writeOption(OptionNumber(n));
+                (void)store_->writeInitial(InitialNumber(n));
             }
         }
         ::close(ready[1]);

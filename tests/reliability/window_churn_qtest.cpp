@@ -88,11 +88,11 @@ struct Program {
         store.ensureDataFolder();
         InitialSettings in;
         in.quit = {2026, 11, 1, 9, 0};
-        store.writeInitial(in);
+        QVERIFY(store.writeInitial(in));
         OptionSettings o;
         o.quitStarted = 1;
         o.showBoxCount = 0;  // the count line then always starts with the cigarettes
-        store.writeOption(o);
+        QVERIFY(store.writeOption(o));
         clock.moment = {2026, 11, 1, 9, 0};
         session = std::make_unique<Session>(clock, desktop, process, dir->path().toStdString());
         session->start();

@@ -3,6 +3,7 @@
 // recording desktop, for the window tests.
 #include <QApplication>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QWidget>
 #include <memory>
 
@@ -39,10 +40,10 @@ struct SessionFixture {
     void writeStarted(const InitialSettings& initial, const OptionSettings& options) {
         const SettingsStore s = store();
         s.ensureDataFolder();
-        s.writeInitial(initial);
+        QVERIFY(s.writeInitial(initial));
         OptionSettings o = options;
         o.quitStarted = 1;
-        s.writeOption(o);
+        QVERIFY(s.writeOption(o));
     }
 
     // The program made but not started: no file touched, no window open.

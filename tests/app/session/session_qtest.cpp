@@ -260,10 +260,10 @@ private slots:
         QTemporaryDir dir;
         const SettingsStore store(dir.path().toStdString());
         store.ensureDataFolder();
-        store.writeInitial(SampleInitial());
+        QVERIFY(store.writeInitial(SampleInitial()));
         OptionSettings o;
         o.quitStarted = 1;
-        store.writeOption(o);
+        QVERIFY(store.writeOption(o));
         Session session(clock, desktop, process, dir.path().toStdString());
         session.start();
         MainWindow* w = session.mainWindow();

@@ -217,11 +217,11 @@ protected:
         old.ensureDataFolder();
         InitialSettings in;
         in.quit = {2014, 3, 14, 21, 5};
-        old.writeInitial(in);
+        ASSERT_TRUE(old.writeInitial(in));
         OptionSettings o;
         o.quitStarted = 1;
         o.statusMode = "コスモ";
-        old.writeOption(o);
+        ASSERT_TRUE(old.writeOption(o));
     }
 };
 

@@ -257,10 +257,10 @@ void FirstRunSetupTest::secondCopyEnds() {
     if (filesExist) {
         SettingsStore store = p.store();
         store.ensureDataFolder();
-        store.writeInitial({2020, 2, 3, 4, 5, 10, 400, kLong});
+        QVERIFY(store.writeInitial({2020, 2, 3, 4, 5, 10, 400, kLong}));
         OptionSettings o;
         o.linkUrl = "mine.example/";
-        store.writeOption(o);
+        QVERIFY(store.writeOption(o));
         initialBefore = p.bytes("initial.ini");
         optionBefore = p.bytes("option.ini");
     }

@@ -400,7 +400,7 @@ private slots:
     void unreadableOptionFileLeadsToTheFirstRunSetup() {
         const SettingsStore s = fx->store();
         s.ensureDataFolder();
-        s.writeInitial(SampleInitial());
+        QVERIFY(s.writeInitial(SampleInitial()));
         QFile bad(QString::fromStdString(s.optionPath()));
         QVERIFY(bad.open(QIODevice::WriteOnly));
         bad.write("1,58,5,0,5,1,0,0,1,2,\"a\",2,0,0\r\n");
