@@ -1,5 +1,7 @@
 #include "records/startup.h"
 
+#include <algorithm>
+
 namespace kemless {
 
 FirstWindow ChooseFirstWindow(const OptionSettings& options) {
@@ -40,7 +42,12 @@ std::string ProblemLines(const std::vector<FileOutcome>& problems) {
 }  // namespace
 
 std::string RecordNotKeptText(const std::vector<FileOutcome>& problems, const std::string& dataFolder) {
-    return "記録を保存するフォルダが使えません。\n" + dataFolder + "\n\n" + ProblemLines(problems) +
+    // The folder's fault (full, read-only, missing) or a file's at the record's name.
+    const bool aFile = std::any_of(problems.begin(), problems.end(), [&dataFolder](const FileOutcome& p) {
+        return p.path.size() > dataFolder.size() && p.path.compare(0, dataFolder.size(), dataFolder) == 0;
+    });
+    return std::string(aFile ? "記録のファイルが使えません。\n" : "記録を保存するフォルダが使えません。\n") +
+           dataFolder + "\n\n" + ProblemLines(problems) +
            "\n"
            "このままでも使えますが、入力した設定や記録は保存されず、次の起動では残っていません。"
            "読めなかったファイルはそのまま残し、書き換えません。\n\n"

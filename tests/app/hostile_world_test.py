@@ -29,7 +29,7 @@ import unittest
 PROGRAM = None
 ROOT = os.geteuid() == 0
 TEST_USER = "kemless-hostile-test"
-KEEP_MESSAGE = "記録を保存するフォルダが使えません"
+KEEP_MESSAGE = "このままでも使えますが"
 RECORD_INITIAL = b"2026,11,1,9,0,25,480,100\r\n"
 # A started record whose main corner is off the screen: the start moves it,
 # so a save at the end writes different bytes and shows that it happened.

@@ -249,6 +249,11 @@ TEST(RecordFileTexts, EveryProblemHasItsOwnWords) {
                                                   "/home/u/kemlessdata");
     EXPECT_NE(message.find("/home/u/kemlessdata"), std::string::npos);
     EXPECT_NE(message.find(ProblemText({FileProblem::NoSpace, 28, ""})), std::string::npos);
+    // The headline says whose fault it is: the folder's, or a file's in it.
+    EXPECT_EQ(message.rfind("記録を保存するフォルダが使えません。", 0), 0u);
+    const std::string file = RecordNotKeptText({{FileProblem::NotAFile, 0, "/home/u/kemlessdata/option.ini"}},
+                                               "/home/u/kemlessdata");
+    EXPECT_EQ(file.rfind("記録のファイルが使えません。", 0), 0u);
 }
 
 }  // namespace
