@@ -10,7 +10,6 @@
 #include "basics/text.h"
 #include "desktop/clock.h"
 #include "desktop/desktop.h"
-#include "desktop/twips.h"
 #include "dialogs/ceremony.h"
 #include "dialogs/first_run_setup.h"
 #include "dialogs/help_window.h"
