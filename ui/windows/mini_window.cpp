@@ -38,7 +38,7 @@ MiniWindow::MiniWindow(QWidget* parent) : DisplayWindow(parent) {
     label_->setAutoFillBackground(true);
     label_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     label_->setTextFormat(Qt::PlainText);
-    label_->setAccessibleName(QStringLiteral("卒煙の記録"));
+    label_->setHeading(QStringLiteral("卒煙の記録"));
     connect(label_, &ControlLabel::rightPressed, this, &MiniWindow::popupAt);
     connect(label_, &ControlLabel::doubleClicked, this, &MiniWindow::hideRequested);
     setColors(BgrFromColor(QColor(255, 192, 128)), BgrFromColor(Qt::white));
@@ -77,7 +77,7 @@ void MiniWindow::setText(const QString& summary) {
     summary_ = summary;
     QString shown = summary;
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    label_->setText(shown);
+    label_->setValue(shown);
 }
 
 QString MiniWindow::text() const { return summary_; }

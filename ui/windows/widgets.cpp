@@ -1,9 +1,13 @@
 #include "windows/widgets.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
+#include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
+#include <QStyleOption>
 #include <utility>
 
 #include "desktop/twips.h"
@@ -11,6 +15,33 @@
 namespace kemless {
 
 ControlLabel::ControlLabel(QWidget* parent) : QLabel(parent) {}
+
+void ControlLabel::setHeading(const QString& heading) {
+    heading_ = heading;
+    updateSpokenText();
+}
+
+void ControlLabel::setValue(const QString& value) {
+    if (value == text()) return;
+    setText(value);
+    updateSpokenText();
+}
+
+void ControlLabel::updateSpokenText() {
+    // The heading is the name, as the window shows it above the line; the
+    // value is the description, read after it.
+    setAccessibleName(heading_);
+    setAccessibleDescription(text());
+}
+
+void ControlLabel::paintEvent(QPaintEvent* e) {
+    QLabel::paintEvent(e);
+    if (!hasFocus()) return;
+    QPainter p(this);
+    p.setPen(QPen(palette().color(QPalette::WindowText), 2));
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(QRectF(rect()).adjusted(1, 1, -1, -1));
+}
 
 void ControlLabel::mousePressEvent(QMouseEvent* e) {
     if (e->button() == Qt::RightButton) emit rightPressed(e->globalPosition().toPoint());
@@ -42,12 +73,23 @@ void ControlLabel::keyPressEvent(QKeyEvent* e) {
 
 LungPicture::LungPicture(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_TransparentForMouseEvents);
+    setAccessibleName(QStringLiteral("肺の状態　") + Describe(fill_));
 }
 
 void LungPicture::setFillColor(const QColor& c) {
     if (c == fill_) return;
     fill_ = c;
+    setAccessibleName(QStringLiteral("肺の状態　") + Describe(c));
     update();
+}
+
+QString LungPicture::Describe(const QColor& fill) {
+    // The refresh darkens the lungs on the quit day, brightens them to pure
+    // red and then turns them pink; the words follow those stages.
+    if (fill.green() == 0 && fill.red() < 128) return QStringLiteral("黒ずんだ赤");
+    if (fill.green() == 0) return QStringLiteral("赤");
+    if (fill.green() < 140) return QStringLiteral("ピンクに近づく赤");
+    return QStringLiteral("きれいなピンク");
 }
 
 void LungPicture::paintEvent(QPaintEvent*) {
@@ -64,6 +106,51 @@ void LungPicture::paintEvent(QPaintEvent*) {
     p.setPen(QPen(Qt::black, 1));
     p.drawLine(QPointF(300 * s, 240 * s), QPointF(555 * s, 240 * s));
     p.drawLine(QPointF(300 * s, 450 * s), QPointF(555 * s, 450 * s));
+}
+
+namespace {
+
+void DrawRing(const QStyleOption* option, QPainter* painter, const QWidget* widget) {
+    if (!(option->state & QStyle::State_HasFocus)) return;
+    // Styles set the flag also while the window is inactive; the ring is
+    // for the control that really has the keyboard.
+    if (widget != nullptr && !widget->hasFocus()) return;
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing, false);
+    painter->setPen(QPen(option->palette.color(QPalette::Active, QPalette::Highlight), 2));
+    painter->setBrush(Qt::NoBrush);
+    painter->drawRect(QRectF(option->rect).adjusted(1, 1, -1, -1));
+    painter->restore();
+}
+
+}  // namespace
+
+void FocusRingStyle::drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                                 const QWidget* widget) const {
+    QProxyStyle::drawControl(element, option, painter, widget);
+    if (element == CE_PushButton || element == CE_RadioButton || element == CE_CheckBox)
+        DrawRing(option, painter, widget);
+}
+
+void FocusRingStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                                   const QWidget* widget) const {
+    QProxyStyle::drawPrimitive(element, option, painter, widget);
+    if (element == PE_PanelLineEdit) DrawRing(option, painter, widget);
+}
+
+void FocusRingStyle::drawComplexControl(ComplexControl control, const QStyleOptionComplex* option,
+                                        QPainter* painter, const QWidget* widget) const {
+    QProxyStyle::drawComplexControl(control, option, painter, widget);
+    if (control == CC_ComboBox || control == CC_SpinBox) DrawRing(option, painter, widget);
+}
+
+void ShowFocusRing(QWidget* control) {
+    static QPointer<FocusRingStyle> shared;
+    if (!shared) {
+        shared = new FocusRingStyle;
+        shared->setParent(QCoreApplication::instance());
+    }
+    control->setStyle(shared);
 }
 
 namespace {
