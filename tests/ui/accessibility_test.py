@@ -253,10 +253,15 @@ def main():
     launcher = subprocess.Popen([BUS_LAUNCHER, "--launch-immediately"], stdin=subprocess.DEVNULL,
                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     try:
+        # A program started before the bus answers never joins it.
+        wait_for("the accessibility bus", lambda: subprocess.run(
+            ["dbus-send", "--session", "--print-reply", "--dest=org.a11y.Bus", "/org/a11y/bus",
+             "org.a11y.Bus.GetAddress"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).returncode == 0)
         import gi
         gi.require_version("Atspi", "2.0")
         from gi.repository import Atspi as atspi
         Atspi = atspi
+        wait_for("the accessibility registry", lambda: Atspi.get_desktop(0).get_child_count() >= 0)
         unittest.main(argv=sys.argv[:1], verbosity=2)
     finally:
         launcher.terminate()
