@@ -3,9 +3,9 @@
 #include <QEvent>
 #include <QFile>
 #include <QPlainTextEdit>
-#include <QScreen>
 #include <QTimer>
-#include <algorithm>
+
+#include "dialogs/screen_fit.h"
 
 
 namespace kemless {
@@ -39,33 +39,20 @@ void HelpWindow::fitTextBox() {
 }
 
 void HelpWindow::fitInto(const QRect& area, const QMargins& frame) {
-    const QSize room = area.size().shrunkBy(frame);
-    const QSize fitted = size().boundedTo(room).expandedTo(QSize(1, 1));
+    const QSize fitted = size().boundedTo(RoomInside(area, frame));
     if (size() != fitted) {
         resize(fitted);
         // A hidden window hears of the resize only when shown.
         fitTextBox();
     }
-    // The corner, so that the frame's far edges stay on the screen.
     // pos() is where the frame starts.
-    const QRect outer(pos(), size().grownBy(frame));
-    const int left = std::max(area.left(), std::min(outer.left(), area.right() + 1 - outer.width()));
-    const int top = std::max(area.top(), std::min(outer.top(), area.bottom() + 1 - outer.height()));
-    if (QPoint(left, top) != pos()) move(left, top);
+    const QPoint corner = CornerInside(area, QRect(pos(), size().grownBy(frame)));
+    if (corner != pos()) move(corner);
 }
 
 void HelpWindow::fitToScreen() {
-    QScreen* s = screen();
-    if (s == nullptr) return;
-    // Before the desktop frames the window its frame is unknown; a title
-    // bar's worth is kept free, and the real frame is used once shown.
-    const QMargins frame = isVisible() && frameGeometry() != geometry()
-                               ? QMargins(geometry().left() - frameGeometry().left(),
-                                          geometry().top() - frameGeometry().top(),
-                                          frameGeometry().right() - geometry().right(),
-                                          frameGeometry().bottom() - geometry().bottom())
-                               : QMargins(8, 32, 8, 8);
-    fitInto(s->availableGeometry(), frame);
+    const QRect area = AvailableArea(this);
+    if (area.isValid()) fitInto(area, FrameOrAssumed(this));
 }
 
 void HelpWindow::showEvent(QShowEvent* e) {

@@ -59,6 +59,8 @@ private slots:
     void helpTextBoxFillsClientArea();
     void helpFitsTheScreen_data();
     void helpFitsTheScreen();
+    void noticeFitsTheScreen_data();
+    void noticeFitsTheScreen();
     void noticeReplacesSettings_data();
     void noticeReplacesSettings();
     void versionBoxAndNoticeNameOneMakerAddress();
@@ -122,6 +124,30 @@ void HelpNoticeTest::helpFitsTheScreen() {
     QVERIFY(area.contains(QRect(help.pos(), help.size().grownBy(QMargins(1, 25, 1, 1)))));
     // The guide scrolls inside the smaller window.
     QVERIFY(Fills(&help));
+}
+
+void HelpNoticeTest::noticeFitsTheScreen_data() {
+    QTest::addColumn<QRect>("area");
+    QTest::addColumn<bool>("designed");
+    QTest::addRow("1366 x 768 at scale 1") << QRect(0, 0, 1366, 768) << true;
+    QTest::addRow("1366 x 768 at scale 2") << QRect(0, 0, 683, 384) << true;
+    QTest::addRow("a screen smaller than the notice") << QRect(0, 20, 320, 220) << false;
+}
+
+void HelpNoticeTest::noticeFitsTheScreen() {
+    QFETCH(QRect, area);
+    QFETCH(bool, designed);
+    const QMargins frame(1, 25, 1, 1);
+    NoticeWindow notice;
+    notice.adjustSize();
+    const QSize designedText = notice.textBox()->minimumSize();
+    notice.move(area.right() - 50, area.bottom() - 50);
+    notice.fitInto(area, frame);
+    QVERIFY(area.contains(QRect(notice.pos(), notice.size().grownBy(frame))));
+    QVERIFY(notice.size().width() >= notice.minimumSizeHint().width());
+    QVERIFY(notice.size().height() >= notice.minimumSizeHint().height());
+    // Only a screen too small for the design takes room from the text.
+    QCOMPARE(notice.textBox()->minimumSize() == designedText, designed);
 }
 
 void HelpNoticeTest::helpFromSettingsKeepsDialog() {
