@@ -176,7 +176,7 @@ void MainWindow::hideDucks() {
 }
 
 void MainWindow::render(const DisplayState& display) {
-    for (int i = 0; i < 6; ++i) values_[i]->setValue(QString::fromStdString(display.captions[i]));
+    for (int i = 0; i < 6; ++i) values_[i]->setText(QString::fromStdString(display.captions[i]));
     lungs_->setFillColor(ColorFromBgr(display.lungColor));
 
     hideDucks();

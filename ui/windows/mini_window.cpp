@@ -77,7 +77,7 @@ void MiniWindow::setText(const QString& summary) {
     summary_ = summary;
     QString shown = summary;
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    label_->setValue(shown);
+    label_->setText(shown);
 }
 
 QString MiniWindow::text() const { return summary_; }

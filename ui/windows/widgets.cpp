@@ -21,13 +21,14 @@ void ControlLabel::setHeading(const QString& heading) {
     updateSpokenText();
 }
 
-void ControlLabel::setValue(const QString& value) {
-    if (value == text()) return;
-    setText(value);
+void ControlLabel::setText(const QString& text) {
+    if (text == QLabel::text()) return;
+    QLabel::setText(text);
     updateSpokenText();
 }
 
 void ControlLabel::updateSpokenText() {
+    if (heading_.isEmpty()) return;
     // The heading is the name, as the window shows it above the line; the
     // value is the description, read after it.
     setAccessibleName(heading_);

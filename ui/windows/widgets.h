@@ -21,7 +21,9 @@ public:
     // gets the heading as the name and the value as the description, and
     // hears the new value when a refresh changes it.
     void setHeading(const QString& heading);
-    void setValue(const QString& value);
+    // Stands in for QLabel::setText, so whoever writes a line through this
+    // class keeps what a screen reader hears in step with what is shown.
+    void setText(const QString& text);
 
 signals:
     void clicked();

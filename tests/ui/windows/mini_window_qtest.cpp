@@ -132,6 +132,9 @@ private slots:
         const QString summary = QString::fromStdString(SummaryText(s.display(), s.initial(), s.options()));
         QCOMPARE(s.miniWindow()->text(), summary);
         QCOMPARE(s.miniWindow()->summaryLabel()->text().count(QLatin1Char('\n')), 5);
+        // A screen reader hears the six lines after the label's name.
+        QCOMPARE(s.miniWindow()->summaryLabel()->accessibleName(), QStringLiteral("卒煙の記録"));
+        QCOMPARE(s.miniWindow()->summaryLabel()->accessibleDescription(), s.miniWindow()->summaryLabel()->text());
 
         miniAction("copySummaryAction")->trigger();
         const QString fromMini = fx->desktop.clipboard;
@@ -154,6 +157,8 @@ private slots:
         emit s.mainWindow()->tick();
         // The refresh reads the toggle before resetting it.
         QVERIFY(s.miniWindow()->text().contains(QStringLiteral("卒煙からの日数： 39日 3時間 30分")));
+        QVERIFY(s.miniWindow()->summaryLabel()->accessibleDescription().contains(
+            QStringLiteral("卒煙からの日数： 39日 3時間 30分")));
         s.mainWindow()->button("copySummaryButton")->click();
         QVERIFY(fx->desktop.clipboard.contains(QStringLiteral("卒煙からの日数： 0年 1ヶ月 9日 3時間 30分")));
     }
