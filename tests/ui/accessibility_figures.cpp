@@ -1,7 +1,8 @@
 // What the windows show for a record at this minute, for the accessibility
 // test to hold against what a screen reader is told. One line each: the
-// minute, the six value lines, the progress value, and the mini window's
-// summary with its line breaks written as \n.
+// minute, the six value lines, the progress value, the mini window's
+// summary with its line breaks written as \n, and the elapsed-time line as a
+// click switches it.
 //
 //     accessibility_figures initial.ini option.ini
 #include <cstdio>
@@ -44,5 +45,7 @@ int main(int argc, char** argv) {
         }
     }
     std::printf("%s\n", mini.c_str());
+    ToggleElapsedForm(state);
+    std::printf("%s\n", state.captions[kElapsedLabel].c_str());
     return 0;
 }

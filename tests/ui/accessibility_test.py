@@ -28,7 +28,7 @@ SYSTEM_PYTHON = "/usr/bin/python3"
 BUS_LAUNCHER = "/usr/libexec/at-spi-bus-launcher"
 
 PROGRAM = FIGURES = None
-Atspi = None
+Atspi = GLib = None
 
 HEADINGS = ["卒煙からの日数", "延びた寿命", "節約できた金額", "ステータス", "吸わなかった煙草", "今日の一言"]
 # Roles a user operates or reads; each must say what it is.
@@ -167,7 +167,7 @@ class AccessibilityTest(unittest.TestCase):
                               os.path.join(program.data, "option.ini")],
                              capture_output=True, text=True, check=True).stdout.split("\n")
         return {"minute": out[0], "captions": out[1:7], "progress": int(out[7]),
-                "mini": out[8].replace("\\n", "\n")}
+                "mini": out[8].replace("\\n", "\n"), "toggled": out[9]}
 
     def read_at_one_minute(self, program, read):
         """What `read` sees and the figures of the same minute; read again
@@ -207,6 +207,46 @@ class AccessibilityTest(unittest.TestCase):
         # Hidden ducks are not shown to the reader either.
         self.assertNotIn("アヒル隊長　お祝いに来ました", names)
 
+    def test_a_changed_value_is_announced(self):
+        # A click switches the elapsed-time line to its total-days form; a
+        # reader sitting on the line is told the new value.
+        quit_moment = datetime.datetime.now() - datetime.timedelta(days=20, hours=3)
+        program = self.start(record_of(quit_moment, 0))
+        window = program.window(" ケムレス - lunapo")
+        heard = []
+
+        def listen(event):
+            try:
+                heard.append((event.type, event.source.get_name(), event.source.get_description()))
+            except Exception:  # a source gone meanwhile
+                pass
+        listener = Atspi.EventListener.new(listen)
+        listener.register("object:property-change:accessible-description")
+        self.addCleanup(listener.deregister, "object:property-change:accessible-description")
+
+        context = GLib.MainContext.default()
+
+        def announced(value):
+            context.iteration(False)
+            return any(h[1] == HEADINGS[0] and h[2] == value for h in heard)
+        # Tried again when the minute turns or the 30-second refresh puts the
+        # calendar form back between the figures and the click.
+        for _ in range(4):
+            toggled = self.figures(program)["toggled"]
+            line = next(n for n in descendants(window) if n.showing and n.name == HEADINGS[0] and n.description)
+            box = line.obj.get_extents(Atspi.CoordType.SCREEN)
+            if line.description == toggled:  # already switched: switch back first
+                Atspi.generate_mouse_event(box.x + 20, box.y + box.height // 2, "b1c")
+                time.sleep(0.5)
+            heard.clear()
+            Atspi.generate_mouse_event(box.x + 20, box.y + box.height // 2, "b1c")
+            try:
+                wait_for(f"the announcement of {toggled!r}", lambda: announced(toggled), timeout=5)
+                return
+            except AssertionError:
+                continue
+        self.fail(f"the new value was never announced; heard {heard}")
+
     def test_mini_window_tells_its_six_lines(self):
         quit_moment = datetime.datetime.now() - datetime.timedelta(days=800, hours=5)
         program = self.start(record_of(quit_moment, 1))
@@ -244,7 +284,7 @@ class AccessibilityTest(unittest.TestCase):
 
 
 def main():
-    global PROGRAM, FIGURES, Atspi
+    global PROGRAM, FIGURES, Atspi, GLib
     if len(sys.argv) < 3:
         sys.exit(__doc__)
     if not os.environ.get(INNER):
@@ -260,7 +300,8 @@ def main():
         import gi
         gi.require_version("Atspi", "2.0")
         from gi.repository import Atspi as atspi
-        Atspi = atspi
+        from gi.repository import GLib as glib
+        Atspi, GLib = atspi, glib
         wait_for("the accessibility registry", lambda: Atspi.get_desktop(0).get_child_count() >= 0)
         unittest.main(argv=sys.argv[:1], verbosity=2)
     finally:

@@ -31,7 +31,8 @@ void ControlLabel::updateSpokenText() {
     if (heading_.isEmpty()) return;
     // The heading is the name, as the window shows it above the line; the
     // value is the description, read after it.
-    setAccessibleName(heading_);
+    // Each set tells the reader of a change: the unchanged name is left be.
+    if (accessibleName() != heading_) setAccessibleName(heading_);
     setAccessibleDescription(text());
 }
 
