@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QAccessible>
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -14,7 +15,46 @@
 
 namespace kemless {
 
-ControlLabel::ControlLabel(QWidget* parent) : QLabel(parent) {}
+namespace {
+
+// What a screen reader is told of a value line. Screen readers read a
+// label's name and mostly leave its description unspoken, so the name
+// carries both: "heading　value". The widget's own accessible name stays the
+// heading and its description the value alone.
+class ValueLineAccessible : public QAccessibleWidget {
+public:
+    explicit ValueLineAccessible(ControlLabel* label) : QAccessibleWidget(label, QAccessible::StaticText) {}
+
+    QString text(QAccessible::Text t) const override {
+        const auto* label = static_cast<const ControlLabel*>(widget());
+        if (t == QAccessible::Name && !label->heading().isEmpty()) {
+            const QString value = label->text();
+            return value.isEmpty() ? label->heading() : label->heading() + QStringLiteral("　") + value;
+        }
+        if (t == QAccessible::Name && label->accessibleName().isEmpty()) return label->text();
+        return QAccessibleWidget::text(t);
+    }
+};
+
+QAccessibleInterface* DisplayWidgetFactory(const QString&, QObject* object) {
+    if (auto* label = qobject_cast<ControlLabel*>(object); label != nullptr && !label->heading().isEmpty())
+        return new ValueLineAccessible(label);
+    // The lungs are a picture to a screen reader, not an empty panel.
+    if (auto* lungs = qobject_cast<LungPicture*>(object)) return new QAccessibleWidget(lungs, QAccessible::Graphic);
+    return nullptr;
+}
+
+void InstallDisplayWidgetFactory() {
+    static const bool installed = [] {
+        QAccessible::installFactory(DisplayWidgetFactory);
+        return true;
+    }();
+    (void)installed;
+}
+
+}  // namespace
+
+ControlLabel::ControlLabel(QWidget* parent) : QLabel(parent) { InstallDisplayWidgetFactory(); }
 
 void ControlLabel::setHeading(const QString& heading) {
     heading_ = heading;
@@ -29,11 +69,12 @@ void ControlLabel::setText(const QString& text) {
 
 void ControlLabel::updateSpokenText() {
     if (heading_.isEmpty()) return;
-    // The heading is the name, as the window shows it above the line; the
-    // value is the description, read after it.
-    // Each set tells the reader of a change: the unchanged name is left be.
     if (accessibleName() != heading_) setAccessibleName(heading_);
     setAccessibleDescription(text());
+    // The spoken name holds the value: a reader sitting on the line hears
+    // the new one.
+    QAccessibleEvent changed(this, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&changed);
 }
 
 void ControlLabel::paintEvent(QPaintEvent* e) {
@@ -75,6 +116,7 @@ void ControlLabel::keyPressEvent(QKeyEvent* e) {
 
 LungPicture::LungPicture(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_TransparentForMouseEvents);
+    InstallDisplayWidgetFactory();
     setAccessibleName(QStringLiteral("肺の状態　") + Describe(fill_));
 }
 

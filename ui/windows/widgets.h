@@ -18,9 +18,11 @@ public:
     explicit ControlLabel(QWidget* parent = nullptr);
 
     // A value line is heard with its heading: a screen reader sitting on it
-    // gets the heading as the name and the value as the description, and
-    // hears the new value when a refresh changes it.
+    // is told "heading　value" as the name (the widget's accessible name is
+    // the heading, its description the value), and hears the new value when
+    // a refresh changes it.
     void setHeading(const QString& heading);
+    QString heading() const { return heading_; }
     // Stands in for QLabel::setText, so whoever writes a line through this
     // class keeps what a screen reader hears in step with what is shown.
     void setText(const QString& text);

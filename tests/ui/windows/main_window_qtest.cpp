@@ -1,3 +1,4 @@
+#include <QAccessible>
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QProgressBar>
@@ -137,13 +138,20 @@ private slots:
         const QString headings[6] = {QStringLiteral("卒煙からの日数"), QStringLiteral("延びた寿命"),
                                      QStringLiteral("節約できた金額"), QStringLiteral("ステータス"),
                                      QStringLiteral("吸わなかった煙草"), QStringLiteral("今日の一言")};
+        auto spokenName = [w](int line) {
+            return QAccessible::queryAccessibleInterface(w->valueLabel(line))->text(QAccessible::Name);
+        };
         for (int i = 0; i < 6; ++i) {
             QCOMPARE(w->valueLabel(i)->accessibleName(), headings[i]);
             QCOMPARE(w->valueLabel(i)->accessibleDescription(), w->caption(i));
             QVERIFY(!w->caption(i).isEmpty());
+            // Screen readers read the name: it carries the value too.
+            QCOMPARE(spokenName(i), headings[i] + QStringLiteral("　") + w->caption(i));
         }
         QTest::mouseClick(w->valueLabel(kElapsedLabel), Qt::LeftButton);
         QCOMPARE(w->valueLabel(kElapsedLabel)->accessibleDescription(), QStringLiteral("３９日３時間０分"));
+        QCOMPARE(spokenName(kElapsedLabel), QStringLiteral("卒煙からの日数　３９日３時間０分"));
+        QCOMPARE(QAccessible::queryAccessibleInterface(w->lungs())->role(), QAccessible::Graphic);
         emit w->tick();
         QCOMPARE(w->valueLabel(kElapsedLabel)->accessibleDescription(), QStringLiteral("０年１ヶ月９日３時間０分"));
         QCOMPARE(w->progressBar()->accessibleName(), QStringLiteral("次のアヒルまで"));
