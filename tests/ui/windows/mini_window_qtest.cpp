@@ -109,6 +109,17 @@ private slots:
         QTest::keyClick(mini, Qt::Key_F10, Qt::ShiftModifier);
         QVERIFY(mini->popupMenu()->isVisible());
         mini->popupMenu()->hide();
+        // From the summary, where the keyboard rests, as well.
+        mini->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(mini));
+        mini->setFocus(Qt::ActiveWindowFocusReason);
+        QCOMPARE(QApplication::focusWidget(), mini->summaryLabel());
+        QApplication::sendEvent(mini->summaryLabel(), &menuKey);
+        QVERIFY(mini->popupMenu()->isVisible());
+        mini->popupMenu()->hide();
+        QTest::keyClick(mini->summaryLabel(), Qt::Key_F10, Qt::ShiftModifier);
+        QVERIFY(mini->popupMenu()->isVisible());
+        mini->popupMenu()->hide();
     }
 
     void doubleClickOnTheLabelHidesToTheTray() {
