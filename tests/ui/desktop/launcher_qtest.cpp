@@ -96,20 +96,30 @@ private slots:
         // the time of the launch.
         QTemporaryFile caught;
         QVERIFY(caught.open());
-        std::fflush(stdout);
-        std::fflush(stderr);
-        const int savedOut = ::dup(STDOUT_FILENO);
-        const int savedErr = ::dup(STDERR_FILENO);
-        ::dup2(caught.handle(), STDOUT_FILENO);
-        ::dup2(caught.handle(), STDERR_FILENO);
-        QObject context;
+        struct Redirect {
+            explicit Redirect(int to) {
+                std::fflush(stdout);
+                std::fflush(stderr);
+                ::dup2(to, STDOUT_FILENO);
+                ::dup2(to, STDERR_FILENO);
+            }
+            // Given back however the test ends, so its report is seen.
+            ~Redirect() {
+                ::dup2(savedOut, STDOUT_FILENO);
+                ::dup2(savedErr, STDERR_FILENO);
+                ::close(savedOut);
+                ::close(savedErr);
+            }
+            int savedOut = ::dup(STDOUT_FILENO);
+            int savedErr = ::dup(STDERR_FILENO);
+        };
         std::optional<bool> answer;
-        LaunchUrl(QUrl(QStringLiteral("http://my.blog.jp/")), &context, [&answer](bool taken) { answer = taken; });
-        QTRY_VERIFY(answer.has_value());
-        ::dup2(savedOut, STDOUT_FILENO);
-        ::dup2(savedErr, STDERR_FILENO);
-        ::close(savedOut);
-        ::close(savedErr);
+        {
+            Redirect redirect(caught.handle());
+            QObject context;
+            LaunchUrl(QUrl(QStringLiteral("http://my.blog.jp/")), &context, [&answer](bool taken) { answer = taken; });
+            QTRY_VERIFY(answer.has_value());
+        }
         // The opener did run and fail; only its words are kept away.
         QCOMPARE(*answer, false);
         QCOMPARE(opener.argument(), QStringLiteral("http://my.blog.jp/"));
