@@ -22,6 +22,8 @@ KEMLESS_TEST_PACKAGES=(
   libgtest-dev libbenchmark-dev xclip python3
   desktop-file-utils appstream dpkg-dev lintian
   clang-14 libclang-rt-14-dev clang-format-14 ccache devscripts
+  # The accessibility test reads the windows over AT-SPI on a bus of its own.
+  at-spi2-core gir1.2-atspi-2.0 python3-gi dbus
 )
 
 # kemless_install_missing PACKAGE...

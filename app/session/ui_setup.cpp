@@ -9,6 +9,7 @@
 
 #include "desktop/artwork.h"
 #include "desktop/desktop.h"
+#include "windows/widgets.h"
 
 #include <cstdio>
 
@@ -23,6 +24,9 @@ void SetUpApplication(QApplication& app) {
     // Every window shows the application's icon unless it sets its own, and
     // none does.
     QApplication::setWindowIcon(artwork::ProgramIcon());
+    // Every control that takes the keyboard shows it with a clear ring, in
+    // the dialogs as much as in the main window.
+    QApplication::setStyle(new FocusRingStyle);
 
     // The windows are designed for a 9 point Japanese Gothic face: the first
     // of these that is installed. Only installed names are handed to Qt: each

@@ -65,6 +65,8 @@ FirstRunSetup::FirstRunSetup(Desktop& desktop, InitialSettings& initial, QWidget
 
     connect(confirm_, &QPushButton::clicked, this, &FirstRunSetup::confirm);
     setEnterAction([this] { confirm(); });
+    // Escape does what the close box does, as in every other dialog.
+    setEscapeAction([this] { close(); });
     setFixedSize(sizeHint().expandedTo(QSize(340, 0)));
 }
 

@@ -3,6 +3,9 @@
 #include <QEvent>
 #include <QFile>
 #include <QPlainTextEdit>
+#include <QTimer>
+
+#include "dialogs/screen_fit.h"
 
 
 namespace kemless {
@@ -22,7 +25,7 @@ HelpWindow::HelpWindow(QWidget* parent) : DialogWindow(parent) {
     text_->setPlainText(GuideText());
     text_->setAccessibleName(QStringLiteral("ケムレスヘルプ"));
     text_->move(0, 0);
-    resize(560, 480);
+    resize(kDesignedSize);
     // Escape closes the guide like its close box; nothing else depends on it.
     setEscapeAction([this] { close(); });
 
@@ -33,6 +36,30 @@ void HelpWindow::fitTextBox() {
     // A minimised window keeps the box as it was; restoring refits it.
     if (windowState() & Qt::WindowMinimized) return;
     text_->setGeometry(0, 0, width(), height());
+}
+
+void HelpWindow::fitInto(const QRect& area, const QMargins& frame) {
+    const QSize fitted = size().boundedTo(RoomInside(area, frame));
+    if (size() != fitted) {
+        resize(fitted);
+        // A hidden window hears of the resize only when shown.
+        fitTextBox();
+    }
+    // pos() is where the frame starts.
+    const QPoint corner = CornerInside(area, QRect(pos(), size().grownBy(frame)));
+    if (corner != pos()) move(corner);
+}
+
+void HelpWindow::fitToScreen() {
+    const QRect area = AvailableArea(this);
+    if (area.isValid()) fitInto(area, FrameOrAssumed(this));
+}
+
+void HelpWindow::showEvent(QShowEvent* e) {
+    DialogWindow::showEvent(e);
+    fitToScreen();
+    // Once more when the desktop has framed it.
+    QTimer::singleShot(250, this, [this] { fitToScreen(); });
 }
 
 void HelpWindow::resizeEvent(QResizeEvent* e) {

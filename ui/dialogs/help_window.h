@@ -1,4 +1,7 @@
 #pragma once
+#include <QMargins>
+#include <QRect>
+
 #include "dialogs/dialog_window.h"
 
 class QPlainTextEdit;
@@ -14,12 +17,20 @@ public:
 
     static QString GuideText();
 
+    // Its size, made smaller where the screen has less room: the
+    // window with its frame stays inside `area` and the guide scrolls
+    // inside it. Moved up and left as far as needed to stay on it.
+    void fitInto(const QRect& area, const QMargins& frame);
+    static constexpr QSize kDesignedSize{560, 480};
+
 protected:
     void resizeEvent(QResizeEvent* e) override;
     void changeEvent(QEvent* e) override;
+    void showEvent(QShowEvent* e) override;
 
 private:
     void fitTextBox();
+    void fitToScreen();
     QPlainTextEdit* text_;
 };
 

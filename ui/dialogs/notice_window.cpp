@@ -4,7 +4,10 @@
 #include <QFrame>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
+
+#include "dialogs/screen_fit.h"
 
 
 namespace kemless {
@@ -27,7 +30,8 @@ NoticeWindow::NoticeWindow(QWidget* parent) : DialogWindow(parent) {
     QFile f(QStringLiteral(":/kemless/notice.txt"));
     if (f.open(QIODevice::ReadOnly)) text_->setPlainText(QString::fromUtf8(f.readAll()));
     const QFontMetrics fm(text_->font());
-    text_->setMinimumSize(fm.horizontalAdvance(QStringLiteral("あ")) * 30, fm.lineSpacing() * 11);
+    designedText_ = QSize(fm.horizontalAdvance(QStringLiteral("あ")) * 30, fm.lineSpacing() * 11);
+    text_->setMinimumSize(designedText_);
     inner->addWidget(text_);
     layout->addWidget(frame);
 
@@ -36,6 +40,46 @@ NoticeWindow::NoticeWindow(QWidget* parent) : DialogWindow(parent) {
     layout->addWidget(go_, 0, Qt::AlignHCenter);
     connect(go_, &QPushButton::clicked, this, &NoticeWindow::openSiteRequested);
     setEscapeAction([this] { close(); });
+    // Sized for the screen it will most likely open on before anyone asks
+    // for its size; checked again on the real one when shown.
+    if (const QRect area = AvailableArea(this); area.isValid()) fitTextInto(RoomInside(area, FrameOrAssumed(this)));
+}
+
+void NoticeWindow::fitTextInto(const QSize& room) {
+    // A hidden box tells no layout that its minimum changed: both layouts
+    // are told here, so the sizes below are those of the new minimum.
+    auto setTextMinimum = [this](const QSize& minimum) {
+        text_->setMinimumSize(minimum);
+        text_->parentWidget()->layout()->invalidate();
+        text_->parentWidget()->updateGeometry();
+        layout()->invalidate();
+        layout()->activate();
+    };
+    // What the margins, the frame and the button take around the text.
+    setTextMinimum(designedText_);
+    const QSize around = layout()->totalMinimumSize() - designedText_;
+    const QFontMetrics fm(text_->font());
+    const QSize smallest(fm.horizontalAdvance(QStringLiteral("あ")) * 8, fm.lineSpacing() * 3);
+    setTextMinimum(designedText_.boundedTo(room - around).expandedTo(smallest));
+}
+
+void NoticeWindow::fitInto(const QRect& area, const QMargins& frame) {
+    const QSize room = RoomInside(area, frame);
+    fitTextInto(room);
+    const QSize fitted = size().boundedTo(room).expandedTo(minimumSizeHint());
+    if (fitted != size()) resize(fitted);
+    const QPoint corner = CornerInside(area, QRect(pos(), size().grownBy(frame)));
+    if (corner != pos()) move(corner);
+}
+
+void NoticeWindow::showEvent(QShowEvent* e) {
+    DialogWindow::showEvent(e);
+    auto fit = [this] {
+        if (const QRect area = AvailableArea(this); area.isValid()) fitInto(area, FrameOrAssumed(this));
+    };
+    fit();
+    // Once more when the desktop has framed it.
+    QTimer::singleShot(250, this, fit);
 }
 
 }  // namespace kemless

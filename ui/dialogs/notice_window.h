@@ -1,4 +1,7 @@
 #pragma once
+#include <QMargins>
+#include <QRect>
+
 #include "dialogs/dialog_window.h"
 
 class QPlainTextEdit;
@@ -15,10 +18,21 @@ public:
     QPushButton* goButton() const { return go_; }
     QPlainTextEdit* textBox() const { return text_; }
 
+    // With its frame the notice stays inside `area`: the text box gives up
+    // room (it scrolls) where the screen is smaller than the design, and
+    // the window moves up and left only as far as needed.
+    void fitInto(const QRect& area, const QMargins& frame);
+
 signals:
     void openSiteRequested();
 
+protected:
+    void showEvent(QShowEvent* e) override;
+
 private:
+    void fitTextInto(const QSize& room);
+
+    QSize designedText_;
     QPlainTextEdit* text_;
     QPushButton* go_;
 };

@@ -87,7 +87,7 @@ void MainWindow::buildControls() {
         l->setObjectName(QString::fromLatin1(kValues[i].name));
         l->setGeometry(TwipsRect(kValues[i].left, kValues[i].top, kValues[i].width, kValueHeight));
         l->setAutoFillBackground(true);
-        l->setAccessibleName(QString::fromUtf8(kValues[i].heading));
+        l->setHeading(QString::fromUtf8(kValues[i].heading));
         l->setTextInteractionFlags(Qt::NoTextInteraction);
         // Texts are never markup; guessing would lay some out as a document.
         l->setTextFormat(Qt::PlainText);
@@ -127,6 +127,7 @@ void MainWindow::buildControls() {
         b->setGeometry(TwipsRect(kButtons[i].left, 2950, 735, 300));
         StopMousePropagation(b);
         PressWithEnter(b);
+        ShowFocusRing(b);
         connect(b, &QPushButton::clicked, this, actions[i]);
     }
     button("copySummaryButton")->setAccessibleName(QStringLiteral("コピーする"));
@@ -151,10 +152,13 @@ void MainWindow::placeDuckPixmaps() {
     // In the order of Duck; each of the three has a name of its own.
     const char* names[kDuckCount] = {"viceCaptainArriving", "kingArriving", "captainArriving",
                                      "viceCaptainPleased",  "kingPleased",  "captainPleased"};
-    const char* spoken[3] = {"アヒル副隊長", "アヒルの王様", "アヒル隊長"};
+    // Spoken with what the duck is doing: come to celebrate, or pleased.
+    const char* spoken[kDuckCount] = {"アヒル副隊長　お祝いに来ました", "アヒルの王様　お祝いに来ました",
+                                      "アヒル隊長　お祝いに来ました",     "アヒル副隊長　喜んでいます",
+                                      "アヒルの王様　喜んでいます",       "アヒル隊長　喜んでいます"};
     for (int i = 0; i < kDuckCount; ++i) {
         ducks_[i]->setObjectName(QString::fromLatin1(names[i]));
-        ducks_[i]->setAccessibleName(QString::fromUtf8(spoken[i % 3]));
+        ducks_[i]->setAccessibleName(QString::fromUtf8(spoken[i]));
     }
 }
 

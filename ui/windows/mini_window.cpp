@@ -38,7 +38,11 @@ MiniWindow::MiniWindow(QWidget* parent) : DisplayWindow(parent) {
     label_->setAutoFillBackground(true);
     label_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     label_->setTextFormat(Qt::PlainText);
-    label_->setAccessibleName(QStringLiteral("卒煙の記録"));
+    label_->setHeading(QStringLiteral("卒煙の記録"));
+    // The keyboard rests on the summary, so a screen reader reads the six
+    // lines when the window comes up; the keys it does not use travel on to
+    // the window, and its frame shows that the window has the keyboard.
+    setFocusProxy(label_);
     connect(label_, &ControlLabel::rightPressed, this, &MiniWindow::popupAt);
     connect(label_, &ControlLabel::doubleClicked, this, &MiniWindow::hideRequested);
     setColors(BgrFromColor(QColor(255, 192, 128)), BgrFromColor(Qt::white));

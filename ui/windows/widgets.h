@@ -1,6 +1,7 @@
 #pragma once
 // Small widgets shared by the display windows.
 #include <QLabel>
+#include <QProxyStyle>
 #include <QWidget>
 
 class QAbstractButton;
@@ -16,6 +17,16 @@ class ControlLabel : public QLabel {
 public:
     explicit ControlLabel(QWidget* parent = nullptr);
 
+    // A value line is heard with its heading: a screen reader sitting on it
+    // is told "heading　value" as the name (the widget's accessible name is
+    // the heading, its description the value), and hears the new value when
+    // a refresh changes it.
+    void setHeading(const QString& heading);
+    QString heading() const { return heading_; }
+    // Stands in for QLabel::setText, so whoever writes a line through this
+    // class keeps what a screen reader hears in step with what is shown.
+    void setText(const QString& text);
+
 signals:
     void clicked();
     void rightPressed(const QPoint& globalPos);
@@ -27,9 +38,15 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* e) override;
     // Space on a label that takes the keyboard is its click.
     void keyPressEvent(QKeyEvent* e) override;
+    // A label that has the keyboard draws a frame in its own text colour
+    // over its own background, so the mark follows the stored colours.
+    void paintEvent(QPaintEvent* e) override;
 
 private:
+    void updateSpokenText();
+
     bool releaseEndsDoubleClick_ = false;
+    QString heading_;
 };
 
 // The three filled shapes of the lung picture: two ovals joined by a bar.
@@ -40,6 +57,8 @@ public:
     explicit LungPicture(QWidget* parent = nullptr);
     void setFillColor(const QColor& c);
     QColor fillColor() const { return fill_; }
+    // How the lungs look, in words, for a screen reader.
+    static QString Describe(const QColor& fill);
 
 protected:
     void paintEvent(QPaintEvent*) override;
@@ -47,6 +66,23 @@ protected:
 private:
     QColor fill_{255, 192, 192};
 };
+
+// Draws a clear ring around the control that has the keyboard: two pixels in
+// the highlight colour, outside the style's own faint mark. Set on a control
+// (or on the whole application) in place of the style it would use.
+class FocusRingStyle : public QProxyStyle {
+    Q_OBJECT
+public:
+    using QProxyStyle::QProxyStyle;
+    void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget = nullptr) const override;
+    void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                       const QWidget* widget = nullptr) const override;
+    void drawComplexControl(ComplexControl control, const QStyleOptionComplex* option, QPainter* painter,
+                            const QWidget* widget = nullptr) const override;
+};
+// The ring on one control; the style is shared by every control it is on.
+void ShowFocusRing(QWidget* control);
 
 // Keeps mouse presses on a control from reaching the window behind it (a
 // right click on a button or a picture is not a click on the background),

@@ -8,8 +8,11 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <QTest>
+#include <cstdio>
 #include <optional>
+#include <unistd.h>
 
 #include "desktop/launcher.h"
 #include "support/session_fixture.h"
@@ -27,12 +30,15 @@ const QString kLaunchFailed = QStringLiteral("エラーです。フォルダオ�
 // printf fills it, and a slow machine shows the gap).
 class FakeOpener {
 public:
-    explicit FakeOpener(std::optional<int> status) : oldPath_(qgetenv("PATH")) {
+    // `noise`, when given, is what the opener writes to its output and its
+    // error stream, as the real one does when it finds no browser.
+    explicit FakeOpener(std::optional<int> status, const QString& noise = {}) : oldPath_(qgetenv("PATH")) {
         if (status) {
             QFile script(dir_.filePath(QStringLiteral("xdg-open")));
             script.open(QIODevice::WriteOnly);
-            script.write(QStringLiteral("#!/bin/sh\nprintf '%s' \"$1\" > '%1.part'\nmv '%1.part' '%1'\nexit %2\n")
-                             .arg(argumentFile(), QString::number(*status))
+            const QString say = noise.isEmpty() ? QString() : QStringLiteral("echo '%1'\necho '%1' >&2\n").arg(noise);
+            script.write(QStringLiteral("#!/bin/sh\n%3printf '%s' \"$1\" > '%1.part'\nmv '%1.part' '%1'\nexit %2\n")
+                             .arg(argumentFile(), QString::number(*status), say)
                              .toUtf8());
             script.close();
             script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
@@ -81,6 +87,44 @@ private slots:
         QTRY_VERIFY(answer.has_value());
         QCOMPARE(*answer, ok);
         QCOMPARE(opener.argument(), url.toString());
+    }
+
+    void theOpenersOwnOutputStaysOutOfTheProgramsStreams() {
+        const QString noise = QStringLiteral("xdg-open: no method available for opening");
+        FakeOpener opener(4, noise);
+        // The program's own output and error stream, caught in a file for
+        // the time of the launch.
+        QTemporaryFile caught;
+        QVERIFY(caught.open());
+        struct Redirect {
+            explicit Redirect(int to) {
+                std::fflush(stdout);
+                std::fflush(stderr);
+                ::dup2(to, STDOUT_FILENO);
+                ::dup2(to, STDERR_FILENO);
+            }
+            // Given back however the test ends, so its report is seen.
+            ~Redirect() {
+                ::dup2(savedOut, STDOUT_FILENO);
+                ::dup2(savedErr, STDERR_FILENO);
+                ::close(savedOut);
+                ::close(savedErr);
+            }
+            int savedOut = ::dup(STDOUT_FILENO);
+            int savedErr = ::dup(STDERR_FILENO);
+        };
+        std::optional<bool> answer;
+        {
+            Redirect redirect(caught.handle());
+            QObject context;
+            LaunchUrl(QUrl(QStringLiteral("http://my.blog.jp/")), &context, [&answer](bool taken) { answer = taken; });
+            QTRY_VERIFY(answer.has_value());
+        }
+        // The opener did run and fail; only its words are kept away.
+        QCOMPARE(*answer, false);
+        QCOMPARE(opener.argument(), QStringLiteral("http://my.blog.jp/"));
+        caught.seek(0);
+        QVERIFY2(!caught.readAll().contains(noise.toUtf8()), "the opener wrote into the program's streams");
     }
 
     void answerForAContextThatIsGoneIsDropped() {

@@ -57,6 +57,10 @@ private slots:
     void helpOpensOnce();
     void helpFromSettingsKeepsDialog();
     void helpTextBoxFillsClientArea();
+    void helpFitsTheScreen_data();
+    void helpFitsTheScreen();
+    void noticeFitsTheScreen_data();
+    void noticeFitsTheScreen();
     void noticeReplacesSettings_data();
     void noticeReplacesSettings();
     void versionBoxAndNoticeNameOneMakerAddress();
@@ -86,6 +90,64 @@ void HelpNoticeTest::helpOpensOnce() {
     p.session->showHelp();
     p.session->showHelp();
     QCOMPARE(CountWindows("helpWindow"), 1);
+}
+
+void HelpNoticeTest::helpFitsTheScreen_data() {
+    QTest::addColumn<QRect>("area");
+    QTest::addColumn<QPoint>("corner");
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<QPoint>("fittedCorner");
+    // A 1366 x 768 screen at scale 1, 1.5 and 2, in the window's own
+    // pixels, with a 25-pixel title bar and 1-pixel borders.
+    QTest::addRow("scale 1: designed size, left where it is")
+        << QRect(0, 0, 1366, 768) << QPoint(100, 100) << QSize(560, 480) << QPoint(100, 100);
+    QTest::addRow("scale 1: moved left and up just enough")
+        << QRect(0, 0, 1366, 768) << QPoint(900, 400) << QSize(560, 480) << QPoint(1366 - 562, 768 - 480 - 26);
+    QTest::addRow("scale 1.5: designed size, moved up") << QRect(0, 0, 911, 512) << QPoint(0, 100)
+                                                        << QSize(560, 480) << QPoint(0, 512 - 506);
+    QTest::addRow("scale 2: shorter and narrower")
+        << QRect(0, 0, 683, 384) << QPoint(300, 200) << QSize(560, 384 - 26) << QPoint(683 - 562, 0);
+    QTest::addRow("panel at the top") << QRect(0, 30, 683, 354) << QPoint(0, 0) << QSize(560, 354 - 26)
+                                      << QPoint(0, 30);
+}
+
+void HelpNoticeTest::helpFitsTheScreen() {
+    QFETCH(QRect, area);
+    QFETCH(QPoint, corner);
+    QFETCH(QSize, size);
+    QFETCH(QPoint, fittedCorner);
+    HelpWindow help;
+    help.move(corner);
+    help.fitInto(area, QMargins(1, 25, 1, 1));
+    QCOMPARE(help.size(), size);
+    QCOMPARE(help.pos(), fittedCorner);
+    QVERIFY(area.contains(QRect(help.pos(), help.size().grownBy(QMargins(1, 25, 1, 1)))));
+    // The guide scrolls inside the smaller window.
+    QVERIFY(Fills(&help));
+}
+
+void HelpNoticeTest::noticeFitsTheScreen_data() {
+    QTest::addColumn<QRect>("area");
+    QTest::addColumn<bool>("designed");
+    QTest::addRow("1366 x 768 at scale 1") << QRect(0, 0, 1366, 768) << true;
+    QTest::addRow("1366 x 768 at scale 2") << QRect(0, 0, 683, 384) << true;
+    QTest::addRow("a screen smaller than the notice") << QRect(0, 20, 320, 220) << false;
+}
+
+void HelpNoticeTest::noticeFitsTheScreen() {
+    QFETCH(QRect, area);
+    QFETCH(bool, designed);
+    const QMargins frame(1, 25, 1, 1);
+    NoticeWindow notice;
+    notice.adjustSize();
+    const QSize designedText = notice.textBox()->minimumSize();
+    notice.move(area.right() - 50, area.bottom() - 50);
+    notice.fitInto(area, frame);
+    QVERIFY(area.contains(QRect(notice.pos(), notice.size().grownBy(frame))));
+    QVERIFY(notice.size().width() >= notice.minimumSizeHint().width());
+    QVERIFY(notice.size().height() >= notice.minimumSizeHint().height());
+    // Only a screen too small for the design takes room from the text.
+    QCOMPARE(notice.textBox()->minimumSize() == designedText, designed);
 }
 
 void HelpNoticeTest::helpFromSettingsKeepsDialog() {

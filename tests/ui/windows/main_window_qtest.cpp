@@ -1,3 +1,4 @@
+#include <QAccessible>
 #include <QContextMenuEvent>
 #include <QGuiApplication>
 #include <QScreen>
@@ -114,6 +115,49 @@ private slots:
     void lungsFollowTheDays() {
         MainWindow* w = startMain();  // day 39
         QCOMPARE(w->lungs()->fillColor(), QColor(255, 140, 140));
+        QCOMPARE(w->lungs()->accessibleName(), QStringLiteral("肺の状態　きれいなピンク"));
+    }
+
+    // The lungs in words, at the stages the refresh colours them.
+    void lungsAreDescribedByTheirStage_data() {
+        QTest::addColumn<QColor>("fill");
+        QTest::addColumn<QString>("words");
+        QTest::addRow("quit day") << QColor(5, 0, 0) << QStringLiteral("黒ずんだ赤");
+        QTest::addRow("day 10") << QColor(105, 0, 0) << QStringLiteral("黒ずんだ赤");
+        QTest::addRow("day 25") << QColor(255, 0, 0) << QStringLiteral("赤");
+        QTest::addRow("day 33") << QColor(255, 80, 80) << QStringLiteral("ピンクに近づく赤");
+        QTest::addRow("day 39 on") << QColor(255, 140, 140) << QStringLiteral("きれいなピンク");
+    }
+    void lungsAreDescribedByTheirStage() {
+        QFETCH(QColor, fill);
+        QFETCH(QString, words);
+        QCOMPARE(LungPicture::Describe(fill), words);
+    }
+
+    // A screen reader hears each value line as its heading and its value,
+    // and the value again when the line changes.
+    void everyValueLineIsHeardWithItsHeading() {
+        MainWindow* w = startMain();
+        const QString headings[6] = {QStringLiteral("卒煙からの日数"), QStringLiteral("延びた寿命"),
+                                     QStringLiteral("節約できた金額"), QStringLiteral("ステータス"),
+                                     QStringLiteral("吸わなかった煙草"), QStringLiteral("今日の一言")};
+        auto spokenName = [w](int line) {
+            return QAccessible::queryAccessibleInterface(w->valueLabel(line))->text(QAccessible::Name);
+        };
+        for (int i = 0; i < 6; ++i) {
+            QCOMPARE(w->valueLabel(i)->accessibleName(), headings[i]);
+            QCOMPARE(w->valueLabel(i)->accessibleDescription(), w->caption(i));
+            QVERIFY(!w->caption(i).isEmpty());
+            // Screen readers read the name: it carries the value too.
+            QCOMPARE(spokenName(i), headings[i] + QStringLiteral("　") + w->caption(i));
+        }
+        QTest::mouseClick(w->valueLabel(kElapsedLabel), Qt::LeftButton);
+        QCOMPARE(w->valueLabel(kElapsedLabel)->accessibleDescription(), QStringLiteral("３９日３時間０分"));
+        QCOMPARE(spokenName(kElapsedLabel), QStringLiteral("卒煙からの日数　３９日３時間０分"));
+        QCOMPARE(QAccessible::queryAccessibleInterface(w->lungs())->role(), QAccessible::Graphic);
+        QVERIFY(Tick(*fx->session));
+        QCOMPARE(w->valueLabel(kElapsedLabel)->accessibleDescription(), QStringLiteral("０年１ヶ月９日３時間０分"));
+        QCOMPARE(w->progressBar()->accessibleName(), QStringLiteral("次のアヒルまで"));
     }
 
     void popupMenuOrderAndMouseButtons() {
@@ -196,6 +240,53 @@ private slots:
         QTest::keyClick(w->valueLabel(kElapsedLabel), Qt::Key_Space);
         QCOMPARE(w->caption(kElapsedLabel), QStringLiteral("３９日３時間０分"));
         QCOMPARE(w->valueLabel(kElapsedLabel)->accessibleName(), QStringLiteral("卒煙からの日数"));
+        QCOMPARE(w->valueLabel(kElapsedLabel)->accessibleDescription(), QStringLiteral("３９日３時間０分"));
+    }
+
+    // Each focusable control shows that it has the keyboard, at scale 1 and
+    // 2: the elapsed-time line with a frame in its stored text colour, the
+    // buttons with a ring in the highlight colour along their top edge.
+    void focusIsMarkedOnEveryControl_data() {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<qreal>("scale");
+        for (const char* name : {"elapsedValue", "copySummaryButton", "copyShortButton", "openLinkButton",
+                                 "settingsButton"})
+            for (const qreal scale : {1.0, 2.0})
+                QTest::addRow("%s at scale %g", name, scale) << QString::fromLatin1(name) << scale;
+    }
+    void focusIsMarkedOnEveryControl() {
+        QFETCH(QString, control);
+        QFETCH(qreal, scale);
+        OptionSettings options;
+        options.backColor = BgrFromColor(QColor(0, 0, 128));
+        options.foreColor = BgrFromColor(QColor(255, 255, 0));
+        MainWindow* w = startMain(options);
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        QWidget* c = w->findChild<QWidget*>(control);
+        QVERIFY(c && (c->focusPolicy() & Qt::TabFocus));
+        auto grab = [c, scale] {
+            QPixmap pm(c->size() * scale);
+            pm.setDevicePixelRatio(scale);
+            pm.fill(Qt::transparent);
+            c->render(&pm);
+            return pm.toImage();
+        };
+        // A point on the top edge, away from the caption.
+        const QPoint edge(qRound(c->width() * scale / 2), qRound(scale));
+        const bool isLine = control == QLatin1String("elapsedValue");
+        const QColor mark = isLine ? QColor(255, 255, 0) : c->palette().color(QPalette::Active, QPalette::Highlight);
+
+        c->clearFocus();
+        QVERIFY(!c->hasFocus());
+        const QImage without = grab();
+        c->setFocus(Qt::TabFocusReason);
+        QVERIFY(c->hasFocus());
+        const QImage with = grab();
+        QVERIFY(with != without);
+        QCOMPARE(with.pixelColor(edge), mark);
+        QVERIFY(without.pixelColor(edge) != mark);
+        if (isLine) QCOMPARE(without.pixelColor(edge), QColor(0, 0, 128));
     }
 
     void doubleClickOnTheElapsedLineTogglesOnce() {

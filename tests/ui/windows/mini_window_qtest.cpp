@@ -110,6 +110,17 @@ private slots:
         QTest::keyClick(mini, Qt::Key_F10, Qt::ShiftModifier);
         QVERIFY(mini->popupMenu()->isVisible());
         mini->popupMenu()->hide();
+        // From the summary, where the keyboard rests, as well.
+        mini->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(mini));
+        mini->setFocus(Qt::ActiveWindowFocusReason);
+        QCOMPARE(QApplication::focusWidget(), mini->summaryLabel());
+        QApplication::sendEvent(mini->summaryLabel(), &menuKey);
+        QVERIFY(mini->popupMenu()->isVisible());
+        mini->popupMenu()->hide();
+        QTest::keyClick(mini->summaryLabel(), Qt::Key_F10, Qt::ShiftModifier);
+        QVERIFY(mini->popupMenu()->isVisible());
+        mini->popupMenu()->hide();
     }
 
     void doubleClickOnTheLabelHidesToTheTray() {
@@ -133,6 +144,9 @@ private slots:
         const QString summary = QString::fromStdString(SummaryText(s.display(), s.initial(), s.options()));
         QCOMPARE(s.miniWindow()->text(), summary);
         QCOMPARE(s.miniWindow()->summaryLabel()->text().count(QLatin1Char('\n')), 5);
+        // A screen reader hears the six lines after the label's name.
+        QCOMPARE(s.miniWindow()->summaryLabel()->accessibleName(), QStringLiteral("卒煙の記録"));
+        QCOMPARE(s.miniWindow()->summaryLabel()->accessibleDescription(), s.miniWindow()->summaryLabel()->text());
 
         miniAction("copySummaryAction")->trigger();
         const QString fromMini = fx->desktop.clipboard;
@@ -155,6 +169,8 @@ private slots:
         QVERIFY(Tick(s));
         // The refresh reads the toggle before resetting it.
         QVERIFY(s.miniWindow()->text().contains(QStringLiteral("卒煙からの日数： 39日 3時間 30分")));
+        QVERIFY(s.miniWindow()->summaryLabel()->accessibleDescription().contains(
+            QStringLiteral("卒煙からの日数： 39日 3時間 30分")));
         s.mainWindow()->button("copySummaryButton")->click();
         QVERIFY(fx->desktop.clipboard.contains(QStringLiteral("卒煙からの日数： 0年 1ヶ月 9日 3時間 30分")));
     }
