@@ -37,6 +37,9 @@ public:
 
     // Start-up: the data folder and files, then the first window.
     void start();
+    // Before start(): the display window starts in the notification area
+    // (--hidden) instead of on the screen.
+    void setStartHidden(bool hidden) { startHidden_ = hidden; }
 
     Clock& clock() { return clock_; }
     Desktop& desktop() { return desktop_; }
@@ -95,6 +98,10 @@ public:
     // Screen size in twips.
     static std::pair<int32_t, int32_t> ScreenTwips(const QWidget* window);
 
+signals:
+    // After every refresh, once the windows show the new figures.
+    void refreshed();
+
 private:
     void wireDisplayWindow(DisplayWindow* w);
     void unloadDisplayWindows();
@@ -115,6 +122,12 @@ private:
     void startQuit(DialogWindow* ceremony);
     void completeStart(DialogWindow* ceremony);
     void copy(QWidget* owner, const std::string& text);
+    // The first display window of a start: shown, or kept out of sight
+    // with --hidden as far as this desktop allows a way back.
+    void showAtStart(DisplayWindow* window);
+    // Native Wayland: a client cannot take its own window out of minimised,
+    // so the window is mapped afresh instead.
+    void remapIfMinimised(DisplayWindow* window);
 
     Clock& clock_;
     Desktop& desktop_;
@@ -137,6 +150,7 @@ private:
     bool unloadingMain_ = false;
     bool unloadingMini_ = false;
     bool ending_ = false;
+    bool startHidden_ = false;
 };
 
 }  // namespace kemless

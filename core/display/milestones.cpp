@@ -35,7 +35,10 @@ std::string LengthWords(int64_t mm) {
     if (mm < 1'000'000) return FullWidth(mm / 1000) + "ｍ";
     const int64_t hundredMetres = mm / 100'000;
     std::string km = Decimal(hundredMetres / 10);
-    if (hundredMetres % 10 != 0) km += "." + Decimal(hundredMetres % 10);
+    if (hundredMetres % 10 != 0) {
+        km += '.';
+        km += Decimal(hundredMetres % 10);
+    }
     return ToFullWidth(km) + "ｋｍ";
 }
 
