@@ -59,7 +59,8 @@ AutostartResult Failed(const std::string& what, const std::string& path, const F
 
 std::string AutostartEntryPath() {
     const char* config = std::getenv("XDG_CONFIG_HOME");
-    const std::string base = config != nullptr && config[0] == '/' ? std::string(config) : HomeFolder() + "/.config";
+    const std::string base =
+        config != nullptr && config[0] == '/' ? std::string(config) : HomeFolder() + "/.config";
     return base + "/autostart/kemless.desktop";
 }
 
@@ -78,11 +79,16 @@ std::string ExecArgument(const std::string& argument) {
     // percent sign would start a field code.
     std::string value;
     for (char c : quoted) {
-        if (c == '\\') value += "\\\\";
-        else if (c == '%') value += "%%";
-        else if (c == '\n') value += "\\n";
-        else if (c == '\t') value += "\\t";
-        else value += c;
+        if (c == '\\')
+            value += "\\\\";
+        else if (c == '%')
+            value += "%%";
+        else if (c == '\n')
+            value += "\\n";
+        else if (c == '\t')
+            value += "\\t";
+        else
+            value += c;
     }
     return value;
 }

@@ -90,7 +90,9 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
         const QString value = parser.value(autostart);
         if (value == QLatin1String("on")) result.action = CommandLine::Action::AutostartOn;
         else if (value == QLatin1String("off")) result.action = CommandLine::Action::AutostartOff;
-        else return fail(QStringLiteral("kemless: %1 には on か off を指定してください").arg(AsTyped(arguments, QStringLiteral("autostart"))));
+        else
+            return fail(QStringLiteral("kemless: %1 には on か off を指定してください")
+                            .arg(AsTyped(arguments, QStringLiteral("autostart"))));
     } else if (parser.isSet(summary)) {
         result.action = CommandLine::Action::Summary;
     } else if (parser.isSet(shortText)) {

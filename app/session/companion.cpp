@@ -37,7 +37,8 @@ std::pair<QString, QString> Companion::NoticeText(const std::vector<MilestoneNot
 }
 
 void Companion::refreshed() {
-    const MilestoneFigures now = MilestoneFiguresOf(session_.display(), session_.initial(), session_.options());
+    const MilestoneFigures now =
+        MilestoneFiguresOf(session_.display(), session_.initial(), session_.options());
     const std::vector<MilestoneNotice> due = DueMilestones(last_, now);
     last_ = now;
     if (due.empty()) return;

@@ -6,7 +6,9 @@
 namespace kemless {
 namespace {
 
-SummaryOutput Failure(std::string line) { return {1, {}, std::move(line)}; }
+SummaryOutput Failure(std::string line) {
+    return {1, {}, std::move(line)};
+}
 
 std::string Unreadable(const SettingsStore& store, SettingsStore::File file) {
     const ReadOutcome there = store.probe(file);
@@ -33,7 +35,8 @@ std::string WithLineFeeds(const std::string& text) {
 
 }  // namespace
 
-SummaryOutput MakeSummaryOutput(SummaryKind kind, const SettingsStore& store, const CalendarMoment& now, int draw) {
+SummaryOutput MakeSummaryOutput(SummaryKind kind, const SettingsStore& store, const CalendarMoment& now,
+                                int draw) {
     const std::optional<InitialSettings> initial = store.readInitial();
     if (!initial) return Failure(Unreadable(store, SettingsStore::File::Initial));
     std::optional<OptionSettings> options = store.readOption();

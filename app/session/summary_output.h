@@ -20,6 +20,7 @@ struct SummaryOutput {
 // The text as a copy button would put it on the clipboard `now`, read from
 // the record in `store`; an error when the record is missing, unreadable or
 // not yet started.
-SummaryOutput MakeSummaryOutput(SummaryKind kind, const SettingsStore& store, const CalendarMoment& now, int draw);
+SummaryOutput MakeSummaryOutput(SummaryKind kind, const SettingsStore& store, const CalendarMoment& now,
+                                int draw);
 
 }  // namespace kemless

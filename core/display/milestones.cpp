@@ -15,19 +15,17 @@ constexpr int64_t kTenMetres = 10'000;
 // In the order they come: three arrive on days 11, 22 and 33, and are pleased
 // on days 44, 55 and 66.
 const char* const kDuckWords[] = {
-    "アヒル副隊長がお祝いに来ました。",
-    "アヒル隊長がお祝いに来ました。",
-    "アヒルの王様がお祝いに来ました。",
-    "アヒル副隊長が喜んでいます。",
-    "アヒル隊長が喜んでいます。",
-    "アヒルの王様が喜んでいます。",
+    "アヒル副隊長がお祝いに来ました。", "アヒル隊長がお祝いに来ました。", "アヒルの王様がお祝いに来ました。",
+    "アヒル副隊長が喜んでいます。",     "アヒル隊長が喜んでいます。",     "アヒルの王様が喜んでいます。",
 };
 
-int32_t DuckStageOf(int32_t wholeDays) { return std::clamp(wholeDays / 11, 0, 6); }
+int32_t DuckStageOf(int32_t wholeDays) {
+    return std::clamp(wholeDays / 11, 0, 6);
+}
 
 bool SameRecord(const MilestoneFigures& a, const MilestoneFigures& b) {
-    return a.quit == b.quit && a.cigarettesPerDay == b.cigarettesPerDay && a.cigaretteSize == b.cigaretteSize &&
-           a.statusMode == b.statusMode;
+    return a.quit == b.quit && a.cigarettesPerDay == b.cigarettesPerDay &&
+           a.cigaretteSize == b.cigaretteSize && a.statusMode == b.statusMode;
 }
 
 // "２０ｍ", "１．５ｋｍ" as the program writes lengths, full-width.
@@ -80,19 +78,21 @@ std::vector<MilestoneNotice> DueMilestones(const std::optional<MilestoneFigures>
     if (current.wholeDays < before.wholeDays) return due;
 
     if (current.title != before.title && current.wholeDays > before.wholeDays)
-        due.push_back({MilestoneKind::Title, "ランクアップ！",
-                       "ステータスが「" + current.title + "」になりました。"});
+        due.push_back(
+            {MilestoneKind::Title, "ランクアップ！", "ステータスが「" + current.title + "」になりました。"});
     if (current.fullMonths > before.fullMonths) {
         const int32_t years = current.fullMonths / 12;
         const int32_t months = current.fullMonths % 12;
-        const std::string span = months == 0 ? FullWidth(years) + "年" : FullWidth(current.fullMonths) + "ヶ月";
+        const std::string span =
+            months == 0 ? FullWidth(years) + "年" : FullWidth(current.fullMonths) + "ヶ月";
         due.push_back({MilestoneKind::Calendar, "卒煙" + span + "達成！",
                        "卒煙して" + span + "になりました。おめでとうございます。"});
     }
     if (current.duckStage > before.duckStage)
         due.push_back({MilestoneKind::Duck, "アヒルからのお知らせ", kDuckWords[current.duckStage - 1]});
     if (current.roundLengthMm > before.roundLengthMm)
-        due.push_back({MilestoneKind::Length, "吸わなかったタバコが" + LengthWords(current.roundLengthMm) + "に！",
+        due.push_back({MilestoneKind::Length,
+                       "吸わなかったタバコが" + LengthWords(current.roundLengthMm) + "に！",
                        "並べると" + current.landmark + "に匹敵します。"});
     return due;
 }

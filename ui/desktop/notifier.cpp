@@ -1,9 +1,9 @@
 #include "desktop/notifier.h"
 
 #include <QDBusConnection>
+#include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
-#include <QDBusMessage>
 #include <QStringList>
 #include <QVariantMap>
 
@@ -26,14 +26,17 @@ void Notifier::notify(const QString& summary, const QString& body) {
     }
     if (!listening_) {
         // The desktop says which notice was clicked by broadcasting its id.
-        bus.connect(QString::fromLatin1(kService), QString::fromLatin1(kPath), QString::fromLatin1(kInterface),
-                    QStringLiteral("ActionInvoked"), this, SLOT(actionInvoked(uint, QString)));
-        bus.connect(QString::fromLatin1(kService), QString::fromLatin1(kPath), QString::fromLatin1(kInterface),
-                    QStringLiteral("NotificationClosed"), this, SLOT(closed(uint, uint)));
+        bus.connect(QString::fromLatin1(kService), QString::fromLatin1(kPath),
+                    QString::fromLatin1(kInterface), QStringLiteral("ActionInvoked"), this,
+                    SLOT(actionInvoked(uint, QString)));
+        bus.connect(QString::fromLatin1(kService), QString::fromLatin1(kPath),
+                    QString::fromLatin1(kInterface), QStringLiteral("NotificationClosed"), this,
+                    SLOT(closed(uint, uint)));
         listening_ = true;
     }
-    QDBusMessage call = QDBusMessage::createMethodCall(QString::fromLatin1(kService), QString::fromLatin1(kPath),
-                                                       QString::fromLatin1(kInterface), QStringLiteral("Notify"));
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(QString::fromLatin1(kService), QString::fromLatin1(kPath),
+                                       QString::fromLatin1(kInterface), QStringLiteral("Notify"));
     QVariantMap hints;
     // Lets the desktop group the notice under the program and find its icon.
     hints.insert(QStringLiteral("desktop-entry"), QStringLiteral("kemless"));
@@ -66,6 +69,8 @@ void Notifier::actionInvoked(uint id, const QString& key) {
     if (key == QLatin1String("default")) emit activated();
 }
 
-void Notifier::closed(uint id, uint) { sent_.remove(id); }
+void Notifier::closed(uint id, uint) {
+    sent_.remove(id);
+}
 
 }  // namespace kemless
