@@ -1,5 +1,8 @@
 #include "session/companion.h"
 
+#include <QPointer>
+#include <QWidget>
+
 #include "desktop/desktop.h"
 #include "desktop/notifier.h"
 #include "session/session.h"
