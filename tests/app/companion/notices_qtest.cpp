@@ -66,10 +66,10 @@ private:
         return s.mainWindow();
     }
 
-    // The 30-second refresh at `now`.
-    void tickAt(MainWindow* w, CalendarMoment now) {
+    // The 30-second refresh at `now` (the window stands for where it is shown).
+    void tickAt(MainWindow*, CalendarMoment now) {
         fx->clock.moment = now;
-        emit w->tick();
+        fx->session->updateProgress();
     }
 
     // Long enough for a notice on its way over the bus to arrive.
