@@ -66,9 +66,18 @@ class Desktop(unittest.TestCase):
         for tool in ("Xvfb", "openbox", "xwininfo", "xprop") + (("trayer",) if with_tray else ()):
             if not shutil.which(tool):
                 self.skipTest(f"{tool} is not installed")
-        display = f":{40 + os.getpid() % 200}"
-        self.spawn("Xvfb", display, "-screen", "0", "1024x768x24", "-nolisten", "tcp")
-        self.env["DISPLAY"] = display
+        # Xvfb picks a free display number itself and writes it to the pipe.
+        read_end, write_end = os.pipe()
+        xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24",
+                                 "-nolisten", "tcp"], env=self.env, pass_fds=(write_end,),
+                                stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                                start_new_session=True)
+        self.processes.append(xvfb)
+        os.close(write_end)
+        with os.fdopen(read_end) as f:
+            number = f.readline().strip()
+        self.assertTrue(number, "Xvfb gave no display")
+        self.env["DISPLAY"] = f":{number}"
         self.assertTrue(wait_for(lambda: subprocess.run(["xwininfo", "-root"], env=self.env,
                                                         capture_output=True).returncode == 0))
         self.spawn("openbox")
