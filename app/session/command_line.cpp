@@ -64,6 +64,8 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
         const QString last = arguments.size() > 1 ? arguments.last() : QString();
         if (last == QLatin1String("--data-dir") || last == QLatin1String("-data-dir"))
             return fail(QStringLiteral("kemless: --data-dir にはフォルダを指定してください"));
+        if (last == QLatin1String("--autostart") || last == QLatin1String("-autostart"))
+            return fail(QStringLiteral("kemless: %1 には on か off を指定してください").arg(last));
         return fail(QStringLiteral("kemless: %1 には値を指定してください").arg(last));
     }
     if (!parser.positionalArguments().isEmpty())

@@ -71,6 +71,8 @@ TEST(CommandLineFlags, HiddenAndNotifyAreReadOnTheirOwn) {
     EXPECT_FALSE(plain.notify);
     EXPECT_EQ(ParseCommandLine({"kemless", "--autostart=maybe"}).error,
               QStringLiteral("kemless: --autostart には on か off を指定してください"));
+    EXPECT_EQ(ParseCommandLine({"kemless", "--autostart"}).error,
+              QStringLiteral("kemless: --autostart には on か off を指定してください"));
 }
 
 TEST(CommandLineTexts, UsageNamesEveryOptionAndWhereTheRecordLives) {
