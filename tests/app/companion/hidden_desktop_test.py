@@ -18,7 +18,7 @@ RECORD_OPTION = ('1,58,5,0,5,1,300,300,9241372,16777215,"kemless.example.jp/",0,
                  .encode("shift_jis"))
 
 
-def wait_for(check, timeout=10.0):
+def wait_for(check, timeout=20.0):
     deadline = time.monotonic() + timeout
     while time.monotonic() < deadline:
         if check():
@@ -141,6 +141,22 @@ class Desktop(unittest.TestCase):
         self.spawn(PROGRAM, "--data-dir", self.base)
         self.assertTrue(wait_for(lambda: self.main_window_state() == "Normal"), self.tree())
         self.assertFalse(self.in_tray())
+
+    def test_x11_notify_runs_hidden_and_says_nothing_at_start(self):
+        # The login start as the autostart entry runs it, on a session bus
+        # with a notification service that writes down what it is sent.
+        if not shutil.which("dbus-run-session") or not os.path.exists("/usr/bin/python3"):
+            self.skipTest("dbus-run-session is not installed")
+        self.start_x(with_tray=True)
+        fake = os.path.join(os.path.dirname(os.path.abspath(__file__)), "fake_notifications.py")
+        log = os.path.join(self.tmp, "notices.jsonl")
+        self.spawn("dbus-run-session", "--", "sh", "-c",
+                   '/usr/bin/python3 "$0" "$1" & sleep 1; exec "$2" --hidden --notify --data-dir "$3"',
+                   fake, log, PROGRAM, self.base)
+        self.assertTrue(wait_for(self.in_tray), self.tree())
+        time.sleep(2)
+        self.assertIsNone(self.main_window_state())
+        self.assertFalse(os.path.exists(log) and os.path.getsize(log) > 0, "no notice at start")
 
     # Wayland
 
