@@ -44,14 +44,18 @@ class Desktop(unittest.TestCase):
                         LANG="C.UTF-8")
 
     def tearDown(self):
+        # Each was started in a session of its own: the whole group goes,
+        # with whatever it started (a bus daemon, the fake service).
         for p in reversed(self.processes):
-            if p.poll() is None:
-                p.send_signal(signal.SIGTERM)
-                try:
-                    p.wait(5)
-                except subprocess.TimeoutExpired:
-                    p.kill()
-                    p.wait()
+            try:
+                os.killpg(p.pid, signal.SIGTERM)
+            except ProcessLookupError:
+                pass
+            try:
+                p.wait(5)
+            except subprocess.TimeoutExpired:
+                os.killpg(p.pid, signal.SIGKILL)
+                p.wait()
         shutil.rmtree(self.tmp, ignore_errors=True)
 
     def spawn(self, *args):
