@@ -1,5 +1,8 @@
 #include "session/companion.h"
 
+#include <QDBusConnection>
+#include <QDBusInterface>
+#include <QDBusServiceWatcher>
 #include <QPointer>
 #include <QWidget>
 
@@ -17,6 +20,8 @@ constexpr int kTrayWatchMs = 2000;
 // How long a borrowed icon stays for its balloon when the window is in view.
 constexpr int kBalloonIconMs = 20000;
 
+const char* const kStatusNotifierWatcher = "org.kde.StatusNotifierWatcher";
+
 }  // namespace
 
 Companion::Companion(Session& session, bool notify, QObject* parent) : QObject(parent), session_(session) {
@@ -29,6 +34,17 @@ Companion::Companion(Session& session, bool notify, QObject* parent) : QObject(p
     trayWatch_.setInterval(kTrayWatchMs);
     connect(&trayWatch_, &QTimer::timeout, this, &Companion::watchTray);
     trayWatch_.start();
+    // Where the icons live in a StatusNotifier host, its going away is heard
+    // on the session bus rather than seen by asking Qt.
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (bus.isConnected()) {
+        const QString watcher = QString::fromLatin1(kStatusNotifierWatcher);
+        auto* owner =
+            new QDBusServiceWatcher(watcher, bus, QDBusServiceWatcher::WatchForUnregistration, this);
+        connect(owner, &QDBusServiceWatcher::serviceUnregistered, this, &Companion::bringBackFromTheArea);
+        bus.connect(watcher, QStringLiteral("/StatusNotifierWatcher"), watcher,
+                    QStringLiteral("StatusNotifierHostUnregistered"), this, SLOT(statusNotifierHostGone()));
+    }
 }
 
 std::pair<QString, QString> Companion::NoticeText(const std::vector<MilestoneNotice>& due) {
@@ -69,8 +85,19 @@ bool Companion::showInTray(const QString& summary, const QString& body) {
 }
 
 void Companion::watchTray() {
-    if (session_.desktop().trayAvailable()) return;
     // The area is gone: a window hidden in it would be lost.
+    if (!session_.desktop().trayAvailable()) bringBackFromTheArea();
+}
+
+void Companion::statusNotifierHostGone() {
+    // Another host may still be there to hold the icon.
+    const QString watcher = QString::fromLatin1(kStatusNotifierWatcher);
+    QDBusInterface host(watcher, QStringLiteral("/StatusNotifierWatcher"), watcher);
+    const QVariant registered = host.property("IsStatusNotifierHostRegistered");
+    if (!registered.isValid() || !registered.toBool()) bringBackFromTheArea();
+}
+
+void Companion::bringBackFromTheArea() {
     for (TrayIcon* icon : {session_.mainTray(), session_.miniTray()})
         if (icon != nullptr && icon->isShown()) {
             session_.bringForward();

@@ -23,10 +23,16 @@ public:
     // important) headline, and each notice's sentence on a line of its own.
     static std::pair<QString, QString> NoticeText(const std::vector<MilestoneNotice>& due);
 
+private slots:
+    // The StatusNotifier host went away (KDE, or GNOME with the AppIndicator
+    // extension): Qt asks only once at start whether it is there.
+    void statusNotifierHostGone();
+
 private:
     void refreshed();
     bool showInTray(const QString& summary, const QString& body);
     void watchTray();
+    void bringBackFromTheArea();
 
     Session& session_;
     Notifier* notifier_ = nullptr;

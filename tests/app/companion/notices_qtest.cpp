@@ -29,10 +29,21 @@ const char* const kService = "org.freedesktop.Notifications";
 constexpr CalendarMoment kBeforeTitle{2026, 11, 13, 8, 59};
 constexpr CalendarMoment kAtTitle{2026, 11, 13, 9, 0};
 
-bool ServiceUp() {
+bool Registered(const char* name) {
     QDBusConnectionInterface* bus = QDBusConnection::sessionBus().interface();
-    return bus != nullptr && bus->isServiceRegistered(QString::fromLatin1(kService));
+    return bus != nullptr && bus->isServiceRegistered(QString::fromLatin1(name));
 }
+bool ServiceUp() { return Registered(kService); }
+
+// A StatusNotifier watcher that only holds its name, as a panel holding the
+// icons would.
+const char* const kFakeStatusNotifierWatcher =
+    "import dbus, dbus.service\n"
+    "from dbus.mainloop.glib import DBusGMainLoop\n"
+    "from gi.repository import GLib\n"
+    "DBusGMainLoop(set_as_default=True)\n"
+    "name = dbus.service.BusName('org.kde.StatusNotifierWatcher', dbus.SessionBus())\n"
+    "GLib.MainLoop().run()\n";
 
 }  // namespace
 
@@ -172,6 +183,22 @@ private slots:
         letTheBusSettle();
         QVERIFY(!w->isVisible());
         fake.call(QStringLiteral("Click"), uint(notices().first()[u"id"].toInt()));
+        QTRY_VERIFY(w->isVisible());
+        QVERIFY(!fx->session->mainTray()->isShown());
+    }
+
+    void aStatusNotifierHostThatGoesAwayGivesTheWindowBack() {
+        QProcess panel;
+        panel.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral("-c"), QString::fromLatin1(kFakeStatusNotifierWatcher)});
+        QVERIFY(panel.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(Registered("org.kde.StatusNotifierWatcher"), 10000);
+        MainWindow* w = run(kBeforeTitle, false);
+        w->hideToTray(true);
+        letTheBusSettle();
+        QVERIFY(!w->isVisible());
+        // The panel quits: the icon has nowhere to be, the window comes back.
+        panel.kill();
+        panel.waitForFinished();
         QTRY_VERIFY(w->isVisible());
         QVERIFY(!fx->session->mainTray()->isShown());
     }
