@@ -5,15 +5,20 @@
 #include <QStandardPaths>
 #include <QTimer>
 #include <cstdio>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "desktop/clock.h"
 #include "desktop/desktop.h"
 #include "records/settings_store.h"
+#include "session/autostart.h"
 #include "session/command_line.h"
+#include "session/companion.h"
 #include "session/platform.h"
 #include "session/process.h"
 #include "session/session.h"
+#include "session/summary_output.h"
 #include "session/termination.h"
 #include "session/ui_setup.h"
 
@@ -21,6 +26,47 @@ namespace {
 
 void Print(std::FILE* stream, const QString& text) {
     std::fputs(text.toLocal8Bit().constData(), stream);
+}
+
+void PrintLine(std::FILE* stream, const std::string& line) {
+    std::fputs(line.c_str(), stream);
+    std::fputc('\n', stream);
+}
+
+// The base folder of the record when no application object is made: the
+// per-user data folder ($XDG_DATA_HOME/kemless), or the one --data-dir names.
+std::string BaseFolderWithoutApplication(const kemless::CommandLine& command, const std::string& cwd) {
+    if (!command.dataDir.isEmpty()) return kemless::ResolveBaseFolder(command.dataDir.toStdString(), cwd);
+    QCoreApplication::setApplicationName(QStringLiteral("kemless"));
+    std::string base = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation).toStdString();
+    return base.empty() ? cwd : base;
+}
+
+// --summary and --short: a text on standard output, and nothing else done.
+int PrintSummary(const kemless::CommandLine& command, kemless::SummaryKind kind) {
+    kemless::Clock clock;
+    const kemless::SettingsStore store(BaseFolderWithoutApplication(command, kemless::CurrentWorkingDirectory()));
+    const kemless::SummaryOutput output = kemless::MakeSummaryOutput(kind, store, clock.now(), clock.draw());
+    if (output.exitCode != 0) {
+        PrintLine(stderr, output.error);
+        return output.exitCode;
+    }
+    // UTF-8 whatever the locale: panels and scripts read it as such.
+    std::fwrite(output.out.data(), 1, output.out.size(), stdout);
+    return std::fflush(stdout) == 0 ? 0 : 1;
+}
+
+int SetAutostart(const kemless::CommandLine& command, bool on) {
+    // The entry names the record's folder absolutely: a login start runs
+    // from the home folder, not from where this was typed.
+    const std::string dataDir =
+        command.dataDir.isEmpty()
+            ? std::string()
+            : kemless::ResolveBaseFolder(command.dataDir.toStdString(), kemless::CurrentWorkingDirectory());
+    const kemless::AutostartResult result =
+        kemless::SetAutostart(on, kemless::AutostartEntryPath(), kemless::RunningProgramPath(), dataDir);
+    PrintLine(result.exitCode == 0 ? stdout : stderr, result.line);
+    return result.exitCode;
 }
 
 }  // namespace
@@ -41,6 +87,14 @@ int main(int argc, char* argv[]) {
         case kemless::CommandLine::Action::Error:
             Print(stderr, command.error + QLatin1Char('\n') + kemless::UsageText());
             return 2;
+        case kemless::CommandLine::Action::Summary:
+            return PrintSummary(command, kemless::SummaryKind::Summary);
+        case kemless::CommandLine::Action::Short:
+            return PrintSummary(command, kemless::SummaryKind::Short);
+        case kemless::CommandLine::Action::AutostartOn:
+            return SetAutostart(command, true);
+        case kemless::CommandLine::Action::AutostartOff:
+            return SetAutostart(command, false);
         case kemless::CommandLine::Action::Run:
             break;
     }
@@ -77,6 +131,10 @@ int main(int argc, char* argv[]) {
     kemless::Process process;
     kemless::Session session(clock, desktop, process, base);
     kemless::EndOnTerminationSignals(&session, [&session] { session.end(); });
+    session.setStartHidden(command.hidden);
+    // Made before the first refresh, which is the baseline of the notices.
+    std::optional<kemless::Companion> companion;
+    if (command.hidden || command.notify) companion.emplace(session, command.notify);
     session.start();
     // A signal during a start-up message: the end has come before the loop.
     if (process.quitRequested()) return 0;

@@ -40,6 +40,12 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
     parser.addOption(help);
     parser.addOption(version);
     parser.addOption(dataDir);
+    const QCommandLineOption autostart(QStringLiteral("autostart"), QString(), QStringLiteral("on|off"));
+    const QCommandLineOption hidden(QStringLiteral("hidden"));
+    const QCommandLineOption notify(QStringLiteral("notify"));
+    const QCommandLineOption summary(QStringLiteral("summary"));
+    const QCommandLineOption shortText(QStringLiteral("short"));
+    parser.addOptions({autostart, hidden, notify, summary, shortText});
     for (const char* name : kQtValueOptions)
         parser.addOption(QCommandLineOption(QString::fromLatin1(name), QString(), QStringLiteral("value")));
     for (const char* name : kQtFlagOptions) parser.addOption(QCommandLineOption(QString::fromLatin1(name)));
@@ -58,25 +64,50 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
         const QString last = arguments.size() > 1 ? arguments.last() : QString();
         if (last == QLatin1String("--data-dir") || last == QLatin1String("-data-dir"))
             return fail(QStringLiteral("kemless: --data-dir にはフォルダを指定してください"));
+        if (last == QLatin1String("--autostart") || last == QLatin1String("-autostart"))
+            return fail(QStringLiteral("kemless: %1 には on か off を指定してください").arg(last));
         return fail(QStringLiteral("kemless: %1 には値を指定してください").arg(last));
     }
     if (!parser.positionalArguments().isEmpty())
         return fail(QStringLiteral("kemless: 余分な引数です: %1").arg(parser.positionalArguments().first()));
     result.platform = parser.value(QStringLiteral("platform"));
     result.dataDir = parser.value(dataDir);
+    result.hidden = parser.isSet(hidden);
+    result.notify = parser.isSet(notify);
     if (parser.isSet(help)) {
         result.action = CommandLine::Action::Help;
-    } else if (parser.isSet(version)) {
+        return result;
+    }
+    if (parser.isSet(version)) {
         result.action = CommandLine::Action::Version;
-    } else if (parser.isSet(dataDir) && result.dataDir.isEmpty()) {
+        return result;
+    }
+    if (parser.isSet(dataDir) && result.dataDir.isEmpty())
         return fail(QStringLiteral("kemless: --data-dir にはフォルダを指定してください"));
+    // One thing to do besides running: print a text, or set the login start.
+    const int tasks = int(parser.isSet(autostart)) + int(parser.isSet(summary)) + int(parser.isSet(shortText));
+    if (tasks > 1)
+        return fail(QStringLiteral("kemless: --autostart、--summary、--short はどれか一つだけ指定してください"));
+    if (parser.isSet(autostart)) {
+        const QString value = parser.value(autostart);
+        if (value == QLatin1String("on")) result.action = CommandLine::Action::AutostartOn;
+        else if (value == QLatin1String("off")) result.action = CommandLine::Action::AutostartOff;
+        else
+            return fail(QStringLiteral("kemless: %1 には on か off を指定してください")
+                            .arg(AsTyped(arguments, QStringLiteral("autostart"))));
+    } else if (parser.isSet(summary)) {
+        result.action = CommandLine::Action::Summary;
+    } else if (parser.isSet(shortText)) {
+        result.action = CommandLine::Action::Short;
     }
     return result;
 }
 
 QString UsageText() {
     return QStringLiteral(
-        "使い方: kemless [--data-dir フォルダ] [Qt のオプション]\n"
+        "使い方: kemless [--data-dir フォルダ] [--hidden] [--notify] [Qt のオプション]\n"
+        "        kemless [--data-dir フォルダ] --summary | --short\n"
+        "        kemless [--data-dir フォルダ] --autostart on|off\n"
         "        kemless --help | --version\n"
         "\n"
         "ケムレス：卒煙からの日数、延びた寿命、節約できた金額などを表示する卒煙サポートソフト。\n"
@@ -86,6 +117,15 @@ QString UsageText() {
         "  --version          バージョンを表示して終了します。\n"
         "  --data-dir フォルダ  記録をこのフォルダの中の kemlessdata に置きます\n"
         "                     （相対パスは起動したフォルダから。--data-dir . で起動したフォルダ）。\n"
+        "  --hidden           表示ウインドウを通知領域にしまって起動します（通知領域がなければ\n"
+        "                     X11 では最小化、Wayland ではそのまま表示）。もう一度起動すると出てきます。\n"
+        "  --notify           ステータスが変わったとき、卒煙○ヶ月・○年、アヒルの来訪、\n"
+        "                     吸わなかったタバコの長さの節目に、デスクトップ通知でお知らせします。\n"
+        "  --summary          コピ１と同じ６行の文を標準出力に書いて終了します（パネルやスクリプト用）。\n"
+        "  --short            コピ２と同じ１行の文を標準出力に書いて終了します。\n"
+        "  --autostart on|off ログイン時に --hidden --notify で起動する設定を\n"
+        "                     $XDG_CONFIG_HOME/autostart/kemless.desktop に登録（on）・削除（off）します。\n"
+        "                     --data-dir を一緒に指定すると、そのフォルダの記録で起動します。\n"
         "  -platform 名前     Qt のプラットフォーム（xcb、wayland など）を選びます。\n"
         "\n"
         "記録の場所:\n"

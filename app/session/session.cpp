@@ -84,10 +84,10 @@ void Session::start() {
             break;
         case FirstWindow::MiniShown:
             loadMainWindow(true);
-            if (MiniWindow* mini = loadMiniWindow()) mini->show();
+            if (MiniWindow* mini = loadMiniWindow()) showAtStart(mini);
             break;
         case FirstWindow::MainShown:
-            if (MainWindow* main = loadMainWindow(true)) main->show();
+            if (MainWindow* main = loadMainWindow(true)) showAtStart(main);
             loadMiniWindow();
             break;
     }
@@ -130,6 +130,7 @@ void Session::bringForward() {
     DisplayWindow* shown = main_.data();
     if (options_.windowMode == 1 && mini_) shown = mini_.data();
     if (shown != nullptr) {
+        remapIfMinimised(shown);
         shown->restoreFromTray();
         return;
     }
@@ -148,6 +149,7 @@ void Session::refreshDisplay() {
     RefreshDisplay(display_, initial_, options_, clock_.now(), clock_.draw());
     if (main_) main_->render(display_);
     if (mini_) mini_->setText(Q(display_.miniText));
+    emit refreshed();
 }
 
 void Session::toggleElapsed() {
@@ -471,6 +473,29 @@ void Session::completeStart(DialogWindow* ceremony) {
     // What was just written is what is in memory: nothing is read back.
     if (MainWindow* main = loadMainWindow(false)) main->show();
     ceremony->unload();
+}
+
+void Session::showAtStart(DisplayWindow* window) {
+    if (!startHidden_) {
+        window->show();
+        return;
+    }
+    if (desktop_.trayAvailable()) {
+        window->hideToTray(true);
+    } else if (desktop_.windowPositionsKnown()) {
+        // X11 without a notification area: minimised, back from the task bar.
+        window->showMinimized();
+    } else {
+        // Native Wayland without one: minimised could not be undone from here
+        // (no task bar entry is promised either), so the window stays in view.
+        window->show();
+    }
+}
+
+void Session::remapIfMinimised(DisplayWindow* window) {
+    if (desktop_.windowPositionsKnown() || !window->isMinimized()) return;
+    window->hide();
+    window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
 }
 
 }  // namespace kemless

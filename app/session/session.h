@@ -38,6 +38,9 @@ public:
 
     // Start-up: the data folder and files, then the first window.
     void start();
+    // Before start(): the display window starts in the notification area
+    // (--hidden) instead of on the screen.
+    void setStartHidden(bool hidden) { startHidden_ = hidden; }
 
     Clock& clock() { return clock_; }
     Desktop& desktop() { return desktop_; }
@@ -80,6 +83,10 @@ public:
     // unload (and write option.ini) first. For signals and desktop log-out.
     void end();
 
+signals:
+    // After every refresh, once the windows show the new figures.
+    void refreshed();
+
 private:
     // Loading runs a window's load procedure; it does not show the window.
     // The main window reads both files first only at start; later the
@@ -115,6 +122,12 @@ private:
     void startQuit(DialogWindow* ceremony);
     void completeStart(DialogWindow* ceremony);
     void copy(QWidget* owner, const std::string& text);
+    // The first display window of a start: shown, or kept out of sight
+    // with --hidden as far as this desktop allows a way back.
+    void showAtStart(DisplayWindow* window);
+    // Native Wayland: a client cannot take its own window out of minimised,
+    // so the window is mapped afresh instead.
+    void remapIfMinimised(DisplayWindow* window);
 
     Clock& clock_;
     Desktop& desktop_;
@@ -136,6 +149,7 @@ private:
     WindowPlacer placer_;
     QTimer refreshTimer_;
     bool ending_ = false;
+    bool startHidden_ = false;
 };
 
 }  // namespace kemless

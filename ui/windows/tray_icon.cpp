@@ -23,6 +23,7 @@ QSystemTrayIcon* TrayIcon::icon() {
             // A double-click restores through the release of its first click.
             if (reason == QSystemTrayIcon::Trigger) emit restoreRequested();
         });
+        connect(icon_, &QSystemTrayIcon::messageClicked, this, &TrayIcon::restoreRequested);
     }
     return icon_;
 }
@@ -33,5 +34,11 @@ void TrayIcon::remove() {
 }
 bool TrayIcon::isShown() const { return icon_ != nullptr && icon_->isVisible(); }
 QString TrayIcon::toolTip() const { return QStringLiteral("ケムレス"); }
+
+bool TrayIcon::showMessage(const QString& title, const QString& body) {
+    if (!isShown()) return false;
+    icon_->showMessage(title, body, artwork::ProgramIcon());
+    return true;
+}
 
 }  // namespace kemless

@@ -18,6 +18,9 @@ public:
     void remove();
     bool isShown() const;
     QString toolTip() const;
+    // A balloon from the icon, for desktops without a notification service;
+    // false when the icon is not shown. A click on it restores the window.
+    bool showMessage(const QString& title, const QString& body);
 
 signals:
     void restoreRequested();

@@ -49,12 +49,36 @@ INSTANTIATE_TEST_SUITE_P(
         ArgsCase{"unknown_short_option", {"-x"}, Action::Error, {}, {}},
         ArgsCase{"data_dir_without_folder", {"--data-dir"}, Action::Error, {}, {}},
         ArgsCase{"data_dir_empty", {"--data-dir="}, Action::Error, {}, {}},
-        ArgsCase{"stray_argument", {"somefile"}, Action::Error, {}, {}}),
+        ArgsCase{"stray_argument", {"somefile"}, Action::Error, {}, {}},
+        ArgsCase{"hidden_and_notify_run", {"--hidden", "--notify"}, Action::Run, {}, {}},
+        ArgsCase{"summary", {"--summary"}, Action::Summary, {}, {}},
+        ArgsCase{"short_with_a_data_dir", {"--data-dir", "d", "--short"}, Action::Short, "d", {}},
+        ArgsCase{"autostart_on", {"--autostart", "on"}, Action::AutostartOn, {}, {}},
+        ArgsCase{"autostart_off_with_equals", {"--autostart=off", "--data-dir=d"}, Action::AutostartOff, "d", {}},
+        ArgsCase{"autostart_other_value", {"--autostart", "yes"}, Action::Error, {}, {}},
+        ArgsCase{"autostart_without_value", {"--autostart"}, Action::Error, {}, {}},
+        ArgsCase{"summary_and_short_together", {"--summary", "--short"}, Action::Error, {}, {}},
+        ArgsCase{"summary_and_autostart_together", {"--autostart", "on", "--summary"}, Action::Error, {}, {}},
+        ArgsCase{"help_wins_over_summary", {"--summary", "--help"}, Action::Help, {}, {}}),
     [](const testing::TestParamInfo<ArgsCase>& info) { return info.param.name; });
+
+TEST(CommandLineFlags, HiddenAndNotifyAreReadOnTheirOwn) {
+    const CommandLine both = ParseCommandLine({"kemless", "--notify", "--hidden"});
+    EXPECT_TRUE(both.hidden);
+    EXPECT_TRUE(both.notify);
+    const CommandLine plain = ParseCommandLine({"kemless"});
+    EXPECT_FALSE(plain.hidden);
+    EXPECT_FALSE(plain.notify);
+    EXPECT_EQ(ParseCommandLine({"kemless", "--autostart=maybe"}).error,
+              QStringLiteral("kemless: --autostart には on か off を指定してください"));
+    EXPECT_EQ(ParseCommandLine({"kemless", "--autostart"}).error,
+              QStringLiteral("kemless: --autostart には on か off を指定してください"));
+}
 
 TEST(CommandLineTexts, UsageNamesEveryOptionAndWhereTheRecordLives) {
     const QString usage = UsageText();
-    for (const char* word : {"--help", "--version", "--data-dir", "-platform", "XDG_DATA_HOME",
+    for (const char* word : {"--help", "--version", "--data-dir", "-platform", "XDG_DATA_HOME", "--hidden",
+                             "--notify", "--summary", "--short", "--autostart on|off", "autostart/kemless.desktop",
                              ".local/share/kemless/kemlessdata", "initial.ini", "option.ini"})
         EXPECT_TRUE(usage.contains(QLatin1String(word))) << word;
     EXPECT_EQ(VersionText(), QStringLiteral("kemless 1.20\n"));

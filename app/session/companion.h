@@ -1,0 +1,43 @@
+#pragma once
+// What --notify and --hidden add to a running session: a desktop notice at
+// each milestone a refresh crosses, and a watch on the notification area so
+// a window hidden in it comes back when the area goes away.
+#include <QObject>
+#include <QTimer>
+#include <optional>
+
+#include "display/milestones.h"
+
+namespace kemless {
+
+class Notifier;
+class Session;
+
+class Companion : public QObject {
+    Q_OBJECT
+public:
+    Companion(Session& session, bool notify, QObject* parent = nullptr);
+
+    Notifier* notifier() const { return notifier_; }
+    // The notices of one refresh as one desktop notice: the first (most
+    // important) headline, and each notice's sentence on a line of its own.
+    static std::pair<QString, QString> NoticeText(const std::vector<MilestoneNotice>& due);
+
+private slots:
+    // The StatusNotifier host went away (KDE, or GNOME with the AppIndicator
+    // extension): Qt asks only once at start whether it is there.
+    void statusNotifierHostGone();
+
+private:
+    void refreshed();
+    bool showInTray(const QString& summary, const QString& body);
+    void watchTray();
+    void bringBackFromTheArea();
+
+    Session& session_;
+    Notifier* notifier_ = nullptr;
+    std::optional<MilestoneFigures> last_;
+    QTimer trayWatch_;
+};
+
+}  // namespace kemless

@@ -1,0 +1,206 @@
+#!/usr/bin/env python3
+"""The companion's command-line options of the real program: --autostart on|off
+with a temporary XDG_CONFIG_HOME, and --summary / --short without a display,
+beside a running copy, never writing."""
+import os
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+
+PROGRAM = None
+RECORD_INITIAL = b"2026,11,1,9,0,25,480,100\r\n"
+RECORD_OPTION = ('1,58,5,0,5,1,300,300,9241372,16777215,"kemless.example.jp/",0,0,0,"ソルジャー"\r\n'
+                 .encode("shift_jis"))
+
+
+def snapshot(folder):
+    """Every file under `folder` with its bytes and modification time."""
+    found = {}
+    for root, _, files in os.walk(folder):
+        for name in files:
+            path = os.path.join(root, name)
+            with open(path, "rb") as f:
+                found[path] = (f.read(), os.stat(path).st_mtime_ns)
+    return found
+
+
+class CompanionCommandLine(unittest.TestCase):
+    def setUp(self):
+        self.tmp = tempfile.mkdtemp(prefix="kemless-cli-")
+        self.env = {k: v for k, v in os.environ.items()
+                    if k not in ("DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM")}
+        self.env.update(HOME=os.path.join(self.tmp, "home"), XDG_CONFIG_HOME=os.path.join(self.tmp, "config"),
+                        XDG_DATA_HOME=os.path.join(self.tmp, "data"), XDG_RUNTIME_DIR=os.path.join(self.tmp, "run"),
+                        LANG="C.UTF-8")
+        for d in ("home", "run"):
+            os.makedirs(os.path.join(self.tmp, d), mode=0o700)
+        self.entry = os.path.join(self.tmp, "config", "autostart", "kemless.desktop")
+
+    def tearDown(self):
+        shutil.rmtree(self.tmp, ignore_errors=True)
+
+    def run_program(self, *args, env=None):
+        return subprocess.run([PROGRAM, *args], env=env or self.env, cwd=self.env["HOME"], capture_output=True,
+                              timeout=30, stdin=subprocess.DEVNULL)
+
+    def put_record(self, base):
+        data = os.path.join(base, "kemlessdata")
+        os.makedirs(data, exist_ok=True)
+        for name, content in (("initial.ini", RECORD_INITIAL), ("option.ini", RECORD_OPTION)):
+            with open(os.path.join(data, name), "wb") as f:
+                f.write(content)
+
+    def exec_line(self):
+        with open(self.entry, encoding="utf-8") as f:
+            return [line for line in f.read().splitlines() if line.startswith("Exec=")]
+
+    # --autostart
+
+    def test_on_writes_a_valid_entry_and_off_removes_it_each_twice(self):
+        r = self.run_program("--autostart", "on")
+        self.assertEqual(r.returncode, 0, r.stderr)
+        self.assertEqual(r.stdout.decode().count("\n"), 1)
+        self.assertIn(self.entry, r.stdout.decode())
+        self.assertEqual(r.stderr, b"")
+        if shutil.which("desktop-file-validate"):
+            v = subprocess.run(["desktop-file-validate", self.entry], capture_output=True)
+            self.assertEqual(v.returncode, 0, v.stdout + v.stderr)
+        self.assertEqual(self.exec_line(), [f"Exec={os.path.realpath(PROGRAM)} --hidden --notify"])
+        before = snapshot(os.path.join(self.tmp, "config"))
+        again = self.run_program("--autostart", "on")
+        self.assertEqual(again.returncode, 0)
+        self.assertIn("登録済み", again.stdout.decode())
+        self.assertEqual(snapshot(os.path.join(self.tmp, "config")), before)
+        # No record, no data folder, no lock: only the entry.
+        self.assertFalse(os.path.exists(os.path.join(self.tmp, "data")))
+        self.assertEqual(os.listdir(os.path.join(self.tmp, "run")), [])
+
+        off = self.run_program("--autostart", "off")
+        self.assertEqual(off.returncode, 0, off.stderr)
+        self.assertIn("取り消しました", off.stdout.decode())
+        self.assertFalse(os.path.exists(self.entry))
+        off_again = self.run_program("--autostart", "off")
+        self.assertEqual(off_again.returncode, 0)
+        self.assertIn("登録されていません", off_again.stdout.decode())
+        self.assertFalse(os.path.exists(self.entry))
+
+    def test_a_data_dir_with_spaces_and_reserved_characters_is_quoted(self):
+        for given in ("my kemless data", 'odd $name "quoted" back\\slash 100%'):
+            with self.subTest(given=given):
+                base = os.path.join(self.tmp, given)
+                r = self.run_program("--autostart", "on", "--data-dir", base)
+                self.assertEqual(r.returncode, 0, r.stderr)
+                if shutil.which("desktop-file-validate"):
+                    v = subprocess.run(["desktop-file-validate", self.entry], capture_output=True)
+                    self.assertEqual(v.returncode, 0, v.stdout + v.stderr)
+                [line] = self.exec_line()
+                # Undo the string escapes, then the quoting, as a launcher does.
+                value = line[len("Exec="):].replace("\\\\", "\\").replace("%%", "%")
+                args, arg, quoted, i = [], "", False, 0
+                while i < len(value):
+                    c = value[i]
+                    if quoted and c == "\\":
+                        i += 1
+                        arg += value[i]
+                    elif c == '"':
+                        quoted = not quoted
+                    elif c == " " and not quoted:
+                        args.append(arg)
+                        arg = ""
+                    else:
+                        arg += c
+                    i += 1
+                args.append(arg)
+                self.assertEqual(args, [os.path.realpath(PROGRAM), "--hidden", "--notify", "--data-dir", base])
+        # A relative folder is named absolutely: login starts from elsewhere.
+        r = self.run_program("--autostart", "on", "--data-dir", "rel folder")
+        self.assertEqual(r.returncode, 0)
+        self.assertIn(f'--data-dir "{self.env["HOME"]}/rel folder"', self.exec_line()[0])
+
+    def test_a_folder_that_cannot_be_written_is_an_error(self):
+        blocker = os.path.join(self.tmp, "a file")
+        with open(blocker, "w") as f:
+            f.write("not a folder")
+        env = dict(self.env, XDG_CONFIG_HOME=os.path.join(blocker, "config"))
+        r = self.run_program("--autostart", "on", env=env)
+        self.assertEqual(r.returncode, 1)
+        self.assertEqual(r.stdout, b"")
+        self.assertEqual(r.stderr.decode().count("\n"), 1)
+        self.assertIn("登録できません", r.stderr.decode())
+
+    def test_a_wrong_value_is_a_command_line_error(self):
+        r = self.run_program("--autostart", "yes")
+        self.assertEqual(r.returncode, 2)
+        self.assertTrue(r.stderr.decode().startswith("kemless: --autostart には on か off を指定してください\n"))
+        self.assertFalse(os.path.exists(self.entry))
+
+    # --summary and --short
+
+    def test_summary_and_short_need_no_display_and_write_nothing(self):
+        base = os.path.join(self.tmp, "data", "kemless")
+        self.put_record(base)
+        before = snapshot(self.tmp)
+        for option, lines in (("--summary", 6), ("--short", 1)):
+            with self.subTest(option=option):
+                r = self.run_program(option)
+                self.assertEqual(r.returncode, 0, r.stderr)
+                self.assertEqual(r.stderr, b"")
+                text = r.stdout.decode("utf-8")
+                self.assertNotIn("\r", text)
+                self.assertEqual(text.count("\n"), lines)
+                self.assertTrue(text.endswith("\n"))
+        summary = self.run_program("--summary").stdout.decode()
+        self.assertTrue(summary.startswith("ステータス： "))
+        self.assertIn("卒煙日： 2026年 11月 1日\n", summary)
+        self.assertTrue(self.run_program("--short").stdout.decode().startswith("２０２６年１１月１日に卒煙。"))
+        self.assertEqual(snapshot(self.tmp), before)
+
+    def test_a_missing_record_is_one_line_and_exit_1(self):
+        for option in ("--summary", "--short"):
+            r = self.run_program(option, "--data-dir", os.path.join(self.tmp, "nowhere"))
+            self.assertEqual(r.returncode, 1)
+            self.assertEqual(r.stdout, b"")
+            self.assertEqual(r.stderr.decode().count("\n"), 1)
+            self.assertIn("記録がありません", r.stderr.decode())
+            self.assertFalse(os.path.exists(os.path.join(self.tmp, "nowhere")))
+
+    def test_a_running_copy_does_not_stop_them(self):
+        base = os.path.join(self.tmp, "shared")
+        self.put_record(base)
+        env = dict(self.env, QT_QPA_PLATFORM="offscreen")
+        running = subprocess.Popen([PROGRAM, "--data-dir", base], env=env, cwd=self.env["HOME"],
+                                   stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                                   start_new_session=True)
+        try:
+            # Up once it holds the lock in its runtime folder.
+            deadline = time.monotonic() + 20
+            while time.monotonic() < deadline and not os.listdir(os.path.join(self.tmp, "run")):
+                self.assertIsNone(running.poll())
+                time.sleep(0.05)
+            time.sleep(0.5)
+            self.assertIsNone(running.poll())
+            for option in ("--summary", "--short"):
+                r = self.run_program(option, "--data-dir", base)
+                self.assertEqual(r.returncode, 0, r.stderr)
+                self.assertNotIn("既に起動", r.stdout.decode() + r.stderr.decode())
+            self.assertIsNone(running.poll(), "the running copy goes on")
+        finally:
+            running.send_signal(signal.SIGTERM)
+            running.wait(10)
+
+    def test_they_are_quick(self):
+        # A panel runs it every few seconds: far below a window start.
+        self.put_record(os.path.join(self.tmp, "data", "kemless"))
+        start = time.monotonic()
+        for _ in range(5):
+            self.assertEqual(self.run_program("--summary").returncode, 0)
+        self.assertLess((time.monotonic() - start) / 5, 1.0)
+
+
+if __name__ == "__main__":
+    PROGRAM = sys.argv.pop(1)
+    unittest.main(verbosity=2)
