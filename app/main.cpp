@@ -24,9 +24,7 @@
 
 namespace {
 
-void Print(std::FILE* stream, const QString& text) {
-    std::fputs(text.toLocal8Bit().constData(), stream);
-}
+void Print(std::FILE* stream, const QString& text) { std::fputs(text.toLocal8Bit().constData(), stream); }
 
 void PrintLine(std::FILE* stream, const std::string& line) {
     std::fputs(line.c_str(), stream);
@@ -45,7 +43,8 @@ std::string BaseFolderWithoutApplication(const kemless::CommandLine& command, co
 // --summary and --short: a text on standard output, and nothing else done.
 int PrintSummary(const kemless::CommandLine& command, kemless::SummaryKind kind) {
     kemless::Clock clock;
-    const kemless::SettingsStore store(BaseFolderWithoutApplication(command, kemless::CurrentWorkingDirectory()));
+    const kemless::SettingsStore store(
+        BaseFolderWithoutApplication(command, kemless::CurrentWorkingDirectory()));
     const kemless::SummaryOutput output = kemless::MakeSummaryOutput(kind, store, clock.now(), clock.draw());
     if (output.exitCode != 0) {
         PrintLine(stderr, output.error);
@@ -78,25 +77,17 @@ int main(int argc, char* argv[]) {
     for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
     const kemless::CommandLine command = kemless::ParseCommandLine(arguments);
     switch (command.action) {
-        case kemless::CommandLine::Action::Help:
-            Print(stdout, kemless::UsageText());
-            return 0;
-        case kemless::CommandLine::Action::Version:
-            Print(stdout, kemless::VersionText());
-            return 0;
+        case kemless::CommandLine::Action::Help: Print(stdout, kemless::UsageText()); return 0;
+        case kemless::CommandLine::Action::Version: Print(stdout, kemless::VersionText()); return 0;
         case kemless::CommandLine::Action::Error:
             Print(stderr, command.error + QLatin1Char('\n') + kemless::UsageText());
             return 2;
         case kemless::CommandLine::Action::Summary:
             return PrintSummary(command, kemless::SummaryKind::Summary);
-        case kemless::CommandLine::Action::Short:
-            return PrintSummary(command, kemless::SummaryKind::Short);
-        case kemless::CommandLine::Action::AutostartOn:
-            return SetAutostart(command, true);
-        case kemless::CommandLine::Action::AutostartOff:
-            return SetAutostart(command, false);
-        case kemless::CommandLine::Action::Run:
-            break;
+        case kemless::CommandLine::Action::Short: return PrintSummary(command, kemless::SummaryKind::Short);
+        case kemless::CommandLine::Action::AutostartOn: return SetAutostart(command, true);
+        case kemless::CommandLine::Action::AutostartOff: return SetAutostart(command, false);
+        case kemless::CommandLine::Action::Run: break;
     }
 
     std::vector<char*> qtArguments(argv, argv + argc);
@@ -117,14 +108,16 @@ int main(int argc, char* argv[]) {
     // The record lives in the per-user data folder unless the command line
     // names another base folder.
     const std::string cwd = kemless::CurrentWorkingDirectory();
-    std::string base = command.dataDir.isEmpty()
-                           ? QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation).toStdString()
-                           : kemless::ResolveBaseFolder(command.dataDir.toStdString(), cwd);
+    std::string base =
+        command.dataDir.isEmpty()
+            ? QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation).toStdString()
+            : kemless::ResolveBaseFolder(command.dataDir.toStdString(), cwd);
     // No home folder to speak of: the working directory, as older versions did.
     if (base.empty()) base = cwd;
     // A record an older version left in the working directory moves in with
     // the first start that finds the per-user folder empty.
-    if (command.dataDir.isEmpty()) kemless::AdoptRecord(kemless::SettingsStore(cwd), kemless::SettingsStore(base));
+    if (command.dataDir.isEmpty())
+        kemless::AdoptRecord(kemless::SettingsStore(cwd), kemless::SettingsStore(base));
 
     kemless::Clock clock;
     kemless::Desktop desktop;

@@ -11,11 +11,11 @@
 
 #include "desktop/clock.h"
 #include "desktop/desktop.h"
+#include "dialogs/first_run_setup.h"
+#include "dialogs/settings_dialog.h"
 #include "session/process.h"
 #include "session/session.h"
 #include "session/ui_setup.h"
-#include "dialogs/first_run_setup.h"
-#include "dialogs/settings_dialog.h"
 #include "windows/main_window.h"
 #include "windows/mini_window.h"
 
@@ -56,7 +56,8 @@ int main(int argc, char* argv[]) {
     options.quitStarted = 1;
     options.copyPlusMode = 1;
     if (!store.writeInitial(initial) || !store.writeOption(options)) {
-        std::fprintf(stderr, "kemless_screenshots: cannot write the sample record in %s\n", qPrintable(dir.path()));
+        std::fprintf(stderr, "kemless_screenshots: cannot write the sample record in %s\n",
+                     qPrintable(dir.path()));
         return 1;
     }
 

@@ -7,9 +7,9 @@ namespace {
 
 // Options Qt's application object takes itself; those with a value take the
 // next argument.
-const char* const kQtValueOptions[] = {"platform", "platformpluginpath", "platformtheme", "plugin", "display",
-                                       "style", "stylesheet", "qwindowgeometry", "qwindowtitle", "qwindowicon",
-                                       "session", "name", "title", "geometry"};
+const char* const kQtValueOptions[] = {
+    "platform",        "platformpluginpath", "platformtheme", "plugin",  "display", "style", "stylesheet",
+    "qwindowgeometry", "qwindowtitle",       "qwindowicon",   "session", "name",    "title", "geometry"};
 const char* const kQtFlagOptions[] = {"reverse", "nograb", "dograb", "sync", "widgetcount"};
 
 // The option as the user typed it ("--bogus", "-x=1" shown as "-x"), from
@@ -20,7 +20,8 @@ QString AsTyped(const QStringList& arguments, const QString& name) {
         if (a == QLatin1String("--")) break;
         if (!a.startsWith(QLatin1Char('-'))) continue;
         QString bare = a.section(QLatin1Char('='), 0, 0);
-        const QString dashes = bare.startsWith(QLatin1String("--")) ? QStringLiteral("--") : QStringLiteral("-");
+        const QString dashes =
+            bare.startsWith(QLatin1String("--")) ? QStringLiteral("--") : QStringLiteral("-");
         if (bare.mid(dashes.size()) == name) return bare;
     }
     return QStringLiteral("--") + name;
@@ -85,13 +86,17 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
     if (parser.isSet(dataDir) && result.dataDir.isEmpty())
         return fail(QStringLiteral("kemless: --data-dir にはフォルダを指定してください"));
     // One thing to do besides running: print a text, or set the login start.
-    const int tasks = int(parser.isSet(autostart)) + int(parser.isSet(summary)) + int(parser.isSet(shortText));
+    const int tasks =
+        int(parser.isSet(autostart)) + int(parser.isSet(summary)) + int(parser.isSet(shortText));
     if (tasks > 1)
-        return fail(QStringLiteral("kemless: --autostart、--summary、--short はどれか一つだけ指定してください"));
+        return fail(
+            QStringLiteral("kemless: --autostart、--summary、--short はどれか一つだけ指定してください"));
     if (parser.isSet(autostart)) {
         const QString value = parser.value(autostart);
-        if (value == QLatin1String("on")) result.action = CommandLine::Action::AutostartOn;
-        else if (value == QLatin1String("off")) result.action = CommandLine::Action::AutostartOff;
+        if (value == QLatin1String("on"))
+            result.action = CommandLine::Action::AutostartOn;
+        else if (value == QLatin1String("off"))
+            result.action = CommandLine::Action::AutostartOff;
         else
             return fail(QStringLiteral("kemless: %1 には on か off を指定してください")
                             .arg(AsTyped(arguments, QStringLiteral("autostart"))));

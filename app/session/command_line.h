@@ -9,11 +9,11 @@ namespace kemless {
 struct CommandLine {
     enum class Action { Run, Help, Version, Error, AutostartOn, AutostartOff, Summary, Short };
     Action action = Action::Run;
-    QString dataDir;  // as given; empty: the per-user data folder
+    QString dataDir;      // as given; empty: the per-user data folder
     bool hidden = false;  // start in the notification area
     bool notify = false;  // a desktop notice at each milestone
-    QString error;    // one line, for Action::Error
-    QString platform; // Qt's -platform, when given
+    QString error;        // one line, for Action::Error
+    QString platform;     // Qt's -platform, when given
 
     bool platformChosen() const;
 };

@@ -29,7 +29,8 @@ QList<Held>* g_held = nullptr;
 // act on (a plain X session or a terminal often has none), so it is left
 // out; everything else goes on to Qt's own output.
 void QuietPassOn(QtMsgType type, const QMessageLogContext& context, const QString& text) {
-    if (type == QtWarningMsg && text.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set"))) return;
+    if (type == QtWarningMsg && text.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set")))
+        return;
     if (g_previousHandler != nullptr)
         g_previousHandler(type, context, text);
     else
@@ -38,9 +39,10 @@ void QuietPassOn(QtMsgType type, const QMessageLogContext& context, const QStrin
 
 void WhileStarting(QtMsgType type, const QMessageLogContext& context, const QString& text) {
     if (type == QtFatalMsg) {
-        std::fputs("kemless: 画面に接続できません。デスクトップの中から起動するか、DISPLAY（X11）か "
-                   "WAYLAND_DISPLAY を設定して起動してください（例: DISPLAY=:0 kemless）\n",
-                   stderr);
+        std::fputs(
+            "kemless: 画面に接続できません。デスクトップの中から起動するか、DISPLAY（X11）か "
+            "WAYLAND_DISPLAY を設定して起動してください（例: DISPLAY=:0 kemless）\n",
+            stderr);
         std::fflush(stderr);
         std::_Exit(1);
     }
@@ -61,7 +63,8 @@ void EndWindowSystemGuard() {
     if (g_held == nullptr) return;
     QList<Held>* held = g_held;
     g_held = nullptr;
-    for (const Held& h : *held) QuietPassOn(h.type, QMessageLogContext(h.file, h.line, h.function, h.category), h.text);
+    for (const Held& h : *held)
+        QuietPassOn(h.type, QMessageLogContext(h.file, h.line, h.function, h.category), h.text);
     delete held;
 }
 

@@ -10,7 +10,8 @@
 
 namespace kemless {
 
-Process::Process(QString runtimeFolder, QObject* parent) : QObject(parent), folder_(std::move(runtimeFolder)) {}
+Process::Process(QString runtimeFolder, QObject* parent)
+    : QObject(parent), folder_(std::move(runtimeFolder)) {}
 
 Process::~Process() = default;
 
@@ -20,9 +21,10 @@ bool Process::claimSingleInstance() {
         if (folder_.isEmpty()) {
             // Better two copies than none: a user whose every folder is
             // unusable for the lock still gets the program.
-            std::fputs("kemless: 二重起動を確かめるための自分専用のフォルダ（XDG_RUNTIME_DIR か "
-                       "~/.cache/kemless）が使えないため、確かめずに起動します\n",
-                       stderr);
+            std::fputs(
+                "kemless: 二重起動を確かめるための自分専用のフォルダ（XDG_RUNTIME_DIR か "
+                "~/.cache/kemless）が使えないため、確かめずに起動します\n",
+                stderr);
             return true;
         }
         instance_ = std::make_unique<SingleInstance>(folder_);

@@ -79,9 +79,7 @@ void Session::start() {
     // A signal while the message was up ends the program right there.
     if (ending_) return;
     switch (st.first) {
-        case FirstWindow::FirstRunSetup:
-            showFirstRunSetup();
-            break;
+        case FirstWindow::FirstRunSetup: showFirstRunSetup(); break;
         case FirstWindow::MiniShown:
             loadMainWindow(true);
             if (MiniWindow* mini = loadMiniWindow()) showAtStart(mini);
@@ -324,7 +322,8 @@ void Session::openSettingsDialog() {
     dialog->show();
 }
 
-void Session::settingsSaved(DialogWindow* dialog, const InitialSettings& initial, const OptionSettings& options) {
+void Session::settingsSaved(DialogWindow* dialog, const InitialSettings& initial,
+                            const OptionSettings& options) {
     initial_ = initial;
     options_ = options;
     // The main window opens where the dialog stood.
@@ -431,8 +430,9 @@ void Session::showHelp() {
 }
 
 void Session::showVersion(QWidget* owner) {
-    desktop_.message(owner, QStringLiteral("ケムレス\r\nバージョン　%1\r\n\r\n卒煙を応援するデスクトップアプリ\r\n%2")
-                                .arg(Q(ToFullWidth(KEMLESS_VERSION)), QString::fromUtf8(kMakerSiteAddress)));
+    desktop_.message(
+        owner, QStringLiteral("ケムレス\r\nバージョン　%1\r\n\r\n卒煙を応援するデスクトップアプリ\r\n%2")
+                   .arg(Q(ToFullWidth(KEMLESS_VERSION)), QString::fromUtf8(kMakerSiteAddress)));
 }
 
 void Session::showFirstRunSetup() {

@@ -33,7 +33,8 @@ class TrayIcon;
 class Session : public QObject {
     Q_OBJECT
 public:
-    Session(Clock& clock, Desktop& desktop, Process& process, std::string baseFolder, QObject* parent = nullptr);
+    Session(Clock& clock, Desktop& desktop, Process& process, std::string baseFolder,
+            QObject* parent = nullptr);
     ~Session() override;
 
     // Start-up: the data folder and files, then the first window.
@@ -117,7 +118,8 @@ private:
     void writeQuietly(SettingsStore::File file);
     static void Discard(QWidget* window);
     void settingsSaved(DialogWindow* dialog, const InitialSettings& initial, const OptionSettings& options);
-    void settingsCancelled(DialogWindow* dialog, const InitialSettings& edited, const OptionSettings& editedOptions);
+    void settingsCancelled(DialogWindow* dialog, const InitialSettings& edited,
+                           const OptionSettings& editedOptions);
     void openNotice();
     void startQuit(DialogWindow* ceremony);
     void completeStart(DialogWindow* ceremony);

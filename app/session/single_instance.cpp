@@ -1,16 +1,17 @@
 #include "session/single_instance.h"
 
-#include <QDir>
-#include <QFileInfo>
-#include <QSocketNotifier>
-#include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSocketNotifier>
+#include <cerrno>
+#include <cstring>
 
 namespace kemless {
 namespace {
@@ -35,7 +36,8 @@ bool Address(const QString& path, sockaddr_un& address) {
 // One connection from a later start: read until its line is complete.
 class SingleInstance::Peer : public QObject {
 public:
-    Peer(int fd, SingleInstance* owner) : QObject(owner), fd_(fd), notifier_(fd, QSocketNotifier::Read, this) {
+    Peer(int fd, SingleInstance* owner)
+        : QObject(owner), fd_(fd), notifier_(fd, QSocketNotifier::Read, this) {
         connect(&notifier_, &QSocketNotifier::activated, this, [this, owner] {
             char buffer[16];
             const ssize_t n = ::read(fd_, buffer, sizeof buffer);

@@ -6,9 +6,7 @@
 namespace kemless {
 namespace {
 
-SummaryOutput Failure(std::string line) {
-    return {1, {}, std::move(line)};
-}
+SummaryOutput Failure(std::string line) { return {1, {}, std::move(line)}; }
 
 std::string Unreadable(const SettingsStore& store, SettingsStore::File file) {
     const ReadOutcome there = store.probe(file);

@@ -1,10 +1,11 @@
 #include "session/termination.h"
 
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <QObject>
 #include <QSocketNotifier>
 #include <csignal>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace kemless {
 namespace {
@@ -21,7 +22,8 @@ void OnSignal(int) {
 }  // namespace
 
 void EndOnTerminationSignals(QObject* context, std::function<void()> end) {
-    if (g_signalPipe[0] < 0 && ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalPipe) != 0) return;
+    if (g_signalPipe[0] < 0 && ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalPipe) != 0)
+        return;
     auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, context);
     QObject::connect(notifier, &QSocketNotifier::activated, context, [end = std::move(end)] {
         char byte;

@@ -6,12 +6,11 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
+#include <cstdio>
 
 #include "desktop/artwork.h"
 #include "desktop/desktop.h"
 #include "windows/widgets.h"
-
-#include <cstdio>
 
 namespace kemless {
 
@@ -32,8 +31,8 @@ void SetUpApplication(QApplication& app) {
     // of these that is installed. Only installed names are handed to Qt: each
     // missing one costs a font-configuration search at the first text, a
     // good part of the whole start.
-    const QStringList gothic = {QStringLiteral("ＭＳ ゴシック"), QStringLiteral("MS Gothic"),
-                                QStringLiteral("IPAGothic"), QStringLiteral("IPAゴシック"),
+    const QStringList gothic = {QStringLiteral("ＭＳ ゴシック"),    QStringLiteral("MS Gothic"),
+                                QStringLiteral("IPAGothic"),        QStringLiteral("IPAゴシック"),
                                 QStringLiteral("Noto Sans CJK JP"), QStringLiteral("VL Gothic")};
     const QStringList installed = QFontDatabase::families();
     QStringList families;

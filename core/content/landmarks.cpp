@@ -810,9 +810,8 @@ std::span<const Landmark> LandmarkTable() { return kLandmarks; }
 const char* LookupLandmark(double lengthMm) {
     // Written so NaN falls to the first row instead of confusing the search.
     if (!(lengthMm >= kLandmarks[1].threshold)) return kLandmarks.front().name;
-    auto above = std::upper_bound(
-        kLandmarks.begin(), kLandmarks.end(), lengthMm,
-        [](double length, const Landmark& row) { return length < row.threshold; });
+    auto above = std::upper_bound(kLandmarks.begin(), kLandmarks.end(), lengthMm,
+                                  [](double length, const Landmark& row) { return length < row.threshold; });
     return std::prev(above)->name;
 }
 

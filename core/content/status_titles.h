@@ -10,8 +10,7 @@
 namespace kemless {
 
 // The settings dialog lists the themes in this order; the first is the default.
-inline constexpr std::array<const char*, 4> kStatusModes = {"ソルジャー", "コスモ", "会社モード",
-                                                            "日本旅行"};
+inline constexpr std::array<const char*, 4> kStatusModes = {"ソルジャー", "コスモ", "会社モード", "日本旅行"};
 
 // The 366 stops of the Japan journey, one per whole day (0 is 西表島, 365 知床).
 std::span<const char* const> JapanTravelPlaces();

@@ -22,8 +22,7 @@ PackSizes PackSizesFor(int32_t cigaretteSize) {
 
 }  // namespace
 
-UnsmokedFigures ComputeUnsmoked(int32_t elapsedMinutes, int32_t cigarettesPerDay,
-                                int32_t cigaretteSize) {
+UnsmokedFigures ComputeUnsmoked(int32_t elapsedMinutes, int32_t cigarettesPerDay, int32_t cigaretteSize) {
     const double dayFraction = elapsedMinutes / 1440.0;
     UnsmokedFigures figures;
     // |count| < 1.5e6 days * 2.2e9 a day, so it always fits in 64 bits even
@@ -54,8 +53,7 @@ std::string FormatMetres(double metreHundredths) {
     return text;
 }
 
-std::string FormatUnsmokedLine(const UnsmokedFigures& figures, int32_t cigaretteSize,
-                               int32_t showBoxCount) {
+std::string FormatUnsmokedLine(const UnsmokedFigures& figures, int32_t cigaretteSize, int32_t showBoxCount) {
     const auto [perPack, perCarton] = PackSizesFor(cigaretteSize);
     const int64_t n = figures.count;
     std::string line;
@@ -72,24 +70,21 @@ std::string FormatUnsmokedLine(const UnsmokedFigures& figures, int32_t cigarette
     return line;
 }
 
-std::string FormatUnsmokedLine(int32_t elapsedMinutes, int32_t cigarettesPerDay,
-                               int32_t cigaretteSize, int32_t showBoxCount) {
-    return FormatUnsmokedLine(ComputeUnsmoked(elapsedMinutes, cigarettesPerDay, cigaretteSize),
-                              cigaretteSize, showBoxCount);
+std::string FormatUnsmokedLine(int32_t elapsedMinutes, int32_t cigarettesPerDay, int32_t cigaretteSize,
+                               int32_t showBoxCount) {
+    return FormatUnsmokedLine(ComputeUnsmoked(elapsedMinutes, cigarettesPerDay, cigaretteSize), cigaretteSize,
+                              showBoxCount);
 }
 
-std::string AppendComparisonSentence(const UnsmokedFigures& figures,
-                                     const std::string& savingsSummary) {
+std::string AppendComparisonSentence(const UnsmokedFigures& figures, const std::string& savingsSummary) {
     return savingsSummary + "節煙本数は" + FullWidth(figures.count) + "本で、これは" +
-           ToFullWidth(FormatMetres(figures.metreHundredths)) + "ｍの" + figures.landmark +
-           "に匹敵します。";
+           ToFullWidth(FormatMetres(figures.metreHundredths)) + "ｍの" + figures.landmark + "に匹敵します。";
 }
 
-std::string AppendComparisonSentence(int32_t elapsedMinutes, int32_t cigarettesPerDay,
-                                     int32_t cigaretteSize,
+std::string AppendComparisonSentence(int32_t elapsedMinutes, int32_t cigarettesPerDay, int32_t cigaretteSize,
                                      const std::string& savingsSummary) {
-    return AppendComparisonSentence(
-        ComputeUnsmoked(elapsedMinutes, cigarettesPerDay, cigaretteSize), savingsSummary);
+    return AppendComparisonSentence(ComputeUnsmoked(elapsedMinutes, cigarettesPerDay, cigaretteSize),
+                                    savingsSummary);
 }
 
 }  // namespace kemless

@@ -15,25 +15,21 @@ struct UnsmokedFigures {
 };
 
 // The day fraction is not floored: the length grows between whole cigarettes.
-UnsmokedFigures ComputeUnsmoked(int32_t elapsedMinutes, int32_t cigarettesPerDay,
-                                int32_t cigaretteSize);
+UnsmokedFigures ComputeUnsmoked(int32_t elapsedMinutes, int32_t cigarettesPerDay, int32_t cigaretteSize);
 
 // Metres from whole hundredths: "17", "1.7", ".5", ".12", "-.5", "0".
 std::string FormatMetres(double metreHundredths);
 
 // "20本 1.7ｍ シーラカンス"; packs ("1箱 ") and cartons ("1カートン ") only when
 // showBoxCount is 1 and the count is an exact, non-zero multiple.
-std::string FormatUnsmokedLine(const UnsmokedFigures& figures, int32_t cigaretteSize,
+std::string FormatUnsmokedLine(const UnsmokedFigures& figures, int32_t cigaretteSize, int32_t showBoxCount);
+std::string FormatUnsmokedLine(int32_t elapsedMinutes, int32_t cigarettesPerDay, int32_t cigaretteSize,
                                int32_t showBoxCount);
-std::string FormatUnsmokedLine(int32_t elapsedMinutes, int32_t cigarettesPerDay,
-                               int32_t cigaretteSize, int32_t showBoxCount);
 
 // savingsSummary followed by "節煙本数は２０本で、これは１．７ｍのシーラカンスに匹敵します。";
 // always counted in cigarettes, whatever showBoxCount says.
-std::string AppendComparisonSentence(const UnsmokedFigures& figures,
-                                     const std::string& savingsSummary);
-std::string AppendComparisonSentence(int32_t elapsedMinutes, int32_t cigarettesPerDay,
-                                     int32_t cigaretteSize,
+std::string AppendComparisonSentence(const UnsmokedFigures& figures, const std::string& savingsSummary);
+std::string AppendComparisonSentence(int32_t elapsedMinutes, int32_t cigarettesPerDay, int32_t cigaretteSize,
                                      const std::string& savingsSummary);
 
 }  // namespace kemless

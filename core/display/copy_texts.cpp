@@ -21,8 +21,8 @@ std::string SizeLetter(int32_t cigaretteSize) {
 }
 
 std::string SummaryText(const DisplayState& d, const InitialSettings& in, const OptionSettings& op) {
-    std::string quitLine = "卒煙日： " + Plain(in.quit.year) + "年 " + Plain(in.quit.month) + "月 " +
-                           Plain(in.quit.day);
+    std::string quitLine =
+        "卒煙日： " + Plain(in.quit.year) + "年 " + Plain(in.quit.month) + "月 " + Plain(in.quit.day);
     switch (op.copyPlusMode) {
         case 0: quitLine += "日"; break;
         case 1:
@@ -48,19 +48,20 @@ std::string SummaryText(const DisplayState& d, const InitialSettings& in, const 
     const std::string lifeLine =
         "延びた寿命： " + Plain(life.days) + "日と" + Plain(life.hours) + "時間" + Plain(life.minutes) + "分";
 
-    return "ステータス： " + d.captions[kStatusLabel] + "\r\n" + quitLine + "\r\n" + elapsedLine +
-           "\r\n" + lifeLine + "\r\n" + "節約できた金額： " + d.captions[kMoneyLabel] + "\r\n" +
-           "節煙本数： " + d.captions[kUnsmokedLabel];
+    return "ステータス： " + d.captions[kStatusLabel] + "\r\n" + quitLine + "\r\n" + elapsedLine + "\r\n" +
+           lifeLine + "\r\n" + "節約できた金額： " + d.captions[kMoneyLabel] + "\r\n" + "節煙本数： " +
+           d.captions[kUnsmokedLabel];
 }
 
 std::string ShortText(const DisplayState& d, const InitialSettings& in, const OptionSettings& op) {
-    std::string text = Wide(in.quit.year) + "年" + Wide(in.quit.month) + "月" + Wide(in.quit.day) + "日に卒煙。";
+    std::string text =
+        Wide(in.quit.year) + "年" + Wide(in.quit.month) + "月" + Wide(in.quit.day) + "日に卒煙。";
     switch (op.copyPlusMode) {
         case 0: break;
         case 1: text += "それまで１日" + Wide(in.cigarettesPerDay) + "本吸っていました。"; break;
         case 2:
-            text += "それまで" + Wide(op.smokingYears) + "年間" + "１日" + Wide(in.cigarettesPerDay) +
-                    "本" + "吸っていました。";
+            text += "それまで" + Wide(op.smokingYears) + "年間" + "１日" + Wide(in.cigarettesPerDay) + "本" +
+                    "吸っていました。";
             break;
         default: return "";
     }

@@ -3,8 +3,8 @@
 // the settings in memory. The mini window shows the summary text too.
 #include <string>
 
-#include "records/settings.h"
 #include "display/display_state.h"
+#include "records/settings.h"
 
 namespace kemless {
 

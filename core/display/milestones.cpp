@@ -19,9 +19,7 @@ const char* const kDuckWords[] = {
     "アヒル副隊長が喜んでいます。",     "アヒル隊長が喜んでいます。",     "アヒルの王様が喜んでいます。",
 };
 
-int32_t DuckStageOf(int32_t wholeDays) {
-    return std::clamp(wholeDays / 11, 0, 6);
-}
+int32_t DuckStageOf(int32_t wholeDays) { return std::clamp(wholeDays / 11, 0, 6); }
 
 bool SameRecord(const MilestoneFigures& a, const MilestoneFigures& b) {
     return a.quit == b.quit && a.cigarettesPerDay == b.cigarettesPerDay &&

@@ -5,8 +5,8 @@
 #include "content/daily_messages.h"
 #include "content/status_titles.h"
 #include "content/unsmoked.h"
-#include "figures/statistics.h"
 #include "display/copy_texts.h"
+#include "figures/statistics.h"
 
 namespace kemless {
 
@@ -69,7 +69,8 @@ void RefreshDisplay(DisplayState& state, const InitialSettings& initial, OptionS
     // 3. Cigarettes not smoked; one landmark lookup serves the line and the sentence.
     const UnsmokedFigures unsmoked =
         ComputeUnsmoked(state.elapsedMinutes, initial.cigarettesPerDay, initial.cigaretteSize);
-    state.captions[kUnsmokedLabel] = FormatUnsmokedLine(unsmoked, initial.cigaretteSize, options.showBoxCount);
+    state.captions[kUnsmokedLabel] =
+        FormatUnsmokedLine(unsmoked, initial.cigaretteSize, options.showBoxCount);
     state.savingsSummary = AppendComparisonSentence(unsmoked, stats.savingsSummary);
 
     // 4. Message of the day, 5. status title.

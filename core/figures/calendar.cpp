@@ -44,7 +44,10 @@ bool IsLeapYear(int64_t year) { return (year % 4 == 0 && year % 100 != 0) || yea
 
 int32_t MonthLength(int64_t year, int32_t month) {
     switch (month) {
-        case 4: case 6: case 9: case 11: return 30;
+        case 4:
+        case 6:
+        case 9:
+        case 11: return 30;
         case 2: return IsLeapYear(year) ? 29 : 28;
         default: return 31;
     }
@@ -90,8 +93,8 @@ ElapsedTime BreakDownElapsed(const CalendarMoment& quit, const CalendarMoment& n
     t.hours = Borrowing(now.hour, quit.hour, 24, now.day);
     // A day borrow takes the longer of the month before now's month (in now's
     // year) and the quit month (in the quit year).
-    const int32_t borrowedMonth = std::max(MonthLength(now.year, std::clamp(now.month - 1, 0, 12)),
-                                           MonthLength(quit.year, quit.month));
+    const int32_t borrowedMonth =
+        std::max(MonthLength(now.year, std::clamp(now.month - 1, 0, 12)), MonthLength(quit.year, quit.month));
     t.days = Borrowing(now.day, quit.day, borrowedMonth, now.month);
     t.months = Borrowing(now.month, quit.month, 12, now.year);
     t.years = now.year - quit.year;

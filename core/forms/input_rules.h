@@ -53,10 +53,10 @@ struct SettingsForm {
 };
 
 enum class SaveOutcome {
-    RangeError,      // the quit profile: nothing taken
-    FutureError,     // likewise
-    OptionError,     // tax rate or smoking years: the quit profile is taken (and due in initial.ini)
-    Saved,           // every value taken: both files are due
+    RangeError,   // the quit profile: nothing taken
+    FutureError,  // likewise
+    OptionError,  // tax rate or smoking years: the quit profile is taken (and due in initial.ini)
+    Saved,        // every value taken: both files are due
 };
 
 // What a save of the settings dialog accepted: the records as they stand

@@ -8,12 +8,12 @@ namespace kemless {
 
 struct SeasonalGreeting {
     std::string caption;
-    std::string heading;     // the large line at the top
-    std::string greeting;    // the line below it
-    std::string wishFirst;   // the two lines of good wishes
+    std::string heading;    // the large line at the top
+    std::string greeting;   // the line below it
+    std::string wishFirst;  // the two lines of good wishes
     std::string wishSecond;
     bool pictures[3] = {false, false, false};
-    bool newYear = false;   // the greeting and the second wish line move down
+    bool newYear = false;  // the greeting and the second wish line move down
 };
 
 // nullopt on every other day: the ordinary ceremony completes the start.

@@ -26,13 +26,19 @@ constexpr size_t kSuffixLength = 8;
 
 FileProblem ProblemOfErrno(int error) {
     static constexpr std::pair<int, FileProblem> kProblems[] = {
-        {EACCES, FileProblem::NoPermission}, {EPERM, FileProblem::NoPermission},
-        {ELOOP, FileProblem::LinkLoop},      {ENOSPC, FileProblem::NoSpace},
-        {EDQUOT, FileProblem::NoSpace},      {EFBIG, FileProblem::NoSpace},
-        {EROFS, FileProblem::ReadOnly},      {EISDIR, FileProblem::NotAFile},
+        {EACCES, FileProblem::NoPermission},
+        {EPERM, FileProblem::NoPermission},
+        {ELOOP, FileProblem::LinkLoop},
+        {ENOSPC, FileProblem::NoSpace},
+        {EDQUOT, FileProblem::NoSpace},
+        {EFBIG, FileProblem::NoSpace},
+        {EROFS, FileProblem::ReadOnly},
+        {EISDIR, FileProblem::NotAFile},
         // A socket, or a FIFO opened for writing with no reader.
-        {ENXIO, FileProblem::NotAFile},      {ENODEV, FileProblem::NotAFile},
-        {ENOTDIR, FileProblem::NoFolder},    {ENOENT, FileProblem::NoFolder},
+        {ENXIO, FileProblem::NotAFile},
+        {ENODEV, FileProblem::NotAFile},
+        {ENOTDIR, FileProblem::NoFolder},
+        {ENOENT, FileProblem::NoFolder},
     };
     for (const auto& [e, problem] : kProblems)
         if (e == error) return problem;
@@ -254,7 +260,8 @@ FileOutcome WriteFileAtomically(const std::string& path, std::string_view bytes)
 
 FileOutcome TrialWrite(const std::string& folder, size_t size) {
     struct stat st {};
-    if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return Failed(FileProblem::NoFolder, ENOTDIR, folder);
+    if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+        return Failed(FileProblem::NoFolder, ENOTDIR, folder);
     std::string tmp;
     const int fd = CreateTemporary(Join(folder, ".kemless-trial"), tmp);
     if (fd < 0) return FailedErrno(folder);

@@ -10,21 +10,21 @@ namespace kemless {
 // Why a record file or its folder cannot be read or kept.
 enum class FileProblem {
     None,
-    NoPermission,   // EACCES, EPERM
-    NotAFile,       // a folder, FIFO, device or socket stands at the name
-    LinkLoop,       // ELOOP: links that lead round in a circle
-    ForeignLink,    // a link that another user made: never followed
-    TooLarge,       // far larger than any record could be
-    NoSpace,        // ENOSPC, EDQUOT, EFBIG (a full disk or quota)
-    ReadOnly,       // EROFS
-    NoFolder,       // the folder is missing or is no folder
-    Other,          // anything else; the errno says more
+    NoPermission,  // EACCES, EPERM
+    NotAFile,      // a folder, FIFO, device or socket stands at the name
+    LinkLoop,      // ELOOP: links that lead round in a circle
+    ForeignLink,   // a link that another user made: never followed
+    TooLarge,      // far larger than any record could be
+    NoSpace,       // ENOSPC, EDQUOT, EFBIG (a full disk or quota)
+    ReadOnly,      // EROFS
+    NoFolder,      // the folder is missing or is no folder
+    Other,         // anything else; the errno says more
 };
 
 // Returned by every write: a caller says what it does with a failure.
 struct [[nodiscard]] FileOutcome {
     FileProblem problem = FileProblem::None;
-    int error = 0;  // the errno behind it, where there was one
+    int error = 0;     // the errno behind it, where there was one
     std::string path;  // the file or folder it concerns
 
     explicit operator bool() const { return problem == FileProblem::None; }
@@ -35,8 +35,8 @@ std::string ProblemText(const FileOutcome& outcome);
 
 struct ReadOutcome {
     enum class State { Read, Missing, Blocked } state = State::Missing;
-    std::string bytes;     // Read: the file's first bytes (a record is one short line)
-    FileOutcome blocked;   // Blocked: why
+    std::string bytes;    // Read: the file's first bytes (a record is one short line)
+    FileOutcome blocked;  // Blocked: why
 };
 
 // Reads a record file. Only a regular file is a record: it is opened without

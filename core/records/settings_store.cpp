@@ -110,19 +110,17 @@ InitialSettings DefaultInitialSettings(const CalendarMoment& now) {
 // quit moment, in that order; then the three figures.
 std::string FormatInitialLine(const InitialSettings& s) {
     std::ostringstream o;
-    o << s.quit.year << ',' << s.quit.month << ',' << s.quit.day << ',' << s.quit.hour << ','
-      << s.quit.minute << ',' << s.cigarettesPerDay << ',' << s.packPrice << ',' << s.cigaretteSize
-      << "\r\n";
+    o << s.quit.year << ',' << s.quit.month << ',' << s.quit.day << ',' << s.quit.hour << ',' << s.quit.minute
+      << ',' << s.cigarettesPerDay << ',' << s.packPrice << ',' << s.cigaretteSize << "\r\n";
     return o.str();
 }
 
 std::string FormatOptionLine(const OptionSettings& s) {
     std::ostringstream o;
-    o << s.quitStarted << ',' << s.taxRatePercent << ',' << s.consumptionTaxPercent << ','
-      << s.copyPlusMode << ',' << s.smokingYears << ',' << s.showBoxCount << ',' << s.mainLeft << ','
-      << s.mainTop << ',' << s.backColor << ',' << s.foreColor << ',' << Quoted(s.linkUrl) << ','
-      << s.windowMode << ',' << s.miniLeft << ',' << s.miniTop << ',' << Quoted(s.statusMode)
-      << "\r\n";
+    o << s.quitStarted << ',' << s.taxRatePercent << ',' << s.consumptionTaxPercent << ',' << s.copyPlusMode
+      << ',' << s.smokingYears << ',' << s.showBoxCount << ',' << s.mainLeft << ',' << s.mainTop << ','
+      << s.backColor << ',' << s.foreColor << ',' << Quoted(s.linkUrl) << ',' << s.windowMode << ','
+      << s.miniLeft << ',' << s.miniTop << ',' << Quoted(s.statusMode) << "\r\n";
     return o.str();
 }
 
@@ -150,9 +148,8 @@ std::optional<OptionSettings> ParseOptionFile(std::string_view bytes) {
         }
         return true;
     };
-    if (!take({&s.quitStarted, &s.taxRatePercent, &s.consumptionTaxPercent, &s.copyPlusMode,
-               &s.smokingYears, &s.showBoxCount, &s.mainLeft, &s.mainTop, &s.backColor,
-               &s.foreColor}))
+    if (!take({&s.quitStarted, &s.taxRatePercent, &s.consumptionTaxPercent, &s.copyPlusMode, &s.smokingYears,
+               &s.showBoxCount, &s.mainLeft, &s.mainTop, &s.backColor, &s.foreColor}))
         return std::nullopt;
     auto link = r.text();
     if (!link) return std::nullopt;
@@ -198,12 +195,15 @@ std::vector<FileOutcome> SettingsStore::keepingProblems() const {
     for (const File file : {File::Initial, File::Option}) {
         const ReadOutcome there = probe(file);
         if (there.state == ReadOutcome::State::Blocked) problems.push_back(there.blocked);
-        if (there.state == ReadOutcome::State::Missing) problems.push_back({FileProblem::Other, ENOENT, pathOf(file)});
+        if (there.state == ReadOutcome::State::Missing)
+            problems.push_back({FileProblem::Other, ENOENT, pathOf(file)});
     }
     return problems;
 }
 
-std::string SettingsStore::pathOf(File file) const { return file == File::Initial ? initialPath() : optionPath(); }
+std::string SettingsStore::pathOf(File file) const {
+    return file == File::Initial ? initialPath() : optionPath();
+}
 
 ReadOutcome SettingsStore::probe(File file) const {
     if (isBlocked(file)) {

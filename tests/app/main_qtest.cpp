@@ -114,12 +114,18 @@ private slots:
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("stdoutHas");
         QTest::addColumn<QString>("stderrHas");
-        QTest::addRow("--help") << QStringList{"--help"} << 0 << "--data-dir" << "";
-        QTest::addRow("-h") << QStringList{"-h"} << 0 << "kemless --help" << "";
-        QTest::addRow("--version") << QStringList{"--version"} << 0 << "kemless 1.20\n" << "";
-        QTest::addRow("unknown option") << QStringList{"--bogus"} << 2 << "" << "bogus";
-        QTest::addRow("stray argument") << QStringList{"notes.txt"} << 2 << "" << "notes.txt";
-        QTest::addRow("--data-dir without folder") << QStringList{"--data-dir"} << 2 << "" << "--data-dir";
+        QTest::addRow("--help") << QStringList{"--help"} << 0 << "--data-dir"
+                                << "";
+        QTest::addRow("-h") << QStringList{"-h"} << 0 << "kemless --help"
+                            << "";
+        QTest::addRow("--version") << QStringList{"--version"} << 0 << "kemless 1.20\n"
+                                   << "";
+        QTest::addRow("unknown option") << QStringList{"--bogus"} << 2 << ""
+                                        << "bogus";
+        QTest::addRow("stray argument") << QStringList{"notes.txt"} << 2 << ""
+                                        << "notes.txt";
+        QTest::addRow("--data-dir without folder") << QStringList{"--data-dir"} << 2 << ""
+                                                   << "--data-dir";
     }
     void commandLineAnswersWithoutADisplayAndLeavesNoTrace() {
         QFETCH(QStringList, args);
@@ -149,11 +155,16 @@ private slots:
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<QString>("xdgDataHome");  // relative to the root; empty: unset
         QTest::addColumn<QString>("folder");       // where kemlessdata appears, relative to the root
-        QTest::addRow("default") << QStringList() << "" << "home/.local/share/kemless";
-        QTest::addRow("XDG_DATA_HOME") << QStringList() << "xdg" << "xdg/kemless";
-        QTest::addRow("--data-dir absolute") << QStringList{"--data-dir", "@root/stick"} << "" << "stick";
-        QTest::addRow("--data-dir relative") << QStringList{"--data-dir", "rec"} << "" << "somewhere/rec";
-        QTest::addRow("--data-dir . (working folder)") << QStringList{"--data-dir", "."} << "" << "somewhere";
+        QTest::addRow("default") << QStringList() << ""
+                                 << "home/.local/share/kemless";
+        QTest::addRow("XDG_DATA_HOME") << QStringList() << "xdg"
+                                       << "xdg/kemless";
+        QTest::addRow("--data-dir absolute") << QStringList{"--data-dir", "@root/stick"} << ""
+                                             << "stick";
+        QTest::addRow("--data-dir relative") << QStringList{"--data-dir", "rec"} << ""
+                                             << "somewhere/rec";
+        QTest::addRow("--data-dir . (working folder)") << QStringList{"--data-dir", "."} << ""
+                                                       << "somewhere";
     }
     void theRecordLivesInThePerUserDataFolder() {
         QFETCH(QStringList, args);
@@ -161,7 +172,8 @@ private slots:
         QFETCH(QString, folder);
         Start s;
         for (QString& a : args) a.replace(QStringLiteral("@root"), s.root.path());
-        if (!xdgDataHome.isEmpty()) s.env.insert(QStringLiteral("XDG_DATA_HOME"), s.root.filePath(xdgDataHome));
+        if (!xdgDataHome.isEmpty())
+            s.env.insert(QStringLiteral("XDG_DATA_HOME"), s.root.filePath(xdgDataHome));
         const QString data = s.root.filePath(folder + QStringLiteral("/kemlessdata"));
         QVERIFY(s.startUntil(args, data + QStringLiteral("/option.ini")));
         QCOMPARE(s.terminate(), 0);
@@ -222,9 +234,11 @@ private slots:
         const QString conf = s.root.filePath(QStringLiteral("fonts.conf"));
         QFile f(conf);
         QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(QStringLiteral("<?xml version=\"1.0\"?>\n<fontconfig><dir>%1</dir><cachedir>%2</cachedir></fontconfig>\n")
-                    .arg(s.root.filePath(QStringLiteral("nofonts")), s.root.filePath(QStringLiteral("cache")))
-                    .toUtf8());
+        f.write(
+            QStringLiteral(
+                "<?xml version=\"1.0\"?>\n<fontconfig><dir>%1</dir><cachedir>%2</cachedir></fontconfig>\n")
+                .arg(s.root.filePath(QStringLiteral("nofonts")), s.root.filePath(QStringLiteral("cache")))
+                .toUtf8());
         f.close();
         QDir().mkpath(s.root.filePath(QStringLiteral("nofonts")));
         s.env.insert(QStringLiteral("FONTCONFIG_FILE"), conf);

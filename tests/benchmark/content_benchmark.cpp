@@ -46,4 +46,3 @@ BENCHMARK(BM_UnsmokedTexts);
 
 }  // namespace
 }  // namespace kemless
-

@@ -1,8 +1,8 @@
 // Micro-benchmarks of the figures one refresh computes. Not part of ./test.
 #include <benchmark/benchmark.h>
 
-#include "figures/calendar.h"
 #include "display/refresh.h"
+#include "figures/calendar.h"
 #include "figures/statistics.h"
 
 namespace kemless {

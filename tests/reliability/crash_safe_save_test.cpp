@@ -187,9 +187,7 @@ struct HalfwayCase {
     Room room;    // how much of the new line fits before the write fails
 };
 
-void PrintTo(const HalfwayCase& c, std::ostream* os) {
-    *os << c.name;
-}
+void PrintTo(const HalfwayCase& c, std::ostream* os) { *os << c.name; }
 
 rlim_t LimitFor(Room room, size_t lineSize) {
     switch (room) {

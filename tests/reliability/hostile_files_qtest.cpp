@@ -17,17 +17,17 @@
 #include <climits>
 #include <memory>
 
-#include "support/tick.h"
+#include "desktop/placement.h"
+#include "desktop/twips.h"
+#include "dialogs/settings_dialog.h"
 #include "records/settings_store.h"
 #include "records/shift_jis.h"
 #include "session/session.h"
-#include "dialogs/settings_dialog.h"
 #include "support/fake_desktop.h"
+#include "support/tick.h"
 #include "support/windows.h"
 #include "windows/main_window.h"
 #include "windows/mini_window.h"
-#include "desktop/placement.h"
-#include "desktop/twips.h"
 
 using namespace kemless;
 
@@ -41,22 +41,12 @@ struct Entry {
     friend bool operator==(const Entry&, const Entry&) = default;
 };
 
-Entry FileWith(const QByteArray& bytes) {
-    return {Entry::File, bytes, {}};
-}
-Entry FolderInPlace() {
-    return {Entry::Folder, {}, {QStringLiteral("keep")}};
-}
-Entry NoFile() {
-    return {};
-}
+Entry FileWith(const QByteArray& bytes) { return {Entry::File, bytes, {}}; }
+Entry FolderInPlace() { return {Entry::Folder, {}, {QStringLiteral("keep")}}; }
+Entry NoFile() { return {}; }
 
-QByteArray Bytes(const std::string& s) {
-    return QByteArray(s.data(), static_cast<qsizetype>(s.size()));
-}
-QByteArray Sjis(const std::string& utf8) {
-    return Bytes(Utf8ToShiftJis(utf8));
-}
+QByteArray Bytes(const std::string& s) { return QByteArray(s.data(), static_cast<qsizetype>(s.size())); }
+QByteArray Sjis(const std::string& utf8) { return Bytes(Utf8ToShiftJis(utf8)); }
 
 InitialSettings Profile() {
     InitialSettings in;
@@ -81,15 +71,9 @@ OptionSettings Started() {
     return o;
 }
 
-QByteArray Line(const InitialSettings& s) {
-    return Bytes(FormatInitialLine(s));
-}
-QByteArray Line(const OptionSettings& s) {
-    return Sjis(FormatOptionLine(s));
-}
-QByteArray WithoutLineEnd(QByteArray line) {
-    return line.chopped(2);
-}
+QByteArray Line(const InitialSettings& s) { return Bytes(FormatInitialLine(s)); }
+QByteArray Line(const OptionSettings& s) { return Sjis(FormatOptionLine(s)); }
+QByteArray WithoutLineEnd(QByteArray line) { return line.chopped(2); }
 
 // The one display window or dialog that start() left visible.
 QString VisibleWindow() {

@@ -116,9 +116,7 @@ struct Profile {
     int32_t perDay, price, size, taxRate;
 };
 
-void PrintTo(const Profile& p, std::ostream* os) {
-    *os << p.name;
-}
+void PrintTo(const Profile& p, std::ostream* os) { *os << p.name; }
 
 class LongLife : public ::testing::TestWithParam<Profile> {};
 

@@ -14,11 +14,11 @@
 #include <memory>
 #include <random>
 
-#include "support/tick.h"
+#include "dialogs/settings_dialog.h"
 #include "records/settings_store.h"
 #include "session/session.h"
-#include "dialogs/settings_dialog.h"
 #include "support/fake_desktop.h"
+#include "support/tick.h"
 #include "support/windows.h"
 #include "windows/main_window.h"
 #include "windows/mini_window.h"

@@ -1,13 +1,12 @@
 #include "desktop/artwork.h"
 
-#include <QPixmapCache>
-
 #include <QColor>
 #include <QIconEngine>
 #include <QImage>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPixmapCache>
 #include <QRadialGradient>
 #include <QtMath>
 #include <algorithm>
@@ -376,9 +375,7 @@ public:
 
 }  // namespace
 
-QIcon ProgramIcon() {
-    return QIcon(new ProgramIconEngine);
-}
+QIcon ProgramIcon() { return QIcon(new ProgramIconEngine); }
 
 QPixmap SparkleFrame(int frame, qreal devicePixelRatio) {
     const int wrapped = ((frame % kSparkleFrames) + kSparkleFrames) % kSparkleFrames;

@@ -16,7 +16,8 @@ CalendarMoment Clock::now() {
 
 int Clock::draw() {
     static std::mt19937_64 generator;
-    generator.seed(static_cast<uint64_t>(std::chrono::high_resolution_clock::now().time_since_epoch().count()));
+    generator.seed(
+        static_cast<uint64_t>(std::chrono::high_resolution_clock::now().time_since_epoch().count()));
     const double u = std::generate_canonical<double, 53>(generator);
     // generate_canonical may round up to 1.0 on some libraries.
     return std::clamp(static_cast<int>(u * 100.0), 0, 99);

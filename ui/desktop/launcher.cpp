@@ -1,5 +1,11 @@
 #include "desktop/launcher.h"
 
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QElapsedTimer>
@@ -8,11 +14,6 @@
 #include <QTimer>
 #include <cerrno>
 #include <csignal>
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/syscall.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 extern char** environ;
 
@@ -27,7 +28,8 @@ constexpr int kOpenerGraceMs = 8000;
 // loop of its own. Dropped when `context` is gone by then.
 void AnswerLater(QPointer<QObject> context, std::function<void(bool)> done, bool ok) {
     QMetaObject::invokeMethod(
-        QCoreApplication::instance(), [context, done = std::move(done), ok] {
+        QCoreApplication::instance(),
+        [context, done = std::move(done), ok] {
             if (context && done) done(ok);
         },
         Qt::QueuedConnection);

@@ -69,8 +69,6 @@ void Notifier::actionInvoked(uint id, const QString& key) {
     if (key == QLatin1String("default")) emit activated();
 }
 
-void Notifier::closed(uint id, uint) {
-    sent_.remove(id);
-}
+void Notifier::closed(uint id, uint) { sent_.remove(id); }
 
 }  // namespace kemless

@@ -32,7 +32,8 @@ QPoint Inside(const QWidget* window, QPoint wanted, QMargins frame) {
 }  // namespace
 
 Corner WindowPlacer::CornerOf(const QWidget* window) {
-    return {RoundTwips(window->x() * double(kTwipsPerPixel)), RoundTwips(window->y() * double(kTwipsPerPixel))};
+    return {RoundTwips(window->x() * double(kTwipsPerPixel)),
+            RoundTwips(window->y() * double(kTwipsPerPixel))};
 }
 
 std::pair<int32_t, int32_t> WindowPlacer::ScreenTwips(const QWidget* window) {

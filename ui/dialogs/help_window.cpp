@@ -7,7 +7,6 @@
 
 #include "dialogs/screen_fit.h"
 
-
 namespace kemless {
 
 QString HelpWindow::GuideText() {

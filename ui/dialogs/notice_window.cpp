@@ -9,7 +9,6 @@
 
 #include "dialogs/screen_fit.h"
 
-
 namespace kemless {
 
 NoticeWindow::NoticeWindow(QWidget* parent) : DialogWindow(parent) {
@@ -42,7 +41,8 @@ NoticeWindow::NoticeWindow(QWidget* parent) : DialogWindow(parent) {
     setEscapeAction([this] { close(); });
     // Sized for the screen it will most likely open on before anyone asks
     // for its size; checked again on the real one when shown.
-    if (const QRect area = AvailableArea(this); area.isValid()) fitTextInto(RoomInside(area, FrameOrAssumed(this)));
+    if (const QRect area = AvailableArea(this); area.isValid())
+        fitTextInto(RoomInside(area, FrameOrAssumed(this)));
 }
 
 void NoticeWindow::fitTextInto(const QSize& room) {

@@ -10,7 +10,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
-
 #include <algorithm>
 
 #include "content/status_titles.h"
@@ -48,8 +47,10 @@ QHBoxLayout* Row(std::initializer_list<QObject*> items) {
     auto* row = new QHBoxLayout;
     row->setSpacing(4);
     for (QObject* item : items) {
-        if (auto* w = qobject_cast<QWidget*>(item)) row->addWidget(w);
-        else if (auto* l = qobject_cast<QLayout*>(item)) row->addLayout(l);
+        if (auto* w = qobject_cast<QWidget*>(item))
+            row->addWidget(w);
+        else if (auto* l = qobject_cast<QLayout*>(item))
+            row->addLayout(l);
     }
     row->addStretch();
     return row;
@@ -69,7 +70,6 @@ QFrame* Separator() {
 }
 
 std::string TextOf(const QLineEdit* box) { return box->text().toStdString(); }
-
 
 }  // namespace
 
@@ -91,8 +91,8 @@ void SettingsDialog::buildControls() {
     outer->setSpacing(5);
 
     // The quit profile, in the order it is read and typed.
-    const QString units[5] = {QStringLiteral("年"), QStringLiteral("月"), QStringLiteral("日"), QStringLiteral("時"),
-                              QStringLiteral("分")};
+    const QString units[5] = {QStringLiteral("年"), QStringLiteral("月"), QStringLiteral("日"),
+                              QStringLiteral("時"), QStringLiteral("分")};
     const QString names[5] = {QStringLiteral("quitYearBox"), QStringLiteral("quitMonthBox"),
                               QStringLiteral("quitDayBox"), QStringLiteral("quitHourBox"),
                               QStringLiteral("quitMinuteBox")};
@@ -107,8 +107,9 @@ void SettingsDialog::buildControls() {
 
     perDay_ = Box(QStringLiteral("perDayBox"), 3, QStringLiteral("一日あたりの本数"));
     price_ = Box(QStringLiteral("priceBox"), 4, QStringLiteral("一箱（２０本）の金額"));
-    outer->addLayout(Row({Text(QStringLiteral("一日あたりの本数"), perDay_), perDay_, Text(QStringLiteral("本")),
-                          Text(QStringLiteral("　一箱（２０本）の金額"), price_), price_, Text(QStringLiteral("円"))}));
+    outer->addLayout(
+        Row({Text(QStringLiteral("一日あたりの本数"), perDay_), perDay_, Text(QStringLiteral("本")),
+             Text(QStringLiteral("　一箱（２０本）の金額"), price_), price_, Text(QStringLiteral("円"))}));
 
     auto* sizeRow = new QHBoxLayout;
     CigaretteSizeGroup(this, sizeRow, sizes_);
@@ -182,10 +183,10 @@ void SettingsDialog::buildControls() {
 
     // Tab follows the reading order: the quit profile, then the display and
     // copy options, the address and the buttons.
-    const QList<QWidget*> order = {quit_[0], quit_[1],    quit_[2],    quit_[3],     quit_[4],   perDay_,
-                                   price_,   sizes_[0],   sizes_[1],   sizes_[2],    tax_,       status_,
-                                   textColor, backColor,  boxCount_,   copyPlus_[0], copyPlus_[1], copyPlus_[2],
-                                   smokingYears_, link_,  site,        help,         saveButton, cancelButton};
+    const QList<QWidget*> order = {
+        quit_[0],     quit_[1],     quit_[2],      quit_[3], quit_[4],  perDay_,   price_,     sizes_[0],
+        sizes_[1],    sizes_[2],    tax_,          status_,  textColor, backColor, boxCount_,  copyPlus_[0],
+        copyPlus_[1], copyPlus_[2], smokingYears_, link_,    site,      help,      saveButton, cancelButton};
     for (qsizetype i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
 }
 
@@ -202,7 +203,8 @@ void SettingsDialog::fill() {
     // Any other stored size leaves the standard size selected.
     const auto size = std::find(kCigaretteSizes.begin(), kCigaretteSizes.end(), initial_.cigaretteSize);
     sizes_[size != kCigaretteSizes.end() ? size - kCigaretteSizes.begin() : 1]->setChecked(true);
-    if (options_.copyPlusMode >= 0 && options_.copyPlusMode <= 2) copyPlus_[options_.copyPlusMode]->setChecked(true);
+    if (options_.copyPlusMode >= 0 && options_.copyPlusMode <= 2)
+        copyPlus_[options_.copyPlusMode]->setChecked(true);
     smokingYears_->setEnabled(options_.copyPlusMode == 2);
     tax_->setText(QString::number(options_.taxRatePercent));
     smokingYears_->setText(QString::number(options_.smokingYears));
@@ -220,9 +222,7 @@ void SettingsDialog::showEvent(QShowEvent* e) {
     quit_[0]->setFocus(Qt::OtherFocusReason);
 }
 
-void SettingsDialog::updateSample() {
-    SetStoredColors(sample_, options_.backColor, options_.foreColor);
-}
+void SettingsDialog::updateSample() { SetStoredColors(sample_, options_.backColor, options_.foreColor); }
 
 void SettingsDialog::chooseTextColor() {
     if (auto c = desktop_.chooseColor(ColorFromBgr(options_.foreColor), this)) {
@@ -246,7 +246,8 @@ void SettingsDialog::save() {
     form.linkUrl = TextOf(link_);
     if (const int mode = CheckedOption(copyPlus_); mode >= 0) form.copyPlusMode = mode;
     form.showBoxCount = boxCount_->isChecked() ? 1 : 0;
-    form.statusMode = status_->currentIndex() >= 0 ? status_->currentText().toStdString() : options_.statusMode;
+    form.statusMode =
+        status_->currentIndex() >= 0 ? status_->currentText().toStdString() : options_.statusMode;
     form.taxRate = TextOf(tax_);
     form.smokingYears = TextOf(smokingYears_);
 
@@ -256,19 +257,13 @@ void SettingsDialog::save() {
         options_ = result.options;
     }
     switch (result.outcome) {
-        case SaveOutcome::RangeError:
-            desktop_.message(this, QString::fromUtf8(kRangeMessage));
-            return;
-        case SaveOutcome::FutureError:
-            desktop_.message(this, QString::fromUtf8(kFutureMessage));
-            return;
+        case SaveOutcome::RangeError: desktop_.message(this, QString::fromUtf8(kRangeMessage)); return;
+        case SaveOutcome::FutureError: desktop_.message(this, QString::fromUtf8(kFutureMessage)); return;
         case SaveOutcome::OptionError:
             emit profileTaken(initial_);
             desktop_.message(this, QString::fromUtf8(kRangeMessage));
             return;
-        case SaveOutcome::Saved:
-            emit saved(initial_, options_);
-            return;
+        case SaveOutcome::Saved: emit saved(initial_, options_); return;
     }
 }
 

@@ -22,8 +22,8 @@ class Desktop;
 class SettingsDialog : public DialogWindow {
     Q_OBJECT
 public:
-    SettingsDialog(Clock& clock, Desktop& desktop, const InitialSettings& initial, const OptionSettings& options,
-                   QWidget* parent = nullptr);
+    SettingsDialog(Clock& clock, Desktop& desktop, const InitialSettings& initial,
+                   const OptionSettings& options, QWidget* parent = nullptr);
 
     // The dialog's copies: colour picks land here at once, and the values a
     // save took before it was refused.

@@ -11,7 +11,6 @@
 namespace kemless {
 namespace {
 
-
 struct Heading {
     const char* name;
     const char* caption;
@@ -154,8 +153,8 @@ void MainWindow::placeDuckPixmaps() {
                                      "viceCaptainPleased",  "kingPleased",  "captainPleased"};
     // Spoken with what the duck is doing: come to celebrate, or pleased.
     const char* spoken[kDuckCount] = {"アヒル副隊長　お祝いに来ました", "アヒルの王様　お祝いに来ました",
-                                      "アヒル隊長　お祝いに来ました",     "アヒル副隊長　喜んでいます",
-                                      "アヒルの王様　喜んでいます",       "アヒル隊長　喜んでいます"};
+                                      "アヒル隊長　お祝いに来ました",   "アヒル副隊長　喜んでいます",
+                                      "アヒルの王様　喜んでいます",     "アヒル隊長　喜んでいます"};
     for (int i = 0; i < kDuckCount; ++i) {
         ducks_[i]->setObjectName(QString::fromLatin1(names[i]));
         ducks_[i]->setAccessibleName(QString::fromUtf8(spoken[i]));

@@ -16,7 +16,8 @@ namespace {
 // shaping all 708 would cost more than the rest of the start together.
 int WidestLine(const QFontMetrics& fm) {
     int widest = fm.horizontalAdvance(QStringLiteral("卒煙からの日数： 99年 11ヶ月 30日 23時間 59分"));
-    widest = std::max(widest, fm.horizontalAdvance(QStringLiteral("卒煙日： 2026年 12月 31日（200本-2000円-中）")));
+    widest = std::max(widest,
+                      fm.horizontalAdvance(QStringLiteral("卒煙日： 2026年 12月 31日（200本-2000円-中）")));
     const QString count = QStringLiteral("節煙本数： 9999999本 99999.99ｍ ");
     for (const char* name : WidestLandmarkNames(12))
         widest = std::max(widest, fm.horizontalAdvance(count + QString::fromUtf8(name)));

@@ -40,7 +40,8 @@ QAccessibleInterface* DisplayWidgetFactory(const QString&, QObject* object) {
     if (auto* label = qobject_cast<ControlLabel*>(object); label != nullptr && !label->heading().isEmpty())
         return new ValueLineAccessible(label);
     // The lungs are a picture to a screen reader, not an empty panel.
-    if (auto* lungs = qobject_cast<LungPicture*>(object)) return new QAccessibleWidget(lungs, QAccessible::Graphic);
+    if (auto* lungs = qobject_cast<LungPicture*>(object))
+        return new QAccessibleWidget(lungs, QAccessible::Graphic);
     return nullptr;
 }
 
@@ -214,8 +215,7 @@ protected:
                                           static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton;
                 return !leftOnButton;
             }
-            default:
-                return false;
+            default: return false;
         }
     }
 };

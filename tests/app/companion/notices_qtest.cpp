@@ -13,10 +13,10 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "support/tick.h"
 #include "desktop/notifier.h"
 #include "session/companion.h"
 #include "support/session_fixture.h"
+#include "support/tick.h"
 #include "windows/tray_icon.h"
 
 using namespace kemless;
@@ -190,7 +190,8 @@ private slots:
 
     void aStatusNotifierHostThatGoesAwayGivesTheWindowBack() {
         QProcess panel;
-        panel.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral("-c"), QString::fromLatin1(kFakeStatusNotifierWatcher)});
+        panel.start(QStringLiteral("/usr/bin/python3"),
+                    {QStringLiteral("-c"), QString::fromLatin1(kFakeStatusNotifierWatcher)});
         QVERIFY(panel.waitForStarted());
         QTRY_VERIFY_WITH_TIMEOUT(Registered("org.kde.StatusNotifierWatcher"), 10000);
         MainWindow* w = run(kBeforeTitle, false);

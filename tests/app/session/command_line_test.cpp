@@ -54,7 +54,8 @@ INSTANTIATE_TEST_SUITE_P(
         ArgsCase{"summary", {"--summary"}, Action::Summary, {}, {}},
         ArgsCase{"short_with_a_data_dir", {"--data-dir", "d", "--short"}, Action::Short, "d", {}},
         ArgsCase{"autostart_on", {"--autostart", "on"}, Action::AutostartOn, {}, {}},
-        ArgsCase{"autostart_off_with_equals", {"--autostart=off", "--data-dir=d"}, Action::AutostartOff, "d", {}},
+        ArgsCase{
+            "autostart_off_with_equals", {"--autostart=off", "--data-dir=d"}, Action::AutostartOff, "d", {}},
         ArgsCase{"autostart_other_value", {"--autostart", "yes"}, Action::Error, {}, {}},
         ArgsCase{"autostart_without_value", {"--autostart"}, Action::Error, {}, {}},
         ArgsCase{"summary_and_short_together", {"--summary", "--short"}, Action::Error, {}, {}},
@@ -77,9 +78,10 @@ TEST(CommandLineFlags, HiddenAndNotifyAreReadOnTheirOwn) {
 
 TEST(CommandLineTexts, UsageNamesEveryOptionAndWhereTheRecordLives) {
     const QString usage = UsageText();
-    for (const char* word : {"--help", "--version", "--data-dir", "-platform", "XDG_DATA_HOME", "--hidden",
-                             "--notify", "--summary", "--short", "--autostart on|off", "autostart/kemless.desktop",
-                             ".local/share/kemless/kemlessdata", "initial.ini", "option.ini"})
+    for (const char* word :
+         {"--help", "--version", "--data-dir", "-platform", "XDG_DATA_HOME", "--hidden", "--notify",
+          "--summary", "--short", "--autostart on|off", "autostart/kemless.desktop",
+          ".local/share/kemless/kemlessdata", "initial.ini", "option.ini"})
         EXPECT_TRUE(usage.contains(QLatin1String(word))) << word;
     EXPECT_EQ(VersionText(), QStringLiteral("kemless 1.20\n"));
 }
@@ -124,13 +126,12 @@ TEST_P(PlatformChoice, PrefersX11WhereAnXServerIsReachable) {
     EXPECT_EQ(PreferredPlatform(c.userChose, c.display), QByteArray(c.expected));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Platform, PlatformChoice,
-    testing::Values(PlatformCase{"x_server_present", false, ":0", "xcb;wayland"},
-                    PlatformCase{"wayland_only", false, "", ""},
-                    PlatformCase{"user_chose_a_platform", true, ":0", ""},
-                    PlatformCase{"user_chose_and_no_x_server", true, "", ""}),
-    [](const testing::TestParamInfo<PlatformCase>& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Platform, PlatformChoice,
+                         testing::Values(PlatformCase{"x_server_present", false, ":0", "xcb;wayland"},
+                                         PlatformCase{"wayland_only", false, "", ""},
+                                         PlatformCase{"user_chose_a_platform", true, ":0", ""},
+                                         PlatformCase{"user_chose_and_no_x_server", true, "", ""}),
+                         [](const testing::TestParamInfo<PlatformCase>& info) { return info.param.name; });
 
 }  // namespace
 }  // namespace kemless

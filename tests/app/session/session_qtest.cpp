@@ -149,8 +149,10 @@ private slots:
             QCOMPARE(fx->process.quits, 0);
             auto* ceremony = qobject_cast<StartCeremony*>(Window("startCeremony"));
             QVERIFY(ceremony);
-            if (how == QLatin1String("decline")) ceremony->declineButton(1)->click();
-            else QTest::keyClick(ceremony->startButton(), Qt::Key_Escape);
+            if (how == QLatin1String("decline"))
+                ceremony->declineButton(1)->click();
+            else
+                QTest::keyClick(ceremony->startButton(), Qt::Key_Escape);
         }
         Settle();
         QCOMPARE(fx->process.quits, 1);

@@ -1,5 +1,11 @@
 // One running copy per user: the lock, the stale lock of a crashed copy, and
 // a later start asking the running copy to come forward.
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLockFile>
@@ -7,11 +13,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <cstring>
-#include <sys/socket.h>
-#include <sys/stat.h>
-#include <sys/un.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include "session/single_instance.h"
 
@@ -69,7 +70,8 @@ private slots:
         if (child == 0) {
             sockaddr_un address{};
             address.sun_family = AF_UNIX;
-            std::strncpy(address.sun_path, QFile::encodeName(socketPath).constData(), sizeof address.sun_path - 1);
+            std::strncpy(address.sun_path, QFile::encodeName(socketPath).constData(),
+                         sizeof address.sun_path - 1);
             const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
             ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
             ::listen(fd, 1);
@@ -105,7 +107,8 @@ private slots:
         QSignalSpy shown(&running, &SingleInstance::showRequested);
         sockaddr_un address{};
         address.sun_family = AF_UNIX;
-        std::strncpy(address.sun_path, QFile::encodeName(dir.filePath(QStringLiteral("kemless.socket"))).constData(),
+        std::strncpy(address.sun_path,
+                     QFile::encodeName(dir.filePath(QStringLiteral("kemless.socket"))).constData(),
                      sizeof address.sun_path - 1);
         const int stranger = ::socket(AF_UNIX, SOCK_STREAM, 0);
         QCOMPARE(::connect(stranger, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);

@@ -40,9 +40,11 @@ private slots:
         QTest::addColumn<int>("minutesAfterQuit");
         QTest::addRow("the quit minute") << 20 << 85 << 0 << 0 << "ソルジャー" << 0;
         QTest::addRow("day 1, short cigarettes, plus mode 1") << 10 << 50 << 1 << 0 << "コスモ" << 1440;
-        QTest::addRow("day 39, long, plus mode 2, packs") << 25 << 100 << 2 << 1 << "会社モード" << 39 * 1440 + 525;
+        QTest::addRow("day 39, long, plus mode 2, packs")
+            << 25 << 100 << 2 << 1 << "会社モード" << 39 * 1440 + 525;
         QTest::addRow("a pack's worth exactly") << 20 << 85 << 0 << 1 << "ソルジャー" << 1440;
-        QTest::addRow("a year and a month on a journey") << 40 << 85 << 1 << 0 << "日本旅行" << 396 * 1440 + 59;
+        QTest::addRow("a year and a month on a journey")
+            << 40 << 85 << 1 << 0 << "日本旅行" << 396 * 1440 + 59;
         QTest::addRow("eleven years") << 1 << 85 << 0 << 0 << "ソルジャー" << 4018 * 1440;
     }
     void printedAsTheCopyButtonsCopy() {
@@ -68,9 +70,10 @@ private slots:
         now.minute = static_cast<int32_t>(at % 60);
         static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
         while (true) {
-            const int length = now.month == 2 && now.year % 4 == 0 && (now.year % 100 != 0 || now.year % 400 == 0)
-                                   ? 29
-                                   : kDays[now.month - 1];
+            const int length =
+                now.month == 2 && now.year % 4 == 0 && (now.year % 100 != 0 || now.year % 400 == 0)
+                    ? 29
+                    : kDays[now.month - 1];
             if (now.day + day <= length) break;
             day -= length - now.day + 1;
             now.day = 1;
@@ -92,9 +95,11 @@ private slots:
         MainWindow* w = fx->start().mainWindow();
         QVERIFY(w != nullptr);
         w->button("copySummaryButton")->click();
-        QCOMPARE(QString::fromStdString(summary.out), QString::fromStdString(AsPrinted(fx->desktop.clipboard)));
+        QCOMPARE(QString::fromStdString(summary.out),
+                 QString::fromStdString(AsPrinted(fx->desktop.clipboard)));
         w->button("copyShortButton")->click();
-        QCOMPARE(QString::fromStdString(shortText.out), QString::fromStdString(AsPrinted(fx->desktop.clipboard)));
+        QCOMPARE(QString::fromStdString(shortText.out),
+                 QString::fromStdString(AsPrinted(fx->desktop.clipboard)));
         QCOMPARE(summary.exitCode, 0);
         QVERIFY(summary.error.empty());
         QCOMPARE(QString::fromStdString(summary.out).count(QLatin1Char('\n')), 6);
@@ -127,14 +132,16 @@ private slots:
         QTest::addColumn<QByteArray>("optionBytes");
         QTest::addColumn<QString>("said");
         const QByteArray initial = "2026,11,1,9,0,25,480,100\r\n";
-        const QByteArray started = "1,58,5,0,5,1,-300,-300,9241372,16777215,\"a.jp/\",0,0,0,\"\x83\x5c\x83\x8b\"\r\n";
+        const QByteArray started =
+            "1,58,5,0,5,1,-300,-300,9241372,16777215,\"a.jp/\",0,0,0,\"\x83\x5c\x83\x8b\"\r\n";
         QTest::addRow("no record") << QByteArray() << QByteArray() << "記録がありません";
         QTest::addRow("no option.ini") << initial << QByteArray() << "記録がありません";
         QTest::addRow("initial.ini cut short") << QByteArray("2026,11") << started << "記録を読めません";
         QTest::addRow("option.ini not numbers") << initial << QByteArray("x,y,z\r\n") << "記録を読めません";
-        QTest::addRow("not started") << initial
-                                     << QByteArray("0,58,5,0,5,1,0,0,9241372,16777215,\"a.jp/\",0,0,0,\"\x83\x5c\x83\x8b\"\r\n")
-                                     << "まだ卒煙を始めていません";
+        QTest::addRow("not started")
+            << initial
+            << QByteArray("0,58,5,0,5,1,0,0,9241372,16777215,\"a.jp/\",0,0,0,\"\x83\x5c\x83\x8b\"\r\n")
+            << "まだ卒煙を始めていません";
     }
     void aRecordItCannotUseIsOneLine() {
         QFETCH(QByteArray, initialBytes);
@@ -155,7 +162,8 @@ private slots:
             QCOMPARE(out.exitCode, 1);
             QVERIFY(out.out.empty());
             const QString error = QString::fromStdString(out.error);
-            QVERIFY2(error.startsWith(QStringLiteral("kemless: ")) && error.contains(said), qPrintable(error));
+            QVERIFY2(error.startsWith(QStringLiteral("kemless: ")) && error.contains(said),
+                     qPrintable(error));
             QVERIFY(!error.contains(QLatin1Char('\n')));
         }
         // Nothing made: not even the data folder of a missing record.

@@ -45,10 +45,10 @@ TEST(FullWidth, NumbersAgreeWithTheTextForm) {
 TEST(DisplayCellsTest, FullWidthCountsTwoAndEverythingElseOne) {
     EXPECT_EQ(DisplayCells(""), 0);
     EXPECT_EQ(DisplayCells("abc 1.5"), 7);
-    EXPECT_EQ(DisplayCells("ガンバレ－"), 10);     // katakana and U+FF0D
-    EXPECT_EQ(DisplayCells("東京タワー"), 10);     // kanji, katakana, long-vowel mark
-    EXPECT_EQ(DisplayCells("１．２ｍ"), 8);        // full-width digits, point and letter
-    EXPECT_EQ(DisplayCells("ｶﾞﾝﾊﾞﾚ"), 6);          // half-width katakana stays one cell
+    EXPECT_EQ(DisplayCells("ガンバレ－"), 10);  // katakana and U+FF0D
+    EXPECT_EQ(DisplayCells("東京タワー"), 10);  // kanji, katakana, long-vowel mark
+    EXPECT_EQ(DisplayCells("１．２ｍ"), 8);     // full-width digits, point and letter
+    EXPECT_EQ(DisplayCells("ｶﾞﾝﾊﾞﾚ"), 6);       // half-width katakana stays one cell
     EXPECT_EQ(DisplayCells("F1マシン"), 8);
 }
 

@@ -33,8 +33,7 @@ TEST(LandmarkTableTest, EveryThresholdShowsItsOwnRowAndJustBelowShowsThePrevious
     const auto table = LandmarkTable();
     for (std::size_t i = 1; i < table.size(); ++i) {
         EXPECT_STREQ(LookupLandmark(table[i].threshold), table[i].name) << "row " << i + 1;
-        EXPECT_STREQ(LookupLandmark(table[i].threshold - 0.001), table[i - 1].name)
-            << "row " << i + 1;
+        EXPECT_STREQ(LookupLandmark(table[i].threshold - 0.001), table[i - 1].name) << "row " << i + 1;
     }
 }
 
@@ -58,24 +57,20 @@ constexpr double kInfinity = std::numeric_limits<double>::infinity();
 INSTANTIATE_TEST_SUITE_P(
     Examples, LookupLandmarkTest,
     testing::Values(
-        LookupCase{"zero", 0.0, "ガンバレ－"},
-        LookupCase{"just_below_the_ostrich_egg", 109.99, "ガンバレ－"},
+        LookupCase{"zero", 0.0, "ガンバレ－"}, LookupCase{"just_below_the_ostrich_egg", 109.99, "ガンバレ－"},
         LookupCase{"negative", -5000.0, "ガンバレ－"},
         LookupCase{"negative_infinity", -kInfinity, "ガンバレ－"},
-        LookupCase{"not_a_number", kNaN, "ガンバレ－"},
-        LookupCase{"ostrich_egg", 110.0, "ダチョウの卵"},
+        LookupCase{"not_a_number", kNaN, "ガンバレ－"}, LookupCase{"ostrich_egg", 110.0, "ダチョウの卵"},
         LookupCase{"hundred_minutes_of_cigarettes", 118.0555, "ダチョウの卵"},
         LookupCase{"one_day_of_cigarettes", 1700.0, "シーラカンス"},
         LookupCase{"zaku_on_its_threshold", 17000.0, "シャア専用ザク"},
         LookupCase{"just_below_zaku", 16999.99, "阿波の土柱"},
         LookupCase{"second_rex", 13300.0, "ティラノサウルス"},
         LookupCase{"name_with_a_blank", 10400.0, "豊浜祭り 鯛の張り子"},
-        LookupCase{"first_marlin", 2950.0, "マカジキ"},
-        LookupCase{"first_rex", 4199.0, "ティラノサウルス"},
+        LookupCase{"first_marlin", 2950.0, "マカジキ"}, LookupCase{"first_rex", 4199.0, "ティラノサウルス"},
         LookupCase{"second_marlin", 4300.0, "マカジキ"},
         LookupCase{"chicago_spire", 609600.0, "シカゴ・スパイア（仮）"},
-        LookupCase{"wakato", 627000.0, "若戸大橋"},
-        LookupCase{"kthi", 628800.0, "ＫＴＨＩテレビ塔"},
+        LookupCase{"wakato", 627000.0, "若戸大橋"}, LookupCase{"kthi", 628800.0, "ＫＴＨＩテレビ塔"},
         LookupCase{"kthi_just_below_fireworks", 629999.0, "ＫＴＨＩテレビ塔"},
         LookupCase{"fireworks", 630000.0, "打上花火３０号の到達高度"},
         LookupCase{"sky_tree", 634000.0, "東京スカイツリー"},

@@ -25,8 +25,7 @@ class UnsmokedLineTest : public testing::TestWithParam<LineCase> {};
 
 TEST_P(UnsmokedLineTest, FormatsCountMetresAndLandmark) {
     const LineCase& c = GetParam();
-    EXPECT_EQ(FormatUnsmokedLine(c.elapsedMinutes, c.cigarettesPerDay, c.cigaretteSize,
-                                 c.showBoxCount),
+    EXPECT_EQ(FormatUnsmokedLine(c.elapsedMinutes, c.cigarettesPerDay, c.cigaretteSize, c.showBoxCount),
               c.expected);
 }
 
@@ -53,8 +52,7 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{"short_one_day_one_pack", 1440, 10, 50, 1, "1箱 .5ｍ ノミのジャンプ"},
         LineCase{"short_twenty_are_two_packs", 1440, 20, 50, 1, "2箱 1ｍ 新札１億円の高さ"},
         LineCase{"short_hundred_are_ten_packs_not_a_carton", 7200, 20, 50, 1, "10箱 5ｍ 日本一の鬼瓦"},
-        LineCase{"short_twenty_days_two_cartons", 28800, 20, 50, 1,
-                 "2カートン 20ｍ 道頓堀グリコのネオン"},
+        LineCase{"short_twenty_days_two_cartons", 28800, 20, 50, 1, "2カートン 20ｍ 道頓堀グリコのネオン"},
         LineCase{"long_two_days", 2880, 20, 100, 1, "2箱 4ｍ ティラノサウルス"},
         // Hundredths exactly halfway (2.5 and 7.5) go to the even neighbour.
         LineCase{"half_hundredth_rounds_down_to_even", 720, 1, 50, 0, "0本 .02ｍ ガンバレ－"},
@@ -78,27 +76,25 @@ class ComparisonSentenceTest : public testing::TestWithParam<SentenceCase> {};
 TEST_P(ComparisonSentenceTest, AppendsFullWidthSentenceToTheMoneyText) {
     const SentenceCase& c = GetParam();
     const std::string money = "節約金額は５３０７円です。";
-    EXPECT_EQ(AppendComparisonSentence(c.elapsedMinutes, c.cigarettesPerDay, c.cigaretteSize,
-                                       money),
+    EXPECT_EQ(AppendComparisonSentence(c.elapsedMinutes, c.cigarettesPerDay, c.cigaretteSize, money),
               money + c.expected);
-    EXPECT_EQ(AppendComparisonSentence(c.elapsedMinutes, c.cigarettesPerDay, c.cigaretteSize,
-                                       ""),
+    EXPECT_EQ(AppendComparisonSentence(c.elapsedMinutes, c.cigarettesPerDay, c.cigaretteSize, ""),
               c.expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Examples, ComparisonSentenceTest,
-    testing::Values(
-        SentenceCase{"just_quit", 0, 20, 85, "節煙本数は０本で、これは０ｍのガンバレ－に匹敵します。"},
-        SentenceCase{"hundred_minutes", 100, 20, 85,
-                     "節煙本数は１本で、これは．１２ｍのダチョウの卵に匹敵します。"},
-        SentenceCase{"one_day", 1440, 20, 85,
-                     "節煙本数は２０本で、これは１．７ｍのシーラカンスに匹敵します。"},
-        // A carton in the line is still counted in cigarettes here.
-        SentenceCase{"ten_days_never_cartons", 14400, 20, 85,
-                     "節煙本数は２００本で、これは１７ｍのシャア専用ザクに匹敵します。"},
-        SentenceCase{"clock_before_quit", -100, 20, 85,
-                     "節煙本数は－２本で、これは－．１２ｍのガンバレ－に匹敵します。"}),
+    testing::Values(SentenceCase{"just_quit", 0, 20, 85,
+                                 "節煙本数は０本で、これは０ｍのガンバレ－に匹敵します。"},
+                    SentenceCase{"hundred_minutes", 100, 20, 85,
+                                 "節煙本数は１本で、これは．１２ｍのダチョウの卵に匹敵します。"},
+                    SentenceCase{"one_day", 1440, 20, 85,
+                                 "節煙本数は２０本で、これは１．７ｍのシーラカンスに匹敵します。"},
+                    // A carton in the line is still counted in cigarettes here.
+                    SentenceCase{"ten_days_never_cartons", 14400, 20, 85,
+                                 "節煙本数は２００本で、これは１７ｍのシャア専用ザクに匹敵します。"},
+                    SentenceCase{"clock_before_quit", -100, 20, 85,
+                                 "節煙本数は－２本で、これは－．１２ｍのガンバレ－に匹敵します。"}),
     [](const testing::TestParamInfo<SentenceCase>& info) { return info.param.label; });
 
 TEST(ComputeUnsmokedTest, OneLookupServesLineAndSentence) {
@@ -128,16 +124,11 @@ TEST_P(FormatMetresTest, DropsTrailingZerosAndTheLeadingZero) {
 
 INSTANTIATE_TEST_SUITE_P(
     Examples, FormatMetresTest,
-    testing::Values(MetresCase{"zero", 0.0, "0"},
-                    MetresCase{"negative_zero", -0.0, "0"},
-                    MetresCase{"whole", 1700.0, "17"},
-                    MetresCase{"one", 100.0, "1"},
-                    MetresCase{"one_decimal", 170.0, "1.7"},
-                    MetresCase{"inner_zero_kept", 101.0, "1.01"},
-                    MetresCase{"half", 50.0, ".5"},
-                    MetresCase{"two_decimals", 12.0, ".12"},
-                    MetresCase{"one_hundredth", 1.0, ".01"},
-                    MetresCase{"negative_half", -50.0, "-.5"},
+    testing::Values(MetresCase{"zero", 0.0, "0"}, MetresCase{"negative_zero", -0.0, "0"},
+                    MetresCase{"whole", 1700.0, "17"}, MetresCase{"one", 100.0, "1"},
+                    MetresCase{"one_decimal", 170.0, "1.7"}, MetresCase{"inner_zero_kept", 101.0, "1.01"},
+                    MetresCase{"half", 50.0, ".5"}, MetresCase{"two_decimals", 12.0, ".12"},
+                    MetresCase{"one_hundredth", 1.0, ".01"}, MetresCase{"negative_half", -50.0, "-.5"},
                     MetresCase{"negative_whole", -1700.0, "-17"},
                     MetresCase{"long_with_decimals", 123456789012.0, "1234567890.12"},
                     MetresCase{"beyond_sixty_four_bits", 1e22, "100000000000000000000"}),

@@ -103,9 +103,9 @@ TEST_F(Milestones, RoundLengths) {
         double mm;
         int64_t round;
     };
-    const Case cases[] = {{0, 0},           {9'999.9, 0},        {10'000, 10'000},       {19'999, 10'000},
-                          {20'000, 20'000}, {99'999, 90'000},    {100'000, 100'000},     {250'000, 200'000},
-                          {1'000'000, 1'000'000}, {-5, 0}};
+    const Case cases[] = {
+        {0, 0},           {9'999.9, 0},       {10'000, 10'000},   {19'999, 10'000},       {20'000, 20'000},
+        {99'999, 90'000}, {100'000, 100'000}, {250'000, 200'000}, {1'000'000, 1'000'000}, {-5, 0}};
     for (const Case& c : cases) EXPECT_EQ(RoundLengthBelow(c.mm), c.round) << c.mm;
 }
 
@@ -114,8 +114,8 @@ TEST_F(Milestones, ARoundLengthNamesTheLandmarkItReached) {
     MilestoneFigures before = at({2024, 3, 1, 12, 0});
     std::optional<MilestoneNotice> length;
     for (int minute = 5 * 1440; minute < 6 * 1440 && !length; minute += 30) {
-        const MilestoneFigures after = at(
-            {2024, 3, 1 + (12 * 60 + minute) / 1440, (12 * 60 + minute) % 1440 / 60, (12 * 60 + minute) % 60});
+        const MilestoneFigures after = at({2024, 3, 1 + (12 * 60 + minute) / 1440,
+                                           (12 * 60 + minute) % 1440 / 60, (12 * 60 + minute) % 60});
         for (const MilestoneNotice& n : DueMilestones(before, after))
             if (n.kind == MilestoneKind::Length) {
                 length = n;

@@ -54,7 +54,8 @@ protected:
     // Everything in the data folder, so a test sees a temporary file left over.
     std::vector<std::string> Entries() const {
         std::vector<std::string> names;
-        for (const auto& e : fs::directory_iterator(store_->dataFolder())) names.push_back(e.path().filename());
+        for (const auto& e : fs::directory_iterator(store_->dataFolder()))
+            names.push_back(e.path().filename());
         std::sort(names.begin(), names.end());
         return names;
     }
@@ -118,7 +119,8 @@ TEST_P(WhatStandsThere, OnlyAMissingFileIsMadeAndNothingUnreadableIsWritten) {
 INSTANTIATE_TEST_SUITE_P(
     RecordFile, WhatStandsThere,
     ::testing::Values(
-        StandingCase{"a_record", [](const std::string& p, const std::string&) { RecordFolder::Put(p, kRecord); },
+        StandingCase{"a_record",
+                     [](const std::string& p, const std::string&) { RecordFolder::Put(p, kRecord); },
                      ReadOutcome::State::Read, FileProblem::None},
         StandingCase{"nothing", [](const std::string&, const std::string&) {}, ReadOutcome::State::Missing,
                      FileProblem::None},
@@ -128,19 +130,20 @@ INSTANTIATE_TEST_SUITE_P(
                          fs::create_symlink("../dotfile", p);
                      },
                      ReadOutcome::State::Read, FileProblem::None},
-        StandingCase{"own_link_into_nowhere",
-                     [](const std::string& p, const std::string& base) {
-                         fs::create_symlink(base + "/not-yet", p);
-                     },
-                     ReadOutcome::State::Missing, FileProblem::None},
+        StandingCase{
+            "own_link_into_nowhere",
+            [](const std::string& p, const std::string& base) { fs::create_symlink(base + "/not-yet", p); },
+            ReadOutcome::State::Missing, FileProblem::None},
         StandingCase{"a_folder",
                      [](const std::string& p, const std::string&) {
                          fs::create_directory(p);
                          RecordFolder::Put(p + "/keep", "x");
                      },
                      ReadOutcome::State::Blocked, FileProblem::NotAFile},
-        StandingCase{"a_fifo", [](const std::string& p, const std::string&) { ASSERT_EQ(::mkfifo(p.c_str(), 0600), 0); },
-                     ReadOutcome::State::Blocked, FileProblem::NotAFile},
+        StandingCase{
+            "a_fifo",
+            [](const std::string& p, const std::string&) { ASSERT_EQ(::mkfifo(p.c_str(), 0600), 0); },
+            ReadOutcome::State::Blocked, FileProblem::NotAFile},
         StandingCase{"a_link_to_dev_zero",
                      [](const std::string& p, const std::string&) { fs::create_symlink("/dev/zero", p); },
                      ReadOutcome::State::Blocked, FileProblem::NotAFile},
@@ -203,7 +206,8 @@ TEST_F(RecordFolder, APlantedOrLeftOverTemporaryFileIsNeverFollowed) {
 }
 
 TEST_F(RecordFolder, ALinkAnotherUserMadeIsNeitherReadNorSaved) {
-    if (::geteuid() != 0) GTEST_SKIP() << "only root can give a link to another user here; the process tests do it";
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "only root can give a link to another user here; the process tests do it";
     const std::string victim = base_ + "/notes.txt";
     Put(victim, kRecord);
     fs::create_symlink(victim, store_->initialPath());
@@ -245,8 +249,8 @@ TEST(RecordFileTexts, EveryProblemHasItsOwnWords) {
         EXPECT_EQ(std::find(seen.begin(), seen.end(), text), seen.end()) << text;
         seen.push_back(text);
     }
-    const std::string message = RecordNotKeptText({{FileProblem::NoSpace, 28, "/home/u/kemlessdata"}},
-                                                  "/home/u/kemlessdata");
+    const std::string message =
+        RecordNotKeptText({{FileProblem::NoSpace, 28, "/home/u/kemlessdata"}}, "/home/u/kemlessdata");
     EXPECT_NE(message.find("/home/u/kemlessdata"), std::string::npos);
     EXPECT_NE(message.find(ProblemText({FileProblem::NoSpace, 28, ""})), std::string::npos);
     // The headline says whose fault it is: the folder's, or a file's in it.

@@ -118,7 +118,10 @@ TEST(ShiftJis, StatusModesRoundTripAndUnmappableBecomesQuestionMark) {
     EXPECT_EQ(ShiftJisToUtf8(sjis), "ソルジャー");
     EXPECT_EQ(Utf8ToShiftJis("a😀b"), "a?b");
     EXPECT_EQ(ShiftJisToUtf8("a\x81"), "a\xEF\xBF\xBD");
-    EXPECT_EQ(ShiftJisToUtf8("\xA0" "b"), "\xEF\xBF\xBD" "b");
+    EXPECT_EQ(ShiftJisToUtf8("\xA0"
+                             "b"),
+              "\xEF\xBF\xBD"
+              "b");
 }
 
 TEST_F(TempFolder, StartupCreatesFolderAndDefaultFiles) {
@@ -150,8 +153,10 @@ TEST_F(TempFolder, StartedQuitOpensTheWindowOfTheMode) {
     store.ensureDataFolder();
     OptionSettings o;
     o.quitStarted = 1;
-    for (auto [mode, first] : {std::pair{0, FirstWindow::MainShown}, {1, FirstWindow::MiniShown},
-                               {2, FirstWindow::MainShown}, {7, FirstWindow::MainShown}}) {
+    for (auto [mode, first] : {std::pair{0, FirstWindow::MainShown},
+                               {1, FirstWindow::MiniShown},
+                               {2, FirstWindow::MainShown},
+                               {7, FirstWindow::MainShown}}) {
         o.windowMode = mode;
         ASSERT_TRUE(store.writeOption(o));
         EXPECT_EQ(RunStartupFileSteps(store, {2026, 1, 1, 0, 0}).first, first) << mode;
@@ -290,7 +295,8 @@ TEST(BaseFolder, RelativeFoldersAreTakenFromTheWorkingDirectory) {
 }
 
 TEST(Keeping, SaysWhyARecordCannotBeKept) {
-    const auto root = std::filesystem::temp_directory_path() / ("kemless-keeping-" + std::to_string(::getpid()));
+    const auto root =
+        std::filesystem::temp_directory_path() / ("kemless-keeping-" + std::to_string(::getpid()));
     SettingsStore store(root.string());
     auto only = [&store](FileProblem problem, const std::string& path) {
         const std::vector<FileOutcome> problems = store.keepingProblems();

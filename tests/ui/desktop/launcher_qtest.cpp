@@ -1,18 +1,19 @@
 // The browser launch through the desktop's opener: a fake xdg-open on PATH
 // that takes the address or fails, and what the user then sees.
+#include <unistd.h>
+
 #include <QAction>
 #include <QDir>
 #include <QEventLoop>
-#include <QTimer>
 #include <QFile>
 #include <QMenu>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTemporaryFile>
 #include <QTest>
+#include <QTimer>
 #include <cstdio>
 #include <optional>
-#include <unistd.h>
 
 #include "desktop/launcher.h"
 #include "support/session_fixture.h"
@@ -21,7 +22,8 @@ using namespace kemless;
 
 namespace {
 
-const QString kLaunchFailed = QStringLiteral("エラーです。フォルダオプションの関連付けなどを確認してください");
+const QString kLaunchFailed =
+    QStringLiteral("エラーです。フォルダオプションの関連付けなどを確認してください");
 
 // A folder put in front of PATH with an xdg-open that records its argument
 // and exits with `status`; no opener at all when `status` is empty. The
@@ -36,10 +38,12 @@ public:
         if (status) {
             QFile script(dir_.filePath(QStringLiteral("xdg-open")));
             script.open(QIODevice::WriteOnly);
-            const QString say = noise.isEmpty() ? QString() : QStringLiteral("echo '%1'\necho '%1' >&2\n").arg(noise);
-            script.write(QStringLiteral("#!/bin/sh\n%3printf '%s' \"$1\" > '%1.part'\nmv '%1.part' '%1'\nexit %2\n")
-                             .arg(argumentFile(), QString::number(*status), say)
-                             .toUtf8());
+            const QString say =
+                noise.isEmpty() ? QString() : QStringLiteral("echo '%1'\necho '%1' >&2\n").arg(noise);
+            script.write(
+                QStringLiteral("#!/bin/sh\n%3printf '%s' \"$1\" > '%1.part'\nmv '%1.part' '%1'\nexit %2\n")
+                    .arg(argumentFile(), QString::number(*status), say)
+                    .toUtf8());
             script.close();
             script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
             qputenv("PATH", dir_.path().toUtf8() + ':' + oldPath_);
@@ -117,7 +121,8 @@ private slots:
         {
             Redirect redirect(caught.handle());
             QObject context;
-            LaunchUrl(QUrl(QStringLiteral("http://my.blog.jp/")), &context, [&answer](bool taken) { answer = taken; });
+            LaunchUrl(QUrl(QStringLiteral("http://my.blog.jp/")), &context,
+                      [&answer](bool taken) { answer = taken; });
             QTRY_VERIFY(answer.has_value());
         }
         // The opener did run and fail; only its words are kept away.

@@ -9,9 +9,9 @@
 #include <QtTest>
 #include <memory>
 
-#include "session/session.h"
 #include "dialogs/ceremony.h"
 #include "dialogs/first_run_setup.h"
+#include "session/session.h"
 #include "support/session_fixture.h"
 #include "support/windows.h"
 
@@ -71,22 +71,26 @@ void CeremonyTest::startByDate_data() {
     QTest::addColumn<int>("wishTop");
 
     const QStringList none;
-    const QStringList christmas = {"クリスマス限定スペシャルメッセージ", "メリークリスマス", "聖なる日の卒煙が",
-                                   "成功しますように！"};
-    const QStringList eve = {"クリスマスイブ限定スペシャルメッセージ", "", "聖なる日の卒煙が", "成功しますように！"};
+    const QStringList christmas = {"クリスマス限定スペシャルメッセージ", "メリークリスマス",
+                                   "聖なる日の卒煙が", "成功しますように！"};
+    const QStringList eve = {"クリスマスイブ限定スペシャルメッセージ", "", "聖なる日の卒煙が",
+                             "成功しますように！"};
     const QStringList newYear = {"お正月限定スペシャルメッセージ", "あけましておめでとうございます", "",
                                  "貴方の卒煙が成功しますように！"};
     // Design tops: the greeting at 720 twips, the second wish line at 1560 twips.
     QTest::addRow("23 Dec 23:59 ordinary") << 12 << 23 << 23 << 59 << "" << none << "" << 0 << 0;
-    QTest::addRow("24 Dec 00:00 eve") << 12 << 24 << 0 << 0 << "クリスマスイブ - Pelorin" << eve << "010" << 48 << 104;
-    QTest::addRow("25 Dec christmas") << 12 << 25 << 18 << 30 << "メリークリスマス - Pelorin" << christmas << "101"
-                                      << 48 << 104;
+    QTest::addRow("24 Dec 00:00 eve")
+        << 12 << 24 << 0 << 0 << "クリスマスイブ - Pelorin" << eve << "010" << 48 << 104;
+    QTest::addRow("25 Dec christmas")
+        << 12 << 25 << 18 << 30 << "メリークリスマス - Pelorin" << christmas << "101" << 48 << 104;
     QTest::addRow("26 Dec ordinary") << 12 << 26 << 0 << 0 << "" << none << "" << 0 << 0;
     QTest::addRow("31 Dec 23:59 ordinary") << 12 << 31 << 23 << 59 << "" << none << "" << 0 << 0;
-    QTest::addRow("1 Jan new year") << 1 << 1 << 0 << 0 << "謹賀新年 - Pelorin" << newYear << "000" << 80 << 120;
-    QTest::addRow("2 Jan new year") << 1 << 2 << 12 << 0 << "謹賀新年 - Pelorin" << newYear << "000" << 80 << 120;
-    QTest::addRow("3 Jan 23:59 new year") << 1 << 3 << 23 << 59 << "謹賀新年 - Pelorin" << newYear << "000" << 80
-                                          << 120;
+    QTest::addRow("1 Jan new year") << 1 << 1 << 0 << 0 << "謹賀新年 - Pelorin" << newYear << "000" << 80
+                                    << 120;
+    QTest::addRow("2 Jan new year") << 1 << 2 << 12 << 0 << "謹賀新年 - Pelorin" << newYear << "000" << 80
+                                    << 120;
+    QTest::addRow("3 Jan 23:59 new year")
+        << 1 << 3 << 23 << 59 << "謹賀新年 - Pelorin" << newYear << "000" << 80 << 120;
     QTest::addRow("4 Jan 00:00 ordinary") << 1 << 4 << 0 << 0 << "" << none << "" << 0 << 0;
 }
 
@@ -110,7 +114,12 @@ void CeremonyTest::startByDate() {
     QTest::keyClick(ceremony, Qt::Key_Return);  // Enter starts, as the button does
 
     const QByteArray expected = QStringLiteral("%1,%2,%3,%4,%5,12,480,85\r\n")
-                                    .arg(year).arg(month).arg(day).arg(hour).arg(minute).toLatin1();
+                                    .arg(year)
+                                    .arg(month)
+                                    .arg(day)
+                                    .arg(hour)
+                                    .arg(minute)
+                                    .toLatin1();
     if (!caption.isEmpty()) {
         QVERIFY(!p.ceremony());
         SeasonalCeremony* seasonal = p.seasonal();

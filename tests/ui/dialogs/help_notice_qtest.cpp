@@ -1,18 +1,18 @@
 // The help window and the smartphone notice reached from the settings dialog.
 #include <QAction>
 #include <QApplication>
-#include <QMenu>
 #include <QFile>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QtTest>
 #include <memory>
 
-#include "session/session.h"
 #include "dialogs/help_window.h"
 #include "dialogs/notice_window.h"
 #include "dialogs/settings_dialog.h"
+#include "session/session.h"
 #include "support/session_fixture.h"
 #include "support/windows.h"
 
@@ -20,7 +20,8 @@ using namespace kemless;
 
 namespace {
 
-const QString kLaunchFailed = QStringLiteral("エラーです。フォルダオプションの関連付けなどを確認してください");
+const QString kLaunchFailed =
+    QStringLiteral("エラーです。フォルダオプションの関連付けなどを確認してください");
 
 int CountWindows(const char* name) {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -102,13 +103,14 @@ void HelpNoticeTest::helpFitsTheScreen_data() {
     QTest::addRow("scale 1: designed size, left where it is")
         << QRect(0, 0, 1366, 768) << QPoint(100, 100) << QSize(560, 480) << QPoint(100, 100);
     QTest::addRow("scale 1: moved left and up just enough")
-        << QRect(0, 0, 1366, 768) << QPoint(900, 400) << QSize(560, 480) << QPoint(1366 - 562, 768 - 480 - 26);
-    QTest::addRow("scale 1.5: designed size, moved up") << QRect(0, 0, 911, 512) << QPoint(0, 100)
-                                                        << QSize(560, 480) << QPoint(0, 512 - 506);
+        << QRect(0, 0, 1366, 768) << QPoint(900, 400) << QSize(560, 480)
+        << QPoint(1366 - 562, 768 - 480 - 26);
+    QTest::addRow("scale 1.5: designed size, moved up")
+        << QRect(0, 0, 911, 512) << QPoint(0, 100) << QSize(560, 480) << QPoint(0, 512 - 506);
     QTest::addRow("scale 2: shorter and narrower")
         << QRect(0, 0, 683, 384) << QPoint(300, 200) << QSize(560, 384 - 26) << QPoint(683 - 562, 0);
-    QTest::addRow("panel at the top") << QRect(0, 30, 683, 354) << QPoint(0, 0) << QSize(560, 354 - 26)
-                                      << QPoint(0, 30);
+    QTest::addRow("panel at the top")
+        << QRect(0, 30, 683, 354) << QPoint(0, 0) << QSize(560, 354 - 26) << QPoint(0, 30);
 }
 
 void HelpNoticeTest::helpFitsTheScreen() {
@@ -236,7 +238,8 @@ void HelpNoticeTest::versionBoxAndNoticeNameOneMakerAddress() {
     QCOMPARE(p.desktop.messages.size(), 1);
     const QString version = p.desktop.messages.takeFirst();
     QVERIFY(version.contains(QStringLiteral("１．２０")));
-    QVERIFY2(version.startsWith(QStringLiteral("ケムレス\r\nバージョン　１．２０\r\n\r\n卒煙を応援するデスクトップアプリ\r\n")),
+    QVERIFY2(version.startsWith(QStringLiteral(
+                 "ケムレス\r\nバージョン　１．２０\r\n\r\n卒煙を応援するデスクトップアプリ\r\n")),
              qPrintable(version));
 
     p.session->showSettingsDialogFromMain();

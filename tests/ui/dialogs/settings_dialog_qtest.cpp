@@ -15,13 +15,13 @@
 #include <QtTest>
 #include <memory>
 
-#include "session/session.h"
+#include "desktop/twips.h"
 #include "dialogs/settings_dialog.h"
+#include "session/session.h"
 #include "support/session_fixture.h"
 #include "support/windows.h"
 #include "windows/main_window.h"
 #include "windows/mini_window.h"
-#include "desktop/twips.h"
 
 using namespace kemless;
 
@@ -117,7 +117,8 @@ void SettingsDialogTest::opensFilledWhereTheMainWindowStood() {
     QVERIFY(p.dialog->isVisible());
     QVERIFY(!Window("mainWindow"));
     QVERIFY(!Window("miniWindow"));
-    QCOMPARE(p.dialog->windowTitle(), QStringLiteral(" 設定ウィンドウ - 全て半角で記入してください - lunapo"));
+    QCOMPARE(p.dialog->windowTitle(),
+             QStringLiteral(" 設定ウィンドウ - 全て半角で記入してください - lunapo"));
     const OptionSettings& o = p.session->options();
     QCOMPARE(p.dialog->pos(), QPoint(o.mainLeft / 15, o.mainTop / 15));
     QCOMPARE(p.dialog->pos(), QPoint(100, 200));
@@ -232,9 +233,12 @@ void SettingsDialogTest::savedSettingsReachFilesAndReopenWindow_data() {
     QTest::addColumn<int>("windowMode");
     QTest::addColumn<QString>("shown");
     QTest::addColumn<QString>("hidden");
-    QTest::addRow("main window mode 0") << 0 << "mainWindow" << "";
-    QTest::addRow("mini window mode 1") << 1 << "miniWindow" << "mainWindow";
-    QTest::addRow("main window mode 2 (mini never opened)") << 2 << "mainWindow" << "";
+    QTest::addRow("main window mode 0") << 0 << "mainWindow"
+                                        << "";
+    QTest::addRow("mini window mode 1") << 1 << "miniWindow"
+                                        << "mainWindow";
+    QTest::addRow("main window mode 2 (mini never opened)") << 2 << "mainWindow"
+                                                            << "";
 }
 
 void SettingsDialogTest::savedSettingsReachFilesAndReopenWindow() {
@@ -647,7 +651,10 @@ void SettingsDialogTest::staysOnTheScreenWhereverTheMainWindowStood() {
     auto check = [&](QWidget* w) {
         const QRect frame = w->frameGeometry();
         QVERIFY2(area.contains(frame), qPrintable(QStringLiteral("%1,%2 %3x%4")
-                                                      .arg(frame.x()).arg(frame.y()).arg(frame.width()).arg(frame.height())));
+                                                      .arg(frame.x())
+                                                      .arg(frame.y())
+                                                      .arg(frame.width())
+                                                      .arg(frame.height())));
         // Moved left and up only as far as needed.
         QCOMPARE(w->x(), std::min(leftPx, area.right() + 1 - frame.width()));
         QCOMPARE(w->y(), std::min(topPx, area.bottom() + 1 - frame.height()));

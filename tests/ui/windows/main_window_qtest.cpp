@@ -1,23 +1,22 @@
 #include <QAccessible>
 #include <QContextMenuEvent>
 #include <QGuiApplication>
-#include <QScreen>
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 
-#include "support/tick.h"
-#include "support/session_fixture.h"
+#include "desktop/twips.h"
 #include "display/copy_texts.h"
+#include "support/session_fixture.h"
+#include "support/tick.h"
 #include "windows/main_window.h"
 #include "windows/mini_window.h"
 #include "windows/tray_icon.h"
-#include "desktop/twips.h"
 #include "windows/widgets.h"
-
 
 using namespace kemless;
 
@@ -78,7 +77,10 @@ private slots:
         int y = 2027, m = 3, d = 1;
         for (int i = 0; i < days; ++i) {
             if (--d == 0) {
-                if (--m == 0) { m = 12; --y; }
+                if (--m == 0) {
+                    m = 12;
+                    --y;
+                }
                 const int lengths[13] = {0, 31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
                 d = lengths[m];
             }
@@ -138,8 +140,8 @@ private slots:
     // and the value again when the line changes.
     void everyValueLineIsHeardWithItsHeading() {
         MainWindow* w = startMain();
-        const QString headings[6] = {QStringLiteral("卒煙からの日数"), QStringLiteral("延びた寿命"),
-                                     QStringLiteral("節約できた金額"), QStringLiteral("ステータス"),
+        const QString headings[6] = {QStringLiteral("卒煙からの日数"),   QStringLiteral("延びた寿命"),
+                                     QStringLiteral("節約できた金額"),   QStringLiteral("ステータス"),
                                      QStringLiteral("吸わなかった煙草"), QStringLiteral("今日の一言")};
         auto spokenName = [w](int line) {
             return QAccessible::queryAccessibleInterface(w->valueLabel(line))->text(QAccessible::Name);
@@ -156,7 +158,8 @@ private slots:
         QCOMPARE(spokenName(kElapsedLabel), QStringLiteral("卒煙からの日数　３９日３時間０分"));
         QCOMPARE(QAccessible::queryAccessibleInterface(w->lungs())->role(), QAccessible::Graphic);
         QVERIFY(Tick(*fx->session));
-        QCOMPARE(w->valueLabel(kElapsedLabel)->accessibleDescription(), QStringLiteral("０年１ヶ月９日３時間０分"));
+        QCOMPARE(w->valueLabel(kElapsedLabel)->accessibleDescription(),
+                 QStringLiteral("０年１ヶ月９日３時間０分"));
         QCOMPARE(w->progressBar()->accessibleName(), QStringLiteral("次のアヒルまで"));
     }
 
@@ -249,8 +252,8 @@ private slots:
     void focusIsMarkedOnEveryControl_data() {
         QTest::addColumn<QString>("control");
         QTest::addColumn<qreal>("scale");
-        for (const char* name : {"elapsedValue", "copySummaryButton", "copyShortButton", "openLinkButton",
-                                 "settingsButton"})
+        for (const char* name :
+             {"elapsedValue", "copySummaryButton", "copyShortButton", "openLinkButton", "settingsButton"})
             for (const qreal scale : {1.0, 2.0})
                 QTest::addRow("%s at scale %g", name, scale) << QString::fromLatin1(name) << scale;
     }
@@ -275,7 +278,8 @@ private slots:
         // A point on the top edge, away from the caption.
         const QPoint edge(qRound(c->width() * scale / 2), qRound(scale));
         const bool isLine = control == QLatin1String("elapsedValue");
-        const QColor mark = isLine ? QColor(255, 255, 0) : c->palette().color(QPalette::Active, QPalette::Highlight);
+        const QColor mark =
+            isLine ? QColor(255, 255, 0) : c->palette().color(QPalette::Active, QPalette::Highlight);
 
         c->clearFocus();
         QVERIFY(!c->hasFocus());
@@ -336,7 +340,8 @@ private slots:
         MainWindow* w = startMain();
         const Session& s = *fx->session;
         w->button("copySummaryButton")->click();
-        const QString summary = QString::fromStdString(SummaryText(s.display(), fx->session->initial(), fx->session->options()));
+        const QString summary =
+            QString::fromStdString(SummaryText(s.display(), fx->session->initial(), fx->session->options()));
         QCOMPARE(fx->desktop.clipboard, summary);
         QCOMPARE(summary.count(QStringLiteral("\r\n")), 5);
         fx->desktop.clipboard.clear();
@@ -364,7 +369,9 @@ private slots:
         QCOMPARE(fx->desktop.opened, QList<QUrl>{QUrl(QStringLiteral("http://my.blog.jp/diary"))});
         fx->desktop.launchWorks = false;
         w->popupMenu()->actions().at(2)->trigger();
-        QCOMPARE(fx->desktop.messages, QStringList{QStringLiteral("エラーです。フォルダオプションの関連付けなどを確認してください")});
+        QCOMPARE(
+            fx->desktop.messages,
+            QStringList{QStringLiteral("エラーです。フォルダオプションの関連付けなどを確認してください")});
     }
 
     void emptyLinkIsAFailedLaunch() {
@@ -482,7 +489,8 @@ private slots:
         fx->writeStarted(SampleInitial(), {});
         const auto before = fx->store().readOption();
         fx->process.singleInstance = false;
-        fx->session = std::make_unique<Session>(fx->clock, fx->desktop, fx->process, fx->dir.path().toStdString());
+        fx->session =
+            std::make_unique<Session>(fx->clock, fx->desktop, fx->process, fx->dir.path().toStdString());
         QVERIFY_THROWS_EXCEPTION(Terminated, fx->session->start());
         QCOMPARE(fx->desktop.messages, QStringList{QStringLiteral("プログラムは既に起動されています。")});
         QCOMPARE(fx->store().readOption(), before);

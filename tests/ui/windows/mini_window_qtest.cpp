@@ -3,14 +3,14 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "support/tick.h"
+#include "desktop/twips.h"
 #include "dialogs/settings_dialog.h"
-#include "support/session_fixture.h"
 #include "display/copy_texts.h"
+#include "support/session_fixture.h"
+#include "support/tick.h"
 #include "windows/main_window.h"
 #include "windows/mini_window.h"
 #include "windows/tray_icon.h"
-#include "desktop/twips.h"
 #include "windows/widgets.h"
 
 using namespace kemless;
@@ -146,7 +146,8 @@ private slots:
         QCOMPARE(s.miniWindow()->summaryLabel()->text().count(QLatin1Char('\n')), 5);
         // A screen reader hears the six lines after the label's name.
         QCOMPARE(s.miniWindow()->summaryLabel()->accessibleName(), QStringLiteral("卒煙の記録"));
-        QCOMPARE(s.miniWindow()->summaryLabel()->accessibleDescription(), s.miniWindow()->summaryLabel()->text());
+        QCOMPARE(s.miniWindow()->summaryLabel()->accessibleDescription(),
+                 s.miniWindow()->summaryLabel()->text());
 
         miniAction("copySummaryAction")->trigger();
         const QString fromMini = fx->desktop.clipboard;
