@@ -1,10 +1,13 @@
 #include "desktop/placement.h"
 
+#include <QEvent>
 #include <QGuiApplication>
 #include <QPointer>
 #include <QScreen>
 #include <QTimer>
 #include <QWidget>
+#include <functional>
+#include <utility>
 
 #include "desktop/twips.h"
 
@@ -27,6 +30,38 @@ QPoint Inside(const QWidget* window, QPoint wanted, QMargins frame) {
     const Corner c = KeepInside({wanted.x(), wanted.y()}, outer.width(), outer.height(),
                                 {area.x(), area.y(), area.width(), area.height()});
     return {c.left, c.top};
+}
+
+// Once a window is on the screen and framed, the corner is checked again
+// with its own frame: before that only the frame of an earlier window was
+// known (none at the first start), and a frame wider than that would reach
+// past the screen's edge. Moving it in is the only change.
+void RefitWhenFramed(QWidget* window) {
+    auto fit = [window] {
+        const QPoint corner = Inside(window, window->pos(), WindowPlacer::FrameOf(window));
+        if (window->isVisible() && window->pos() != corner) window->move(corner);
+    };
+    if (window->isVisible()) {
+        QTimer::singleShot(250, window, fit);
+        return;
+    }
+    class FirstShow : public QObject {
+    public:
+        FirstShow(QWidget* w, std::function<void()> f) : QObject(w), fit_(std::move(f)) {
+            w->installEventFilter(this);
+        }
+        bool eventFilter(QObject*, QEvent* e) override {
+            if (e->type() == QEvent::Show) {
+                QTimer::singleShot(250, parent(), fit_);
+                deleteLater();
+            }
+            return false;
+        }
+
+    private:
+        std::function<void()> fit_;
+    };
+    new FirstShow(window, fit);
 }
 
 }  // namespace
@@ -65,6 +100,7 @@ void WindowPlacer::placeDisplayWindow(QWidget* window, int32_t& left, int32_t& t
         top = RoundTwips(fitted.y() * double(kTwipsPerPixel));
     }
     window->move(fitted);
+    RefitWhenFramed(window);
 }
 
 void WindowPlacer::placeAtCorner(QWidget* dialog, int32_t left, int32_t top) const {

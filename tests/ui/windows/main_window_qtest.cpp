@@ -8,6 +8,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 
 #include "desktop/twips.h"
 #include "display/copy_texts.h"
@@ -395,9 +396,22 @@ private slots:
         o.mainTop = -300;
         MainWindow* w = startMain(o);
         const auto [width, height] = WindowPlacer::ScreenTwips(w);
-        QCOMPARE(fx->session->options().mainLeft, width / 2);
-        QCOMPARE(fx->session->options().mainTop, height / 2);
-        QCOMPARE(w->pos(), QPoint(Px(width / 2), Px(height / 2)));
+        const QRect area = w->screen()->availableGeometry();
+        // The middle of the screen, moved left and up where the window would
+        // reach beyond it there (a small screen, or a large scale).
+        const QPoint middle(Px(width / 2), Px(height / 2));
+        const QPoint expected(std::min(middle.x(), area.x() + area.width() - w->width()),
+                              std::min(middle.y(), area.y() + area.height() - w->height()));
+        QCOMPARE(w->pos(), expected);
+        // Once framed, the frame too: it is moved in by the frame's width.
+        QTRY_VERIFY2(area.contains(w->frameGeometry()), "the whole window and its frame on the screen");
+        if (expected == middle) {
+            QCOMPARE(fx->session->options().mainLeft, width / 2);
+            QCOMPARE(fx->session->options().mainTop, height / 2);
+        } else {
+            QCOMPARE(fx->session->options().mainLeft, RoundTwips(expected.x() * 15.0));
+            QCOMPARE(fx->session->options().mainTop, RoundTwips(expected.y() * 15.0));
+        }
     }
 
     void theRefreshTimerRunsWhileADisplayWindowIsLoaded() {
@@ -434,12 +448,14 @@ private slots:
         // A window that fits stays exactly where the rule puts it.
         QWidget small;
         small.resize(100, 80);
-        left = 1500;
-        top = 3000;
+        const int32_t eighthLeft = width / 8 / 15 * 15;
+        const int32_t eighthTop = height / 8 / 15 * 15;
+        left = eighthLeft;
+        top = eighthTop;
         placer.placeDisplayWindow(&small, left, top, kMainWindowMargins);
-        QCOMPARE(small.pos(), QPoint(100, 200));
-        QCOMPARE(left, 1500);
-        QCOMPARE(top, 3000);
+        QCOMPARE(small.pos(), QPoint(Px(eighthLeft), Px(eighthTop)));
+        QCOMPARE(left, eighthLeft);
+        QCOMPARE(top, eighthTop);
     }
 
     void closingWritesThePositionAndUnloadsBoth() {
