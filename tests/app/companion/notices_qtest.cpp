@@ -4,7 +4,7 @@
 // then the minute it does.
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
-#include <QDBusInterface>
+#include <QDBusMessage>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -177,13 +177,20 @@ private slots:
         QVERIFY(!w->isVisible());
         tickAt(w, kAtTitle);
         QTRY_COMPARE(notices().size(), 1);
-        QDBusInterface fake(QString::fromLatin1(kService), QStringLiteral("/org/freedesktop/Notifications"),
-                            QString::fromLatin1(kService));
+        // A plain call: an interface object would introspect the fake and
+        // keep what it learnt in a cache the bus never frees.
+        auto click = [](uint id) {
+            QDBusMessage call = QDBusMessage::createMethodCall(
+                QString::fromLatin1(kService), QStringLiteral("/org/freedesktop/Notifications"),
+                QString::fromLatin1(kService), QStringLiteral("Click"));
+            call << id;
+            return QDBusConnection::sessionBus().call(call).type() == QDBusMessage::ReplyMessage;
+        };
         // Another program's notice clicked: not ours, nothing happens.
-        fake.call(QStringLiteral("Click"), uint(9999));
+        QVERIFY(click(9999));
         letTheBusSettle();
         QVERIFY(!w->isVisible());
-        fake.call(QStringLiteral("Click"), uint(notices().first()[u"id"].toInt()));
+        QVERIFY(click(uint(notices().first()[u"id"].toInt())));
         QTRY_VERIFY(w->isVisible());
         QVERIFY(!fx->session->mainTray()->isShown());
     }
