@@ -25,21 +25,14 @@ constexpr int kMaxLinks = 40;
 constexpr size_t kSuffixLength = 8;
 
 FileProblem ProblemOfErrno(int error) {
+    // ENXIO and ENODEV: a socket, or a FIFO opened for writing with no reader.
     static constexpr std::pair<int, FileProblem> kProblems[] = {
-        {EACCES, FileProblem::NoPermission},
-        {EPERM, FileProblem::NoPermission},
-        {ELOOP, FileProblem::LinkLoop},
-        {ENOSPC, FileProblem::NoSpace},
-        {EDQUOT, FileProblem::NoSpace},
-        {EFBIG, FileProblem::NoSpace},
-        {EROFS, FileProblem::ReadOnly},
-        {EISDIR, FileProblem::NotAFile},
-        // A socket, or a FIFO opened for writing with no reader.
-        {ENXIO, FileProblem::NotAFile},
-        {ENODEV, FileProblem::NotAFile},
-        {ENOTDIR, FileProblem::NoFolder},
-        {ENOENT, FileProblem::NoFolder},
-    };
+        {EACCES, FileProblem::NoPermission}, {EPERM, FileProblem::NoPermission},
+        {ELOOP, FileProblem::LinkLoop},      {ENOSPC, FileProblem::NoSpace},
+        {EDQUOT, FileProblem::NoSpace},      {EFBIG, FileProblem::NoSpace},
+        {EROFS, FileProblem::ReadOnly},      {EISDIR, FileProblem::NotAFile},
+        {ENXIO, FileProblem::NotAFile},      {ENODEV, FileProblem::NotAFile},
+        {ENOTDIR, FileProblem::NoFolder},    {ENOENT, FileProblem::NoFolder}};
     for (const auto& [e, problem] : kProblems)
         if (e == error) return problem;
     return FileProblem::Other;
