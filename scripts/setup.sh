@@ -20,7 +20,9 @@ KEMLESS_HEADLESS_PACKAGES=(xvfb xauth x11-utils imagemagick)
 KEMLESS_TEST_PACKAGES=(
   "${KEMLESS_RUN_PACKAGES[@]}" "${KEMLESS_HEADLESS_PACKAGES[@]}"
   libgtest-dev libbenchmark-dev xclip python3
-  dbus-daemon python3-dbus python3-gi openbox trayer weston qt6-wayland
+  # The companion's tests: a session bus with a fake notification service,
+  # a window manager and a notification area on Xvfb, and a Wayland compositor.
+  dbus-daemon python3-dbus openbox trayer weston qt6-wayland
   desktop-file-utils appstream dpkg-dev lintian
   clang-14 libclang-rt-14-dev clang-format-14 ccache devscripts
   # The accessibility test reads the windows over AT-SPI on a bus of its own.
