@@ -45,6 +45,7 @@ struct DisplayState {
     std::string savingsSummary;
     int32_t showTotalDays = 0;
     int32_t lungColor = 0;
+    std::string lungWords;  // the lungs as a screen reader tells them
     DuckStage ducks;
     std::string miniText;  // the six-line summary shown by the mini window
 };

@@ -50,6 +50,13 @@ int32_t LungColor(int32_t d) {
     return static_cast<int32_t>(red + 256 * greenBlue + 65536 * greenBlue);
 }
 
+const char* LungWords(int32_t lungColor) {
+    const int32_t red = lungColor & 0xFF;
+    const int32_t green = (lungColor >> 8) & 0xFF;
+    if (green == 0) return red < 128 ? "黒ずんだ赤" : "赤";
+    return green < 140 ? "ピンクに近づく赤" : "きれいなピンク";
+}
+
 void RefreshDisplay(DisplayState& state, const InitialSettings& initial, OptionSettings& options,
                     const CalendarMoment& now, int draw) {
     // 1. Elapsed time; the line is always rewritten in its calendar form.
@@ -80,6 +87,7 @@ void RefreshDisplay(DisplayState& state, const InitialSettings& initial, OptionS
 
     // 6. Lungs, 7. ducks and progress bar.
     state.lungColor = LungColor(days);
+    state.lungWords = LungWords(state.lungColor);
     state.ducks = ComputeDuckStage(days);
 
     // 8. The mini window's text reads the toggle before 9. resets it.

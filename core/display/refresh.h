@@ -15,6 +15,9 @@ DuckStage ComputeDuckStage(int32_t wholeDays);
 
 // The lungs go from almost black through red to pink by day 39 (0x00BBGGRR).
 int32_t LungColor(int32_t wholeDays);
+// The lungs in words, for a screen reader, by the colour LungColor gives:
+// darkened red, red, red nearing pink, pink.
+const char* LungWords(int32_t lungColor);
 
 // Recomputes everything the windows show, not only the progress bar: elapsed
 // time, money and lifetime, the unsmoked line, message, title, lungs, ducks and

@@ -114,18 +114,14 @@ private slots:
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("stdoutHas");
         QTest::addColumn<QString>("stderrHas");
-        QTest::addRow("--help") << QStringList{"--help"} << 0 << "--data-dir"
-                                << "";
-        QTest::addRow("-h") << QStringList{"-h"} << 0 << "kemless --help"
-                            << "";
-        QTest::addRow("--version") << QStringList{"--version"} << 0 << "kemless 1.20\n"
-                                   << "";
-        QTest::addRow("unknown option") << QStringList{"--bogus"} << 2 << ""
-                                        << "bogus";
-        QTest::addRow("stray argument") << QStringList{"notes.txt"} << 2 << ""
-                                        << "notes.txt";
-        QTest::addRow("--data-dir without folder") << QStringList{"--data-dir"} << 2 << ""
-                                                   << "--data-dir";
+        // clang-format off
+        QTest::addRow("--help") << QStringList{"--help"} << 0 << "--data-dir" << "";
+        QTest::addRow("-h") << QStringList{"-h"} << 0 << "kemless --help" << "";
+        QTest::addRow("--version") << QStringList{"--version"} << 0 << "kemless 1.20\n" << "";
+        QTest::addRow("unknown option") << QStringList{"--bogus"} << 2 << "" << "bogus";
+        QTest::addRow("stray argument") << QStringList{"notes.txt"} << 2 << "" << "notes.txt";
+        QTest::addRow("--data-dir without folder") << QStringList{"--data-dir"} << 2 << "" << "--data-dir";
+        // clang-format on
     }
     void commandLineAnswersWithoutADisplayAndLeavesNoTrace() {
         QFETCH(QStringList, args);

@@ -14,6 +14,9 @@
 namespace kemless {
 namespace {
 
+// How long the desktop takes to frame a window it was just asked to show.
+constexpr int kFramedAfterMs = 250;
+
 QScreen* ScreenOf(const QWidget* window, QPoint at) {
     if (QScreen* s = QGuiApplication::screenAt(at)) return s;
     if (window != nullptr && window->screen() != nullptr) return window->screen();
@@ -25,11 +28,7 @@ QScreen* ScreenOf(const QWidget* window, QPoint at) {
 QPoint Inside(const QWidget* window, QPoint wanted, QMargins frame) {
     QScreen* screen = ScreenOf(window, wanted);
     if (screen == nullptr) return wanted;
-    const QRect area = screen->availableGeometry();
-    const QSize outer = window->size().grownBy(frame);
-    const Corner c = KeepInside({wanted.x(), wanted.y()}, outer.width(), outer.height(),
-                                {area.x(), area.y(), area.width(), area.height()});
-    return {c.left, c.top};
+    return CornerInside(screen->availableGeometry(), QRect(wanted, window->size().grownBy(frame)));
 }
 
 // Once a window is on the screen and framed, the corner is checked again
@@ -42,9 +41,10 @@ void RefitWhenFramed(QWidget* window) {
         if (window->isVisible() && window->pos() != corner) window->move(corner);
     };
     if (window->isVisible()) {
-        QTimer::singleShot(250, window, fit);
+        AgainOnceFramed(window, fit);
         return;
     }
+    // Loaded hidden: the check waits for the first show.
     class FirstShow : public QObject {
     public:
         FirstShow(QWidget* w, std::function<void()> f) : QObject(w), fit_(std::move(f)) {
@@ -52,7 +52,7 @@ void RefitWhenFramed(QWidget* window) {
         }
         bool eventFilter(QObject*, QEvent* e) override {
             if (e->type() == QEvent::Show) {
-                QTimer::singleShot(250, parent(), fit_);
+                AgainOnceFramed(static_cast<QWidget*>(parent()), fit_);
                 deleteLater();
             }
             return false;
@@ -65,6 +65,31 @@ void RefitWhenFramed(QWidget* window) {
 }
 
 }  // namespace
+
+QRect AvailableArea(const QWidget* window) {
+    const QScreen* s = window->screen();
+    return s != nullptr ? s->availableGeometry() : QRect();
+}
+
+QMargins FrameOrAssumed(const QWidget* window) {
+    if (window->isVisible() && window->frameGeometry() != window->geometry())
+        return WindowPlacer::FrameOf(window);
+    return {8, 32, 8, 8};
+}
+
+QSize RoomInside(const QRect& area, const QMargins& frame) {
+    return area.size().shrunkBy(frame).expandedTo(QSize(1, 1));
+}
+
+QPoint CornerInside(const QRect& area, const QRect& outer) {
+    const Corner c = KeepInside({outer.x(), outer.y()}, outer.width(), outer.height(),
+                                {area.x(), area.y(), area.width(), area.height()});
+    return {c.left, c.top};
+}
+
+void AgainOnceFramed(QWidget* window, std::function<void()> fit) {
+    QTimer::singleShot(kFramedAfterMs, window, std::move(fit));
+}
 
 Corner WindowPlacer::CornerOf(const QWidget* window) {
     return {RoundTwips(window->x() * double(kTwipsPerPixel)),
@@ -111,7 +136,7 @@ void WindowPlacer::placeAtCorner(QWidget* dialog, int32_t left, int32_t top) con
     };
     dialog->adjustSize();
     fit(frame_);
-    QTimer::singleShot(250, dialog, [dialog, fit] { fit(FrameOf(dialog)); });
+    AgainOnceFramed(dialog, [dialog, fit] { fit(FrameOf(dialog)); });
 }
 
 void WindowPlacer::learnFrame(const QWidget* window) {

@@ -3,6 +3,10 @@
 // stored corners, the dialogs where the main window stood, both kept wholly
 // on the screen. Corners are stored in twips; the screen speaks pixels.
 #include <QMargins>
+#include <QPoint>
+#include <QRect>
+#include <QSize>
+#include <functional>
 #include <utility>
 
 #include "records/placement.h"
@@ -10,6 +14,21 @@
 class QWidget;
 
 namespace kemless {
+
+// The free area of the screen the window is on (empty without a screen).
+QRect AvailableArea(const QWidget* window);
+// The frame the desktop put around a window; before it is framed, a title
+// bar's worth and thin borders, so a window sized by it still fits once the
+// real frame comes.
+QMargins FrameOrAssumed(const QWidget* window);
+// The room a window has inside `area` once its frame is taken off.
+QSize RoomInside(const QRect& area, const QMargins& frame);
+// The frame corner that keeps `outer` inside `area`: moved left and up only
+// as far as needed, and never beyond the area's top left.
+QPoint CornerInside(const QRect& area, const QRect& outer);
+// A window placed before the desktop framed it is checked again a moment
+// later, with its own frame: `fit` runs then, as long as the window lives.
+void AgainOnceFramed(QWidget* window, std::function<void()> fit);
 
 class WindowPlacer {
 public:

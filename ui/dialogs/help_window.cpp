@@ -3,9 +3,8 @@
 #include <QEvent>
 #include <QFile>
 #include <QPlainTextEdit>
-#include <QTimer>
 
-#include "dialogs/screen_fit.h"
+#include "desktop/placement.h"
 
 namespace kemless {
 
@@ -58,7 +57,7 @@ void HelpWindow::showEvent(QShowEvent* e) {
     DialogWindow::showEvent(e);
     fitToScreen();
     // Once more when the desktop has framed it.
-    QTimer::singleShot(250, this, [this] { fitToScreen(); });
+    AgainOnceFramed(this, [this] { fitToScreen(); });
 }
 
 void HelpWindow::resizeEvent(QResizeEvent* e) {

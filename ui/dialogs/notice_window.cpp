@@ -4,10 +4,9 @@
 #include <QFrame>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTimer>
 #include <QVBoxLayout>
 
-#include "dialogs/screen_fit.h"
+#include "desktop/placement.h"
 
 namespace kemless {
 
@@ -79,7 +78,7 @@ void NoticeWindow::showEvent(QShowEvent* e) {
     };
     fit();
     // Once more when the desktop has framed it.
-    QTimer::singleShot(250, this, fit);
+    AgainOnceFramed(this, fit);
 }
 
 }  // namespace kemless

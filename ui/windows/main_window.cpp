@@ -126,7 +126,6 @@ void MainWindow::buildControls() {
         b->setGeometry(TwipsRect(kButtons[i].left, 2950, 735, 300));
         StopMousePropagation(b);
         PressWithEnter(b);
-        ShowFocusRing(b);
         connect(b, &QPushButton::clicked, this, actions[i]);
     }
     button("copySummaryButton")->setAccessibleName(QStringLiteral("コピーする"));
@@ -167,7 +166,7 @@ void MainWindow::hideDucks() {
 
 void MainWindow::render(const DisplayState& display) {
     for (int i = 0; i < 6; ++i) values_[i]->setText(QString::fromStdString(display.captions[i]));
-    lungs_->setFillColor(ColorFromBgr(display.lungColor));
+    lungs_->setStage(ColorFromBgr(display.lungColor), QString::fromUtf8(display.lungWords));
 
     hideDucks();
     for (Duck d : display.ducks.visible) {

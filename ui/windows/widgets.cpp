@@ -7,7 +7,6 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPointer>
 #include <QStyleOption>
 #include <utility>
 
@@ -118,23 +117,14 @@ void ControlLabel::keyPressEvent(QKeyEvent* e) {
 LungPicture::LungPicture(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_TransparentForMouseEvents);
     InstallDisplayWidgetFactory();
-    setAccessibleName(QStringLiteral("肺の状態　") + Describe(fill_));
+    setAccessibleName(QStringLiteral("肺の状態"));
 }
 
-void LungPicture::setFillColor(const QColor& c) {
-    if (c == fill_) return;
-    fill_ = c;
-    setAccessibleName(QStringLiteral("肺の状態　") + Describe(c));
+void LungPicture::setStage(const QColor& fill, const QString& words) {
+    setAccessibleName(QStringLiteral("肺の状態　") + words);
+    if (fill == fill_) return;
+    fill_ = fill;
     update();
-}
-
-QString LungPicture::Describe(const QColor& fill) {
-    // The refresh darkens the lungs on the quit day, brightens them to pure
-    // red and then turns them pink; the words follow those stages.
-    if (fill.green() == 0 && fill.red() < 128) return QStringLiteral("黒ずんだ赤");
-    if (fill.green() == 0) return QStringLiteral("赤");
-    if (fill.green() < 140) return QStringLiteral("ピンクに近づく赤");
-    return QStringLiteral("きれいなピンク");
 }
 
 void LungPicture::paintEvent(QPaintEvent*) {
@@ -187,15 +177,6 @@ void FocusRingStyle::drawComplexControl(ComplexControl control, const QStyleOpti
                                         QPainter* painter, const QWidget* widget) const {
     QProxyStyle::drawComplexControl(control, option, painter, widget);
     if (control == CC_ComboBox || control == CC_SpinBox) DrawRing(option, painter, widget);
-}
-
-void ShowFocusRing(QWidget* control) {
-    static QPointer<FocusRingStyle> shared;
-    if (!shared) {
-        shared = new FocusRingStyle;
-        shared->setParent(QCoreApplication::instance());
-    }
-    control->setStyle(shared);
 }
 
 namespace {

@@ -55,10 +55,9 @@ class LungPicture : public QWidget {
     Q_OBJECT
 public:
     explicit LungPicture(QWidget* parent = nullptr);
-    void setFillColor(const QColor& c);
+    // The colour and, for a screen reader, the same in words.
+    void setStage(const QColor& fill, const QString& words);
     QColor fillColor() const { return fill_; }
-    // How the lungs look, in words, for a screen reader.
-    static QString Describe(const QColor& fill);
 
 protected:
     void paintEvent(QPaintEvent*) override;
@@ -68,8 +67,8 @@ private:
 };
 
 // Draws a clear ring around the control that has the keyboard: two pixels in
-// the highlight colour, outside the style's own faint mark. Set on a control
-// (or on the whole application) in place of the style it would use.
+// the highlight colour, outside the style's own faint mark. The program sets
+// it for the whole application, so every window and dialog shows it.
 class FocusRingStyle : public QProxyStyle {
     Q_OBJECT
 public:
@@ -81,8 +80,6 @@ public:
     void drawComplexControl(ComplexControl control, const QStyleOptionComplex* option, QPainter* painter,
                             const QWidget* widget = nullptr) const override;
 };
-// The ring on one control; the style is shared by every control it is on.
-void ShowFocusRing(QWidget* control);
 
 // Keeps mouse presses on a control from reaching the window behind it (a
 // right click on a button or a picture is not a click on the background),

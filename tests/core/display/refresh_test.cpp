@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <ostream>
+#include <utility>
 
 #include "display/copy_texts.h"
 
@@ -65,6 +66,13 @@ TEST(LungColour, DarkToRedToPink) {
     EXPECT_EQ(rgb(LungColor(39)), std::tuple(255, 140, 140));
     EXPECT_EQ(rgb(LungColor(1000)), std::tuple(255, 140, 140));
     EXPECT_EQ(rgb(LungColor(2147483647)), std::tuple(255, 140, 140));
+}
+
+// The lungs in words, at the stages the refresh colours them.
+TEST(LungWords, FollowTheColourOfEachStage) {
+    const std::pair<int32_t, const char*> rows[] = {
+        {0, "黒ずんだ赤"}, {10, "黒ずんだ赤"}, {25, "赤"}, {33, "ピンクに近づく赤"}, {39, "きれいなピンク"}};
+    for (const auto& [day, words] : rows) EXPECT_STREQ(LungWords(LungColor(day)), words) << "day " << day;
 }
 
 // A quit profile and options as a fresh user has them.

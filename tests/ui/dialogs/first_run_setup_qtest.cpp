@@ -90,28 +90,18 @@ void FirstRunSetupTest::confirmation_data() {
     QTest::addColumn<bool>("enterInPrice");
     QTest::addColumn<QByteArray>("initialLine");
 
-    QTest::addRow("empty boxes: one message") << ""
-                                              << "" << -1 << false << QByteArray();
-    QTest::addRow("201 a day") << "201"
-                               << "300" << -1 << false << QByteArray();
-    QTest::addRow("2001 yen") << "20"
-                              << "2001" << -1 << false << QByteArray();
-    QTest::addRow("0 a day") << "0"
-                             << "300" << -1 << false << QByteArray();
-    QTest::addRow("letters for the price") << "20"
-                                           << "abc" << -1 << false << QByteArray();
-    QTest::addRow("both out of range: one message") << "999"
-                                                    << "0" << -1 << true << QByteArray();
-    QTest::addRow("200 and 2000, size untouched")
-        << "200"
-        << "2000" << -1 << false << QByteArray("2026,11,5,7,8,200,2000,85\r\n");
-    QTest::addRow("1 and 1, short") << "1"
-                                    << "1" << 0 << false << QByteArray("2026,11,5,7,8,1,1,50\r\n");
-    QTest::addRow("20本 is 20, long") << "20本"
-                                      << "440" << 2 << false << QByteArray("2026,11,5,7,8,20,440,100\r\n");
-    QTest::addRow("Enter in the price box")
-        << "15"
-        << "520" << -1 << true << QByteArray("2026,11,5,7,8,15,520,85\r\n");
+    // clang-format off
+    QTest::addRow("empty boxes: one message") << "" << "" << -1 << false << QByteArray();
+    QTest::addRow("201 a day") << "201" << "300" << -1 << false << QByteArray();
+    QTest::addRow("2001 yen") << "20" << "2001" << -1 << false << QByteArray();
+    QTest::addRow("0 a day") << "0" << "300" << -1 << false << QByteArray();
+    QTest::addRow("letters for the price") << "20" << "abc" << -1 << false << QByteArray();
+    QTest::addRow("both out of range: one message") << "999" << "0" << -1 << true << QByteArray();
+    QTest::addRow("200 and 2000, size untouched") << "200" << "2000" << -1 << false << QByteArray("2026,11,5,7,8,200,2000,85\r\n");
+    QTest::addRow("1 and 1, short") << "1" << "1" << 0 << false << QByteArray("2026,11,5,7,8,1,1,50\r\n");
+    QTest::addRow("20本 is 20, long") << "20本" << "440" << 2 << false << QByteArray("2026,11,5,7,8,20,440,100\r\n");
+    QTest::addRow("Enter in the price box") << "15" << "520" << -1 << true << QByteArray("2026,11,5,7,8,15,520,85\r\n");
+    // clang-format on
 }
 
 void FirstRunSetupTest::confirmation() {

@@ -233,12 +233,11 @@ void SettingsDialogTest::savedSettingsReachFilesAndReopenWindow_data() {
     QTest::addColumn<int>("windowMode");
     QTest::addColumn<QString>("shown");
     QTest::addColumn<QString>("hidden");
-    QTest::addRow("main window mode 0") << 0 << "mainWindow"
-                                        << "";
-    QTest::addRow("mini window mode 1") << 1 << "miniWindow"
-                                        << "mainWindow";
-    QTest::addRow("main window mode 2 (mini never opened)") << 2 << "mainWindow"
-                                                            << "";
+    // clang-format off
+    QTest::addRow("main window mode 0") << 0 << "mainWindow" << "";
+    QTest::addRow("mini window mode 1") << 1 << "miniWindow" << "mainWindow";
+    QTest::addRow("main window mode 2 (mini never opened)") << 2 << "mainWindow" << "";
+    // clang-format on
 }
 
 void SettingsDialogTest::savedSettingsReachFilesAndReopenWindow() {

@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 #include <functional>
 
+#include "support/grab.h"
 #include "windows/widgets.h"
 
 using namespace kemless;
@@ -50,23 +51,18 @@ private slots:
         QFETCH(qreal, scale);
         QFETCH(bool, appWide);
         if (appWide) QApplication::setStyle(new FocusRingStyle);
+        FocusRingStyle onTheControl;
         QWidget window;
         auto* layout = new QVBoxLayout(&window);
         QWidget* control = make(&window);
         auto* other = new QPushButton(QStringLiteral("ほか"), &window);
         layout->addWidget(control);
         layout->addWidget(other);
-        if (!appWide) ShowFocusRing(control);
+        if (!appWide) control->setStyle(&onTheControl);
         window.show();
         window.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&window));
-        auto grab = [control, scale] {
-            QPixmap pm(control->size() * scale);
-            pm.setDevicePixelRatio(scale);
-            pm.fill(Qt::transparent);
-            control->render(&pm);
-            return pm.toImage();
-        };
+        auto grab = [control, scale] { return GrabAtScale(control, scale); };
         const QColor ring = control->palette().color(QPalette::Active, QPalette::Highlight);
         const QPoint edge(qRound(control->width() * scale / 2), qRound(scale));
 

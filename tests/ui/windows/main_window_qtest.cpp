@@ -1,4 +1,5 @@
 #include <QAccessible>
+#include <QApplication>
 #include <QContextMenuEvent>
 #include <QGuiApplication>
 #include <QMenu>
@@ -12,6 +13,7 @@
 
 #include "desktop/twips.h"
 #include "display/copy_texts.h"
+#include "support/grab.h"
 #include "support/session_fixture.h"
 #include "support/tick.h"
 #include "windows/main_window.h"
@@ -38,6 +40,8 @@ private:
     }
 
 private slots:
+    // The focus ring comes with the application's style, as the program sets it.
+    void initTestCase() { QApplication::setStyle(new FocusRingStyle); }
     void init() { fx = std::make_unique<SessionFixture>(); }
     void cleanup() { fx.reset(); }
 
@@ -119,22 +123,6 @@ private slots:
         MainWindow* w = startMain();  // day 39
         QCOMPARE(w->lungs()->fillColor(), QColor(255, 140, 140));
         QCOMPARE(w->lungs()->accessibleName(), QStringLiteral("肺の状態　きれいなピンク"));
-    }
-
-    // The lungs in words, at the stages the refresh colours them.
-    void lungsAreDescribedByTheirStage_data() {
-        QTest::addColumn<QColor>("fill");
-        QTest::addColumn<QString>("words");
-        QTest::addRow("quit day") << QColor(5, 0, 0) << QStringLiteral("黒ずんだ赤");
-        QTest::addRow("day 10") << QColor(105, 0, 0) << QStringLiteral("黒ずんだ赤");
-        QTest::addRow("day 25") << QColor(255, 0, 0) << QStringLiteral("赤");
-        QTest::addRow("day 33") << QColor(255, 80, 80) << QStringLiteral("ピンクに近づく赤");
-        QTest::addRow("day 39 on") << QColor(255, 140, 140) << QStringLiteral("きれいなピンク");
-    }
-    void lungsAreDescribedByTheirStage() {
-        QFETCH(QColor, fill);
-        QFETCH(QString, words);
-        QCOMPARE(LungPicture::Describe(fill), words);
     }
 
     // A screen reader hears each value line as its heading and its value,
@@ -269,13 +257,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(w));
         QWidget* c = w->findChild<QWidget*>(control);
         QVERIFY(c && (c->focusPolicy() & Qt::TabFocus));
-        auto grab = [c, scale] {
-            QPixmap pm(c->size() * scale);
-            pm.setDevicePixelRatio(scale);
-            pm.fill(Qt::transparent);
-            c->render(&pm);
-            return pm.toImage();
-        };
+        auto grab = [c, scale] { return GrabAtScale(c, scale); };
         // A point on the top edge, away from the caption.
         const QPoint edge(qRound(c->width() * scale / 2), qRound(scale));
         const bool isLine = control == QLatin1String("elapsedValue");
