@@ -46,7 +46,7 @@ int main(int argc, char* argv[]) {
     QTemporaryDir dir;
     FixedClock clock;
     kemless::Desktop desktop;
-    const kemless::SettingsStore store(dir.path().toStdString());
+    kemless::SettingsStore store(dir.path().toStdString());
     store.ensureDataFolder();
     kemless::InitialSettings initial;
     initial.quit = {2026, 9, 21, 7, 45};

@@ -27,11 +27,39 @@ QString AsTyped(const QStringList& arguments, const QString& name) {
     return QStringLiteral("--") + name;
 }
 
+// The value of the last --data-dir as the bytes given, the way the parser
+// reads the text: "--data-dir DIR", "--data-dir=DIR" or with one dash, and
+// nothing after "--"; an option that takes a value takes the next argument.
+std::string RawDataDir(const std::vector<std::string>& arguments) {
+    std::string value;
+    for (size_t i = 1; i < arguments.size(); ++i) {
+        const std::string& a = arguments[i];
+        if (a == "--") break;
+        if (a.size() < 2 || a[0] != '-') continue;
+        const std::string bare = a.substr(a.compare(0, 2, "--") == 0 ? 2 : 1);
+        const size_t equals = bare.find('=');
+        const std::string name = bare.substr(0, equals);
+        if (name == "data-dir") {
+            if (equals != std::string::npos)
+                value = bare.substr(equals + 1);
+            else if (i + 1 < arguments.size())
+                value = arguments[++i];
+            continue;
+        }
+        bool takesValue = name == "autostart";
+        for (const char* option : kQtValueOptions) takesValue = takesValue || name == option;
+        if (takesValue && equals == std::string::npos) ++i;
+    }
+    return value;
+}
+
 }  // namespace
 
 bool CommandLine::platformChosen() const { return !platform.isEmpty(); }
 
-CommandLine ParseCommandLine(const QStringList& arguments) {
+CommandLine ParseCommandLine(const std::vector<std::string>& raw) {
+    QStringList arguments;
+    for (const std::string& a : raw) arguments << QString::fromLocal8Bit(a.data(), qsizetype(a.size()));
     QCommandLineParser parser;
     // "-platform xcb" as Qt writes it; -h still works as a name of its own.
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
@@ -72,7 +100,9 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
     if (!parser.positionalArguments().isEmpty())
         return fail(QStringLiteral("kemless: 余分な引数です: %1").arg(parser.positionalArguments().first()));
     result.platform = parser.value(QStringLiteral("platform"));
-    result.dataDir = parser.value(dataDir);
+    // The text went through the locale's decoder, which replaces what is not
+    // UTF-8: the folder is taken from the bytes.
+    result.dataDir = RawDataDir(raw);
     result.hidden = parser.isSet(hidden);
     result.notify = parser.isSet(notify);
     if (parser.isSet(help)) {
@@ -83,7 +113,7 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
         result.action = CommandLine::Action::Version;
         return result;
     }
-    if (parser.isSet(dataDir) && result.dataDir.isEmpty())
+    if (parser.isSet(dataDir) && result.dataDir.empty())
         return fail(QStringLiteral("kemless: --data-dir にはフォルダを指定してください"));
     // One thing to do besides running: print a text, or set the login start.
     const int tasks =

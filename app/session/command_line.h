@@ -3,13 +3,15 @@
 // --version and a mistake answer without a display and leave no trace.
 #include <QString>
 #include <QStringList>
+#include <string>
+#include <vector>
 
 namespace kemless {
 
 struct CommandLine {
     enum class Action { Run, Help, Version, Error, AutostartOn, AutostartOff, Summary, Short };
     Action action = Action::Run;
-    QString dataDir;      // as given; empty: the per-user data folder
+    std::string dataDir;  // the bytes as given; empty: the per-user data folder
     bool hidden = false;  // start in the notification area
     bool notify = false;  // a desktop notice at each milestone
     QString error;        // one line, for Action::Error
@@ -19,8 +21,9 @@ struct CommandLine {
 };
 
 // `arguments` as in argv, program name first. Qt's own options (-platform
-// NAME, -style NAME, …) are accepted and left to Qt.
-CommandLine ParseCommandLine(const QStringList& arguments);
+// NAME, -style NAME, …) are accepted and left to Qt. The folder of
+// --data-dir is taken from the bytes themselves, never re-encoded.
+CommandLine ParseCommandLine(const std::vector<std::string>& arguments);
 
 QString UsageText();
 QString VersionText();

@@ -46,6 +46,7 @@ void Tell(Desktop& desktop, QWidget* parent, const std::string& text) {
 Session::Session(Clock& clock, Desktop& desktop, Process& process, std::string baseFolder, QObject* parent)
     : QObject(parent), clock_(clock), desktop_(desktop), process_(process), store_(std::move(baseFolder)) {
     initial_ = DefaultInitialSettings(clock_.now());
+    store_.setClock([this] { return clock_.now(); });
     refreshTimer_.setObjectName(QStringLiteral("refreshTimer"));
     refreshTimer_.setInterval(kRefreshIntervalMs);
     connect(&refreshTimer_, &QTimer::timeout, this, &Session::refreshDisplay);
@@ -66,12 +67,13 @@ void Session::start() {
     });
     connect(&process_, &Process::activationRequested, this, &Session::bringForward);
 
+    // Only one copy goes on from here; a later one ends at once, before it
+    // has made or written a file (it may name another data folder).
+    ensureSingleInstance();
+    if (!adoptFrom_.empty()) AdoptRecord(SettingsStore(adoptFrom_), store_);
     const StartupState st = RunStartupFileSteps(store_, clock_.now());
     initial_ = st.initial;
     options_ = st.options;
-    // Only one copy goes on from here; a later one has made missing files at
-    // most, and ends at once.
-    ensureSingleInstance();
     // Said once, so nobody types settings that are gone at the next start
     // without a word.
     if (const std::vector<FileOutcome> problems = store_.keepingProblems(); !problems.empty())
@@ -250,16 +252,22 @@ void Session::writeQuietly(SettingsStore::File file) {
     // record that cannot be kept was named at start), and the quit profile
     // of a save refused for its options (the user saves again, and a failure
     // of that save is said). Every other save goes through saveRecord.
-    if (file == SettingsStore::File::Initial)
-        (void)store_.writeInitial(initial_);
-    else
-        (void)store_.writeOption(options_);
+    SayKept(file == SettingsStore::File::Initial ? store_.writeInitial(initial_)
+                                                 : store_.writeOption(options_));
+}
+
+void Session::SayKept(const FileOutcome& outcome) {
+    if (outcome.note.empty()) return;
+    std::fprintf(stderr, "%s\n", outcome.note.c_str());
+    std::fflush(stderr);
 }
 
 bool Session::saveRecord(QWidget* parent) {
     // Both files, even when the first fails: each is whole on its own.
     const FileOutcome initial = store_.writeInitial(initial_);
     const FileOutcome option = store_.writeOption(options_);
+    SayKept(initial);
+    SayKept(option);
     if (initial && option) return true;
     // Said once, whichever failed: the change is in memory for this run and
     // the old files stay whole.

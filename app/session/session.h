@@ -10,6 +10,7 @@
 #include <QString>
 #include <QTimer>
 #include <optional>
+#include <string>
 #include <utility>
 
 #include "desktop/placement.h"
@@ -42,6 +43,10 @@ public:
     // Before start(): the display window starts in the notification area
     // (--hidden) instead of on the screen.
     void setStartHidden(bool hidden) { startHidden_ = hidden; }
+    // Before start(): a record an older version left in this folder is
+    // adopted when the data folder holds none (see AdoptRecord), once this
+    // copy is the only one.
+    void setAdoptFrom(std::string folder) { adoptFrom_ = std::move(folder); }
 
     Clock& clock() { return clock_; }
     Desktop& desktop() { return desktop_; }
@@ -116,6 +121,8 @@ private:
     // failed, and returns false then.
     bool saveRecord(QWidget* parent);
     void writeQuietly(SettingsStore::File file);
+    // A save that kept unreadable bytes first says where, on standard error.
+    static void SayKept(const FileOutcome& outcome);
     static void Discard(QWidget* window);
     void settingsSaved(DialogWindow* dialog, const InitialSettings& initial, const OptionSettings& options);
     void settingsCancelled(DialogWindow* dialog, const InitialSettings& edited,
@@ -152,6 +159,7 @@ private:
     QTimer refreshTimer_;
     bool ending_ = false;
     bool startHidden_ = false;
+    std::string adoptFrom_;
 };
 
 }  // namespace kemless

@@ -38,7 +38,7 @@ struct SessionFixture {
 
     // Files of a started quit, as the ceremony would have left them.
     void writeStarted(const InitialSettings& initial, const OptionSettings& options) {
-        const SettingsStore s = store();
+        SettingsStore s = store();
         s.ensureDataFolder();
         QVERIFY(s.writeInitial(initial));
         OptionSettings o = options;

@@ -11,6 +11,12 @@ namespace {
 
 using Action = CommandLine::Action;
 
+CommandLine Parse(const QStringList& arguments) {
+    std::vector<std::string> bytes;
+    for (const QString& a : arguments) bytes.push_back(a.toStdString());
+    return ParseCommandLine(bytes);
+}
+
 struct ArgsCase {
     const char* name;
     QStringList arguments;  // after the program name
@@ -24,9 +30,9 @@ class CommandLineParse : public testing::TestWithParam<ArgsCase> {};
 
 TEST_P(CommandLineParse, ActionAndValues) {
     const ArgsCase& c = GetParam();
-    const CommandLine cl = ParseCommandLine(QStringList{QStringLiteral("kemless")} + c.arguments);
+    const CommandLine cl = Parse(QStringList{QStringLiteral("kemless")} + c.arguments);
     EXPECT_EQ(cl.action, c.action) << cl.error.toStdString();
-    EXPECT_EQ(cl.dataDir, c.dataDir);
+    EXPECT_EQ(cl.dataDir, c.dataDir.toStdString());
     EXPECT_EQ(cl.platform, c.platform);
     EXPECT_EQ(cl.action == Action::Error, !cl.error.isEmpty());
     EXPECT_FALSE(cl.error.contains(QLatin1Char('\n'))) << "an error is one line";
@@ -62,6 +68,27 @@ INSTANTIATE_TEST_SUITE_P(
         ArgsCase{"summary_and_autostart_together", {"--autostart", "on", "--summary"}, Action::Error, {}, {}},
         ArgsCase{"help_wins_over_summary", {"--summary", "--help"}, Action::Help, {}, {}}),
     [](const testing::TestParamInfo<ArgsCase>& info) { return info.param.name; });
+
+TEST(CommandLineBytes, TheDataFolderIsTheBytesGivenNeverReEncoded) {
+    // Folder names need not be UTF-8: "café" in Latin-1, a lone byte, a
+    // broken sequence. The locale's decoder would replace each by U+FFFD.
+    const struct {
+        std::vector<std::string> arguments;
+        std::string dataDir;
+    } rows[] = {
+        {{"kemless", "--data-dir", "/home/u/caf\xe9"}, "/home/u/caf\xe9"},
+        {{"kemless", "--data-dir=rec\xff\xfe"}, "rec\xff\xfe"},
+        {{"kemless", "-data-dir", "\xe3\x81"}, "\xe3\x81"},
+        {{"kemless", "--data-dir", "a\xe9", "--data-dir", "b\xe9", "--short"}, "b\xe9"},
+        {{"kemless", "-platform", "--data-dir", "--data-dir", "x\xe9"}, "x\xe9"},
+        {{"kemless", "--data-dir", "\xe9", "--autostart", "on"}, "\xe9"},
+    };
+    for (const auto& row : rows) {
+        const CommandLine cl = ParseCommandLine(row.arguments);
+        EXPECT_NE(cl.action, Action::Error) << cl.error.toStdString();
+        EXPECT_EQ(cl.dataDir, row.dataDir);
+    }
+}
 
 TEST(CommandLineFlags, HiddenAndNotifyAreReadOnTheirOwn) {
     const CommandLine both = ParseCommandLine({"kemless", "--notify", "--hidden"});
@@ -107,7 +134,7 @@ TEST(CommandLineTexts, ErrorsNameTheOptionAsTypedInJapanese) {
         {{"stray"}, "kemless: 余分な引数です: stray"},
     };
     for (const auto& row : rows)
-        EXPECT_EQ(ParseCommandLine(QStringList{"kemless"} + row.arguments).error, row.line)
+        EXPECT_EQ(Parse(QStringList{"kemless"} + row.arguments).error, row.line)
             << row.arguments.join(' ').toStdString();
 }
 

@@ -260,7 +260,7 @@ private slots:
         FakeDesktop desktop;
         QuittingProcess process;
         QTemporaryDir dir;
-        const SettingsStore store(dir.path().toStdString());
+        SettingsStore store(dir.path().toStdString());
         store.ensureDataFolder();
         QVERIFY(store.writeInitial(SampleInitial()));
         OptionSettings o;

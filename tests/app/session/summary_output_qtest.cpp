@@ -147,7 +147,7 @@ private slots:
         QFETCH(QByteArray, initialBytes);
         QFETCH(QByteArray, optionBytes);
         QFETCH(QString, said);
-        const SettingsStore store = fx->store();
+        SettingsStore store = fx->store();
         if (!initialBytes.isEmpty() || !optionBytes.isEmpty()) store.ensureDataFolder();
         auto put = [](const std::string& path, const QByteArray& bytes) {
             if (bytes.isEmpty()) return;

@@ -283,7 +283,7 @@ TEST_F(AdoptRecordTest, OptionWithoutInitialIsCopiedAlone) {
 
 TEST_F(AdoptRecordTest, TheSameFolderIsNoSource) {
     oldStartedRecord();
-    const SettingsStore same((root / "work/.").string());
+    SettingsStore same((root / "work/.").string());
     EXPECT_FALSE(AdoptRecord(old, same));
 }
 
@@ -304,7 +304,7 @@ TEST(Keeping, SaysWhyARecordCannotBeKept) {
         EXPECT_EQ(problems[0].problem, problem);
         EXPECT_EQ(problems[0].path, path);
     };
-    only(FileProblem::NoFolder, store.dataFolder());
+    only(FileProblem::NoFolder, root.string());  // not even the folder above it
     store.ensureDataFolder();
     const std::vector<FileOutcome> neither = store.keepingProblems();  // neither file made yet
     ASSERT_EQ(neither.size(), 2u);

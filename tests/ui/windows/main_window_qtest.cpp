@@ -495,7 +495,7 @@ private slots:
     }
 
     void unreadableOptionFileLeadsToTheFirstRunSetup() {
-        const SettingsStore s = fx->store();
+        SettingsStore s = fx->store();
         s.ensureDataFolder();
         QVERIFY(s.writeInitial(SampleInitial()));
         QFile bad(QString::fromStdString(s.optionPath()));
