@@ -94,7 +94,8 @@ int main(int argc, char* argv[]) {
     std::vector<char*> qtArguments(argv, argv + argc);
     static char platformOption[] = "-platform";
     QByteArray platform = kemless::PreferredPlatform(
-        command.platformChosen() || qEnvironmentVariableIsSet("QT_QPA_PLATFORM"), qgetenv("DISPLAY"));
+        command.platformChosen() || qEnvironmentVariableIsSet("QT_QPA_PLATFORM"), qgetenv("DISPLAY"),
+        !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") || !qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"));
     if (!platform.isEmpty()) {
         qtArguments.push_back(platformOption);
         qtArguments.push_back(platform.data());

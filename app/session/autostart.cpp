@@ -1,6 +1,5 @@
 #include "session/autostart.h"
 
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,15 +8,31 @@
 #include <initializer_list>
 #include <string_view>
 
+#include "basics/text.h"
 #include "records/record_file.h"
+#include "records/user_folders.h"
 
 namespace kemless {
 namespace {
 
-std::string HomeFolder() {
-    if (const char* home = std::getenv("HOME"); home != nullptr && home[0] == '/') return home;
-    if (const passwd* pw = getpwuid(getuid()); pw != nullptr && pw->pw_dir != nullptr) return pw->pw_dir;
-    return "/";
+// Whether `text` is UTF-8 throughout: a desktop entry is UTF-8 text, and
+// GLib refuses a value that is not.
+bool IsUtf8(std::string_view text) {
+    for (size_t i = 0; i < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        const size_t length = Utf8SequenceLength(lead);
+        if (length == 0 || i + length > text.size()) return false;
+        for (size_t k = 1; k < length; ++k)
+            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
+        // Overlong forms, surrogates and code points beyond U+10FFFF.
+        const auto next = static_cast<unsigned char>(length > 1 ? text[i + 1] : 0);
+        if ((lead == 0xE0 && next < 0xA0) || (lead == 0xED && next >= 0xA0) ||
+            (lead == 0xF0 && next < 0x90) || (lead == 0xF4 && next >= 0x90) || lead == 0xC0 || lead == 0xC1 ||
+            lead > 0xF4)
+            return false;
+        i += length;
+    }
+    return true;
 }
 
 std::string ParentOf(const std::string& path) {
@@ -58,10 +73,26 @@ AutostartResult Failed(const std::string& what, const std::string& path, const F
 }  // namespace
 
 std::string AutostartEntryPath() {
-    const char* config = std::getenv("XDG_CONFIG_HOME");
-    const std::string base =
-        config != nullptr && config[0] == '/' ? std::string(config) : HomeFolder() + "/.config";
+    std::string base =
+        XdgBaseFolder(std::getenv("XDG_CONFIG_HOME"), HomeFolder(std::getenv("HOME")), ".config");
+    if (base.empty()) base = "/.config";  // no home at all: said as a folder it cannot make
     return base + "/autostart/kemless.desktop";
+}
+
+std::string WhyNoEntryCanHold(const std::string& text) {
+    if (!IsUtf8(text))
+        return "名前が UTF-8 ではありません（ログイン時の起動の設定は UTF-8 の文字で書きます）";
+    for (const char c : text) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b < 0x20 || b == 0x7F) return "名前に改行などの制御文字が入っています";
+        // Inside double quotes a shell still reads these, and a runner that
+        // hands the command to `sh -c` would; % starts a field code.
+        if (c == '"' || c == '`' || c == '$' || c == '\\' || c == '%')
+            return std::string("名前に ") + c +
+                   " が入っています（\" ` $ \\ % "
+                   "は、ログインの起動で読み違えられることがあるため書きません）";
+    }
+    return {};
 }
 
 std::string ExecArgument(const std::string& argument) {
@@ -134,6 +165,13 @@ AutostartResult SetAutostart(bool on, const std::string& entryPath, const std::s
     }
     if (program.empty() || program[0] != '/')
         return {1, "kemless: ログイン時の起動を登録できません: このプログラムの場所がわかりません"};
+    // Only names that every runner reads the same way are written; such a
+    // folder still works when given to --data-dir by hand.
+    if (const std::string why = WhyNoEntryCanHold(dataDir); !why.empty())
+        return {1, Line({"ログイン時の起動を登録できません: --data-dir のフォルダの", why,
+                         "。--data-dir で起動するときはそのまま使えます"})};
+    if (const std::string why = WhyNoEntryCanHold(program); !why.empty())
+        return {1, Line({"ログイン時の起動を登録できません: このプログラムの場所の", why})};
     const std::string entry = AutostartEntry(program, dataDir);
     if (there.state == ReadOutcome::State::Read && there.bytes == entry)
         return {0, Line({"ログイン時の起動は登録済みです: ", entryPath})};

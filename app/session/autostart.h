@@ -10,6 +10,12 @@ namespace kemless {
 // unset, empty or not an absolute path.
 std::string AutostartEntryPath();
 
+// Why `text` (a folder or the program's path) cannot stand in an entry's
+// Exec line so that GLib and a runner that passes the line to `sh -c` read
+// the same argument: not UTF-8, a control character, or one of " ` $ \ %.
+// Empty when it can.
+std::string WhyNoEntryCanHold(const std::string& text);
+
 // One argument of an Exec= line as the desktop entry rules want it: quoted
 // when it holds a reserved character, `"` ``​` `` `$` `\` escaped inside the
 // quotes, then every backslash doubled for the string value and every % as %%.

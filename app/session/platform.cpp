@@ -7,9 +7,9 @@
 
 namespace kemless {
 
-QByteArray PreferredPlatform(bool userChose, const QByteArray& display) {
+QByteArray PreferredPlatform(bool userChose, const QByteArray& display, bool waylandReachable) {
     if (userChose || display.isEmpty()) return {};
-    return QByteArrayLiteral("xcb;wayland");
+    return waylandReachable ? QByteArrayLiteral("xcb;wayland") : QByteArrayLiteral("xcb");
 }
 
 namespace {

@@ -10,13 +10,22 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSocketNotifier>
+#include <QTimer>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
+
+#include "records/user_folders.h"
 
 namespace kemless {
 namespace {
 
 // What a later start sends; anything else on the socket is ignored.
+// Peers served at once, how long one may take to send its line, and how soon
+// accepting resumes after the descriptors ran out.
+constexpr int kMaxPeers = 4;
+constexpr int kPeerTimeoutMs = 1000;
+constexpr int kRetryAcceptMs = 500;
 constexpr char kShowRequest[] = "show\n";
 constexpr size_t kShowRequestLength = sizeof kShowRequest - 1;
 
@@ -33,7 +42,8 @@ bool Address(const QString& path, sockaddr_un& address) {
 
 }  // namespace
 
-// One connection from a later start: read until its line is complete.
+// One connection from a later start: read until its line is complete, or
+// drop it when no whole line came within its time.
 class SingleInstance::Peer : public QObject {
 public:
     Peer(int fd, SingleInstance* owner)
@@ -48,8 +58,20 @@ public:
             if (received_ == QByteArray(kShowRequest, kShowRequestLength)) emit owner->showRequested();
             deleteLater();
         });
+        // A later start sends its line at once; a peer that sends none holds
+        // a place that a real start may need.
+        QTimer::singleShot(kPeerTimeoutMs, this, [this] {
+            notifier_.setEnabled(false);
+            deleteLater();
+        });
+        ++owner->peers_;
     }
-    ~Peer() override { ::close(fd_); }
+    ~Peer() override {
+        ::close(fd_);
+        auto* owner = static_cast<SingleInstance*>(parent());
+        --owner->peers_;
+        owner->resumeAccepting();
+    }
 
 private:
     int fd_;
@@ -66,6 +88,11 @@ SingleInstance::SingleInstance(const QString& folder, QObject* parent)
 }
 
 SingleInstance::~SingleInstance() {
+    // The peers go first, while what they tell on leaving still exists.
+    listening_ = nullptr;
+    const QObjectList children = this->children();
+    for (QObject* child : children)
+        if (auto* peer = dynamic_cast<Peer*>(child)) delete peer;
     if (listener_ >= 0) {
         ::close(listener_);
         ::unlink(QFile::encodeName(socketPath_).constData());
@@ -98,14 +125,38 @@ void SingleInstance::listen() {
         return;
     }
     listener_ = fd;
-    auto* notifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
-    connect(notifier, &QSocketNotifier::activated, this, [this] {
-        for (;;) {
-            const int peer = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
-            if (peer < 0) return;
+    listening_ = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+    connect(listening_, &QSocketNotifier::activated, this, &SingleInstance::acceptPeers);
+    retry_.setSingleShot(true);
+    retry_.setInterval(kRetryAcceptMs);
+    connect(&retry_, &QTimer::timeout, this, &SingleInstance::resumeAccepting);
+}
+
+void SingleInstance::acceptPeers() {
+    while (peers_ < kMaxPeers) {
+        const int peer = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+        if (peer >= 0) {
             new Peer(peer, this);
+            continue;
         }
-    });
+        if (errno == EINTR || errno == ECONNABORTED) continue;
+        if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) {
+            // Out of descriptors: the waiting connection stays in the queue
+            // and would wake the loop at once, again and again. Listen again
+            // a little later instead.
+            listening_->setEnabled(false);
+            retry_.start();
+        }
+        return;
+    }
+    // A handful of peers at a time: the rest wait in the queue (or are
+    // refused by the kernel) until one has been served or dropped.
+    listening_->setEnabled(false);
+}
+
+void SingleInstance::resumeAccepting() {
+    if (listening_ == nullptr || retry_.isActive() || peers_ >= kMaxPeers) return;
+    listening_->setEnabled(true);
 }
 
 bool SingleInstance::askRunningCopyToShow(int timeoutMs) {
@@ -139,12 +190,14 @@ bool SingleInstance::IsPrivateFolder(const QString& folder) {
 QString SingleInstance::DefaultFolder() {
     // The desktop's runtime folder, when it is what it should be: ours, 0700.
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (IsPrivateFolder(runtime)) return runtime;
+    if (runtime.startsWith(QLatin1Char('/')) && IsPrivateFolder(runtime)) return runtime;
     // Without one: a folder of ours inside the user's own cache folder, never
     // a name in the shared temporary folder that another user could make
     // first. Made 0700; one of ours that is looser is tightened.
-    QString cache = qEnvironmentVariable("XDG_CACHE_HOME");
-    if (!cache.startsWith(QLatin1Char('/'))) cache = QDir::homePath() + QStringLiteral("/.cache");
+    const std::string cacheBytes =
+        XdgBaseFolder(std::getenv("XDG_CACHE_HOME"), HomeFolder(std::getenv("HOME")), ".cache");
+    if (cacheBytes.empty()) return {};
+    const QString cache = QFile::decodeName(QByteArray::fromStdString(cacheBytes));
     const QString own = cache + QStringLiteral("/kemless");
     QDir().mkpath(cache);
     const QByteArray path = QFile::encodeName(own);

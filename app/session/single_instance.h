@@ -10,6 +10,9 @@
 #include <QLockFile>
 #include <QObject>
 #include <QString>
+#include <QTimer>
+
+class QSocketNotifier;
 
 namespace kemless {
 
@@ -40,10 +43,16 @@ signals:
 private:
     class Peer;
     void listen();
+    // Takes the waiting connections, up to a handful of peers at a time.
+    void acceptPeers();
+    void resumeAccepting();
 
     QString socketPath_;
     QLockFile lock_;
     int listener_ = -1;
+    QSocketNotifier* listening_ = nullptr;
+    QTimer retry_;
+    int peers_ = 0;
 };
 
 }  // namespace kemless

@@ -89,7 +89,7 @@ class CompanionCommandLine(unittest.TestCase):
         self.assertFalse(os.path.exists(self.entry))
 
     def test_a_data_dir_with_spaces_and_reserved_characters_is_quoted(self):
-        for given in ("my kemless data", 'odd $name "quoted" back\\slash 100%'):
+        for given in ("my kemless data", "it's (odd) & <reserved>; a|b #~*? 記録 [x]"):
             with self.subTest(given=given):
                 base = os.path.join(self.tmp, given)
                 r = self.run_program("--autostart", "on", "--data-dir", base)

@@ -142,6 +142,7 @@ struct PlatformCase {
     const char* name;
     bool userChose;
     const char* display;
+    bool waylandReachable;  // WAYLAND_DISPLAY or XDG_RUNTIME_DIR set
     const char* expected;
 };
 void PrintTo(const PlatformCase& c, std::ostream* os) { *os << c.name; }
@@ -150,14 +151,17 @@ class PlatformChoice : public testing::TestWithParam<PlatformCase> {};
 
 TEST_P(PlatformChoice, PrefersX11WhereAnXServerIsReachable) {
     const PlatformCase& c = GetParam();
-    EXPECT_EQ(PreferredPlatform(c.userChose, c.display), QByteArray(c.expected));
+    EXPECT_EQ(PreferredPlatform(c.userChose, c.display, c.waylandReachable), QByteArray(c.expected));
 }
 
 INSTANTIATE_TEST_SUITE_P(Platform, PlatformChoice,
-                         testing::Values(PlatformCase{"x_server_present", false, ":0", "xcb;wayland"},
-                                         PlatformCase{"wayland_only", false, "", ""},
-                                         PlatformCase{"user_chose_a_platform", true, ":0", ""},
-                                         PlatformCase{"user_chose_and_no_x_server", true, "", ""}),
+                         testing::Values(PlatformCase{"x_server_present", false, ":0", true, "xcb;wayland"},
+                                         // A stale DISPLAY outside a desktop: libwayland
+                                         // would add a line of its own, in English.
+                                         PlatformCase{"x_server_and_no_wayland", false, ":0", false, "xcb"},
+                                         PlatformCase{"wayland_only", false, "", true, ""},
+                                         PlatformCase{"user_chose_a_platform", true, ":0", true, ""},
+                                         PlatformCase{"user_chose_and_no_x_server", true, "", false, ""}),
                          [](const testing::TestParamInfo<PlatformCase>& info) { return info.param.name; });
 
 }  // namespace
