@@ -24,6 +24,25 @@ Corner PlaceWindow(Corner c, int32_t screenWidth, int32_t screenHeight, Margins 
     return c;
 }
 
+bool RuleRecentres(Corner c, int32_t screenWidth, int32_t screenHeight, Margins margins) {
+    return int64_t{c.left} > int64_t{screenWidth} - margins.width ||
+           int64_t{c.top} > int64_t{screenHeight} - margins.height;
+}
+
+Area WholePixels(const Area& area, double scale) {
+    if (!(scale > 0.0) || scale == std::floor(scale)) return area;
+    // The smallest device edge that rounds to this unit edge, and the last
+    // whole unit before it.
+    auto surely = [scale](int64_t edge) {
+        const double device = std::ceil((static_cast<double>(edge) - 0.5) * scale);
+        return static_cast<int64_t>(std::floor(device / scale));
+    };
+    const int64_t right = surely(int64_t{area.left} + area.width);
+    const int64_t bottom = surely(int64_t{area.top} + area.height);
+    return {area.left, area.top, static_cast<int32_t>(std::max<int64_t>(right - area.left, 0)),
+            static_cast<int32_t>(std::max<int64_t>(bottom - area.top, 0))};
+}
+
 int32_t RoundTwips(double twips) { return SaturateToInt32(std::nearbyint(twips)); }
 
 Corner KeepInside(Corner c, int32_t width, int32_t height, const Area& area) {

@@ -36,6 +36,17 @@ struct Area {
     int32_t height;
 };
 
+// The part of `area` (in device-independent pixels) that lies wholly on the
+// screen's own pixels at `scale`. At a fractional scale the toolkit rounds
+// the screen's size to the nearest unit, so the last unit may end half a
+// device pixel beyond the screen; the right and lower edges are drawn in to
+// the last unit that surely ends on it. At whole scales nothing changes.
+Area WholePixels(const Area& area, double scale);
+
+// Whether the placement rule moves a stored corner to the middle of the
+// screen: only then does the program choose the place itself.
+bool RuleRecentres(Corner stored, int32_t screenWidth, int32_t screenHeight, Margins margins);
+
 // The corner of a window `width` x `height` (its outer frame) moved left and
 // up only as far as needed to lie inside `area`, and right and down when it
 // starts before the area; a window larger than the area keeps the area's

@@ -32,7 +32,9 @@ void AgainOnceFramed(QWidget* window, std::function<void()> fit);
 
 class WindowPlacer {
 public:
-    // Where a window stands, in whole twips.
+    // Where a window stands, in whole twips: the corner it was placed at
+    // while it stands there still, so a stored corner survives the round
+    // trip through pixels unchanged.
     static Corner CornerOf(const QWidget* window);
     // The size of the window's screen (or the primary one) in twips.
     static std::pair<int32_t, int32_t> ScreenTwips(const QWidget* window);
@@ -41,9 +43,11 @@ public:
 
     // A display window at its stored corner by the placement rule (a corner
     // too far right or down goes to the middle of the screen, negatives to
-    // 0), then, only where the window would reach beyond the screen's
-    // available area, moved left and up as far as needed. The corner it
-    // ends at is stored back in `left` and `top`.
+    // 0). A corner the rule keeps is used exactly, even where the window
+    // then hangs over an edge. Only where the rule chose the middle is the
+    // window moved left and up as far as needed to fit, frame included, in
+    // whole device pixels. The corner it ends at is stored back in `left`
+    // and `top`.
     void placeDisplayWindow(QWidget* window, int32_t& left, int32_t& top, Margins margins) const;
     // A dialog (or the notice in its place) where the main window stood, but
     // wholly on the screen: moved left and up only as far as needed. Before

@@ -40,6 +40,49 @@ INSTANTIATE_TEST_SUITE_P(
         PlaceCase{"hostile_extremes", {2147483647, -2147483647 - 1}, kMainWindowMargins, {14400, 8100}}),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST(Placement, OnlyACornerBeyondAMarginIsTheProgramsToChoose) {
+    // A screen of 28800 x 16201 twips: the corners the rule keeps are the
+    // user's, to be used exactly; past a margin the program picks the middle.
+    EXPECT_FALSE(RuleRecentres({23800, 13201}, 28800, 16201, kMainWindowMargins));
+    EXPECT_FALSE(RuleRecentres({-300, -300}, 28800, 16201, kMainWindowMargins));
+    EXPECT_TRUE(RuleRecentres({23801, 0}, 28800, 16201, kMainWindowMargins));
+    EXPECT_TRUE(RuleRecentres({0, 13202}, 28800, 16201, kMainWindowMargins));
+    EXPECT_TRUE(RuleRecentres({25301, 0}, 28800, 16201, kMiniWindowMargins));
+}
+
+struct WholeCase {
+    const char* name;
+    Area logical;  // as the toolkit gives the screen's available area
+    double scale;
+    int32_t width, height;  // what lies wholly on the device pixels
+};
+void PrintTo(const WholeCase& c, std::ostream* os) { *os << c.name; }
+
+class WholePixelsTest : public ::testing::TestWithParam<WholeCase> {};
+
+TEST_P(WholePixelsTest, TheLastUnitEndsOnTheScreen) {
+    const auto& c = GetParam();
+    const Area whole = WholePixels(c.logical, c.scale);
+    EXPECT_EQ(whole.left, c.logical.left);
+    EXPECT_EQ(whole.top, c.logical.top);
+    EXPECT_EQ(whole.width, c.width);
+    EXPECT_EQ(whole.height, c.height);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Screens, WholePixelsTest,
+    ::testing::Values(
+        // 1366 / 1.5 = 910.67, given as 911: a frame ending at 911 ends at device pixel 1366.5.
+        WholeCase{"w1366_at_1_5", {0, 0, 911, 512}, 1.5, 910, 512},
+        WholeCase{"w1024_at_1_5", {0, 0, 683, 512}, 1.5, 682, 512},
+        // 614 units may come from 767 device pixels (613.6, rounded): 613 surely fit.
+        WholeCase{"w1366_at_1_25", {0, 0, 1093, 614}, 1.25, 1092, 613},
+        WholeCase{"panel_at_the_top_at_1_5", {0, 20, 911, 492}, 1.5, 910, 492},
+        WholeCase{"whole_scale_1_unchanged", {0, 0, 1366, 768}, 1.0, 1366, 768},
+        WholeCase{"whole_scale_2_unchanged", {0, 0, 683, 384}, 2.0, 683, 384},
+        WholeCase{"no_scale_unchanged", {0, 0, 800, 600}, 0.0, 800, 600}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST(Placement, RoundTwipsHalvesToEven) {
     EXPECT_EQ(RoundTwips(2.5), 2);
     EXPECT_EQ(RoundTwips(3.5), 4);

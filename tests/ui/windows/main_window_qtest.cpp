@@ -378,7 +378,9 @@ private slots:
         o.mainTop = -300;
         MainWindow* w = startMain(o);
         const auto [width, height] = WindowPlacer::ScreenTwips(w);
-        const QRect area = w->screen()->availableGeometry();
+        // In whole device pixels: at scale 1.5 the last unit of a 1366-pixel
+        // screen would end half a pixel beyond it.
+        const QRect area = AvailableArea(w);
         // The middle of the screen, moved left and up where the window would
         // reach beyond it there (a small screen, or a large scale).
         const QPoint middle(Px(width / 2), Px(height / 2));
@@ -396,6 +398,51 @@ private slots:
         }
     }
 
+    void aCornerTheRuleKeepsIsUsedAndStoredExactly_data() {
+        // Twips left of the screen's right edge and above its bottom edge
+        // (0: a quarter of the way in from the left or top instead).
+        QTest::addColumn<int>("fromRight");
+        QTest::addColumn<int>("fromBottom");
+        QTest::addColumn<bool>("mini");
+        // At the margins themselves (the rule keeps a corner that is not
+        // greater than the screen less the margin), and odd twips that no
+        // pixel matches: the window hangs over the edge, as the user left it.
+        QTest::addRow("main at the right margin") << 5000 << 0 << false;
+        QTest::addRow("main at the bottom margin") << 0 << 3000 << false;
+        QTest::addRow("main at both margins") << 5000 << 3000 << false;
+        QTest::addRow("main just inside both, odd twips") << 5007 << 3001 << false;
+        QTest::addRow("mini at both margins") << 3500 << 1500 << true;
+        QTest::addRow("mini just inside both, odd twips") << 3503 << 1511 << true;
+    }
+
+    void aCornerTheRuleKeepsIsUsedAndStoredExactly() {
+        QFETCH(int, fromRight);
+        QFETCH(int, fromBottom);
+        QFETCH(bool, mini);
+        const auto [width, height] = WindowPlacer::ScreenTwips(nullptr);
+        const int32_t left = fromRight != 0 ? width - fromRight : width / 4;
+        const int32_t top = fromBottom != 0 ? height - fromBottom : height / 4;
+        OptionSettings o;
+        (mini ? o.miniLeft : o.mainLeft) = left;
+        (mini ? o.miniTop : o.mainTop) = top;
+        o.windowMode = mini ? 1 : 0;
+        startMain(o);
+        QWidget* w = mini ? static_cast<QWidget*>(fx->session->miniWindow()) : fx->session->mainWindow();
+        QVERIFY(w && w->isVisible());
+        QCOMPARE(w->pos(), QPoint(Px(left), Px(top)));
+        // Hanging over an edge where it is wider than the room left: not moved in.
+        QTest::qWait(400);
+        QCOMPARE(w->pos(), QPoint(Px(left), Px(top)));
+        QCOMPARE(mini ? fx->session->options().miniLeft : fx->session->options().mainLeft, left);
+        // Through the exit, byte for byte the corner it started with.
+        mini ? fx->session->unloadMiniWindow() : fx->session->unloadMainWindow();
+        fx->settle();
+        const auto saved = fx->store().readOption();
+        QVERIFY(saved);
+        QCOMPARE(mini ? saved->miniLeft : saved->mainLeft, left);
+        QCOMPARE(mini ? saved->miniTop : saved->mainTop, top);
+    }
+
     void theRefreshTimerRunsWhileADisplayWindowIsLoaded() {
         MainWindow* w = startMain();
         QTimer* timer = fx->session->refreshTimer();
@@ -411,13 +458,12 @@ private slots:
     }
 
     void aWindowThatWouldReachBeyondTheScreenIsMovedInOnlyAsFarAsNeeded() {
-        QScreen* screen = QGuiApplication::primaryScreen();
-        QVERIFY(screen);
-        const QRect area = screen->availableGeometry();
+        QVERIFY(QGuiApplication::primaryScreen());
         const auto [width, height] = WindowPlacer::ScreenTwips(nullptr);
         // At the middle (where an off-screen corner goes) a window larger
         // than the rest of the screen reaches beyond its right and lower edges.
         QWidget big;
+        const QRect area = AvailableArea(&big);
         big.resize(area.width() / 2 + 60, area.height() / 2 + 40);
         WindowPlacer placer;
         int32_t left = 1000000, top = 0;
