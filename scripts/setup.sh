@@ -25,6 +25,8 @@ KEMLESS_TEST_PACKAGES=(
   dbus-daemon python3-dbus openbox trayer weston qt6-wayland
   desktop-file-utils appstream dpkg-dev lintian
   clang-14 libclang-rt-14-dev clang-format-14 ccache devscripts
+  # The hostile-world test types through the first-run setup on Xvfb.
+  xdotool
   # The accessibility test reads the windows over AT-SPI on a bus of its own.
   at-spi2-core gir1.2-atspi-2.0 python3-gi dbus
 )
