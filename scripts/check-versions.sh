@@ -23,7 +23,9 @@ case $changelog in
 esac
 version=$(dpkg-parsechangelog -l "$text" -S Version)
 upstream=${version%-*}
-date=$(date -u -d "@$(dpkg-parsechangelog -l "$text" -S Timestamp)" +%F)
+# The day as the entry writes it ("Thu, 10 Dec 2026 12:00:00 +0900"), in
+# its own time zone.
+date=$(date -u -d "$(dpkg-parsechangelog -l "$text" -S Date | awk '{ print $2, $3, $4 }')" +%F)
 
 said=$("$root/usr/bin/kemless" --version 2>&1)
 [ "$said" = "kemless $upstream" ] || fail "kemless --version says '$said', the changelog $version"
