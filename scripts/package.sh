@@ -171,16 +171,20 @@ cmd_reproducible() {
   local debs=("$first"/*.deb)
   [ -e "${debs[0]}" ] || die "no .deb in $first: build it first"
   # The second build differs where a careless build would pick it up: another
-  # folder, another time, another time zone, locale, umask and HOME.
-  echo "Building again in $second to compare"
+  # folder, another time, another time zone, character set, umask and HOME.
+  local locale=POSIX
+  [ "$(locale charmap 2>/dev/null)" = UTF-8 ] || locale=C.UTF-8
+  echo "Building again in $second to compare (TZ=Asia/Tokyo LC_ALL=$locale umask 0002)"
   (
     umask 0002
-    export TZ=Asia/Tokyo LC_ALL=ja_JP.UTF-8 HOME=$(mktemp -d)
+    HOME=$(mktemp -d)
+    trap 'rm -rf "$HOME"' EXIT
+    export TZ=Asia/Tokyo LC_ALL=$locale HOME
     cmd_build "$second" >/dev/null
   ) || exit 1
-  local failures=0 deb
+  local failures=0 deb other
   for deb in "${debs[@]}"; do
-    local other=$second/$(basename "$deb")
+    other=$second/$(basename "$deb")
     if cmp -s "$deb" "$other"; then
       echo "identical: $(basename "$deb") ($(sha256sum <"$deb" | cut -c1-16)…)"
     else
