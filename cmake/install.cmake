@@ -42,8 +42,8 @@ install(FILES ${CMAKE_SOURCE_DIR}/debian/copyright
   ${KEMLESS_DOC_BUILD_DIR}/changelog.Debian.gz
   DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
-# Debian strips .comment and .note as well (dh_strip); the plain strip that
-# CPack and `cmake --install --strip` run leaves them, and lintian notes it.
+# The package's dh_strip removes .comment and .note as well; the plain strip
+# of `cmake --install --strip` leaves them, so it is asked to do the same.
 install(CODE "
   if(CMAKE_INSTALL_DO_STRIP)
     execute_process(COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment --remove-section=.note
