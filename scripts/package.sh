@@ -155,9 +155,14 @@ cmd_autopkgtest() {
   local rc=$?
   cat "$out/summary" 2>/dev/null || tail -n 40 "$out.log"
   if [ ${#had[@]} -eq 0 ]; then
-    local sudo=()
+    local sudo=() installed=() p
     [ "$(id -u)" -eq 0 ] || sudo=(sudo)
-    "${sudo[@]}" apt-get remove -y -qq kemless kemless-dbgsym >/dev/null 2>&1 || true
+    for p in kemless kemless-dbgsym; do
+      dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' && installed+=("$p")
+    done
+    if [ ${#installed[@]} -gt 0 ] && ! "${sudo[@]}" apt-get remove -y -qq "${installed[@]}" >>"$out.log" 2>&1; then
+      echo "warning: could not remove ${installed[*]} again (see $out.log)" >&2
+    fi
   fi
   # 0: every test passed; 2 (one skipped) or 8 (none ran) is no pass either.
   case $rc in
