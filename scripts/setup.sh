@@ -23,10 +23,22 @@ KEMLESS_TEST_PACKAGES=(
   # The companion's tests: a session bus with a fake notification service,
   # a window manager and a notification area on Xvfb, and a Wayland compositor.
   dbus-daemon python3-dbus openbox trayer weston qt6-wayland
-  desktop-file-utils appstream dpkg-dev lintian
+  desktop-file-utils appstream
+  # The package test makes the Debian packages; asked for, it also runs their
+  # autopkgtests (on a fixed clock) and compares two builds.
+  dpkg-dev debhelper lintian autopkgtest faketime diffoscope-minimal
   clang-14 libclang-rt-14-dev clang-format-14 ccache devscripts
   # The accessibility test reads the windows over AT-SPI on a bus of its own.
   at-spi2-core gir1.2-atspi-2.0 python3-gi dbus
+)
+
+# ./package: the source package's Build-Depends (debian/control) and the
+# tools that build, check and test the packages.
+KEMLESS_PACKAGE_PACKAGES=(
+  "${KEMLESS_RUN_PACKAGES[@]}" debhelper dpkg-dev lintian devscripts
+  autopkgtest faketime diffoscope-minimal
+  # What the autopkgtests depend on (debian/tests/control).
+  desktop-file-utils appstream xvfb xauth x11-utils
 )
 
 # kemless_install_missing PACKAGE...
