@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "desktop/clock.h"
 #include "desktop/desktop.h"
+#include "records/clock.h"
 #include "records/settings_store.h"
 #include "session/autostart.h"
 #include "session/command_line.h"

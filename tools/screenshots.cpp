@@ -9,10 +9,10 @@
 #include <QTimer>
 #include <cstdio>
 
-#include "desktop/clock.h"
 #include "desktop/desktop.h"
 #include "dialogs/first_run_setup.h"
 #include "dialogs/settings_dialog.h"
+#include "records/clock.h"
 #include "session/process.h"
 #include "session/session.h"
 #include "session/ui_setup.h"

@@ -8,7 +8,7 @@
 #include <cstdio>
 
 #include "basics/text.h"
-#include "desktop/clock.h"
+#include "content/season.h"
 #include "desktop/desktop.h"
 #include "dialogs/ceremony.h"
 #include "dialogs/first_run_setup.h"
@@ -17,7 +17,7 @@
 #include "dialogs/settings_dialog.h"
 #include "display/copy_texts.h"
 #include "display/refresh.h"
-#include "forms/season.h"
+#include "records/clock.h"
 #include "records/startup.h"
 #include "session/process.h"
 #include "windows/tray_icon.h"

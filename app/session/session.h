@@ -15,7 +15,7 @@
 #include "desktop/placement.h"
 #include "dialogs/help_window.h"
 #include "display/display_state.h"
-#include "records/placement.h"
+#include "geometry/placement.h"
 #include "records/settings_store.h"
 #include "windows/main_window.h"
 #include "windows/mini_window.h"

@@ -8,8 +8,8 @@
 #include <deque>
 #include <stdexcept>
 
-#include "desktop/clock.h"
 #include "desktop/desktop.h"
+#include "records/clock.h"
 #include "session/process.h"
 
 namespace kemless {

@@ -10,8 +10,8 @@
 #include <iterator>
 #include <string>
 
-#include "desktop/clock.h"
 #include "display/refresh.h"
+#include "records/clock.h"
 #include "records/settings_store.h"
 
 using namespace kemless;

@@ -9,7 +9,7 @@
 #include <functional>
 #include <utility>
 
-#include "records/placement.h"
+#include "geometry/placement.h"
 
 class QWidget;
 

@@ -8,7 +8,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "records/placement.h"
+#include "geometry/placement.h"
 
 namespace kemless {
 

@@ -6,9 +6,9 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "content/season.h"
 #include "desktop/artwork.h"
 #include "desktop/twips.h"
-#include "forms/season.h"
 
 namespace kemless {
 

@@ -13,11 +13,11 @@
 #include <algorithm>
 
 #include "content/status_titles.h"
-#include "desktop/clock.h"
 #include "desktop/desktop.h"
 #include "desktop/twips.h"
 #include "dialogs/option_group.h"
 #include "forms/input_rules.h"
+#include "records/clock.h"
 
 namespace kemless {
 namespace {

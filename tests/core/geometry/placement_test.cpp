@@ -1,6 +1,6 @@
 // Where windows stand: the display windows' own rule and keeping a dialog on
 // the screen.
-#include "records/placement.h"
+#include "geometry/placement.h"
 
 #include <gtest/gtest.h>
 

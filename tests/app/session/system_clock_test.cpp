@@ -1,5 +1,5 @@
-// The real clock: its draw feeds the message of the day.
-#include "desktop/clock.h"
+// The system clock: its draw feeds the message of the day.
+#include "session/system_clock.h"
 
 #include <gtest/gtest.h>
 
@@ -18,7 +18,7 @@ namespace {
 // 2,000 uniform draws each of the 100 values is expected 20 times, so every
 // bound below fails only for a draw that does not vary.
 TEST(ClockDraw, VariesOverTheWholeRange) {
-    Clock clock;
+    SystemClock clock;
     constexpr int kDraws = 2000;
     std::map<int, int> counts;
     int changes = 0;
@@ -51,7 +51,7 @@ TEST(ClockDraw, VariesOverTheWholeRange) {
 }
 
 TEST(ClockNow, IsAValidLocalMoment) {
-    const CalendarMoment now = Clock().now();
+    const CalendarMoment now = SystemClock().now();
     EXPECT_GE(now.year, 2024);
     EXPECT_GE(now.month, 1);
     EXPECT_LE(now.month, 12);

@@ -1,4 +1,4 @@
-#include "records/placement.h"
+#include "geometry/placement.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "desktop/clock.h"
+#include "session/system_clock.h"
 
 #include <algorithm>
 #include <chrono>
@@ -7,14 +7,14 @@
 
 namespace kemless {
 
-CalendarMoment Clock::now() {
+CalendarMoment SystemClock::now() {
     const std::time_t t = std::time(nullptr);
     std::tm local{};
     localtime_r(&t, &local);
     return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min};
 }
 
-int Clock::draw() {
+int SystemClock::draw() {
     static std::mt19937_64 generator;
     generator.seed(
         static_cast<uint64_t>(std::chrono::high_resolution_clock::now().time_since_epoch().count()));

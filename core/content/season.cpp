@@ -1,4 +1,4 @@
-#include "forms/season.h"
+#include "content/season.h"
 
 namespace kemless {
 
