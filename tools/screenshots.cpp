@@ -12,10 +12,10 @@
 #include "desktop/desktop.h"
 #include "dialogs/first_run_setup.h"
 #include "dialogs/settings_dialog.h"
+#include "instance/process.h"
 #include "records/clock.h"
-#include "session/process.h"
 #include "session/session.h"
-#include "session/ui_setup.h"
+#include "ui_setup.h"
 #include "windows/main_window.h"
 #include "windows/mini_window.h"
 

@@ -9,8 +9,8 @@
 #include <stdexcept>
 
 #include "desktop/desktop.h"
+#include "instance/process.h"
 #include "records/clock.h"
-#include "session/process.h"
 
 namespace kemless {
 

@@ -19,6 +19,9 @@ public:
     // Unloaded by the program (not by the user): hidden and deleted, without
     // the `closed` that the close box sends.
     void unload();
+    // The window of this dialog on the screen now, to bring forward: itself
+    // when shown, or nothing.
+    virtual QWidget* inView() { return isVisible() ? this : nullptr; }
 
 signals:
     // The user closed the window (close box, or an action that means it).

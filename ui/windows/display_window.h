@@ -29,6 +29,9 @@ public:
     // Shown again (also from minimised), raised and given the keyboard; the
     // icon goes.
     void restoreFromTray();
+    // The first display window of a start: shown, or with `hidden`
+    // (--hidden) kept out of sight as far as this desktop allows a way back.
+    void showAtStart(bool hidden, bool trayAvailable, bool positionsKnown);
 
 signals:
     void copySummaryRequested();

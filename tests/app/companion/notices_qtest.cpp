@@ -13,8 +13,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include "companion/companion.h"
 #include "desktop/notifier.h"
-#include "session/companion.h"
 #include "support/session_fixture.h"
 #include "support/tick.h"
 #include "windows/tray_icon.h"

@@ -1,4 +1,4 @@
-#include "session/process.h"
+#include "instance/process.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "session/single_instance.h"
+#include "instance/single_instance.h"
 
 namespace kemless {
 

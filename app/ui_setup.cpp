@@ -1,4 +1,4 @@
-#include "session/ui_setup.h"
+#include "ui_setup.h"
 
 #include <QApplication>
 #include <QFont>

@@ -1,4 +1,4 @@
-#include "session/autostart.h"
+#include "companion/autostart.h"
 
 #include <pwd.h>
 #include <sys/stat.h>

@@ -1,4 +1,4 @@
-#include "session/termination.h"
+#include "instance/termination.h"
 
 #include <sys/socket.h>
 #include <unistd.h>

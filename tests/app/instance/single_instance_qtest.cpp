@@ -14,7 +14,7 @@
 #include <QTest>
 #include <cstring>
 
-#include "session/single_instance.h"
+#include "instance/single_instance.h"
 
 using namespace kemless;
 

@@ -1,4 +1,4 @@
-#include "session/companion.h"
+#include "companion/companion.h"
 
 #include <QDBusConnection>
 #include <QDBusInterface>
@@ -14,9 +14,6 @@
 namespace kemless {
 namespace {
 
-// How often the notification area is looked for while a window hides in it:
-// no signal says that it went away (a panel restarted, another desktop).
-constexpr int kTrayWatchMs = 2000;
 // How long a borrowed icon stays for its balloon when the window is in view.
 constexpr int kBalloonIconMs = 20000;
 
@@ -24,14 +21,15 @@ const char* const kStatusNotifierWatcher = "org.kde.StatusNotifierWatcher";
 
 }  // namespace
 
-Companion::Companion(Session& session, bool notify, QObject* parent) : QObject(parent), session_(session) {
+Companion::Companion(Session& session, bool notify, int trayWatchMs, QObject* parent)
+    : QObject(parent), session_(session) {
     if (notify) {
         notifier_ = new Notifier(this);
         notifier_->setFallback([this](const QString& s, const QString& b) { return showInTray(s, b); });
         connect(notifier_, &Notifier::activated, &session_, &Session::bringForward);
         connect(&session_, &Session::refreshed, this, &Companion::refreshed);
     }
-    trayWatch_.setInterval(kTrayWatchMs);
+    trayWatch_.setInterval(trayWatchMs);
     connect(&trayWatch_, &QTimer::timeout, this, &Companion::watchTray);
     trayWatch_.start();
     // Where the icons live in a StatusNotifier host, its going away is heard
@@ -47,34 +45,29 @@ Companion::Companion(Session& session, bool notify, QObject* parent) : QObject(p
     }
 }
 
-std::pair<QString, QString> Companion::NoticeText(const std::vector<MilestoneNotice>& due) {
-    if (due.empty()) return {};
-    QString body = QString::fromStdString(due.front().body);
-    for (std::size_t i = 1; i < due.size(); ++i)
-        body += QLatin1Char('\n') + QString::fromStdString(due[i].summary + due[i].body);
-    return {QString::fromStdString(due.front().summary), body};
+void Companion::refreshed(const DisplayState& display) {
+    const std::vector<MilestoneNotice> due = DueMilestones(last_, display.milestones);
+    last_ = display.milestones;
+    if (due.empty()) return;
+    const NoticeText text = JoinNotices(due);
+    notifier_->notify(QString::fromStdString(text.summary), QString::fromStdString(text.body));
 }
 
-void Companion::refreshed() {
-    const MilestoneFigures now =
-        MilestoneFiguresOf(session_.display(), session_.initial(), session_.options());
-    const std::vector<MilestoneNotice> due = DueMilestones(last_, now);
-    last_ = now;
-    if (due.empty()) return;
-    const auto [summary, body] = NoticeText(due);
-    notifier_->notify(summary, body);
-}
+namespace {
+
+TrayIcon* TrayOf(DisplayWindow* window) { return window != nullptr ? window->trayIcon() : nullptr; }
+
+}  // namespace
 
 bool Companion::showInTray(const QString& summary, const QString& body) {
-    for (TrayIcon* icon : {session_.mainTray(), session_.miniTray()})
+    for (TrayIcon* icon : {TrayOf(session_.mainWindow()), TrayOf(session_.miniWindow())})
         if (icon != nullptr && icon->showMessage(summary, body)) return true;
     if (!session_.desktop().trayAvailable()) return false;
     // The window is in view: its icon is borrowed for the balloon, and
     // given back unless the window has gone into the area meanwhile.
-    TrayIcon* icon = session_.options().windowMode == 1 ? session_.miniTray() : session_.mainTray();
-    QWidget* window = session_.options().windowMode == 1 ? static_cast<QWidget*>(session_.miniWindow())
-                                                         : static_cast<QWidget*>(session_.mainWindow());
-    if (icon == nullptr || window == nullptr) return false;
+    DisplayWindow* window = session_.windowOfTheMode();
+    TrayIcon* icon = TrayOf(window);
+    if (icon == nullptr) return false;
     icon->add();
     icon->showMessage(summary, body);
     QPointer<QWidget> guard(window);
@@ -98,7 +91,7 @@ void Companion::statusNotifierHostGone() {
 }
 
 void Companion::bringBackFromTheArea() {
-    for (TrayIcon* icon : {session_.mainTray(), session_.miniTray()})
+    for (TrayIcon* icon : {TrayOf(session_.mainWindow()), TrayOf(session_.miniWindow())})
         if (icon != nullptr && icon->isShown()) {
             session_.bringForward();
             return;

@@ -1,4 +1,4 @@
-#include "session/single_instance.h"
+#include "instance/single_instance.h"
 
 #include <fcntl.h>
 #include <poll.h>

@@ -16,12 +16,14 @@ class Session;
 class Companion : public QObject {
     Q_OBJECT
 public:
-    Companion(Session& session, bool notify, QObject* parent = nullptr);
+    // How often the notification area is looked for while a window hides in
+    // it: no signal says that an X11 tray went away.
+    static constexpr int kTrayWatchMs = 2000;
+
+    Companion(Session& session, bool notify, int trayWatchMs = kTrayWatchMs, QObject* parent = nullptr);
 
     Notifier* notifier() const { return notifier_; }
-    // The notices of one refresh as one desktop notice: the first (most
-    // important) headline, and each notice's sentence on a line of its own.
-    static std::pair<QString, QString> NoticeText(const std::vector<MilestoneNotice>& due);
+    QTimer* trayWatch() { return &trayWatch_; }
 
 private slots:
     // The StatusNotifier host went away (KDE, or GNOME with the AppIndicator
@@ -29,7 +31,7 @@ private slots:
     void statusNotifierHostGone();
 
 private:
-    void refreshed();
+    void refreshed(const DisplayState& display);
     bool showInTray(const QString& summary, const QString& body);
     void watchTray();
     void bringBackFromTheArea();

@@ -2,7 +2,7 @@
 // and the ways back: a second start, and a notification area that goes away.
 #include <QTest>
 
-#include "session/companion.h"
+#include "companion/companion.h"
 #include "support/session_fixture.h"
 #include "windows/tray_icon.h"
 

@@ -1,4 +1,4 @@
-#include "session/platform.h"
+#include "platform.h"
 
 #include <QList>
 #include <QtGlobal>

@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "session/summary_output.h"
+#include "companion/summary_output.h"
 #include "support/session_fixture.h"
 
 using namespace kemless;

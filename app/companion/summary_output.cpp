@@ -1,4 +1,4 @@
-#include "session/summary_output.h"
+#include "companion/summary_output.h"
 
 #include "display/copy_texts.h"
 #include "display/refresh.h"
@@ -39,7 +39,7 @@ SummaryOutput MakeSummaryOutput(SummaryKind kind, const SettingsStore& store, co
     if (!initial) return Failure(Unreadable(store, SettingsStore::File::Initial));
     std::optional<OptionSettings> options = store.readOption();
     if (!options) return Failure(Unreadable(store, SettingsStore::File::Option));
-    if (options->quitStarted != 1)
+    if (!options->quitStarted)
         return Failure("kemless: まだ卒煙を始めていません（kemless を起動して始めてください）");
 
     // The same refresh the windows run, so the texts are those a copy button

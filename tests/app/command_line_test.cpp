@@ -1,10 +1,10 @@
 // The command line and the choice of windowing system, read before any
 // window or folder exists.
-#include "session/command_line.h"
+#include "command_line.h"
 
 #include <gtest/gtest.h>
 
-#include "session/platform.h"
+#include "platform.h"
 
 namespace kemless {
 namespace {

@@ -1,4 +1,4 @@
-#include "session/command_line.h"
+#include "command_line.h"
 
 #include <QCommandLineParser>
 
