@@ -36,8 +36,9 @@ struct Records {
 //
 // The rule: the program comes back on what the files hold, read the way the
 // window that comes back reads them. The main window reads both files, so in
-// the main-window mode that is the records as they were, with the quit
-// profile a refused save took (initial.ini holds it). The mini window reads
+// the main-window mode that is the records as they were written when the
+// dialog opened (their texts as Shift_JIS holds them), with the quit profile
+// a refused save took (initial.ini holds it). The mini window reads
 // no file and runs on what was in memory, so in the mini-window mode it is
 // the dialog's copies: a colour picked stays in effect, and reaches
 // option.ini with its next write, like what a refused save took.

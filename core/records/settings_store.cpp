@@ -172,6 +172,11 @@ std::optional<OptionSettings> ParseOptionFile(std::string_view bytes) {
     return s;
 }
 
+OptionSettings AsStored(const OptionSettings& s) {
+    // A written line always reads back.
+    return ParseOptionFile(Utf8ToShiftJis(FormatOptionLine(s))).value_or(s);
+}
+
 SettingsStore::SettingsStore(std::string baseFolder) : base_(std::move(baseFolder)) {}
 
 std::string SettingsStore::dataFolder() const { return base_ + "/" + kDataFolder; }

@@ -16,7 +16,7 @@ private:
 
     Session& startHidden(int windowMode) {
         OptionSettings o;
-        o.windowMode = windowMode;
+        o.windowMode = static_cast<WindowMode>(windowMode);
         fx->writeStarted(SampleInitial(), o);
         Session& s = fx->make();
         s.setStartHidden(true);
@@ -26,7 +26,9 @@ private:
     DisplayWindow* shownByMode(Session& s, int windowMode) {
         return windowMode == 1 ? static_cast<DisplayWindow*>(s.miniWindow()) : s.mainWindow();
     }
-    TrayIcon* trayByMode(Session& s, int windowMode) { return windowMode == 1 ? s.miniTray() : s.mainTray(); }
+    TrayIcon* trayByMode(Session& s, int windowMode) {
+        return windowMode == 1 ? s.miniWindow()->trayIcon() : s.mainWindow()->trayIcon();
+    }
 
 private slots:
     void init() { fx = std::make_unique<SessionFixture>(); }
@@ -55,7 +57,7 @@ private slots:
         fx->desktop.tray = false;
         Session& s = startHidden(0);
         QVERIFY(s.mainWindow()->windowState() & Qt::WindowMinimized);
-        QVERIFY(!s.mainTray()->isShown());
+        QVERIFY(!s.mainWindow()->trayIcon()->isShown());
         s.bringForward();
         QVERIFY(!(s.mainWindow()->windowState() & Qt::WindowMinimized));
         QVERIFY(s.mainWindow()->isVisible());
@@ -81,7 +83,7 @@ private slots:
         Session& s = fx->start();
         QVERIFY(s.mainWindow()->isVisible());
         QVERIFY(!(s.mainWindow()->windowState() & Qt::WindowMinimized));
-        QVERIFY(!s.mainTray()->isShown());
+        QVERIFY(!s.mainWindow()->trayIcon()->isShown());
     }
 
     void theFirstRunSetupIsNeverHidden() {
@@ -100,7 +102,7 @@ private slots:
         QVERIFY2(!s.mainWindow()->isVisible(), "stays hidden while the area is there");
         fx->desktop.tray = false;
         QTRY_VERIFY_WITH_TIMEOUT(s.mainWindow()->isVisible(), 5000);
-        QVERIFY(!s.mainTray()->isShown());
+        QVERIFY(!s.mainWindow()->trayIcon()->isShown());
     }
 };
 

@@ -38,6 +38,12 @@ TEST(KeptAfterCancel, TheMainWindowComesBackOnWhatTheFilesHold) {
     }
 }
 
+TEST(KeptAfterCancel, TheMainWindowReadsTheTextsAsTheFileHoldsThem) {
+    CancelRound round(WindowMode::Main);
+    round.before.options.statusMode = "\xEF\xBF\xBD";  // U+FFFD, read from bytes that were no Shift_JIS
+    EXPECT_EQ(KeptAfterCancel(round.before, round.result).options.statusMode, "?");
+}
+
 TEST(KeptAfterCancel, TheMiniWindowComesBackOnTheDialogsCopies) {
     CancelRound round(WindowMode::Mini);
     const Records kept = KeptAfterCancel(round.before, round.result);

@@ -40,7 +40,12 @@ struct Program : SessionFixture {
         writeStarted({2026, 1, 2, 3, 4, 20, 300, kStandard}, o);
         start();
     }
-    SettingsDialog* settings() const { return qobject_cast<SettingsDialog*>(Window("settingsDialog")); }
+    // The settings dialog on the screen (it stays loaded, hidden, while the
+    // notice stands in its place).
+    SettingsDialog* settings() const {
+        auto* dialog = qobject_cast<SettingsDialog*>(Window("settingsDialog"));
+        return dialog != nullptr && dialog->isVisible() ? dialog : nullptr;
+    }
     NoticeWindow* notice() const { return qobject_cast<NoticeWindow*>(Window("noticeWindow")); }
     HelpWindow* help() const { return qobject_cast<HelpWindow*>(Window("helpWindow")); }
     void click(QWidget* window, const char* button) const {
@@ -70,11 +75,11 @@ private slots:
 
 void HelpNoticeTest::helpOpensOnce() {
     Program p;
-    p.session->showHelp();
+    ShowHelp(*p.session);
     HelpWindow* help = p.help();
     QVERIFY(help);
     QVERIFY(help->isVisible());
-    p.session->showHelp();
+    ShowHelp(*p.session);
     QCOMPARE(CountWindows("helpWindow"), 1);
     QCOMPARE(p.help(), help);
     QCOMPARE(help->windowTitle(), QStringLiteral("  (?_?) - help"));
@@ -88,8 +93,8 @@ void HelpNoticeTest::helpOpensOnce() {
     // Closed, it can be opened again, still one copy.
     QVERIFY(help->close());
     QCOMPARE(CountWindows("helpWindow"), 0);
-    p.session->showHelp();
-    p.session->showHelp();
+    ShowHelp(*p.session);
+    ShowHelp(*p.session);
     QCOMPARE(CountWindows("helpWindow"), 1);
 }
 
@@ -154,7 +159,7 @@ void HelpNoticeTest::noticeFitsTheScreen() {
 
 void HelpNoticeTest::helpFromSettingsKeepsDialog() {
     Program p;
-    p.session->showSettingsDialogFromMain();
+    OpenSettings(*p.session);
     QVERIFY(p.settings());
     p.click(p.settings(), "helpButton");
     p.click(p.settings(), "helpButton");
@@ -165,7 +170,7 @@ void HelpNoticeTest::helpFromSettingsKeepsDialog() {
 
 void HelpNoticeTest::helpTextBoxFillsClientArea() {
     Program p;
-    p.session->showHelp();
+    ShowHelp(*p.session);
     HelpWindow* help = p.help();
     QVERIFY(help);
     QVERIFY(Fills(help));
@@ -201,7 +206,7 @@ void HelpNoticeTest::noticeReplacesSettings_data() {
 void HelpNoticeTest::noticeReplacesSettings() {
     QFETCH(bool, launchWorks);
     Program p;
-    p.session->showSettingsDialogFromMain();
+    OpenSettings(*p.session);
     SettingsDialog* settings = p.settings();
     QVERIFY(settings);
     const OptionSettings& o = p.session->options();
@@ -242,7 +247,7 @@ void HelpNoticeTest::versionBoxAndNoticeNameOneMakerAddress() {
                  "ケムレス\r\nバージョン　１．２０\r\n\r\n卒煙を応援するデスクトップアプリ\r\n")),
              qPrintable(version));
 
-    p.session->showSettingsDialogFromMain();
+    OpenSettings(*p.session);
     p.click(p.settings(), "noticeButton");
     p.click(p.notice(), "goButton");
     QCOMPARE(p.desktop.opened.size(), 1);
@@ -254,12 +259,12 @@ void HelpNoticeTest::versionBoxAndNoticeNameOneMakerAddress() {
 
 void HelpNoticeTest::escapeClosesHelpAndTheNotice() {
     Program p;
-    p.session->showHelp();
+    ShowHelp(*p.session);
     QTest::keyClick(p.help()->textBox(), Qt::Key_Escape);
     QVERIFY(!p.help());
     QVERIFY(Window("mainWindow") && Window("mainWindow")->isVisible());  // nothing else closes
 
-    p.session->showSettingsDialogFromMain();
+    OpenSettings(*p.session);
     p.click(p.settings(), "noticeButton");
     QVERIFY(p.notice());
     QTest::keyClick(p.notice()->goButton(), Qt::Key_Escape);

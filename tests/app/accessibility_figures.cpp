@@ -11,8 +11,8 @@
 #include <string>
 
 #include "display/refresh.h"
-#include "records/clock.h"
 #include "records/settings_store.h"
+#include "session/system_clock.h"
 
 using namespace kemless;
 
@@ -26,7 +26,7 @@ int main(int argc, char** argv) {
     const auto initial = ParseInitialFile(Slurp(argv[1]));
     auto options = ParseOptionFile(Slurp(argv[2]));
     if (!initial || !options) return 1;
-    Clock clock;
+    SystemClock clock;
     const CalendarMoment now = clock.now();
     DisplayState state;
     // The draw only varies messages of the first days and months; the test's
