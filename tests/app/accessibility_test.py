@@ -23,6 +23,9 @@ import tempfile
 import time
 import unittest
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from kemless_support import wait_for  # noqa: E402
+
 INNER = "KEMLESS_ACCESSIBILITY_INNER"
 # Debian's own interpreter: the gi bindings are installed for it only.
 SYSTEM_PYTHON = "/usr/bin/python3"
@@ -51,19 +54,18 @@ def reexec_on_private_buses():
     sys.exit(subprocess.run(cmd, env=env, stdin=subprocess.DEVNULL).returncode)
 
 
-def wait_for(what, probe, timeout=60.0):
-    """Polls `probe` until it returns something true; fails after `timeout`."""
-    deadline = time.monotonic() + timeout
-    while True:
+def expect(what, probe, timeout=60.0):
+    """What `probe` returns once it is something true; fails, naming `what`,
+    after `timeout`."""
+    def tolerant():
         try:
-            found = probe()
+            return probe()
         except Exception:  # the tree may change while it is read
-            found = None
-        if found:
-            return found
-        if time.monotonic() > deadline:
-            raise AssertionError(f"timed out waiting for {what}")
-        time.sleep(0.2)
+            return None
+    found = wait_for(tolerant, timeout, step=0.2)
+    if not found:
+        raise AssertionError(f"timed out waiting for {what}")
+    return found
 
 
 def record_of(quit_moment, window_mode):
@@ -150,7 +152,7 @@ class ProgramOnTheBus:
                         w.get_state_set().contains(Atspi.StateType.SHOWING) and w.get_child_count() > 0:
                     return w
             return None
-        return wait_for(f"the window {title!r}", probe)
+        return expect(f"the window {title!r}", probe)
 
 
 class AccessibilityTest(unittest.TestCase):
@@ -258,7 +260,7 @@ class AccessibilityTest(unittest.TestCase):
             heard.clear()
             Atspi.generate_mouse_event(box.x + 20, box.y + box.height // 2, "b1c")
             try:
-                wait_for(f"the announcement of {toggled!r}", lambda: announced(toggled), timeout=5)
+                expect(f"the announcement of {toggled!r}", lambda: announced(toggled), timeout=5)
                 return
             except AssertionError:
                 continue
@@ -313,7 +315,7 @@ def main():
                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     try:
         # A program started before the bus answers never joins it.
-        wait_for("the accessibility bus", lambda: subprocess.run(
+        expect("the accessibility bus", lambda: subprocess.run(
             ["dbus-send", "--session", "--print-reply", "--dest=org.a11y.Bus", "/org/a11y/bus",
              "org.a11y.Bus.GetAddress"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).returncode == 0)
         import gi
@@ -321,7 +323,7 @@ def main():
         from gi.repository import Atspi as atspi
         from gi.repository import GLib as glib
         Atspi, GLib = atspi, glib
-        wait_for("the accessibility registry", lambda: Atspi.get_desktop(0).get_child_count() >= 0)
+        expect("the accessibility registry", lambda: Atspi.get_desktop(0).get_child_count() >= 0)
         unittest.main(argv=sys.argv[:1], verbosity=2)
     finally:
         launcher.terminate()

@@ -11,7 +11,9 @@ namespace kemless {
 class DialogWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit DialogWindow(QWidget* parent = nullptr);
+    // Named `objectName` for the tests and the accessibility tree, with its
+    // fixed caption.
+    DialogWindow(const QString& objectName, const QString& caption, QWidget* parent = nullptr);
 
     void setEnterAction(std::function<void()> action) { enter_ = std::move(action); }
     void setEscapeAction(std::function<void()> action) { escape_ = std::move(action); }

@@ -14,10 +14,9 @@
 
 namespace kemless {
 
-FirstRunSetup::FirstRunSetup(Desktop& desktop, QWidget* parent) : DialogWindow(parent), desktop_(desktop) {
-    setObjectName(QStringLiteral("firstRunSetup"));
-    setWindowTitle(QStringLiteral(" ケムレス初期設定 - lunapo"));
-
+FirstRunSetup::FirstRunSetup(Desktop& desktop, QWidget* parent)
+    : DialogWindow(QStringLiteral("firstRunSetup"), QStringLiteral(" ケムレス初期設定 - lunapo"), parent),
+      desktop_(desktop) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(16, 14, 16, 14);
     layout->setSpacing(4);

@@ -77,9 +77,12 @@ std::string TextOf(const QLineEdit* box) { return box->text().toStdString(); }
 
 SettingsDialog::SettingsDialog(Clock& clock, Desktop& desktop, const InitialSettings& initial,
                                const OptionSettings& options, QWidget* parent)
-    : DialogWindow(parent), clock_(clock), desktop_(desktop), initial_(initial), options_(options) {
-    setObjectName(QStringLiteral("settingsDialog"));
-    setWindowTitle(QStringLiteral(" 設定ウィンドウ - 全て半角で記入してください - lunapo"));
+    : DialogWindow(QStringLiteral("settingsDialog"),
+                   QStringLiteral(" 設定ウィンドウ - 全て半角で記入してください - lunapo"), parent),
+      clock_(clock),
+      desktop_(desktop),
+      initial_(initial),
+      options_(options) {
     buildControls();
     fill();
     setEnterAction([this] { save(); });

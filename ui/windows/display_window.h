@@ -61,13 +61,13 @@ protected:
     void setPopupMenu(std::initializer_list<MenuEntry> entries) { entries_ = entries; }
     // Where the Menu key and Shift+F10 open the menu, in window coordinates.
     virtual QPoint keyboardMenuAnchor() const = 0;
-    void popupAt(const QPoint& globalPos);
 
     void mousePressEvent(QMouseEvent* e) override;
     void mouseDoubleClickEvent(QMouseEvent* e) override;
     void contextMenuEvent(QContextMenuEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
+    void popupAt(const QPoint& globalPos);
 
 private:
     void trigger(Action action);

@@ -1,6 +1,8 @@
 // --hidden: where the display window goes at start on each kind of desktop,
 // and the ways back: a second start, and a notification area that goes away.
+#include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
 #include "companion/companion.h"
 #include "support/session_fixture.h"
@@ -24,10 +26,13 @@ private:
         return s;
     }
     DisplayWindow* shownByMode(Session& s, int windowMode) {
-        return windowMode == 1 ? static_cast<DisplayWindow*>(s.miniWindow()) : s.mainWindow();
+        return static_cast<WindowMode>(windowMode) == WindowMode::Mini
+                   ? static_cast<DisplayWindow*>(s.miniWindow())
+                   : s.mainWindow();
     }
     TrayIcon* trayByMode(Session& s, int windowMode) {
-        return windowMode == 1 ? s.miniWindow()->trayIcon() : s.mainWindow()->trayIcon();
+        return static_cast<WindowMode>(windowMode) == WindowMode::Mini ? s.miniWindow()->trayIcon()
+                                                                       : s.mainWindow()->trayIcon();
     }
 
 private slots:
@@ -96,9 +101,11 @@ private slots:
 
     void theWindowComesBackWhenTheAreaGoesAway() {
         Session& s = startHidden(0);
-        Companion companion(s, false);
+        // The watch looks every 20 ms here instead of every 2 s.
+        Companion companion(s, false, 20);
         QVERIFY(!s.mainWindow()->isVisible());
-        QTest::qWait(2500);
+        QSignalSpy looked(companion.trayWatch(), &QTimer::timeout);
+        QTRY_VERIFY(looked.size() >= 3);
         QVERIFY2(!s.mainWindow()->isVisible(), "stays hidden while the area is there");
         fx->desktop.tray = false;
         QTRY_VERIFY_WITH_TIMEOUT(s.mainWindow()->isVisible(), 5000);

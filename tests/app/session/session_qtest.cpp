@@ -68,7 +68,9 @@ private slots:
         OptionSettings o;
         o.windowMode = static_cast<WindowMode>(windowMode);
         Session& s = startStarted(o);
-        DisplayWindow* shown = windowMode == 1 ? static_cast<DisplayWindow*>(s.miniWindow()) : s.mainWindow();
+        DisplayWindow* shown = static_cast<WindowMode>(windowMode) == WindowMode::Mini
+                                   ? static_cast<DisplayWindow*>(s.miniWindow())
+                                   : s.mainWindow();
         emit shown->hideRequested();
         QVERIFY(!shown->isVisible());
         ShowHelp(s);
@@ -176,8 +178,12 @@ private slots:
         OptionSettings o;
         o.windowMode = static_cast<WindowMode>(windowMode);
         Session& s = startStarted(o);
-        DisplayWindow* shown = windowMode == 1 ? static_cast<DisplayWindow*>(s.miniWindow()) : s.mainWindow();
-        DisplayWindow* other = windowMode == 1 ? static_cast<DisplayWindow*>(s.mainWindow()) : s.miniWindow();
+        DisplayWindow* shown = static_cast<WindowMode>(windowMode) == WindowMode::Mini
+                                   ? static_cast<DisplayWindow*>(s.miniWindow())
+                                   : s.mainWindow();
+        DisplayWindow* other = static_cast<WindowMode>(windowMode) == WindowMode::Mini
+                                   ? static_cast<DisplayWindow*>(s.mainWindow())
+                                   : s.miniWindow();
         emit shown->hideRequested();
         QVERIFY(!shown->isVisible() || shown->isMinimized());
 
