@@ -9,18 +9,18 @@
 #include <string>
 #include <vector>
 
-#include "desktop/clock.h"
+#include "command_line.h"
+#include "companion/autostart.h"
+#include "companion/companion.h"
+#include "companion/summary_output.h"
 #include "desktop/desktop.h"
+#include "instance/process.h"
+#include "instance/termination.h"
+#include "platform.h"
 #include "records/settings_store.h"
-#include "session/autostart.h"
-#include "session/command_line.h"
-#include "session/companion.h"
-#include "session/platform.h"
-#include "session/process.h"
 #include "session/session.h"
-#include "session/summary_output.h"
-#include "session/termination.h"
-#include "session/ui_setup.h"
+#include "session/system_clock.h"
+#include "ui_setup.h"
 
 namespace {
 
@@ -42,7 +42,7 @@ std::string BaseFolderWithoutApplication(const kemless::CommandLine& command, co
 
 // --summary and --short: a text on standard output, and nothing else done.
 int PrintSummary(const kemless::CommandLine& command, kemless::SummaryKind kind) {
-    kemless::Clock clock;
+    kemless::SystemClock clock;
     const kemless::SettingsStore store(
         BaseFolderWithoutApplication(command, kemless::CurrentWorkingDirectory()));
     const kemless::SummaryOutput output = kemless::MakeSummaryOutput(kind, store, clock.now(), clock.draw());
@@ -119,7 +119,7 @@ int main(int argc, char* argv[]) {
     if (command.dataDir.isEmpty())
         kemless::AdoptRecord(kemless::SettingsStore(cwd), kemless::SettingsStore(base));
 
-    kemless::Clock clock;
+    kemless::SystemClock clock;
     kemless::Desktop desktop;
     kemless::Process process;
     kemless::Session session(clock, desktop, process, base);

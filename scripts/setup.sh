@@ -6,7 +6,7 @@ set -euo pipefail
 # What building and running the program needs, and nothing more: a newcomer's
 # ./run should not pull in test or packaging tools.
 KEMLESS_RUN_PACKAGES=(
-  g++ cmake make pkg-config
+  g++ cmake ninja-build pkg-config
   qt6-base-dev libgl-dev
   qt6-translations-l10n fonts-ipafont-gothic
 )
@@ -56,20 +56,32 @@ kemless_install_missing() {
   "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }
 
-# kemless_build DIR [--target T] [cmake options...]
-# Configures every time (a no-op when nothing changed), so the options given
-# here always hold, also for a build folder another command configured. The
-# options come after the default Release type, so a caller's type wins.
+# kemless_build PRESET [--dir DIR] [--target T] [cmake options...]
+# Configures with a preset of CMakePresets.json (normal, sanitize, fuzz: the
+# options of each build live there) every time (a no-op when nothing
+# changed), so they always hold, also for a build folder another command
+# configured. --dir puts the build elsewhere than the preset's folder; the
+# options given here come after the preset's, so a caller's win.
 kemless_build() {
-  local dir=$1
+  local preset=$1
   shift
+  local dir
+  dir=$(sed -n "/\"name\": \"$preset\"/,/binaryDir/s|.*\"binaryDir\": \"\\\${sourceDir}/\([^\"]*\)\".*|\1|p" CMakePresets.json | head -n 1)
+  if [ "${1:-}" = --dir ]; then
+    dir=$2
+    shift 2
+  fi
   local target=()
   if [ "${1:-}" = --target ]; then
     target=(--target "$2")
     shift 2
   fi
   mkdir -p "$dir"
-  if ! cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Release "$@" >"$dir/configure.log" 2>&1; then
+  # A folder an older checkout configured with Makefiles is configured anew.
+  if [ -f "$dir/CMakeCache.txt" ] && ! grep -q '^CMAKE_GENERATOR:INTERNAL=Ninja$' "$dir/CMakeCache.txt"; then
+    rm -rf "$dir/CMakeCache.txt" "$dir/CMakeFiles"
+  fi
+  if ! cmake --preset "$preset" -B "$dir" "$@" >"$dir/configure.log" 2>&1; then
     cat "$dir/configure.log"
     return 1
   fi
@@ -81,7 +93,7 @@ kemless_build() {
     sleep 1
     waited=$((waited + 1))
     if [ -n "${KEMLESS_PROGRESS:-}" ] && [ $((waited % 30)) -eq 0 ]; then
-      echo "    $(grep -o '^\[ *[0-9]*%\]' "$dir/build.log" | tail -n 1 | tr -d '[] ') built after $(kemless_duration $waited)"
+      echo "    $(grep -o '^\[[0-9]*/[0-9]*\]' "$dir/build.log" | tail -n 1 | tr -d '[]') steps built after $(kemless_duration $waited)"
     fi
   done
   wait $pid || rc=$?

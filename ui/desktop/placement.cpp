@@ -91,9 +91,31 @@ void AgainOnceFramed(QWidget* window, std::function<void()> fit) {
     QTimer::singleShot(kFramedAfterMs, window, std::move(fit));
 }
 
-Corner WindowPlacer::CornerOf(const QWidget* window) {
-    return {RoundTwips(window->x() * double(kTwipsPerPixel)),
-            RoundTwips(window->y() * double(kTwipsPerPixel))};
+std::optional<Corner> CornerToStore(QWidget* window, bool positionsKnown) {
+    window->setWindowState(window->windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
+    if (!positionsKnown) return std::nullopt;
+    return WindowPlacer::CornerOf(window);
+}
+
+void StandInPlaceOf(QWidget* next, const QWidget* previous) { next->move(previous->pos()); }
+
+void BringToFront(QWidget* window) {
+    window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+void RemapIfMinimised(QWidget* window, bool positionsKnown) {
+    if (positionsKnown || !window->isMinimized()) return;
+    window->hide();
+    window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+}
+
+Corner WindowPlacer::CornerOf(const QWidget* window) { return CornerOf(window->pos()); }
+
+Corner WindowPlacer::CornerOf(QPoint pixels) {
+    return {RoundTwips(pixels.x() * double(kTwipsPerPixel)), RoundTwips(pixels.y() * double(kTwipsPerPixel))};
 }
 
 std::pair<int32_t, int32_t> WindowPlacer::ScreenTwips(const QWidget* window) {
@@ -111,25 +133,21 @@ QMargins WindowPlacer::FrameOf(const QWidget* window) {
             outer.bottom() - inner.bottom()};
 }
 
-void WindowPlacer::placeDisplayWindow(QWidget* window, int32_t& left, int32_t& top, Margins margins) const {
+Corner WindowPlacer::placeDisplayWindow(QWidget* window, Corner stored, Margins margins) const {
     const auto [width, height] = ScreenTwips(window);
-    const Corner c = PlaceWindow({left, top}, width, height, margins);
-    left = c.left;
-    top = c.top;
+    Corner c = PlaceWindow(stored, width, height, margins);
     // A window's position is that of its frame's corner; the frame is the
     // one the desktop drew around the last display window (none before).
-    const QPoint wanted(Px(left), Px(top));
+    const QPoint wanted(Px(c.left), Px(c.top));
     const QPoint fitted = Inside(window, wanted, frame_);
-    if (fitted != wanted) {
-        left = RoundTwips(fitted.x() * double(kTwipsPerPixel));
-        top = RoundTwips(fitted.y() * double(kTwipsPerPixel));
-    }
+    if (fitted != wanted) c = CornerOf(fitted);
     window->move(fitted);
     RefitWhenFramed(window);
+    return c;
 }
 
-void WindowPlacer::placeAtCorner(QWidget* dialog, int32_t left, int32_t top) const {
-    const QPoint wanted(Px(left), Px(top));
+void WindowPlacer::placeAtCorner(QWidget* dialog, Corner corner) const {
+    const QPoint wanted(Px(corner.left), Px(corner.top));
     auto fit = [dialog, wanted](QMargins frame) {
         const QPoint corner = Inside(dialog, wanted, frame);
         if (dialog->pos() != corner) dialog->move(corner);
