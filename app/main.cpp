@@ -9,19 +9,19 @@
 #include <string>
 #include <vector>
 
-#include "desktop/clock.h"
+#include "command_line.h"
+#include "companion/autostart.h"
+#include "companion/companion.h"
+#include "companion/summary_output.h"
 #include "desktop/desktop.h"
+#include "instance/process.h"
+#include "instance/termination.h"
+#include "platform.h"
 #include "records/settings_store.h"
 #include "records/user_folders.h"
-#include "session/autostart.h"
-#include "session/command_line.h"
-#include "session/companion.h"
-#include "session/platform.h"
-#include "session/process.h"
 #include "session/session.h"
-#include "session/summary_output.h"
-#include "session/termination.h"
-#include "session/ui_setup.h"
+#include "session/system_clock.h"
+#include "ui_setup.h"
 
 namespace {
 
@@ -45,7 +45,7 @@ std::string BaseFolder(const kemless::CommandLine& command, const std::string& c
 
 // --summary and --short: a text on standard output, and nothing else done.
 int PrintSummary(const kemless::CommandLine& command, kemless::SummaryKind kind) {
-    kemless::Clock clock;
+    kemless::SystemClock clock;
     const kemless::SettingsStore store(BaseFolder(command, kemless::CurrentWorkingDirectory()));
     const kemless::SummaryOutput output = kemless::MakeSummaryOutput(kind, store, clock.now(), clock.draw());
     if (output.exitCode != 0) {
@@ -110,7 +110,7 @@ int main(int argc, char* argv[]) {
     // The record lives in the per-user data folder unless the command line
     // names another base folder.
     const std::string cwd = kemless::CurrentWorkingDirectory();
-    kemless::Clock clock;
+    kemless::SystemClock clock;
     kemless::Desktop desktop;
     kemless::Process process;
     kemless::Session session(clock, desktop, process, BaseFolder(command, cwd));

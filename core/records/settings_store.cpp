@@ -123,12 +123,16 @@ std::string FormatInitialLine(const InitialSettings& s) {
     return o.str();
 }
 
+// The typed fields go to the file as the numbers they stand for: a flag as
+// 1 or 0 (or the number a hand-edited file held), the window mode and the
+// colours as their codes.
 std::string FormatOptionLine(const OptionSettings& s) {
     std::ostringstream o;
-    o << s.quitStarted << ',' << s.taxRatePercent << ',' << s.consumptionTaxPercent << ',' << s.copyPlusMode
-      << ',' << s.smokingYears << ',' << s.showBoxCount << ',' << s.mainLeft << ',' << s.mainTop << ','
-      << s.backColor << ',' << s.foreColor << ',' << Quoted(s.linkUrl) << ',' << s.windowMode << ','
-      << s.miniLeft << ',' << s.miniTop << ',' << Quoted(s.statusMode) << "\r\n";
+    o << s.quitStarted.stored() << ',' << s.taxRatePercent << ',' << s.consumptionTaxPercent << ','
+      << s.copyPlusMode << ',' << s.smokingYears << ',' << s.showBoxCount.stored() << ',' << s.mainLeft << ','
+      << s.mainTop << ',' << s.backColor.bgr() << ',' << s.foreColor.bgr() << ',' << Quoted(s.linkUrl) << ','
+      << static_cast<int32_t>(s.windowMode) << ',' << s.miniLeft << ',' << s.miniTop << ','
+      << Quoted(s.statusMode) << "\r\n";
     return o.str();
 }
 
@@ -147,6 +151,7 @@ std::optional<InitialSettings> ParseInitialFile(std::string_view bytes) {
 
 std::optional<OptionSettings> ParseOptionFile(std::string_view bytes) {
     FieldReader r(bytes);
+    int32_t started = 0, boxCount = 0, backColor = 0, foreColor = 0, windowMode = 0;
     OptionSettings s;
     auto take = [&r](std::initializer_list<int32_t*> fields) {
         for (int32_t* field : fields) {
@@ -156,17 +161,28 @@ std::optional<OptionSettings> ParseOptionFile(std::string_view bytes) {
         }
         return true;
     };
-    if (!take({&s.quitStarted, &s.taxRatePercent, &s.consumptionTaxPercent, &s.copyPlusMode, &s.smokingYears,
-               &s.showBoxCount, &s.mainLeft, &s.mainTop, &s.backColor, &s.foreColor}))
+    if (!take({&started, &s.taxRatePercent, &s.consumptionTaxPercent, &s.copyPlusMode, &s.smokingYears,
+               &boxCount, &s.mainLeft, &s.mainTop, &backColor, &foreColor}))
         return std::nullopt;
     auto link = r.text();
     if (!link) return std::nullopt;
     s.linkUrl = *link;
-    if (!take({&s.windowMode, &s.miniLeft, &s.miniTop})) return std::nullopt;
+    if (!take({&windowMode, &s.miniLeft, &s.miniTop})) return std::nullopt;
     auto mode = r.text();
     if (!mode) return std::nullopt;
     s.statusMode = *mode;
+    // Any number but 0 has started the quit; only 1 shows packs and cartons.
+    s.quitStarted = Flag::FromFile(started, started != 0);
+    s.showBoxCount = Flag::FromFile(boxCount, boxCount == 1);
+    s.backColor = Rgb::FromBgr(backColor);
+    s.foreColor = Rgb::FromBgr(foreColor);
+    s.windowMode = static_cast<WindowMode>(windowMode);
     return s;
+}
+
+OptionSettings AsStored(const OptionSettings& s) {
+    // A written line always reads back.
+    return ParseOptionFile(Utf8ToShiftJis(FormatOptionLine(s))).value_or(s);
 }
 
 SettingsStore::SettingsStore(std::string baseFolder) : base_(std::move(baseFolder)) {}

@@ -24,6 +24,11 @@ std::string FormatOptionLine(const OptionSettings& s);
 std::optional<InitialSettings> ParseInitialFile(std::string_view bytes);
 std::optional<OptionSettings> ParseOptionFile(std::string_view bytes);
 
+// The record as its file holds it once written and read back: the texts
+// through Shift_JIS ("?" for what it cannot hold, U+FFFD included) and
+// without double quotes.
+OptionSettings AsStored(const OptionSettings& s);
+
 class SettingsStore {
 public:
     // `baseFolder` holds the data folder: the per-user data folder, or the

@@ -29,6 +29,9 @@ import tempfile
 import time
 import unittest
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from kemless_support import has_claimed, wait_for  # noqa: E402
+
 PROGRAM = None
 ROOT = os.geteuid() == 0
 TEST_USER = "kemless-hostile-test"
@@ -131,6 +134,9 @@ class World:
 
     def start(self, args=None, wrap=(), cwd=None, shared=False):
         args = ["--data-dir", self.base] if args is None else args
+        # A file of its own for each start: a copy still running goes on
+        # writing to the one before.
+        self.stderr_path = os.path.join(self.dir, f"stderr-{len(self.streams)}")
         self.streams.append(open(self.stderr_path, "wb"))
         self.stderr = self.streams[-1]
         self.process = subprocess.Popen(list(wrap) + self.command(args, shared), env=self.env, cwd=cwd or self.home,
@@ -166,21 +172,18 @@ class World:
         return False
 
     def wait_until_up(self, said=None, timeout=20):
-        """Until the program has started its windows (or is showing `said`)."""
-        deadline = time.monotonic() + timeout
-        while time.monotonic() < deadline:
+        """Until the program catches the end signals and has claimed its place
+        as the one running copy (or is showing `said`). A signal is read only
+        on the event loop, so one sent from then on ends it once its start,
+        message boxes included, has come that far."""
+        def up():
             if self.process.poll() is not None:
                 raise AssertionError(f"ended early with {self.process.returncode}: {self.said()}")
-            if said is not None and said in self.said() and self.catches_terminate():
-                time.sleep(0.3)  # the message box is up by now
-                return
-            if said is None and self.catches_terminate():
-                # The handler comes right before the first window; a signal
-                # is read only on the event loop, once the start is over.
-                time.sleep(1.0)
-                return
-            time.sleep(0.05)
-        raise AssertionError(f"did not come up; it said: {self.said()!r}")
+            if not self.catches_terminate():
+                return False
+            return said in self.said() if said is not None else has_claimed(self.env)
+        if not wait_for(up, timeout):
+            raise AssertionError(f"did not come up; it said: {self.said()!r}")
 
     def end(self, sig=signal.SIGTERM, timeout=10):
         """Sends `sig` and waits; the exit status, or fails on a hang."""
@@ -204,7 +207,9 @@ class World:
         del self.env["QT_QPA_PLATFORM"]
         self.desktop.append(subprocess.Popen(["openbox"], env=dict(self.env), stdout=subprocess.DEVNULL,
                                              stderr=subprocess.DEVNULL))
-        time.sleep(0.5)
+        # Until the window manager has taken the screen.
+        wait_for(lambda: b"window id" in subprocess.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"],
+                                                        env=dict(self.env), capture_output=True).stdout)
 
     def keys(self, *args):
         subprocess.run(["xdotool"] + list(args), env=dict(self.env), check=False, capture_output=True, timeout=15)
@@ -446,10 +451,7 @@ class HostileWorld(unittest.TestCase):
             w.wait_until_up()
             first = w.process
             w.start()
-            deadline = time.monotonic() + 15
-            while not w.catches_terminate() and time.monotonic() < deadline:
-                time.sleep(0.05)
-            time.sleep(1.0)  # its message box is up
+            w.wait_until_up(said="プログラムは既に起動されています。")
             self.assertIsNone(w.process.poll())
             self.assertEqual(w.end(signal.SIGTERM), 0)
             self.assertIsNone(first.poll(), "the first copy went away")
@@ -471,7 +473,6 @@ class HostileWorld(unittest.TestCase):
                 f.write(data)
         w.give(w.home)
         w.start(args=[], cwd=workdir)
-        time.sleep(0.2)
         w.wait_until_up()
         self.assertEqual(w.end(), 0)
         with open(os.path.join(current, "initial.ini"), "rb") as f:
@@ -640,19 +641,12 @@ class HostileWorld(unittest.TestCase):
                 w.keys("key", "Tab")
                 w.keys("type", "300")
                 w.keys("key", "Return")
-                deadline = time.monotonic() + 10
-                while time.monotonic() < deadline:
-                    found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "初期設定"],
-                                           env=dict(w.env), capture_output=True)
-                    if not found.stdout.strip():
-                        break
-                    time.sleep(0.1)
+                wait_for(lambda: not subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "初期設定"],
+                                                    env=dict(w.env), capture_output=True).stdout.strip(), 10)
                 w.keys("search", "--sync", "--onlyvisible", "--name", "lunapo", "windowactivate", "--sync")
                 time.sleep(0.3)
                 w.keys("key", "Return")
-                deadline = time.monotonic() + 10
-                while len(os.listdir(w.data)) < 4 and time.monotonic() < deadline:
-                    time.sleep(0.1)
+                wait_for(lambda: len(os.listdir(w.data)) >= 4, 10)
                 self.assertEqual(w.end(), 0)
                 kept = {f.split(".unreadable-")[0]: f for f in os.listdir(w.data) if ".unreadable-" in f}
                 self.assertEqual(sorted(kept), ["initial.ini", "option.ini"], os.listdir(w.data))

@@ -104,14 +104,38 @@ void AgainOnceFramed(QWidget* window, std::function<void()> fit) {
     QTimer::singleShot(kFramedAfterMs, window, std::move(fit));
 }
 
+std::optional<Corner> CornerToStore(QWidget* window, bool positionsKnown) {
+    window->setWindowState(window->windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
+    if (!positionsKnown) return std::nullopt;
+    return WindowPlacer::CornerOf(window);
+}
+
+void StandInPlaceOf(QWidget* next, const QWidget* previous) { next->move(previous->pos()); }
+
+void BringToFront(QWidget* window) {
+    window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+void RemapIfMinimised(QWidget* window, bool positionsKnown) {
+    if (positionsKnown || !window->isMinimized()) return;
+    window->hide();
+    window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+}
+
 Corner WindowPlacer::CornerOf(const QWidget* window) {
     const QVariant at = window->property(kPlacedAt);
     if (at.isValid() && at.toPoint() == window->pos()) {
         const QPoint corner = window->property(kPlacedCorner).toPoint();
         return {corner.x(), corner.y()};
     }
-    return {RoundTwips(window->x() * double(kTwipsPerPixel)),
-            RoundTwips(window->y() * double(kTwipsPerPixel))};
+    return CornerOf(window->pos());
+}
+
+Corner WindowPlacer::CornerOf(QPoint pixels) {
+    return {RoundTwips(pixels.x() * double(kTwipsPerPixel)), RoundTwips(pixels.y() * double(kTwipsPerPixel))};
 }
 
 std::pair<int32_t, int32_t> WindowPlacer::ScreenTwips(const QWidget* window) {
@@ -129,38 +153,34 @@ QMargins WindowPlacer::FrameOf(const QWidget* window) {
             outer.bottom() - inner.bottom()};
 }
 
-void WindowPlacer::placeDisplayWindow(QWidget* window, int32_t& left, int32_t& top, Margins margins) const {
+Corner WindowPlacer::placeDisplayWindow(QWidget* window, Corner stored, Margins margins) const {
     const auto [width, height] = ScreenTwips(window);
-    const bool chosen = RuleRecentres({left, top}, width, height, margins);
-    const Corner c = PlaceWindow({left, top}, width, height, margins);
-    left = c.left;
-    top = c.top;
-    const QPoint wanted(Px(left), Px(top));
+    const bool chosen = RuleRecentres(stored, width, height, margins);
+    Corner c = PlaceWindow(stored, width, height, margins);
+    const QPoint wanted(Px(c.left), Px(c.top));
     if (!chosen) {
         // The user's own corner, which the rule keeps: used exactly, also
         // where the window then hangs over an edge (only the corner is
         // tested), and stored back unchanged while the window stays there.
         window->move(wanted);
         window->setProperty(kPlacedAt, wanted);
-        window->setProperty(kPlacedCorner, QPoint(left, top));
-        return;
+        window->setProperty(kPlacedCorner, QPoint(c.left, c.top));
+        return c;
     }
     // The program chose the middle of the screen: there the whole window
     // fits, frame included. A window's position is that of its frame's
     // corner; the frame is the one the desktop drew around the last display
     // window (none before), and the real one once it is framed.
     const QPoint fitted = Inside(window, wanted, frame_);
-    if (fitted != wanted) {
-        left = RoundTwips(fitted.x() * double(kTwipsPerPixel));
-        top = RoundTwips(fitted.y() * double(kTwipsPerPixel));
-    }
+    if (fitted != wanted) c = CornerOf(fitted);
     window->move(fitted);
     window->setProperty(kPlacedAt, QVariant());
     RefitWhenFramed(window);
+    return c;
 }
 
-void WindowPlacer::placeAtCorner(QWidget* dialog, int32_t left, int32_t top) const {
-    const QPoint wanted(Px(left), Px(top));
+void WindowPlacer::placeAtCorner(QWidget* dialog, Corner corner) const {
+    const QPoint wanted(Px(corner.left), Px(corner.top));
     auto fit = [dialog, wanted](QMargins frame) {
         const QPoint corner = Inside(dialog, wanted, frame);
         if (dialog->pos() != corner) dialog->move(corner);

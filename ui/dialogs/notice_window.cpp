@@ -10,10 +10,9 @@
 
 namespace kemless {
 
-NoticeWindow::NoticeWindow(QWidget* parent) : DialogWindow(parent) {
-    setObjectName(QStringLiteral("noticeWindow"));
-    setWindowTitle(QStringLiteral(" ヾ(〃^∇^)ﾉ つぎはのんびり卒煙旅行～"));
-
+NoticeWindow::NoticeWindow(QWidget* parent)
+    : DialogWindow(QStringLiteral("noticeWindow"), QStringLiteral(" ヾ(〃^∇^)ﾉ つぎはのんびり卒煙旅行～"),
+                   parent) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(12, 12, 12, 12);
     auto* frame = new QFrame;  // the decorative frame around the text

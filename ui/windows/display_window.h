@@ -29,6 +29,9 @@ public:
     // Shown again (also from minimised), raised and given the keyboard; the
     // icon goes.
     void restoreFromTray();
+    // The first display window of a start: shown, or with `hidden`
+    // (--hidden) kept out of sight as far as this desktop allows a way back.
+    void showAtStart(bool hidden, bool trayAvailable, bool positionsKnown);
 
 signals:
     void copySummaryRequested();
@@ -58,13 +61,13 @@ protected:
     void setPopupMenu(std::initializer_list<MenuEntry> entries) { entries_ = entries; }
     // Where the Menu key and Shift+F10 open the menu, in window coordinates.
     virtual QPoint keyboardMenuAnchor() const = 0;
-    void popupAt(const QPoint& globalPos);
 
     void mousePressEvent(QMouseEvent* e) override;
     void mouseDoubleClickEvent(QMouseEvent* e) override;
     void contextMenuEvent(QContextMenuEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
+    void popupAt(const QPoint& globalPos);
 
 private:
     void trigger(Action action);

@@ -1,0 +1,38 @@
+"""What the scripts that start the real program share: waiting for a
+condition instead of sleeping, and knowing when a started copy has claimed
+its place as the one running copy (its lock and socket are there)."""
+import os
+import time
+
+
+def wait_for(check, timeout=20.0, step=0.05):
+    """Calls `check` until it returns something true; that value, or None
+    once `timeout` seconds have passed."""
+    deadline = time.monotonic() + timeout
+    while True:
+        value = check()
+        if value:
+            return value
+        if time.monotonic() >= deadline:
+            return None
+        time.sleep(step)
+
+
+def instance_folder(env):
+    """Where a copy started with `env` keeps its lock and socket: the runtime
+    folder when that is the user's alone, else ~/.cache/kemless."""
+    runtime = env.get("XDG_RUNTIME_DIR")
+    if runtime:
+        try:
+            st = os.lstat(runtime)
+            if st.st_uid == os.geteuid() and st.st_mode & 0o077 == 0:
+                return runtime
+        except OSError:
+            pass
+    cache = env.get("XDG_CACHE_HOME") or os.path.join(env.get("HOME", ""), ".cache")
+    return os.path.join(cache, "kemless")
+
+
+def has_claimed(env):
+    """True once a copy started with `env` listens as the running copy."""
+    return os.path.exists(os.path.join(instance_folder(env), "kemless.socket"))
