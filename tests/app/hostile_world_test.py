@@ -30,7 +30,7 @@ import time
 import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from kemless_support import has_claimed, wait_for  # noqa: E402
+from kemless_support import has_claimed, has_window_manager, wait_for  # noqa: E402
 
 PROGRAM = None
 ROOT = os.geteuid() == 0
@@ -198,8 +198,11 @@ class World:
     def on_a_desktop(self):
         """A private X server with a window manager instead of offscreen."""
         read, write = os.pipe()
+        # -noreset: a server resets when its last client leaves, and one that
+        # connects then (openbox, while the wait for it polls) fails.
         self.desktop = [subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "1024x700x24",
-                                          "-nolisten", "tcp"], pass_fds=(write,), stderr=subprocess.DEVNULL)]
+                                          "-nolisten", "tcp", "-noreset"],
+                                         pass_fds=(write,), stderr=subprocess.DEVNULL)]
         os.close(write)
         with os.fdopen(read) as f:
             number = f.readline().strip()
@@ -207,9 +210,8 @@ class World:
         del self.env["QT_QPA_PLATFORM"]
         self.desktop.append(subprocess.Popen(["openbox"], env=dict(self.env), stdout=subprocess.DEVNULL,
                                              stderr=subprocess.DEVNULL))
-        # Until the window manager has taken the screen.
-        wait_for(lambda: b"window id" in subprocess.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"],
-                                                        env=dict(self.env), capture_output=True).stdout)
+        if not wait_for(lambda: has_window_manager(self.env)):
+            raise AssertionError("openbox did not start")
 
     def keys(self, *args):
         subprocess.run(["xdotool"] + list(args), env=dict(self.env), check=False, capture_output=True, timeout=15)

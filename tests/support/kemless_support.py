@@ -1,7 +1,9 @@
 """What the scripts that start the real program share: waiting for a
-condition instead of sleeping, and knowing when a started copy has claimed
-its place as the one running copy (its lock and socket are there)."""
+condition instead of sleeping, knowing when a started copy has claimed
+its place as the one running copy (its lock and socket are there), and
+when a window manager has taken an X screen."""
 import os
+import subprocess
 import time
 
 
@@ -36,3 +38,12 @@ def instance_folder(env):
 def has_claimed(env):
     """True once a copy started with `env` listens as the running copy."""
     return os.path.exists(os.path.join(instance_folder(env), "kemless.socket"))
+
+
+def has_window_manager(env):
+    """True once a window manager has finished starting on the X display of
+    `env`, so a window mapped from then on is its to frame. Openbox names its
+    check window well before it takes new windows; the list of the windows it
+    manages comes last."""
+    out = subprocess.run(["xprop", "-root", "_NET_CLIENT_LIST"], env=dict(env), capture_output=True).stdout
+    return b"_NET_CLIENT_LIST(WINDOW)" in out

@@ -13,7 +13,7 @@ import time
 import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "support"))
-from kemless_support import has_claimed, wait_for  # noqa: E402
+from kemless_support import has_claimed, has_window_manager, wait_for  # noqa: E402
 
 PROGRAM = None
 RECORD_INITIAL = b"2026,11,1,9,0,25,480,100\r\n"
@@ -65,9 +65,11 @@ class Desktop(unittest.TestCase):
             if not shutil.which(tool):
                 self.skipTest(f"{tool} is not installed")
         # Xvfb picks a free display number itself and writes it to the pipe.
+        # -noreset: a server resets when its last client leaves, and a client
+        # that connects then (openbox, after a check came and went) fails.
         read_end, write_end = os.pipe()
         xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24",
-                                 "-nolisten", "tcp"], env=self.env, pass_fds=(write_end,),
+                                 "-nolisten", "tcp", "-noreset"], env=self.env, pass_fds=(write_end,),
                                 stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
                                 start_new_session=True)
         self.processes.append(xvfb)
@@ -79,6 +81,9 @@ class Desktop(unittest.TestCase):
         self.assertTrue(wait_for(lambda: subprocess.run(["xwininfo", "-root"], env=self.env,
                                                         capture_output=True).returncode == 0))
         self.spawn("openbox")
+        # A window mapped while the window manager is still starting would
+        # be nobody's to minimise or frame.
+        self.assertTrue(wait_for(lambda: has_window_manager(self.env)), "openbox did not start")
         tray = None
         if with_tray:
             tray = self.spawn("trayer", "--edge", "top", "--align", "right")
