@@ -63,6 +63,8 @@ struct DisplayState {
     ElapsedTime elapsed;
     int32_t elapsedMinutes = 0;
     int32_t lifeMinutesGained = 0;
+    double moneySaved = 0;      // yen, a whole number
+    int64_t unsmokedCount = 0;  // whole cigarettes not smoked
     std::string savingsSummary;
     bool showTotalDays = false;  // the elapsed line shows the total-days form
     Rgb lungColor;

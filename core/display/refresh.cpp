@@ -71,6 +71,7 @@ void RefreshDisplay(DisplayState& state, const InitialSettings& initial, OptionS
                                                    initial.packPrice, options.taxRatePercent);
     state.captions[kMoneyLabel] = stats.moneyLine;
     state.lifeMinutesGained = stats.lifeMinutesGained;
+    state.moneySaved = stats.moneySaved;
     state.captions[kLifeLabel] = stats.lifeLine;
 
     // 3. Cigarettes not smoked; one landmark lookup serves the line and the sentence.
@@ -79,6 +80,7 @@ void RefreshDisplay(DisplayState& state, const InitialSettings& initial, OptionS
     state.captions[kUnsmokedLabel] =
         FormatUnsmokedLine(unsmoked, initial.cigaretteSize, static_cast<bool>(options.showBoxCount));
     state.savingsSummary = AppendComparisonSentence(unsmoked, stats.savingsSummary);
+    state.unsmokedCount = unsmoked.count;
 
     // 4. Message of the day, 5. status title.
     const int32_t days = ElapsedDays(state.elapsedMinutes);

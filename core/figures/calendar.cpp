@@ -9,14 +9,6 @@
 namespace kemless {
 namespace {
 
-// A stored moment can come from a hand-edited file. The arithmetic works
-// month by month, so every field is held inside its calendar range first; a
-// valid moment is unchanged.
-CalendarMoment WithinCalendar(const CalendarMoment& m) {
-    return {std::clamp(m.year, 1, 9999), std::clamp(m.month, 1, 12), std::clamp(m.day, 1, 31),
-            std::clamp(m.hour, 0, 23), std::clamp(m.minute, 0, 59)};
-}
-
 // Minutes from the start of the day to the end of it, counted the way the
 // day count expects: (24 - (hour + 1)) * 60 + (60 - minute).
 int64_t MinutesToEndOfDay(const CalendarMoment& m) {
@@ -99,6 +91,84 @@ ElapsedTime BreakDownElapsed(const CalendarMoment& quit, const CalendarMoment& n
     t.months = Borrowing(now.month, quit.month, 12, now.year);
     t.years = now.year - quit.year;
     return t;
+}
+
+CalendarMoment WithinCalendar(const CalendarMoment& m) {
+    // The arithmetic works month by month, so every field is held inside its
+    // range before it is used.
+    return {std::clamp(m.year, 1, 9999), std::clamp(m.month, 1, 12), std::clamp(m.day, 1, 31),
+            std::clamp(m.hour, 0, 23), std::clamp(m.minute, 0, 59)};
+}
+
+bool IsRealMoment(const CalendarMoment& m) {
+    return m.year >= 1 && m.year <= 9999 && m.month >= 1 && m.month <= 12 && m.day >= 1 &&
+           m.day <= MonthLength(m.year, m.month) && m.hour >= 0 && m.hour <= 23 && m.minute >= 0 &&
+           m.minute <= 59;
+}
+
+int64_t MinutesBetween(const CalendarMoment& from, const CalendarMoment& to) {
+    if (MomentKey(from) > MomentKey(to)) return -MinutesBetween(to, from);
+    int64_t days = 0;
+    int64_t minutes = 0;
+    CountDaysAndMinutes(from, to, days, minutes);
+    return days * 1440 + minutes;
+}
+
+CalendarMoment AddMinutes(const CalendarMoment& m, int64_t minutes) {
+    int64_t ofDay = int64_t{m.hour} * 60 + m.minute + minutes;
+    // Whole days to walk, rounded towards minus infinity, and what is left of the day.
+    int64_t days = ofDay / 1440;
+    ofDay %= 1440;
+    if (ofDay < 0) {
+        ofDay += 1440;
+        --days;
+    }
+    CalendarMoment out{m.year, m.month, m.day, static_cast<int32_t>(ofDay / 60),
+                       static_cast<int32_t>(ofDay % 60)};
+    while (days > 0) {
+        const int64_t leftInMonth = MonthLength(out.year, out.month) - out.day;
+        if (days <= leftInMonth) {
+            out.day += static_cast<int32_t>(days);
+            break;
+        }
+        days -= leftInMonth + 1;
+        out.day = 1;
+        if (++out.month > 12) {
+            out.month = 1;
+            ++out.year;
+        }
+    }
+    while (days < 0) {
+        if (-days < out.day) {
+            out.day += static_cast<int32_t>(days);
+            break;
+        }
+        days += out.day;
+        if (--out.month < 1) {
+            out.month = 12;
+            --out.year;
+        }
+        out.day = MonthLength(out.year, out.month);
+    }
+    return out;
+}
+
+CalendarMoment MonthsAfter(const CalendarMoment& from, int32_t months) {
+    const int64_t index = int64_t{from.year} * 12 + (from.month - 1) + months;
+    CalendarMoment out = from;
+    out.year = static_cast<int32_t>(index / 12);
+    out.month = static_cast<int32_t>(index % 12) + 1;
+    if (from.day <= MonthLength(out.year, out.month)) return out;
+    // No such day in that month: the breakdown borrows the longer month and
+    // turns at the first minute of the next one.
+    out.day = 1;
+    out.hour = 0;
+    out.minute = 0;
+    if (++out.month > 12) {
+        out.month = 1;
+        ++out.year;
+    }
+    return out;
 }
 
 int64_t MomentKey(const CalendarMoment& m) {

@@ -35,6 +35,26 @@ ElapsedTime BreakDownElapsed(const CalendarMoment& quit, const CalendarMoment& n
 // The moment as the twelve-digit number yyyymmddhhmm (used to compare moments).
 int64_t MomentKey(const CalendarMoment& m);
 
+// A stored moment can come from a hand-edited file: every field held inside
+// its calendar range (year 1..9999, month 1..12, day 1..31, hour 0..23,
+// minute 0..59). A valid moment is unchanged.
+CalendarMoment WithinCalendar(const CalendarMoment& m);
+// A moment that names a real minute: its day exists in its month.
+bool IsRealMoment(const CalendarMoment& m);
+
+// Exact minutes from `from` to `to` on the calendar, negative when `to` comes
+// first: the count of CountDaysAndMinutes, for either order.
+int64_t MinutesBetween(const CalendarMoment& from, const CalendarMoment& to);
+// The moment `minutes` after `m` (before it, when negative), day by day on
+// the calendar; `m` must be a real moment.
+CalendarMoment AddMinutes(const CalendarMoment& m, int64_t minutes);
+// The first minute at which the calendar breakdown from `from` shows
+// `months` full months: the same day and time `months` later, or, where that
+// month has no such day (the 31st, a 29th of February), the start of the
+// month after it: BreakDownElapsed turns its month there, not on the last
+// day of the shorter month. `from` must be a real moment.
+CalendarMoment MonthsAfter(const CalendarMoment& from, int32_t months);
+
 // What one refresh needs from the calendar. A quit moment later than now (a
 // clock set back, a hand-edited file) is shown as the quit moment itself: zero
 // elapsed minutes and a zero breakdown, never negative figures.

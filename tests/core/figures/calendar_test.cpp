@@ -4,6 +4,8 @@
 
 #include <ostream>
 
+#include "support/calendar.h"
+
 namespace kemless {
 namespace {
 
@@ -102,6 +104,75 @@ TEST(LeapRule, GregorianCenturies) {
 TEST(MonthLength, EveryMonthAndTheDecemberBeforeJanuary) {
     const int32_t lengths[] = {31, 31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     for (int32_t month = 0; month <= 12; ++month) EXPECT_EQ(MonthLength(2014, month), lengths[month]) << month;
+}
+
+// Steps on the calendar, held against an independent count of it.
+TEST(AddMinutes, AgreesWithAnIndependentCountBothWays) {
+    const CalendarMoment starts[] = {{2024, 2, 28, 23, 59}, {2023, 12, 31, 23, 59}, {2024, 3, 1, 0, 0},
+                                     {1999, 12, 31, 12, 30}, {2100, 2, 28, 6, 0},   {2024, 1, 31, 9, 0}};
+    const int64_t steps[] = {0, 1, -1, 1439, 1440, -1440, 20, 8 * 60, 3 * 1440, 14 * 1440, -28 * 1440,
+                             400 * 1440 + 7, -(366 * 1440 + 1), 15LL * 366 * 1440};
+    for (const CalendarMoment& start : starts)
+        for (const int64_t minutes : steps) {
+            EXPECT_EQ(AddMinutes(start, minutes), MinutesAfter(start, minutes)) << start.year << " " << minutes;
+            EXPECT_EQ(MinutesBetween(start, AddMinutes(start, minutes)), minutes);
+            EXPECT_EQ(MinutesBetween(AddMinutes(start, minutes), start), -minutes);
+        }
+}
+
+struct MonthsCase {
+    const char* name;
+    CalendarMoment from;
+    int32_t months;
+    CalendarMoment expected;
+};
+void PrintTo(const MonthsCase& c, std::ostream* os) { *os << c.name; }
+class MonthsAfterCase : public ::testing::TestWithParam<MonthsCase> {};
+
+TEST_P(MonthsAfterCase, TheMinuteTheBreakdownTurnsItsMonth) {
+    const MonthsCase& c = GetParam();
+    EXPECT_EQ(MonthsAfter(c.from, c.months), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Calendar, MonthsAfterCase,
+    ::testing::Values(
+        MonthsCase{"same_day_next_month", {2014, 1, 15, 8, 0}, 1, {2014, 2, 15, 8, 0}},
+        MonthsCase{"31st_into_february_turns_on_march_1st", {2014, 1, 31, 9, 0}, 1, {2014, 3, 1, 0, 0}},
+        MonthsCase{"30th_into_leap_february", {2024, 1, 30, 12, 0}, 1, {2024, 3, 1, 0, 0}},
+        MonthsCase{"29th_into_leap_february_exists", {2024, 1, 29, 12, 0}, 1, {2024, 2, 29, 12, 0}},
+        MonthsCase{"31st_into_a_30_day_month", {2014, 3, 31, 10, 0}, 1, {2014, 5, 1, 0, 0}},
+        MonthsCase{"31st_two_months_on_exists", {2014, 1, 31, 10, 0}, 2, {2014, 3, 31, 10, 0}},
+        MonthsCase{"across_the_year_end", {2023, 12, 31, 23, 59}, 2, {2024, 3, 1, 0, 0}},
+        MonthsCase{"leap_day_one_year_on", {2024, 2, 29, 12, 0}, 12, {2025, 3, 1, 0, 0}},
+        MonthsCase{"leap_day_four_years_on", {2024, 2, 29, 12, 0}, 48, {2028, 2, 29, 12, 0}},
+        MonthsCase{"ten_years", {2014, 3, 14, 21, 5}, 120, {2024, 3, 14, 21, 5}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Whatever the day and time of the quit, the breakdown shows the full
+// months at MonthsAfter and not a minute earlier: the two never disagree.
+TEST(MonthsAfter, IsWhereTheElapsedLineShowsTheMonths) {
+    for (CalendarMoment day{2023, 1, 1, 0, 0}; day.year < 2025; day = MinutesAfter(day, 1440)) {
+        for (const auto [hour, minute] : {std::pair{0, 0}, {9, 30}, {23, 59}}) {
+            const CalendarMoment quit{day.year, day.month, day.day, hour, minute};
+            for (const int32_t months : {1, 2, 3, 9, 11, 12, 13, 24, 48, 60, 120}) {
+                const CalendarMoment at = MonthsAfter(quit, months);
+                const ElapsedTime on = BreakDownElapsed(quit, at);
+                const ElapsedTime before = BreakDownElapsed(quit, MinutesAfter(at, -1));
+                ASSERT_GE(on.years * 12 + on.months, months) << MomentKey(quit) << " +" << months;
+                ASSERT_LT(before.years * 12 + before.months, months) << MomentKey(quit) << " +" << months;
+            }
+        }
+    }
+}
+
+TEST(IsRealMoment, TheDayMustExistInItsMonth) {
+    EXPECT_TRUE(IsRealMoment({2024, 2, 29, 23, 59}));
+    EXPECT_FALSE(IsRealMoment({2023, 2, 29, 0, 0}));
+    EXPECT_FALSE(IsRealMoment({2024, 4, 31, 0, 0}));
+    EXPECT_FALSE(IsRealMoment({2024, 13, 1, 0, 0}));
+    EXPECT_FALSE(IsRealMoment({2024, 1, 1, 24, 0}));
+    EXPECT_FALSE(IsRealMoment({2024, 1, 1, 0, -1}));
 }
 
 }  // namespace

@@ -1,0 +1,124 @@
+#include "recovery/attempts.h"
+
+#include <algorithm>
+
+#include "basics/text.h"
+#include "figures/calendar.h"
+
+namespace kemless {
+namespace {
+
+CalendarMoment StartOfDay(const CalendarMoment& m) { return {m.year, m.month, m.day, 0, 0}; }
+
+std::string Times(int64_t count) { return FullWidth(count) + "回"; }
+
+std::string DayText(const CalendarMoment& m) { return FullWidth(m.month) + "月" + FullWidth(m.day) + "日"; }
+
+}  // namespace
+
+std::string SpanText(int64_t minutes) {
+    minutes = std::max<int64_t>(minutes, 0);
+    if (minutes >= 1440) return FullWidth(minutes / 1440) + "日" + FullWidth(minutes % 1440 / 60) + "時間";
+    return FullWidth(minutes / 60) + "時間" + FullWidth(minutes % 60) + "分";
+}
+
+AttemptSummary SummariseAttempts(const std::vector<AttemptEvent>& events, const CalendarMoment& quit,
+                                 const CalendarMoment& now) {
+    AttemptSummary s;
+    s.currentMinutes = std::max<int64_t>(ComputeElapsed(quit, now).minutes, 0);
+    s.longestMinutes = s.currentMinutes;
+    s.longestQuit = quit;
+
+    const CalendarMoment today = StartOfDay(now);
+    for (int i = 0; i < kChartDays; ++i)
+        s.chartDays[i] = AddMinutes(today, int64_t{i - (kChartDays - 1)} * 1440);
+
+    for (const AttemptEvent& e : events) {
+        switch (e.kind) {
+            case AttemptEventKind::UrgePassed: {
+                ++s.urgesAll;
+                ++s.urgesThisAttempt;
+                if (!IsRealMoment(e.at)) break;
+                // Days back from today, counted on the calendar from midnight to midnight.
+                const int64_t daysBack = MinutesBetween(StartOfDay(e.at), today) / 1440;
+                if (daysBack >= 0 && daysBack < kChartDays) ++s.urgesPerDay[kChartDays - 1 - daysBack];
+                break;
+            }
+            case AttemptEventKind::Slip:
+                ++s.slipsAll;
+                ++s.slipsThisAttempt;
+                break;
+            case AttemptEventKind::AttemptEnd:
+                ++s.endedAttempts;
+                if (IsRealMoment(e.quit) && IsRealMoment(e.at)) {
+                    const int64_t length = MinutesBetween(e.quit, e.at);
+                    if (length > s.longestMinutes) {
+                        s.longestMinutes = length;
+                        s.longestQuit = e.quit;
+                        s.longestIsCurrent = false;
+                    }
+                }
+                [[fallthrough]];
+            case AttemptEventKind::AttemptStart:
+                s.urgesThisAttempt = 0;
+                s.slipsThisAttempt = 0;
+                break;
+        }
+    }
+    // The attempt running now wins a tie: it is still growing.
+    if (s.currentMinutes >= s.longestMinutes) {
+        s.longestMinutes = s.currentMinutes;
+        s.longestQuit = quit;
+        s.longestIsCurrent = true;
+    }
+    return s;
+}
+
+RecordView MakeRecordView(const AttemptSummary& s, bool keptAcrossRuns) {
+    RecordView v;
+    v.lines = {
+        {"今回の卒煙で乗り越えた吸いたい気持ち", Times(s.urgesThisAttempt)},
+        {"今回の卒煙で吸ってしまった", Times(s.slipsThisAttempt)},
+        {"これまでに乗り越えた吸いたい気持ち", Times(s.urgesAll)},
+        {"これまでに吸ってしまった", Times(s.slipsAll)},
+        {"いちばん長い卒煙",
+         SpanText(s.longestMinutes) +
+             (s.longestIsCurrent ? "（今回）" : "（" + DayText(s.longestQuit) + "から）")},
+    };
+    v.chartHeading = "この" + FullWidth(kChartDays) + "日間に乗り越えた回数";
+    v.counts = s.urgesPerDay;
+    const int32_t tallest = *std::max_element(s.urgesPerDay.begin(), s.urgesPerDay.end());
+    int64_t total = 0;
+    int best = -1;
+    for (int i = 0; i < kChartDays; ++i) {
+        const int32_t n = s.urgesPerDay[i];
+        total += n;
+        v.barPermille[i] = tallest > 0 ? static_cast<int32_t>(int64_t{n} * 1000 / tallest) : 0;
+        // The latest of the busiest days.
+        if (n > 0 && n == tallest) best = i;
+    }
+    v.firstDay = DayText(s.chartDays.front());
+    v.lastDay = "今日";
+
+    const std::string span =
+        "この" + FullWidth(kChartDays) + "日間（" + v.firstDay + "〜" + DayText(s.chartDays.back()) + "）";
+    if (total == 0) {
+        v.chartWords = span + "に乗り越えた吸いたい気持ちの記録は、まだありません。";
+    } else {
+        v.chartWords = span + "に乗り越えた吸いたい気持ちは、合計" + Times(total) +
+                       "です。いちばん多かったのは" + DayText(s.chartDays[best]) + "の" + Times(tallest) +
+                       "、今日は" + Times(s.urgesPerDay.back()) + "です。日ごとの回数：";
+        bool first = true;
+        for (int i = 0; i < kChartDays; ++i) {
+            if (s.urgesPerDay[i] == 0) continue;
+            if (!first) v.chartWords += "、";
+            first = false;
+            v.chartWords += DayText(s.chartDays[i]) + " " + Times(s.urgesPerDay[i]);
+        }
+        v.chartWords += "。";
+    }
+    if (!keptAcrossRuns) v.note = "この記録は、ケムレスを終了するまでのあいだ残ります。";
+    return v;
+}
+
+}  // namespace kemless

@@ -1,0 +1,93 @@
+#include "recovery/craving.h"
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+
+#include "display/refresh.h"
+#include "figures/calendar.h"
+
+namespace kemless {
+namespace {
+
+struct MomentCase {
+    const char* name;
+    int64_t elapsedMs;
+    bool finished;
+    int32_t secondsLeft;
+    const char* countdown;
+    int32_t permille;
+    const char* breathWord;
+    int32_t breathSize;
+};
+void PrintTo(const MomentCase& c, std::ostream* os) { *os << c.name; }
+class CravingCountdown : public ::testing::TestWithParam<MomentCase> {};
+
+TEST_P(CravingCountdown, CountdownAndBreath) {
+    const MomentCase& c = GetParam();
+    const CravingMoment m = CravingAt(c.elapsedMs);
+    EXPECT_EQ(m.finished, c.finished);
+    EXPECT_EQ(m.secondsLeft, c.secondsLeft);
+    EXPECT_EQ(m.countdown, c.countdown);
+    EXPECT_EQ(m.permille, c.permille);
+    EXPECT_EQ(m.breathWord, c.breathWord);
+    EXPECT_EQ(m.breathSize, c.breathSize);
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(
+    Craving, CravingCountdown,
+    ::testing::Values(
+        MomentCase{"opened", 0, false, 300, "あと５分", 0, "吸って", 0},
+        MomentCase{"a_clock_before_the_start_is_the_start", -5000, false, 300, "あと５分", 0, "吸って", 0},
+        MomentCase{"the_first_second_rounds_up", 999, false, 300, "あと５分", 3, "吸って", 146},
+        MomentCase{"one_second_gone", 1000, false, 299, "あと４分５９秒", 3, "吸って", 146},
+        MomentCase{"halfway_in", 2000, false, 298, "あと４分５８秒", 6, "吸って", 500},
+        MomentCase{"full_breath_turns_to_out", 4000, false, 296, "あと４分５６秒", 13, "吐いて", 1000},
+        MomentCase{"halfway_out", 7000, false, 293, "あと４分５３秒", 23, "吐いて", 500},
+        MomentCase{"next_breath_in", 10000, false, 290, "あと４分５０秒", 33, "吸って", 0},
+        MomentCase{"whole_minute", 240000, false, 60, "あと１分", 800, "吸って", 0},
+        MomentCase{"seconds_only", 270500, false, 30, "あと３０秒", 901, "吸って", 38},
+        MomentCase{"last_second", 299001, false, 1, "あと１秒", 996, "吐いて", 67},
+        MomentCase{"five_minutes", 300000, true, 0, "５分たちました", 1000, "", 0},
+        MomentCase{"long_after", 3600000, true, 0, "５分たちました", 1000, "", 0}),
+    [](const auto& info) { return std::string(info.param.name); });
+// clang-format on
+
+TEST(CravingCountdown, TheBreathGrowsInAndShrinksOut) {
+    int32_t last = -1;
+    for (int64_t ms = 0; ms < kBreathInMs; ms += 100) {
+        const CravingMoment m = CravingAt(ms);
+        EXPECT_EQ(m.breath, Breath::In);
+        EXPECT_GE(m.breathSize, last);
+        last = m.breathSize;
+    }
+    // Full at the turn, then out.
+    EXPECT_EQ(CravingAt(kBreathInMs).breathSize, 1000);
+    last = 1000;
+    for (int64_t ms = kBreathInMs; ms < kBreathInMs + kBreathOutMs; ms += 100) {
+        const CravingMoment m = CravingAt(ms);
+        EXPECT_EQ(m.breath, Breath::Out);
+        EXPECT_LE(m.breathSize, last);
+        last = m.breathSize;
+    }
+}
+
+TEST(WonSoFar, TheFiguresOfTheLastRefresh) {
+    // 30.5 days at 20 a day and 300 yen a pack.
+    InitialSettings initial;
+    initial.quit = {2014, 1, 1, 0, 0};
+    OptionSettings options;
+    DisplayState display;
+    RefreshDisplay(display, initial, options, AddMinutes(initial.quit, 43920), 50);
+    const auto lines = WonSoFar(display);
+    EXPECT_EQ(lines[0].heading, "節約できた金額");
+    EXPECT_EQ(lines[0].value, "9150円");
+    EXPECT_EQ(lines[1].heading, "延びた寿命");
+    EXPECT_EQ(lines[1].value, "２日と７時間５５分");
+    EXPECT_EQ(lines[2].heading, "吸わなかった煙草");
+    EXPECT_EQ(lines[2].value, "610本");
+}
+
+}  // namespace
+}  // namespace kemless
