@@ -75,6 +75,11 @@ CommandLine ParseCommandLine(const std::vector<std::string>& raw) {
     const QCommandLineOption summary(QStringLiteral("summary"));
     const QCommandLineOption shortText(QStringLiteral("short"));
     parser.addOptions({autostart, hidden, notify, summary, shortText});
+    // The windows beside the display, each by its option.
+    const QCommandLineOption craving(QStringLiteral("craving"));
+    const QCommandLineOption record(QStringLiteral("record"));
+    const QCommandLineOption health(QStringLiteral("health"));
+    parser.addOptions({craving, record, health});
     for (const char* name : kQtValueOptions)
         parser.addOption(QCommandLineOption(QString::fromLatin1(name), QString(), QStringLiteral("value")));
     for (const char* name : kQtFlagOptions) parser.addOption(QCommandLineOption(QString::fromLatin1(name)));
@@ -121,6 +126,18 @@ CommandLine ParseCommandLine(const std::vector<std::string>& raw) {
     if (tasks > 1)
         return fail(
             QStringLiteral("kemless: --autostart、--summary、--short はどれか一つだけ指定してください"));
+    for (const QCommandLineOption* option : {&craving, &record, &health}) {
+        if (!parser.isSet(*option)) continue;
+        if (!result.window.isEmpty())
+            return fail(
+                QStringLiteral("kemless: --craving、--record、--health はどれか一つだけ指定してください"));
+        result.window = option->names().first();
+    }
+    // A window opens in a running program; the tasks print or set and end.
+    if (tasks > 0 && !result.window.isEmpty())
+        return fail(
+            QStringLiteral("kemless: --%1 は --autostart、--summary、--short と一緒には指定できません")
+                .arg(result.window));
     if (parser.isSet(autostart)) {
         const QString value = parser.value(autostart);
         if (value == QLatin1String("on"))
@@ -143,6 +160,7 @@ QString UsageText() {
         "使い方: kemless [--data-dir フォルダ] [--hidden] [--notify] [Qt のオプション]\n"
         "        kemless [--data-dir フォルダ] --summary | --short\n"
         "        kemless [--data-dir フォルダ] --autostart on|off\n"
+        "        kemless [--data-dir フォルダ] --craving | --record | --health\n"
         "        kemless --help | --version\n"
         "\n"
         "ケムレス：卒煙からの日数、延びた寿命、節約できた金額などを表示する卒煙サポートソフト。\n"
@@ -161,6 +179,10 @@ QString UsageText() {
         "  --autostart on|off ログイン時に --hidden --notify で起動する設定を\n"
         "                     $XDG_CONFIG_HOME/autostart/kemless.desktop に登録（on）・削除（off）します。\n"
         "                     --data-dir を一緒に指定すると、そのフォルダの記録で起動します。\n"
+        "  --craving          「吸いたくなったら」を開きます（５分のカウントダウンと呼吸のガイド）。\n"
+        "  --record           「これまでの記録」を開きます（乗り越えた回数、吸ってしまった回数など）。\n"
+        "  --health           「回復のあゆみ」を開きます（卒煙してから体が取り戻していくもの）。\n"
+        "                     ケムレスが起動中なら、そのケムレスで開きます。\n"
         "  -platform 名前     Qt のプラットフォーム（xcb、wayland など）を選びます。\n"
         "\n"
         "記録の場所:\n"

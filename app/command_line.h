@@ -16,6 +16,9 @@ struct CommandLine {
     bool notify = false;  // a desktop notice at each milestone
     QString error;        // one line, for Action::Error
     QString platform;     // Qt's -platform, when given
+    // A window beside the display to open at start, or in the copy that
+    // runs already: "craving", "record", "health"; empty for none.
+    QString window;
 
     bool platformChosen() const;
 };

@@ -119,6 +119,7 @@ int main(int argc, char* argv[]) {
     if (command.dataDir.empty()) session.setAdoptFrom(cwd);
     kemless::EndOnTerminationSignals(&session, [&session] { session.end(); });
     session.setStartHidden(command.hidden);
+    session.setStartWindow(command.window);
     // Made before the first refresh, which is the baseline of the notices.
     std::optional<kemless::Companion> companion;
     if (command.hidden || command.notify) companion.emplace(session, command.notify);

@@ -10,10 +10,13 @@
 #include <cstdio>
 
 #include "desktop/desktop.h"
+#include "dialogs/craving_window.h"
 #include "dialogs/first_run_setup.h"
 #include "dialogs/settings_dialog.h"
+#include "figures/calendar.h"
 #include "instance/process.h"
 #include "records/clock.h"
+#include "recovery/attempts.h"
 #include "session/session.h"
 #include "ui_setup.h"
 #include "windows/main_window.h"
@@ -63,10 +66,33 @@ int main(int argc, char* argv[]) {
 
     kemless::Process process;
     kemless::Session session(clock, desktop, process, dir.path().toStdString());
+    // A few weeks of urges passed, and one slip, for the record.
+    auto log = std::make_unique<kemless::MemoryAttemptLog>();
+    const kemless::CalendarMoment now = clock.now();
+    const int daysBack[] = {25, 24, 24, 22, 19, 19, 19, 15, 12, 9, 9, 6, 3, 1, 0};
+    for (const int back : daysBack)
+        log->append({kemless::AddMinutes(now, -int64_t{back} * 1440 - 90),
+                     kemless::AttemptEventKind::UrgePassed,
+                     {}});
+    log->append({kemless::AddMinutes(now, -20 * 1440), kemless::AttemptEventKind::Slip, {}});
+    session.setAttemptLog(std::move(log));
     session.start();
     bool ok = Save(session.mainWindow(), out + QStringLiteral("/main-window.png"));
     ok &= Save(session.miniWindow(), out + QStringLiteral("/mini-window.png"));
     session.miniWindow()->hide();
+
+    // The craving helper a minute and 23 seconds in, held still.
+    session.openWindow(QString::fromLatin1(kemless::Session::kCravingName));
+    session.cravingWindow()->animationTimer()->stop();
+    session.cravingWindow()->renderAt(83'000);
+    ok &= Save(session.cravingWindow(), out + QStringLiteral("/craving-window.png"));
+    session.cravingWindow()->hide();
+    session.openWindow(QString::fromLatin1(kemless::Session::kRecordName));
+    ok &= Save(session.recordWindow(), out + QStringLiteral("/record-window.png"));
+    session.recordWindow()->hide();
+    session.openWindow(QString::fromLatin1(kemless::Session::kHealthName));
+    ok &= Save(session.healthWindow(), out + QStringLiteral("/health-window.png"));
+    session.healthWindow()->hide();
 
     auto* settings = new kemless::SettingsDialog(clock, desktop, session.initial(), session.options());
     ok &= Save(settings, out + QStringLiteral("/settings-dialog.png"));

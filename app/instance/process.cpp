@@ -29,9 +29,10 @@ bool Process::claimSingleInstance() {
         }
         instance_ = std::make_unique<SingleInstance>(folder_);
         connect(instance_.get(), &SingleInstance::showRequested, this, &Process::activationRequested);
+        connect(instance_.get(), &SingleInstance::windowRequested, this, &Process::windowRequested);
     }
     if (instance_->acquire()) return true;
-    instance_->askRunningCopyToShow();
+    instance_->askRunningCopyToShow(1000, request_);
     return false;
 }
 

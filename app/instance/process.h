@@ -16,8 +16,11 @@ public:
     explicit Process(QString runtimeFolder = QString(), QObject* parent = nullptr);
     ~Process() override;
 
+    // What a later start asks the running copy for: its display window
+    // (empty, the default) or the window of that name.
+    void setActivationRequest(const QString& window) { request_ = window; }
     // True when this is the only running copy (per user). Otherwise the
-    // running copy has just been asked to bring its window forward.
+    // running copy has just been asked for what setActivationRequest named.
     virtual bool claimSingleInstance();
     // Ends at once: no window's unload runs, no file is written.
     [[noreturn]] virtual void terminate();
@@ -30,9 +33,12 @@ public:
 signals:
     // A later start asked this copy to show itself.
     void activationRequested();
+    // A later start asked this copy to open the window of this name.
+    void windowRequested(const QString& window);
 
 private:
     QString folder_;
+    QString request_;
     bool quitRequested_ = false;
     std::unique_ptr<SingleInstance> instance_;
 };

@@ -20,14 +20,28 @@
 namespace kemless {
 namespace {
 
-// What a later start sends; anything else on the socket is ignored.
 // Peers served at once, how long one may take to send its line, and how soon
 // accepting resumes after the descriptors ran out.
 constexpr int kMaxPeers = 4;
 constexpr int kPeerTimeoutMs = 1000;
 constexpr int kRetryAcceptMs = 500;
+// What a later start sends: "show\n" to bring the display window forward,
+// or "show NAME\n" for one of the windows by name; anything else on the
+// socket is ignored.
 constexpr char kShowRequest[] = "show\n";
-constexpr size_t kShowRequestLength = sizeof kShowRequest - 1;
+constexpr char kShowWindowPrefix[] = "show ";
+constexpr int kMaxWindowName = 16;
+
+// The window a "show NAME\n" line asks for: a few lower-case letters; an
+// empty name for any other line.
+QString RequestedWindow(const QByteArray& line) {
+    if (!line.startsWith(kShowWindowPrefix) || !line.endsWith('\n')) return {};
+    const QByteArray name = line.mid(qsizetype(sizeof kShowWindowPrefix - 1)).chopped(1);
+    if (name.isEmpty() || name.size() > kMaxWindowName) return {};
+    for (const char c : name)
+        if (c < 'a' || c > 'z') return {};
+    return QString::fromLatin1(name);
+}
 
 // The socket's address; false when the path does not fit (sockets have a
 // short limit), in which case the copies simply cannot talk.
@@ -55,7 +69,10 @@ public:
             if (n > 0 && !received_.endsWith('\n')) return;
             if (n < 0 && (errno == EAGAIN || errno == EINTR)) return;
             notifier_.setEnabled(false);
-            if (received_ == QByteArray(kShowRequest, kShowRequestLength)) emit owner->showRequested();
+            if (received_ == kShowRequest)
+                emit owner->showRequested();
+            else if (const QString window = RequestedWindow(received_); !window.isEmpty())
+                emit owner->windowRequested(window);
             deleteLater();
         });
         // A later start sends its line at once; a peer that sends none holds
@@ -159,7 +176,9 @@ void SingleInstance::resumeAccepting() {
     listening_->setEnabled(true);
 }
 
-bool SingleInstance::askRunningCopyToShow(int timeoutMs) {
+bool SingleInstance::askRunningCopyToShow(int timeoutMs, const QString& window) {
+    const QByteArray line = window.isEmpty() ? QByteArray(kShowRequest)
+                                             : kShowWindowPrefix + window.toLatin1() + QByteArray("\n");
     sockaddr_un address{};
     if (!Address(socketPath_, address)) return false;
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
@@ -172,8 +191,8 @@ bool SingleInstance::askRunningCopyToShow(int timeoutMs) {
             int error = 0;
             socklen_t length = sizeof error;
             ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length);
-            sent = error == 0 && ::send(fd, kShowRequest, kShowRequestLength, MSG_NOSIGNAL) ==
-                                     static_cast<ssize_t>(kShowRequestLength);
+            sent = error == 0 && ::send(fd, line.constData(), size_t(line.size()), MSG_NOSIGNAL) ==
+                                     static_cast<ssize_t>(line.size());
         }
     }
     ::close(fd);

@@ -25,9 +25,10 @@ public:
     // True when this copy holds the lock (also when it already did); it then
     // listens for later starts.
     bool acquire();
-    // Asks the copy that holds the lock to come forward; false when nobody
-    // answered within `timeoutMs`.
-    bool askRunningCopyToShow(int timeoutMs = 1000);
+    // Asks the copy that holds the lock to come forward ("show"), or to open
+    // the window named `window` ("show craving"); false when nobody answered
+    // within `timeoutMs`. A name is a few lower-case letters.
+    bool askRunningCopyToShow(int timeoutMs = 1000, const QString& window = QString());
 
     // Where the lock and the socket live: the per-user runtime folder
     // ($XDG_RUNTIME_DIR), or else $XDG_CACHE_HOME/kemless (~/.cache/kemless),
@@ -39,6 +40,8 @@ public:
 
 signals:
     void showRequested();
+    // A later start asked for one of the windows by name.
+    void windowRequested(const QString& window);
 
 private:
     class Peer;

@@ -18,7 +18,8 @@ void SayKept(const FileOutcome& outcome) {
 
 }  // namespace
 
-RecordKeeper::RecordKeeper(std::string baseFolder, Clock& clock) : store_(std::move(baseFolder)) {
+RecordKeeper::RecordKeeper(std::string baseFolder, Clock& clock)
+    : clock_(clock), store_(std::move(baseFolder)) {
     records_.initial = DefaultInitialSettings(clock.now());
     store_.setClock([&clock] { return clock.now(); });
 }
@@ -53,14 +54,19 @@ void RecordKeeper::takeSetup(int32_t cigarettesPerDay, int32_t packPrice, int32_
 }
 
 FileOutcome RecordKeeper::startQuit(const CalendarMoment& quit, std::optional<Corner> mainCorner) {
+    const CalendarMoment before = records_.initial.quit;
+    const bool wasRunning = static_cast<bool>(records_.options.quitStarted);
     records_.initial.quit = quit;
     records_.options.quitStarted = true;
+    noteQuitChange(before, wasRunning);
     storeMainCorner(mainCorner);
     return save();
 }
 
 FileOutcome RecordKeeper::takeSaved(const SettingsResult& result, std::optional<Corner> mainCorner) {
+    const CalendarMoment before = records_.initial.quit;
     records_ = {result.initial, result.options};
+    noteQuitChange(before, true);
     storeMainCorner(mainCorner);
     // A data folder removed while the dialog was open is made again.
     store_.ensureDataFolder();
@@ -68,11 +74,36 @@ FileOutcome RecordKeeper::takeSaved(const SettingsResult& result, std::optional<
 }
 
 void RecordKeeper::takeCancelled(const SettingsResult& result) {
+    const CalendarMoment before = records_.initial.quit;
     records_ = KeptAfterCancel(records_, result);
+    // A save refused for its options has taken the quit profile all the same.
+    noteQuitChange(before, true);
     if (result.profileTaken) (void)writeInitial(*result.profileTaken);
 }
 
 void RecordKeeper::writePositions() const { (void)writeOption(); }
+
+void RecordKeeper::noteQuitChange(const CalendarMoment& before, bool wasRunning) {
+    const CalendarMoment& after = records_.initial.quit;
+    if (wasRunning && after == before) return;
+    const CalendarMoment now = clock_.now();
+    // The end first, then the start, at the same minute.
+    if (wasRunning) (void)attempts_->append({now, AttemptEventKind::AttemptEnd, before});
+    (void)attempts_->append({now, AttemptEventKind::AttemptStart, after});
+}
+
+bool RecordKeeper::noteUrgePassed(const CalendarMoment& now) {
+    return attempts_->append({now, AttemptEventKind::UrgePassed, {}});
+}
+
+bool RecordKeeper::noteSlip(const CalendarMoment& now) {
+    return attempts_->append({now, AttemptEventKind::Slip, {}});
+}
+
+RecordView RecordKeeper::recordView(const CalendarMoment& now) const {
+    return MakeRecordView(SummariseAttempts(attempts_->events(), records_.initial.quit, now),
+                          attempts_->keepsAcrossRuns());
+}
 
 FileOutcome RecordKeeper::save() const {
     FileOutcome initial = writeInitial(records_.initial);

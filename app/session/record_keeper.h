@@ -5,6 +5,7 @@
 // write first kept unreadable bytes beside the record does it say where
 // itself, on standard error, whichever write that was.
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -14,6 +15,7 @@
 #include "geometry/placement.h"
 #include "records/settings_store.h"
 #include "records/startup.h"
+#include "recovery/attempts.h"
 
 namespace kemless {
 
@@ -72,7 +74,24 @@ public:
     // named at start).
     void writePositions() const;
 
+    // The record of urges, slips and attempts. Until a log that outlives
+    // the run is handed in, it is kept in memory for this run only. A quit
+    // moment that replaces the one in force (the ceremony, the settings)
+    // ends that attempt and starts the next in it, at the clock's minute.
+    void setAttemptLog(std::unique_ptr<AttemptLog> log) { attempts_ = std::move(log); }
+    const AttemptLog& attemptLog() const { return *attempts_; }
+    // An urge passed or a slip at `now`; false when it could not be kept.
+    // A slip leaves the quit moment as it is.
+    bool noteUrgePassed(const CalendarMoment& now);
+    bool noteSlip(const CalendarMoment& now);
+    // The record as of `now`, against the quit moment in force.
+    RecordView recordView(const CalendarMoment& now) const;
+
 private:
+    // The quit moment in force went from `before` (running when `wasRunning`)
+    // to the one the records hold now.
+    void noteQuitChange(const CalendarMoment& before, bool wasRunning);
+
     // Both files, even when the first fails: each is whole on its own. The
     // first failure, if any.
     FileOutcome save() const;
@@ -80,9 +99,11 @@ private:
     FileOutcome writeInitial(const InitialSettings& initial) const;
     FileOutcome writeOption() const;
 
+    Clock& clock_;
     SettingsStore store_;
     Records records_;
     std::string adoptFrom_;
+    std::unique_ptr<AttemptLog> attempts_ = std::make_unique<MemoryAttemptLog>();
 };
 
 }  // namespace kemless

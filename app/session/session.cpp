@@ -18,6 +18,8 @@
 #include "display/refresh.h"
 #include "instance/process.h"
 #include "records/clock.h"
+#include "recovery/craving.h"
+#include "recovery/health_steps.h"
 #include "windows/tray_icon.h"
 #include "windows/widgets.h"
 
@@ -31,6 +33,25 @@ const char* const kClipboardFailed = "クリップボードに書き込めませ
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 
+// The windows beside the display by name, with the title a message uses.
+struct NamedWindow {
+    const char* name;
+    const char* title;
+};
+constexpr NamedWindow kNamedWindows[] = {
+    {"craving", "吸いたくなったら"}, {"record", "これまでの記録"}, {"health", "回復のあゆみ"}};
+
+QString TitleOf(const QString& name) {
+    for (const NamedWindow& w : kNamedWindows)
+        if (name == QLatin1String(w.name)) return QString::fromUtf8(w.title);
+    return name;
+}
+
+void SayOnStandardError(const QString& line) {
+    std::fprintf(stderr, "kemless: %s\n", line.toLocal8Bit().constData());
+    std::fflush(stderr);
+}
+
 // Said on the screen and on standard error, so a start from a terminal or a
 // log shows it too.
 void Tell(Desktop& desktop, QWidget* parent, const std::string& text) {
@@ -40,6 +61,16 @@ void Tell(Desktop& desktop, QWidget* parent, const std::string& text) {
 }
 
 }  // namespace
+
+const char* const Session::kCravingName = kNamedWindows[0].name;
+const char* const Session::kRecordName = kNamedWindows[1].name;
+const char* const Session::kHealthName = kNamedWindows[2].name;
+
+bool Session::IsWindowName(const QString& name) {
+    for (const NamedWindow& w : kNamedWindows)
+        if (name == QLatin1String(w.name)) return true;
+    return false;
+}
 
 Session::Session(Clock& clock, Desktop& desktop, Process& process, std::string baseFolder, QObject* parent)
     : QObject(parent),
@@ -68,11 +99,20 @@ void Session::start() {
     QGuiApplication::setQuitOnLastWindowClosed(false);
     connect(qApp, &QCoreApplication::aboutToQuit, this, &Session::end);
     connect(&process_, &Process::activationRequested, this, &Session::bringForward);
+    connect(&process_, &Process::windowRequested, this, &Session::openWindow);
 
     // Only one copy goes on; a later one has asked the running copy to come
-    // forward, and ends before it has made or written a file (it may name
-    // another data folder).
+    // forward (or to open the window it was started for), and ends before it
+    // has made or written a file (it may name another data folder).
+    process_.setActivationRequest(startWindow_);
     if (!process_.claimSingleInstance()) {
+        // Asked for a window (a launcher's action, say): the running copy
+        // opens it, which is all the answer needed.
+        if (!startWindow_.isEmpty()) {
+            SayOnStandardError(
+                QStringLiteral("起動中のケムレスで「%1」を開きます").arg(TitleOf(startWindow_)));
+            process_.terminate();
+        }
         Tell(desktop_, nullptr, kAlreadyRunning);
         process_.terminate();
     }
@@ -96,6 +136,11 @@ void Session::start() {
             loadMiniWindow();
             break;
     }
+    if (startWindow_.isEmpty()) return;
+    if (main_)
+        openWindow(startWindow_);
+    else
+        SayOnStandardError(QStringLiteral("「%1」は、卒煙を始めてから開けます").arg(TitleOf(startWindow_)));
 }
 
 void Session::end() {
@@ -142,10 +187,77 @@ void Session::bringForward() {
 }
 
 void Session::refreshDisplay() {
-    keeper_.refresh(display_, clock_.now(), clock_.draw());
+    const CalendarMoment now = clock_.now();
+    keeper_.refresh(display_, now, clock_.draw());
     if (main_) main_->render(display_);
     if (mini_) mini_->setText(Q(display_.miniText));
+    renderSideWindows(now);
     emit refreshed(display_);
+}
+
+void Session::renderSideWindows(const CalendarMoment& now) {
+    if (craving_) craving_->setFigures(WonSoFar(display_));
+    if (record_) record_->render(keeper_.recordView(now));
+    if (health_) health_->render(ComputeHealthTimeline(keeper_.initial().quit, now));
+}
+
+void Session::openWindow(const QString& name) {
+    if (!IsWindowName(name)) return;
+    // They show the display's figures: without a display window loaded the
+    // window that is open instead comes forward.
+    if (!main_) {
+        bringForward();
+        return;
+    }
+    SideWindow* w = nullptr;
+    if (name == QLatin1String(kCravingName)) {
+        if (!craving_) {
+            craving_ = new CravingWindow;
+            connect(craving_, &CravingWindow::urgePassed, this, [this] { answerCraving(true); });
+            connect(craving_, &CravingWindow::slipped, this, [this] { answerCraving(false); });
+            connect(craving_, &CravingWindow::recordRequested, this,
+                    [this] { openWindow(QString::fromLatin1(kRecordName)); });
+        }
+        w = craving_;
+    } else if (name == QLatin1String(kRecordName)) {
+        if (!record_) {
+            record_ = new RecordWindow;
+            connect(record_, &RecordWindow::cravingRequested, this,
+                    [this] { openWindow(QString::fromLatin1(kCravingName)); });
+        }
+        w = record_;
+    } else {
+        if (!health_) health_ = new HealthWindow;
+        w = health_;
+    }
+    if (!windows_.contains(w)) {
+        track(w);
+        // Closed, it goes (later): the next request makes a fresh one.
+        connect(w, &DialogWindow::closed, this, [this, w] {
+            if (craving_ == w) craving_ = nullptr;
+            if (record_ == w) record_ = nullptr;
+            if (health_ == w) health_ = nullptr;
+        });
+    }
+    renderSideWindows(clock_.now());
+    BringToFront(w);
+}
+
+void Session::answerCraving(bool passed) {
+    const CalendarMoment now = clock_.now();
+    const bool kept = passed ? keeper_.noteUrgePassed(now) : keeper_.noteSlip(now);
+    if (craving_) {
+        QString words = QString::fromUtf8(passed ? kUrgePassedWords : kSlipWords);
+        if (!kept) words += QLatin1Char('\n') + QString::fromUtf8(kNotKeptWords);
+        craving_->showOutcome(words);
+    }
+    if (record_) record_->render(keeper_.recordView(now));
+}
+
+void Session::closeSideWindows() {
+    for (QWidget* w :
+         {static_cast<QWidget*>(craving_), static_cast<QWidget*>(record_), static_cast<QWidget*>(health_)})
+        if (w != nullptr) w->close();
 }
 
 void Session::toggleElapsed() {
@@ -169,7 +281,16 @@ void Session::wireDisplayWindow(DisplayWindow* w) {
     connect(
         w, &DisplayWindow::settingsRequested, this,
         [this, from = QPointer<DisplayWindow>(w)] { openSettings(from); }, Qt::QueuedConnection);
-    connect(w, &DisplayWindow::closeRequested, this, [this, w] { unloadDisplayWindows(w); });
+    connect(w, &DisplayWindow::closeRequested, this, [this, w] {
+        unloadDisplayWindows(w);
+        closeSideWindows();
+    });
+    connect(w, &DisplayWindow::cravingRequested, this,
+            [this] { openWindow(QString::fromLatin1(kCravingName)); });
+    connect(w, &DisplayWindow::recordRequested, this,
+            [this] { openWindow(QString::fromLatin1(kRecordName)); });
+    connect(w, &DisplayWindow::healthRequested, this,
+            [this] { openWindow(QString::fromLatin1(kHealthName)); });
 }
 
 MainWindow* Session::loadMainWindow() {

@@ -10,11 +10,15 @@
 #include <QPointer>
 #include <QString>
 #include <QTimer>
+#include <memory>
 #include <string>
 #include <utility>
 
 #include "desktop/placement.h"
+#include "dialogs/craving_window.h"
+#include "dialogs/health_window.h"
 #include "dialogs/help_window.h"
+#include "dialogs/record_window.h"
 #include "display/display_state.h"
 #include "session/record_keeper.h"
 #include "windows/main_window.h"
@@ -41,6 +45,23 @@ public:
     // Before start(): the display window starts in the notification area
     // (--hidden) instead of on the screen.
     void setStartHidden(bool hidden) { startHidden_ = hidden; }
+    // The windows beside the display, by the names the command line and a
+    // later start use: "craving", "record", "health".
+    static const char* const kCravingName;
+    static const char* const kRecordName;
+    static const char* const kHealthName;
+    static bool IsWindowName(const QString& name);
+    // Before start(): the window of this name opens once the display does
+    // (--craving, --record, --health); when another copy runs, that copy is
+    // asked to open it instead, and this one ends without a word in a box.
+    void setStartWindow(const QString& name) { startWindow_ = name; }
+    // The window of this name, made or brought forward; while no display
+    // window is loaded (the setup, the ceremony or the settings are open)
+    // those come forward instead. Unknown names are ignored.
+    void openWindow(const QString& name);
+    // Where urges, slips and attempts are kept (see RecordKeeper): in memory
+    // for the run unless a log that outlives it is handed in.
+    void setAttemptLog(std::unique_ptr<AttemptLog> log) { keeper_.setAttemptLog(std::move(log)); }
     // Before start(): a record an older version left in this folder is
     // adopted when the data folder holds none (see AdoptRecord), once this
     // copy is the only one.
@@ -66,6 +87,9 @@ public:
     // The display window of the current mode, while loaded.
     DisplayWindow* windowOfTheMode() const;
     HelpWindow* helpWindow() const { return help_; }
+    CravingWindow* cravingWindow() const { return craving_; }
+    RecordWindow* recordWindow() const { return record_; }
+    HealthWindow* healthWindow() const { return health_; }
     // The 30-second refresh: runs while a display window is loaded, shown
     // or hidden, so whichever of the two is on the screen stays current.
     QTimer* refreshTimer() { return &refreshTimer_; }
@@ -76,6 +100,11 @@ signals:
 
 private:
     void refreshDisplay();
+    // The windows beside the display show the same refresh.
+    void renderSideWindows(const CalendarMoment& now);
+    // Exit closes them with the display windows: they show its figures.
+    void closeSideWindows();
+    void answerCraving(bool passed);
     // Loading runs a window's load: placed, coloured, refreshed; not shown.
     MainWindow* loadMainWindow();
     MiniWindow* loadMiniWindow();
@@ -116,6 +145,9 @@ private:
     QPointer<MainWindow> main_;
     QPointer<MiniWindow> mini_;
     QPointer<HelpWindow> help_;
+    QPointer<CravingWindow> craving_;
+    QPointer<RecordWindow> record_;
+    QPointer<HealthWindow> health_;
     // Every loaded window, newest last: the program ends when none is left.
     QList<QPointer<QWidget>> windows_;
     // Knows the frame the desktop drew around the last display window, so a
@@ -124,6 +156,7 @@ private:
     QTimer refreshTimer_;
     bool ending_ = false;
     bool startHidden_ = false;
+    QString startWindow_;
 };
 
 }  // namespace kemless

@@ -39,7 +39,7 @@ std::array<FigureLine, 3> WonSoFar(const DisplayState& display);
 
 // The helper's words.
 inline constexpr char kCravingIntro[] =
-    "吸いたい気持ちの波は、たいてい数分で引いていきます。円に合わせて、ゆっくり呼吸しましょう。";
+    "吸いたい気持ちの波は、たいてい数分で引いていきます。\n円に合わせて、ゆっくり呼吸しましょう。";
 inline constexpr char kCravingFinished[] = "５分たちました。吸いたい気持ちは、おさまってきましたか？";
 inline constexpr char kUrgePassedWords[] =
     "よく乗り越えました！\n吸いたい気持ちを乗り越えた１回として記録しました。";
@@ -50,5 +50,8 @@ inline constexpr char kSlipWords[] =
     "卒煙の日時はそのままで、ここまでの日数も、節約できた金額も消えません。\n"
     "次の１本を吸わなければ、それで十分です。\n"
     "初めからやり直したいときは、「設定変更をする」で卒煙日を今にすれば、そこから新しく始められます。";
+
+// Added to the words when the record could not keep what was said.
+inline constexpr char kNotKeptWords[] = "（記録を残せませんでした）";
 
 }  // namespace kemless

@@ -69,6 +69,34 @@ INSTANTIATE_TEST_SUITE_P(
         ArgsCase{"help_wins_over_summary", {"--summary", "--help"}, Action::Help, {}, {}}),
     [](const testing::TestParamInfo<ArgsCase>& info) { return info.param.name; });
 
+// The windows beside the display: one of them, with a run, never with a task.
+TEST(CommandLineWindows, OneWindowARunMayOpen) {
+    const struct {
+        QStringList arguments;
+        Action action;
+        QString window;
+    } rows[] = {
+        {{"--craving"}, Action::Run, "craving"},
+        {{"--record", "--data-dir", "d"}, Action::Run, "record"},
+        {{"--hidden", "--health"}, Action::Run, "health"},
+        {{}, Action::Run, ""},
+        {{"--craving", "--health"}, Action::Error, ""},
+        {{"--record", "--record"}, Action::Run, "record"},
+        {{"--summary", "--craving"}, Action::Error, ""},
+        {{"--health", "--autostart", "on"}, Action::Error, ""},
+        {{"--craving", "--help"}, Action::Help, ""},
+    };
+    for (const auto& row : rows) {
+        const CommandLine cl = Parse(QStringList{QStringLiteral("kemless")} + row.arguments);
+        EXPECT_EQ(cl.action, row.action) << row.arguments.join(' ').toStdString();
+        if (cl.action != Action::Error)
+            EXPECT_EQ(cl.window, row.window) << row.arguments.join(' ').toStdString();
+        EXPECT_FALSE(cl.error.contains(QLatin1Char('\n')));
+    }
+    for (const char* option : {"--craving", "--record", "--health"})
+        EXPECT_TRUE(UsageText().contains(QLatin1String(option))) << option;
+}
+
 TEST(CommandLineBytes, TheDataFolderIsTheBytesGivenNeverReEncoded) {
     // Folder names need not be UTF-8: "café" in Latin-1, a lone byte, a
     // broken sequence. The locale's decoder would replace each by U+FFFD.

@@ -20,6 +20,10 @@ const DisplayWindow::MenuEntry DisplayWindow::kSettings{"settingsAction", "設�
 const DisplayWindow::MenuEntry DisplayWindow::kVersion{"versionAction", "バージョン情報", Action::Version};
 const DisplayWindow::MenuEntry DisplayWindow::kHelp{"helpAction", "ヘルプを読む", Action::Help};
 const DisplayWindow::MenuEntry DisplayWindow::kExit{"exitAction", "アプリケーションの終了", Action::Exit};
+const DisplayWindow::MenuEntry DisplayWindow::kSeparator{nullptr, nullptr, Action::Exit};
+const DisplayWindow::MenuEntry DisplayWindow::kCraving{"cravingAction", "吸いたくなったら", Action::Craving};
+const DisplayWindow::MenuEntry DisplayWindow::kRecord{"recordAction", "これまでの記録", Action::Record};
+const DisplayWindow::MenuEntry DisplayWindow::kHealth{"healthAction", "回復のあゆみ", Action::Health};
 
 DisplayWindow::DisplayWindow(QWidget* parent) : QWidget(parent), tray_(new TrayIcon(this)) {
     connect(tray_, &TrayIcon::restoreRequested, this, &DisplayWindow::restoreFromTray);
@@ -30,6 +34,10 @@ QMenu* DisplayWindow::popupMenu() {
     menu_ = new QMenu(this);
     menu_->setObjectName(QStringLiteral("contextMenu"));
     for (const MenuEntry& entry : entries_) {
+        if (entry.name == nullptr) {
+            menu_->addSeparator();
+            continue;
+        }
         QAction* a = menu_->addAction(QString::fromUtf8(entry.caption));
         a->setObjectName(QString::fromLatin1(entry.name));
         const Action action = entry.action;
@@ -47,6 +55,9 @@ void DisplayWindow::trigger(Action action) {
         case Action::Version: emit versionRequested(); break;
         case Action::SwitchSize: emit switchSizeRequested(); break;
         case Action::Help: emit helpRequested(); break;
+        case Action::Craving: emit cravingRequested(); break;
+        case Action::Record: emit recordRequested(); break;
+        case Action::Health: emit healthRequested(); break;
         case Action::Exit:
             // Closed after the menu has gone, like the close box: the unload
             // runs from closeEvent either way.

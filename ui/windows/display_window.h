@@ -16,7 +16,19 @@ class TrayIcon;
 class DisplayWindow : public QWidget {
     Q_OBJECT
 public:
-    enum class Action { CopySummary, CopyShort, OpenLink, Settings, Version, SwitchSize, Help, Exit };
+    enum class Action {
+        CopySummary,
+        CopyShort,
+        OpenLink,
+        Settings,
+        Version,
+        SwitchSize,
+        Help,
+        Exit,
+        Craving,
+        Record,
+        Health
+    };
 
     // Made on first use: most starts never open it.
     QMenu* popupMenu();
@@ -46,6 +58,11 @@ signals:
     void hideRequested();
     // The window is closing for good: its close box or "exit".
     void closeRequested();
+    // The windows beside the display: the craving helper, the record of
+    // urges and slips, the health timeline.
+    void cravingRequested();
+    void recordRequested();
+    void healthRequested();
 
 protected:
     explicit DisplayWindow(QWidget* parent = nullptr);
@@ -56,8 +73,10 @@ protected:
         Action action;
     };
     // The items both menus have; each window lists them in its own order
-    // with its own item for switching size.
+    // with its own item for switching size. Both end with the windows beside
+    // the display, after a separator (an entry without a name).
     static const MenuEntry kCopy, kCopyShort, kOpenLink, kSettings, kVersion, kHelp, kExit;
+    static const MenuEntry kSeparator, kCraving, kRecord, kHealth;
     void setPopupMenu(std::initializer_list<MenuEntry> entries) { entries_ = entries; }
     // Where the Menu key and Shift+F10 open the menu, in window coordinates.
     virtual QPoint keyboardMenuAnchor() const = 0;

@@ -135,7 +135,8 @@ void MainWindow::buildControls() {
     button("settingsButton")->setAccessibleName(QStringLiteral("設定変更をする"));
 
     const MenuEntry mini{"miniSizeAction", "ミニサイズで運転する", Action::SwitchSize};
-    setPopupMenu({kCopy, kCopyShort, kOpenLink, kSettings, kVersion, mini, kHelp, kExit});
+    setPopupMenu({kCopy, kCopyShort, kOpenLink, kSettings, kVersion, mini, kHelp, kExit, kSeparator, kCraving,
+                  kRecord, kHealth});
 }
 
 void MainWindow::placeDuckPixmaps() {

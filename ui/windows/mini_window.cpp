@@ -51,7 +51,8 @@ MiniWindow::MiniWindow(QWidget* parent) : DisplayWindow(parent) {
 
     // Help comes before the settings here, and the switch goes the other way.
     const MenuEntry standard{"standardSizeAction", "標準サイズで運転する", Action::SwitchSize};
-    setPopupMenu({kCopy, kCopyShort, kOpenLink, kHelp, kSettings, kVersion, standard, kExit});
+    setPopupMenu({kCopy, kCopyShort, kOpenLink, kHelp, kSettings, kVersion, standard, kExit, kSeparator,
+                  kCraving, kRecord, kHealth});
     // The designed size until the window is first shown: in the main-window
     // mode it is loaded hidden at every start and may never be shown.
     setFixedSize(Px(4230), Px(1320));

@@ -120,6 +120,56 @@ private slots:
         QTRY_COMPARE(shown.count(), 1);
     }
 
+    // A later start may ask for a window by name; a name is a few lower-case
+    // letters, and any other line is ignored.
+    void aWindowIsAskedForByName_data() {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<int>("shows");
+        QTest::addColumn<QString>("window");
+        QTest::addRow("plain show") << QByteArray("show\n") << 1 << "";
+        QTest::addRow("craving") << QByteArray("show craving\n") << 0 << "craving";
+        QTest::addRow("sixteen letters") << QByteArray("show abcdefghijklmnop\n") << 0 << "abcdefghijklmnop";
+        QTest::addRow("seventeen letters") << QByteArray("show abcdefghijklmnopq\n") << 0 << "";
+        QTest::addRow("capitals") << QByteArray("show Craving\n") << 0 << "";
+        QTest::addRow("a blank inside") << QByteArray("show cra ving\n") << 0 << "";
+        QTest::addRow("no name") << QByteArray("show \n") << 0 << "";
+        QTest::addRow("no line end") << QByteArray("show health") << 0 << "";
+        QTest::addRow("a path") << QByteArray("show ../x\n") << 0 << "";
+        QTest::addRow("two lines") << QByteArray("show health\nshow\n") << 0 << "";
+    }
+    void aWindowIsAskedForByName() {
+        QFETCH(QByteArray, line);
+        QFETCH(int, shows);
+        QFETCH(QString, window);
+        QTemporaryDir dir;
+        SingleInstance running(dir.path());
+        QVERIFY(running.acquire());
+        QSignalSpy shown(&running, &SingleInstance::showRequested);
+        QSignalSpy asked(&running, &SingleInstance::windowRequested);
+        const int fd = Connect(dir.path());
+        QVERIFY(fd >= 0);
+        QCOMPARE(::write(fd, line.constData(), size_t(line.size())), ssize_t(line.size()));
+        ::shutdown(fd, SHUT_WR);
+        QTest::qWait(200);
+        ::close(fd);
+        QCOMPARE(shown.count(), shows);
+        QCOMPARE(asked.count(), window.isEmpty() ? 0 : 1);
+        if (!window.isEmpty()) QCOMPARE(asked.first().first().toString(), window);
+    }
+
+    void aLaterStartSendsTheNameItWasGiven() {
+        QTemporaryDir dir;
+        SingleInstance running(dir.path());
+        QVERIFY(running.acquire());
+        QSignalSpy shown(&running, &SingleInstance::showRequested);
+        QSignalSpy asked(&running, &SingleInstance::windowRequested);
+        SingleInstance later(dir.path());
+        QVERIFY(later.askRunningCopyToShow(1000, QStringLiteral("record")));
+        QTRY_COMPARE(asked.count(), 1);
+        QCOMPARE(asked.first().first().toString(), QStringLiteral("record"));
+        QCOMPARE(shown.count(), 0);
+    }
+
     void nobodyAnsweringIsReportedNotWaitedFor() {
         QTemporaryDir dir;
         SingleInstance alone(dir.path());

@@ -140,11 +140,15 @@ private slots:
             names << a->objectName();
             captions << a->text();
         }
-        QCOMPARE(names,
-                 (QStringList{"copySummaryAction", "copyShortAction", "openLinkAction", "settingsAction",
-                              "versionAction", "miniSizeAction", "helpAction", "exitAction"}));
+        // The windows beside the display come after every item of the
+        // menu, past a separator.
+        QCOMPARE(names, (QStringList{"copySummaryAction", "copyShortAction", "openLinkAction",
+                                     "settingsAction", "versionAction", "miniSizeAction", "helpAction",
+                                     "exitAction", "", "cravingAction", "recordAction", "healthAction"}));
         QCOMPARE(captions.first(), QStringLiteral("コピーする"));
-        QCOMPARE(captions.last(), QStringLiteral("アプリケーションの終了"));
+        QCOMPARE(captions.at(7), QStringLiteral("アプリケーションの終了"));
+        QVERIFY(w->popupMenu()->actions().at(8)->isSeparator());
+        QCOMPARE(captions.mid(9), (QStringList{"吸いたくなったら", "これまでの記録", "回復のあゆみ"}));
 
         QTest::mousePress(w, Qt::LeftButton, {}, background);
         QTest::mousePress(w, Qt::MiddleButton, {}, background);
@@ -306,6 +310,15 @@ private slots:
         QCOMPARE(shortText.size(), 2);
         QCOMPARE(link.size(), 2);
         QCOMPARE(settings.size(), 2);
+        // The windows beside the display, from the menu alone.
+        QSignalSpy craving(w, &DisplayWindow::cravingRequested);
+        QSignalSpy record(w, &DisplayWindow::recordRequested);
+        QSignalSpy health(w, &DisplayWindow::healthRequested);
+        for (const char* name : {"cravingAction", "recordAction", "healthAction"})
+            w->popupMenu()->findChild<QAction*>(QLatin1String(name))->trigger();
+        QCOMPARE(craving.size(), 1);
+        QCOMPARE(record.size(), 1);
+        QCOMPARE(health.size(), 1);
     }
 
     void placementCorrectsAStoredCornerOffScreen() {

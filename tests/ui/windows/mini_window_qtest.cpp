@@ -38,8 +38,12 @@ private slots:
         MiniWindow* mini = &shown.window;
         QStringList names;
         for (QAction* a : mini->popupMenu()->actions()) names << a->objectName();
+        // The windows beside the display come after every item of the
+        // menu, past a separator.
         QCOMPARE(names, (QStringList{"copySummaryAction", "copyShortAction", "openLinkAction", "helpAction",
-                                     "settingsAction", "versionAction", "standardSizeAction", "exitAction"}));
+                                     "settingsAction", "versionAction", "standardSizeAction", "exitAction",
+                                     "", "cravingAction", "recordAction", "healthAction"}));
+        QVERIFY(mini->popupMenu()->actions().at(8)->isSeparator());
         QCOMPARE(mini->popupMenu()->findChild<QAction*>(QStringLiteral("standardSizeAction"))->text(),
                  QStringLiteral("標準サイズで運転する"));
         QCOMPARE(mini->windowTitle(), QStringLiteral(" ケムレス mini mode"));

@@ -1,0 +1,249 @@
+// The windows beside the display in the running program: reached from both
+// display windows' menus, by name from a later start and from the command
+// line; what the craving helper's answers leave in the record (and that
+// closing it leaves nothing, nor touches a file); attempts when the quit
+// moment changes; the refresh they follow; and the exit they go with.
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QtTest>
+
+#include "dialogs/settings_dialog.h"
+#include "recovery/craving.h"
+#include "recovery/health_steps.h"
+#include "session/session.h"
+#include "support/session_fixture.h"
+#include "support/tick.h"
+
+using namespace kemless;
+
+namespace {
+
+const CalendarMoment kQuit{2026, 11, 1, 9, 0};
+
+// A started program, its clock a few weeks after the quit.
+struct Program : SessionFixture {
+    explicit Program(WindowMode mode = WindowMode::Main) {
+        OptionSettings o;
+        o.windowMode = mode;
+        InitialSettings in;
+        in.quit = kQuit;
+        writeStarted(in, o);
+        clock.moment = {2026, 12, 10, 12, 0};
+    }
+    std::vector<AttemptEvent> events() const { return session->records().attemptLog().events(); }
+    void trigger(const char* action) const {
+        session->windowOfTheMode()->popupMenu()->findChild<QAction*>(QLatin1String(action))->trigger();
+        QCoreApplication::sendPostedEvents();
+    }
+};
+
+int CountWindows(const char* name) {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    int n = 0;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->objectName() == QLatin1String(name)) ++n;
+    return n;
+}
+
+}  // namespace
+
+class RecoveryWindowsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void eachIsReachedFromBothMenusOnceAtATime_data() {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("window");
+        for (const auto& [mode, modeName] : {std::pair{WindowMode::Main, "main"}, {WindowMode::Mini, "mini"}})
+            for (const auto& [action, window] : {std::pair{"cravingAction", "cravingWindow"},
+                                                 {"recordAction", "recordWindow"},
+                                                 {"healthAction", "healthWindow"}})
+                QTest::addRow("%s window: %s", modeName, action)
+                    << int(mode) << QString::fromLatin1(action) << QString::fromLatin1(window);
+    }
+    void eachIsReachedFromBothMenusOnceAtATime() {
+        QFETCH(int, mode);
+        QFETCH(QString, action);
+        QFETCH(QString, window);
+        Program p(static_cast<WindowMode>(mode));
+        p.start();
+        p.trigger(action.toLatin1().constData());
+        p.trigger(action.toLatin1().constData());
+        QCOMPARE(CountWindows(window.toLatin1().constData()), 1);
+        QWidget* w = Window(window.toLatin1().constData());
+        QVERIFY(w->isVisible());
+        // The display window of the mode stays as it was.
+        QVERIFY(p.session->windowOfTheMode()->isVisible());
+    }
+
+    void theyShowTheFiguresOfTheRefreshAndFollowIt() {
+        Program p;
+        p.start();
+        p.session->openWindow(QString::fromLatin1(Session::kCravingName));
+        p.session->openWindow(QString::fromLatin1(Session::kHealthName));
+        CravingWindow* craving = p.session->cravingWindow();
+        HealthWindow* health = p.session->healthWindow();
+        const auto figures = WonSoFar(p.session->display());
+        QCOMPARE(craving->figureLabel(0)->text(),
+                 QString::fromStdString(figures[0].heading + "　" + figures[0].value));
+        QCOMPARE(health->summaryLabel()->text(),
+                 QString::fromStdString(ComputeHealthTimeline(kQuit, p.clock.moment).summary));
+        // The next refresh, a year on: every figure and step follows.
+        p.clock.moment = {2027, 11, 1, 9, 0};
+        QVERIFY(Tick(*p.session));
+        QCOMPARE(craving->figureLabel(0)->text(),
+                 QString::fromStdString(figures[0].heading + "　" + WonSoFar(p.session->display())[0].value));
+        QCOMPARE(health->stepLabel(6)->text().section(QLatin1Char('\n'), 1),
+                 QStringLiteral("２０２７年１１月１日９時０分に到達"));
+    }
+
+    void theAnswersLandInTheRecordAndASlipKeepsTheQuitMoment() {
+        Program p;
+        p.start();
+        p.session->openWindow(QString::fromLatin1(Session::kRecordName));
+        p.session->openWindow(QString::fromLatin1(Session::kCravingName));
+        const QByteArray initialBefore = p.bytes("initial.ini");
+        const QByteArray optionBefore = p.bytes("option.ini");
+
+        p.clock.moment = {2026, 12, 10, 12, 5};
+        p.session->cravingWindow()->button("urgePassedButton")->click();
+        QCOMPARE(p.events(),
+                 (std::vector<AttemptEvent>{{{2026, 12, 10, 12, 5}, AttemptEventKind::UrgePassed, {}}}));
+        QCOMPARE(p.session->cravingWindow()->messageLabel()->text(), QString::fromUtf8(kUrgePassedWords));
+        // The record that is open shows it at once.
+        QCOMPARE(p.session->recordWindow()->line(0)->text(), QStringLiteral("１回"));
+        p.session->cravingWindow()->close();
+
+        p.clock.moment = {2026, 12, 10, 19, 0};
+        p.session->openWindow(QString::fromLatin1(Session::kCravingName));
+        p.session->cravingWindow()->button("slipButton")->click();
+        QCOMPARE(p.events().size(), size_t{2});
+        QCOMPARE(p.events().back(), (AttemptEvent{{2026, 12, 10, 19, 0}, AttemptEventKind::Slip, {}}));
+        QCOMPARE(p.session->cravingWindow()->messageLabel()->text(), QString::fromUtf8(kSlipWords));
+        QCOMPARE(p.session->recordWindow()->line(1)->text(), QStringLiteral("１回"));
+        // Not a restart: the quit moment and both files are as they were.
+        QVERIFY(p.session->initial().quit == kQuit);
+        QCOMPARE(p.bytes("initial.ini"), initialBefore);
+        QCOMPARE(p.bytes("option.ini"), optionBefore);
+        // The record's way back to the helper opens a fresh one once this goes.
+        p.session->cravingWindow()->close();
+        p.session->recordWindow()->button("cravingButton")->click();
+        QVERIFY(p.session->cravingWindow()->button("urgePassedButton")->isEnabled());
+    }
+
+    void closingTheHelperRecordsNothing() {
+        Program p;
+        p.start();
+        p.session->openWindow(QString::fromLatin1(Session::kCravingName));
+        CravingWindow* craving = p.session->cravingWindow();
+        craving->renderAt(300'000);
+        QTest::keyClick(craving, Qt::Key_Escape);
+        p.settle();
+        QVERIFY(!p.session->cravingWindow());
+        QVERIFY(p.events().empty());
+    }
+
+    void aNewQuitMomentEndsTheAttemptAndStartsTheNext() {
+        Program p;
+        p.start();
+        p.session->openWindow(QString::fromLatin1(Session::kRecordName));
+        // Settings saved without touching the quit moment: the attempt runs on.
+        OpenSettings(*p.session);
+        auto* dialog = qobject_cast<SettingsDialog*>(Window("settingsDialog"));
+        dialog->findChild<QPushButton*>(QStringLiteral("saveButton"))->click();
+        p.settle();
+        QVERIFY(p.events().empty());
+        // The quit moment moved to today: the old attempt (39 days 3 hours) ends.
+        OpenSettings(*p.session);
+        dialog = qobject_cast<SettingsDialog*>(Window("settingsDialog"));
+        dialog->quitBox(1)->setText(QStringLiteral("12"));
+        dialog->quitBox(2)->setText(QStringLiteral("10"));
+        dialog->quitBox(3)->setText(QStringLiteral("12"));
+        dialog->quitBox(4)->setText(QStringLiteral("0"));
+        dialog->findChild<QPushButton*>(QStringLiteral("saveButton"))->click();
+        p.settle();
+        const CalendarMoment newQuit{2026, 12, 10, 12, 0};
+        QCOMPARE(p.events(),
+                 (std::vector<AttemptEvent>{{p.clock.moment, AttemptEventKind::AttemptEnd, kQuit},
+                                            {p.clock.moment, AttemptEventKind::AttemptStart, newQuit}}));
+        // The record window stayed open through the settings and shows the
+        // longest attempt at the next refresh.
+        QVERIFY(Tick(*p.session));
+        QCOMPARE(p.session->recordWindow()->line(4)->text(),
+                 QStringLiteral("３９日３時間（１１月１日から）"));
+    }
+
+    void exitClosesThemAndClosingThemEndsNothing() {
+        Program p;
+        p.start();
+        p.session->openWindow(QString::fromLatin1(Session::kHealthName));
+        // The display hidden in the notification area: closing the timeline
+        // leaves the program running.
+        p.session->mainWindow()->hideToTray(true);
+        p.session->healthWindow()->close();
+        p.settle();
+        QCOMPARE(p.process.quits, 0);
+        p.session->openWindow(QString::fromLatin1(Session::kCravingName));
+        p.session->openWindow(QString::fromLatin1(Session::kRecordName));
+        p.session->mainWindow()->restoreFromTray();
+        p.trigger("exitAction");
+        p.settle();
+        QCoreApplication::sendPostedEvents();
+        p.settle();
+        QVERIFY(!Window("cravingWindow") && !Window("recordWindow"));
+        QCOMPARE(p.process.quits, 1);
+        QVERIFY(p.events().empty());
+    }
+
+    void aLaterStartAsksForAWindowByName() {
+        Program p;
+        p.start();
+        emit p.process.windowRequested(QStringLiteral("health"));
+        QVERIFY(p.session->healthWindow() && p.session->healthWindow()->isVisible());
+        emit p.process.windowRequested(QStringLiteral("settings"));
+        QCOMPARE(CountWindows("settingsDialog"), 0);
+        // While the settings are open the dialog comes forward instead.
+        p.session->healthWindow()->close();
+        OpenSettings(*p.session);
+        emit p.process.windowRequested(QStringLiteral("craving"));
+        QVERIFY(!p.session->cravingWindow());
+        QVERIFY(Window("settingsDialog")->isVisible());
+    }
+
+    void theCommandLineOpensOneOnceTheDisplayIsUp() {
+        Program p;
+        p.make().setStartWindow(QStringLiteral("craving"));
+        p.session->start();
+        QVERIFY(p.session->mainWindow()->isVisible());
+        QVERIFY(p.session->cravingWindow() && p.session->cravingWindow()->isVisible());
+        QVERIFY(p.desktop.messages.isEmpty());
+    }
+
+    void beforeTheQuitHasStartedTheSetupComesFirst() {
+        SessionFixture f;  // no record yet
+        f.make().setStartWindow(QStringLiteral("record"));
+        f.session->start();
+        QVERIFY(Window("firstRunSetup") && Window("firstRunSetup")->isVisible());
+        QVERIFY(!f.session->recordWindow());
+    }
+
+    void aSecondCopyAskedForAWindowEndsWithoutABox() {
+        Program p;
+        p.process.singleInstance = false;
+        p.make().setStartWindow(QStringLiteral("health"));
+        QVERIFY_THROWS_EXCEPTION(Terminated, p.session->start());
+        QCOMPARE(p.process.terminations, 1);
+        QVERIFY(p.desktop.messages.isEmpty());
+        // A plain second start still says it in a box.
+        Program plain;
+        plain.process.singleInstance = false;
+        QVERIFY_THROWS_EXCEPTION(Terminated, plain.start());
+        QCOMPARE(plain.desktop.messages, QStringList{QStringLiteral("プログラムは既に起動されています。")});
+    }
+};
+
+QTEST_MAIN(RecoveryWindowsTest)
+#include "recovery_windows_qtest.moc"

@@ -1,0 +1,318 @@
+// The windows beside the display alone: the craving helper, the record and
+// the health timeline. What each shows of what the core computed, what the
+// craving helper says the user did (and that closing says nothing), when its
+// picture moves, the keyboard, and that each fits a small screen.
+#include <QAccessible>
+#include <QApplication>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QSignalSpy>
+#include <QTest>
+#include <functional>
+#include <memory>
+
+#include "desktop/placement.h"
+#include "dialogs/breathing_ring.h"
+#include "dialogs/craving_window.h"
+#include "dialogs/health_window.h"
+#include "dialogs/record_window.h"
+#include "dialogs/urge_chart.h"
+#include "recovery/attempts.h"
+#include "recovery/health_steps.h"
+#include "support/grab.h"
+#include "windows/widgets.h"
+
+using namespace kemless;
+
+namespace {
+
+const CalendarMoment kQuit{2026, 9, 21, 7, 45};
+const CalendarMoment kNow{2026, 12, 10, 21, 30};
+
+RecordView SampleRecord() {
+    std::vector<AttemptEvent> events;
+    for (const CalendarMoment at : {CalendarMoment{2026, 12, 1, 9, 0}, CalendarMoment{2026, 12, 10, 8, 0},
+                                    CalendarMoment{2026, 12, 10, 20, 0}})
+        events.push_back({at, AttemptEventKind::UrgePassed, {}});
+    events.push_back({{2026, 12, 2, 9, 0}, AttemptEventKind::Slip, {}});
+    return MakeRecordView(SummariseAttempts(events, kQuit, kNow), false);
+}
+
+std::array<FigureLine, 3> SampleFigures() {
+    return {FigureLine{"節約できた金額", "46732円"}, FigureLine{"延びた寿命", "６日と３時間４３分"},
+            FigureLine{"吸わなかった煙草", "1611本"}};
+}
+
+// Each window as the program makes it, filled with a sample.
+std::unique_ptr<SideWindow> Make(const QString& name) {
+    if (name == QLatin1String("cravingWindow")) {
+        auto w = std::make_unique<CravingWindow>();
+        w->setFigures(SampleFigures());
+        return w;
+    }
+    if (name == QLatin1String("recordWindow")) {
+        auto w = std::make_unique<RecordWindow>();
+        w->render(SampleRecord());
+        return w;
+    }
+    auto w = std::make_unique<HealthWindow>();
+    w->render(ComputeHealthTimeline(kQuit, kNow));
+    return w;
+}
+
+// Every widget the keyboard stops at, going round once with Tab from the
+// one that has it.
+QList<QWidget*> TabRound(QWidget* window) {
+    QList<QWidget*> seen;
+    QWidget* first = window->focusWidget();
+    for (int i = 0; i < 50; ++i) {
+        QWidget* now = QApplication::focusWidget();
+        if (now == nullptr || (i > 0 && now == first)) break;
+        seen << now;
+        QTest::keyClick(now, Qt::Key_Tab);
+    }
+    return seen;
+}
+
+QString SpokenName(QWidget* w) {
+    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+    return a != nullptr ? a->text(QAccessible::Name) : QString();
+}
+
+}  // namespace
+
+class SideWindowsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { QApplication::setStyle(new FocusRingStyle); }
+
+    void eachAnswerIsSaidOnceAndClosingSaysNothing_data() {
+        QTest::addColumn<QString>("press");
+        QTest::addColumn<int>("passed");
+        QTest::addColumn<int>("slipped");
+        QTest::addRow("乗り越えた") << "urgePassedButton" << 1 << 0;
+        QTest::addRow("吸ってしまった") << "slipButton" << 0 << 1;
+        QTest::addRow("閉じる") << "closeButton" << 0 << 0;
+        QTest::addRow("close box") << "" << 0 << 0;
+        QTest::addRow("Escape") << "Escape" << 0 << 0;
+    }
+    void eachAnswerIsSaidOnceAndClosingSaysNothing() {
+        QFETCH(QString, press);
+        QFETCH(int, passed);
+        QFETCH(int, slipped);
+        auto* w = new CravingWindow;
+        QPointer<CravingWindow> alive(w);
+        QSignalSpy passes(w, &CravingWindow::urgePassed);
+        QSignalSpy slips(w, &CravingWindow::slipped);
+        w->show();
+        if (press.isEmpty()) {
+            w->close();
+        } else if (press == QLatin1String("Escape")) {
+            QTest::keyClick(w, Qt::Key_Escape);
+        } else {
+            w->button(press.toLatin1().constData())->click();
+        }
+        // After an answer a second press of either counts for nothing.
+        if (passed + slipped > 0) {
+            w->button("urgePassedButton")->click();
+            w->button("slipButton")->click();
+        }
+        QCOMPARE(passes.size(), passed);
+        QCOMPARE(slips.size(), slipped);
+        if (passed + slipped > 0) {
+            // The answer comes back in words, and the window stays.
+            w->showOutcome(QStringLiteral("よく乗り越えました！"));
+            QVERIFY(w->messageLabel()->isVisible());
+            QCOMPARE(w->focusWidget(), w->messageLabel());
+            QVERIFY(!w->button("urgePassedButton")->isVisible());
+            w->button("closeAfterButton")->click();
+            QCOMPARE(passes.size(), passed);
+            QCOMPARE(slips.size(), slipped);
+        }
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(alive.isNull());
+    }
+
+    void thePictureMovesOnlyWhileShownAndStopsForGood() {
+        auto* w = new CravingWindow;
+        QPointer<CravingWindow> alive(w);
+        QTimer* timer = w->animationTimer();
+        QVERIFY(!timer->isActive());
+        // A modest frame rate, no busier.
+        QVERIFY(timer->interval() >= 40);
+        w->show();
+        QVERIFY(timer->isActive());
+        // It moves: the breath grows within a few frames.
+        const int breath = w->ring()->breathPermille();
+        QTRY_VERIFY(w->ring()->breathPermille() != breath);
+        w->hide();
+        QVERIFY(!timer->isActive());
+        w->show();
+        QVERIFY(timer->isActive());
+        w->showMinimized();
+        w->close();
+        QVERIFY(!timer->isActive());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(alive.isNull());
+
+        // At the end of the five minutes it stops and stays stopped.
+        CravingWindow done;
+        done.show();
+        done.renderAt(300'000);
+        QVERIFY(!done.animationTimer()->isActive());
+        QCOMPARE(done.countdownLabel()->text(), QStringLiteral("５分たちました"));
+        done.hide();
+        done.show();
+        QVERIFY(!done.animationTimer()->isActive());
+    }
+
+    void theCountdownBreathAndFiguresAreTheCoresAsShown() {
+        CravingWindow w;
+        w.setFigures(SampleFigures());
+        w.renderAt(87'000);
+        const CravingMoment m = CravingAt(87'000);
+        QCOMPARE(w.countdownLabel()->text(), QString::fromStdString(m.countdown));
+        QCOMPARE(w.ring()->gonePermille(), m.permille);
+        QCOMPARE(w.ring()->breathPermille(), m.breathSize);
+        QCOMPARE(w.ring()->word(), QStringLiteral("吐いて"));
+        QCOMPARE(SpokenName(w.ring()), QStringLiteral("呼吸のガイド　吐いて"));
+        QCOMPARE(w.figureLabel(0)->text(), QStringLiteral("節約できた金額　46732円"));
+        QCOMPARE(SpokenName(w.figureLabel(1)), QStringLiteral("延びた寿命　６日と３時間４３分"));
+        QCOMPARE(SpokenName(w.countdownLabel()), QString::fromStdString(m.countdown));
+    }
+
+    void theRecordShowsItsLinesAndItsChartInWords() {
+        RecordWindow w;
+        const RecordView view = SampleRecord();
+        w.render(view);
+        QCOMPARE(w.lineCount(), 5);
+        for (int i = 0; i < 5; ++i) {
+            QCOMPARE(w.line(i)->text(), QString::fromStdString(view.lines[i].value));
+            QCOMPARE(SpokenName(w.line(i)),
+                     QString::fromStdString(view.lines[i].heading + "　" + view.lines[i].value));
+        }
+        QCOMPARE(w.chart()->counts(), view.counts);
+        QCOMPARE(SpokenName(w.chart()), QString::fromStdString(view.chartHeading + "　" + view.chartWords));
+        w.show();
+        QVERIFY(w.noteLabel()->isVisible());
+        w.render(MakeRecordView(SummariseAttempts({}, kQuit, kNow), true));
+        QVERIFY(!w.noteLabel()->isVisible());
+        QCOMPARE(w.line(0)->text(), QStringLiteral("０回"));
+    }
+
+    void theHealthStepsTheBarAndTheSource() {
+        HealthWindow w;
+        const HealthTimeline t = ComputeHealthTimeline(kQuit, kNow);
+        w.render(t);
+        w.show();
+        QCOMPARE(w.stepCount(), 10);
+        for (int i = 0; i < 10; ++i)
+            QCOMPARE(SpokenName(w.stepLabel(i)), QString::fromStdString(t.steps[i].spoken));
+        QCOMPARE(w.summaryLabel()->text(), QString::fromStdString(t.summary));
+        QCOMPARE(w.sourceLabel()->text(), QStringLiteral("出典: 厚生労働省 e-ヘルスネット「禁煙の効果」"));
+        // The bar stands under the next step (one year) and shows its share.
+        QVERIFY(w.nextBar()->isVisible());
+        QCOMPARE(w.nextBar()->value(), t.steps[6].permille);
+        QVERIFY(std::abs(w.nextBar()->y() - (w.stepLabel(6)->geometry().bottom())) < 20);
+        // A later refresh moves it on; with every step reached it goes.
+        w.render(ComputeHealthTimeline(kQuit, {2036, 9, 21, 7, 45}));
+        QVERIFY(!w.nextBar()->isVisible());
+        QCOMPARE(w.stepLabel(9)->text().section(QLatin1Char('\n'), 1),
+                 QStringLiteral("２０３６年９月２１日７時４５分に到達"));
+    }
+
+    void theKeyboardReachesEveryControl_data() {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QStringList>("stops");
+        QTest::addRow("craving") << "cravingWindow"
+                                 << QStringList{"countdownLabel", "moneyFigure",      "lifeFigure",
+                                                "unsmokedFigure", "urgePassedButton", "slipButton",
+                                                "closeButton"};
+        QTest::addRow("record") << "recordWindow"
+                                << QStringList{"recordValue0",  "recordValue1", "recordValue2",
+                                               "recordValue3",  "recordValue4", "urgeChart",
+                                               "cravingButton", "closeButton"};
+        QStringList health{"summaryLabel"};
+        for (int i = 0; i < 10; ++i) health << QStringLiteral("healthStep%1").arg(i);
+        health << "sourceLabel"
+               << "closeButton";
+        QTest::addRow("health") << "healthWindow" << health;
+    }
+    void theKeyboardReachesEveryControl() {
+        QFETCH(QString, window);
+        QFETCH(QStringList, stops);
+        std::unique_ptr<SideWindow> w = Make(window);
+        w->show();
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+        QStringList reached;
+        for (QWidget* stop : TabRound(w.get())) reached << stop->objectName();
+        QCOMPARE(reached, stops);
+        // Each stop is marked while it has the keyboard.
+        for (const QString& name : {stops.first(), stops.last()}) {
+            auto* c = w->findChild<QWidget*>(name);
+            const FocusMark m = GrabFocusMark(c, 1.0);
+            QVERIFY2(m.focusMoved && m.with != m.without, qPrintable(name));
+        }
+        // Enter presses the focused button, Escape closes.
+        auto* closeButton = w->findChild<QPushButton*>(QStringLiteral("closeButton"));
+        closeButton->setFocus();
+        QSignalSpy closed(w.get(), &DialogWindow::closed);
+        QTest::keyClick(closeButton, Qt::Key_Return);
+        QCOMPARE(closed.size(), 1);
+        w->show();
+        QTest::keyClick(w.get(), Qt::Key_Escape);
+        QCOMPARE(closed.size(), 2);
+        w.release()->deleteLater();  // closed windows delete themselves
+    }
+
+    // On a 1366 x 768 screen at scale 1, 1.5 and 2 (in the windows' own
+    // pixels), with a title bar: wholly on it and nothing squeezed, also
+    // once the craving helper shows its longest words.
+    void eachWindowFitsASmallScreen_data() {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QRect>("area");
+        const QString scales[] = {QStringLiteral("1"), QStringLiteral("1.5"), QStringLiteral("2")};
+        const QRect areas[] = {QRect(0, 0, 1366, 768), QRect(0, 0, 911, 512), QRect(0, 0, 683, 384)};
+        for (const char* name : {"cravingWindow", "recordWindow", "healthWindow"})
+            for (int i = 0; i < 3; ++i)
+                QTest::newRow(
+                    qPrintable(QStringLiteral("%1 at scale %2").arg(QLatin1String(name), scales[i])))
+                    << QString::fromLatin1(name) << areas[i];
+    }
+    void eachWindowFitsASmallScreen() {
+        QFETCH(QString, window);
+        QFETCH(QRect, area);
+        const QMargins frame(1, 25, 1, 1);
+        std::unique_ptr<SideWindow> w = Make(window);
+        if (auto* craving = qobject_cast<CravingWindow*>(w.get()))
+            craving->showOutcome(QString::fromUtf8(kSlipWords));
+        w->move(area.right() - 40, area.bottom() - 40);
+        w->fitInto(area, frame);
+        QVERIFY(area.contains(QRect(w->pos(), w->size().grownBy(frame))));
+        QVERIFY(w->width() >= w->minimumSizeHint().width());
+        QVERIFY(w->height() >= w->minimumSizeHint().height());
+    }
+
+    // The same on the screen itself: the test runs again at scale 1.5 and 2.
+    void eachWindowComesUpOnTheScreen_data() {
+        QTest::addColumn<QString>("window");
+        for (const char* name : {"cravingWindow", "recordWindow", "healthWindow"})
+            QTest::addRow("%s", name) << QString::fromLatin1(name);
+    }
+    void eachWindowComesUpOnTheScreen() {
+        QFETCH(QString, window);
+        std::unique_ptr<SideWindow> w = Make(window);
+        w->show();
+        const QRect area = AvailableArea(w.get());
+        QVERIFY(area.isValid());
+        QVERIFY(area.contains(QRect(w->pos(), w->size().grownBy(FrameOrAssumed(w.get())))));
+        QVERIFY(w->width() >= w->minimumSizeHint().width());
+        QVERIFY(w->height() >= w->minimumSizeHint().height());
+    }
+};
+
+QTEST_MAIN(SideWindowsTest)
+#include "side_windows_qtest.moc"

@@ -1,0 +1,178 @@
+#include "dialogs/craving_window.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QVBoxLayout>
+
+#include "dialogs/breathing_ring.h"
+
+namespace kemless {
+namespace {
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+QPushButton* Button(const char* name, const char* caption, QWidget* parent) {
+    auto* b = new QPushButton(QString::fromUtf8(caption), parent);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setAutoDefault(false);
+    return b;
+}
+
+// A line a screen reader reaches with Tab and hears whole.
+QLabel* ReadableLine(const char* name, QWidget* parent) {
+    auto* l = new QLabel(parent);
+    l->setObjectName(QString::fromLatin1(name));
+    l->setTextFormat(Qt::PlainText);
+    l->setFocusPolicy(Qt::TabFocus);
+    l->setStyleSheet(QStringLiteral("QLabel:focus { border: 2px solid palette(highlight); }"));
+    return l;
+}
+
+}  // namespace
+
+CravingWindow::CravingWindow(QWidget* parent)
+    : SideWindow(QStringLiteral("cravingWindow"), QStringLiteral("吸いたくなったら - ケムレス"), parent) {
+    animation_.setObjectName(QStringLiteral("animationTimer"));
+    animation_.setInterval(kFrameMs);
+    animation_.setTimerType(Qt::CoarseTimer);
+    connect(&animation_, &QTimer::timeout, this, &CravingWindow::tick);
+
+    intro_ = new QLabel(QString::fromUtf8(kCravingIntro), this);
+    intro_->setObjectName(QStringLiteral("introLabel"));
+    intro_->setWordWrap(true);
+    intro_->setTextFormat(Qt::PlainText);
+
+    ring_ = new BreathingRing(this);
+    countdown_ = ReadableLine("countdownLabel", this);
+    QFont big = countdown_->font();
+    big.setPointSizeF(big.pointSizeF() * 1.5);
+    big.setBold(true);
+    countdown_->setFont(big);
+
+    auto* won = new QLabel(QStringLiteral("ここまでに取り戻したもの"), this);
+    won->setObjectName(QStringLiteral("wonHeading"));
+    auto* side = new QVBoxLayout;
+    side->addWidget(countdown_);
+    side->addSpacing(8);
+    side->addWidget(won);
+    const char* names[3] = {"moneyFigure", "lifeFigure", "unsmokedFigure"};
+    for (int i = 0; i < 3; ++i) {
+        figures_[i] = ReadableLine(names[i], this);
+        side->addWidget(figures_[i]);
+    }
+    side->addStretch();
+
+    auto* middle = new QHBoxLayout;
+    middle->addWidget(ring_, 1);
+    middle->addLayout(side, 1);
+
+    // The question while the craving lasts; the answer once it is given.
+    pages_ = new QStackedWidget(this);
+    auto* ask = new QWidget(pages_);
+    auto* askRow = new QHBoxLayout(ask);
+    askRow->setContentsMargins(0, 0, 0, 0);
+    QPushButton* passed = Button("urgePassedButton", "乗り越えた", ask);
+    QPushButton* slip = Button("slipButton", "吸ってしまった", ask);
+    QPushButton* closeButton = Button("closeButton", "閉じる", ask);
+    askRow->addWidget(passed);
+    askRow->addWidget(slip);
+    askRow->addStretch();
+    askRow->addWidget(closeButton);
+    auto* told = new QWidget(pages_);
+    auto* toldColumn = new QVBoxLayout(told);
+    toldColumn->setContentsMargins(0, 0, 0, 0);
+    message_ = ReadableLine("outcomeLabel", told);
+    message_->setWordWrap(true);
+    auto* toldRow = new QHBoxLayout;
+    QPushButton* record = Button("recordButton", "これまでの記録", told);
+    QPushButton* closeAfter = Button("closeAfterButton", "閉じる", told);
+    toldRow->addWidget(record);
+    toldRow->addStretch();
+    toldRow->addWidget(closeAfter);
+    toldColumn->addWidget(message_);
+    toldColumn->addLayout(toldRow);
+    pages_->addWidget(ask);
+    pages_->addWidget(told);
+
+    auto* column = new QVBoxLayout(this);
+    column->addWidget(intro_);
+    column->addLayout(middle, 1);
+    column->addWidget(pages_);
+
+    connect(passed, &QPushButton::clicked, this, [this] {
+        answered();
+        emit urgePassed();
+    });
+    connect(slip, &QPushButton::clicked, this, [this] {
+        answered();
+        emit slipped();
+    });
+    connect(closeButton, &QPushButton::clicked, this, &QWidget::close);
+    connect(closeAfter, &QPushButton::clicked, this, &QWidget::close);
+    connect(record, &QPushButton::clicked, this, &CravingWindow::recordRequested);
+
+    resize(540, 330);
+    renderAt(0);
+}
+
+QPushButton* CravingWindow::button(const char* name) const {
+    return findChild<QPushButton*>(QString::fromLatin1(name));
+}
+
+void CravingWindow::setFigures(const std::array<FigureLine, 3>& figures) {
+    for (int i = 0; i < 3; ++i) {
+        const QString text = Q(figures[i].heading) + QStringLiteral("　") + Q(figures[i].value);
+        if (figures_[i]->text() != text) figures_[i]->setText(text);
+    }
+}
+
+void CravingWindow::answered() {
+    // One answer a craving: a second press must not count twice.
+    button("urgePassedButton")->setEnabled(false);
+    button("slipButton")->setEnabled(false);
+}
+
+void CravingWindow::showOutcome(const QString& words) {
+    message_->setText(words);
+    pages_->setCurrentIndex(1);
+    // The keyboard goes to the words, so a screen reader reads them.
+    message_->setFocus(Qt::OtherFocusReason);
+}
+
+void CravingWindow::renderAt(qint64 elapsedMs) {
+    const CravingMoment m = CravingAt(elapsedMs);
+    ring_->setState(m.permille, m.breathSize, Q(m.breathWord));
+    if (const QString countdown = Q(m.countdown); countdown_->text() != countdown)
+        countdown_->setText(countdown);
+    if (m.finished && !finished_) {
+        finished_ = true;
+        animation_.stop();
+        intro_->setText(QString::fromUtf8(kCravingFinished));
+    }
+}
+
+void CravingWindow::tick() { renderAt(since_.elapsed()); }
+
+void CravingWindow::showEvent(QShowEvent* e) {
+    SideWindow::showEvent(e);
+    // The five minutes run from the first time it is seen, also while it is
+    // minimised; the picture catches up when it comes back.
+    if (!since_.isValid()) since_.start();
+    tick();
+    if (!finished_) animation_.start();
+}
+
+void CravingWindow::hideEvent(QHideEvent* e) {
+    animation_.stop();
+    SideWindow::hideEvent(e);
+}
+
+void CravingWindow::closeEvent(QCloseEvent* e) {
+    animation_.stop();
+    SideWindow::closeEvent(e);
+}
+
+}  // namespace kemless

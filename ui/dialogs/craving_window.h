@@ -1,0 +1,69 @@
+#pragma once
+#include <QElapsedTimer>
+#include <QTimer>
+#include <array>
+
+#include "dialogs/side_window.h"
+#include "recovery/craving.h"
+
+class QLabel;
+class QPushButton;
+class QStackedWidget;
+
+namespace kemless {
+
+class BreathingRing;
+
+// 吸いたくなったら: five minutes counted down with a slow breathing guide,
+// what has been won so far, and two buttons to say how the craving ended.
+// It tells what the user did (urgePassed, slipped) and shows the words it is
+// given back; closing it says nothing. The picture moves only while the
+// window is on the screen, and stops for good at the end of the five minutes.
+class CravingWindow : public SideWindow {
+    Q_OBJECT
+public:
+    explicit CravingWindow(QWidget* parent = nullptr);
+
+    // The figures of the last refresh.
+    void setFigures(const std::array<FigureLine, 3>& figures);
+    // After urgePassed or slipped: what became of it, in words.
+    void showOutcome(const QString& words);
+    // The countdown and the breath `elapsedMs` after the window came up.
+    void renderAt(qint64 elapsedMs);
+
+    QTimer* animationTimer() { return &animation_; }
+    BreathingRing* ring() const { return ring_; }
+    QLabel* countdownLabel() const { return countdown_; }
+    QLabel* messageLabel() const { return message_; }
+    QLabel* figureLabel(int i) const { return figures_[i]; }
+    QPushButton* button(const char* name) const;
+
+    // Frames a second: enough for a slow breath, little work for the machine.
+    static constexpr int kFrameMs = 50;
+
+signals:
+    void urgePassed();
+    void slipped();
+    void recordRequested();
+
+protected:
+    void showEvent(QShowEvent* e) override;
+    void hideEvent(QHideEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+
+private:
+    void tick();
+    void answered();
+
+    BreathingRing* ring_;
+    QLabel* intro_;
+    QLabel* countdown_;
+    std::array<QLabel*, 3> figures_{};
+    QLabel* message_;
+    QStackedWidget* pages_;
+    QTimer animation_;
+    QElapsedTimer since_;
+    bool finished_ = false;
+};
+
+}  // namespace kemless
