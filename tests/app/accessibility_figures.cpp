@@ -1,8 +1,9 @@
 // What the windows show for a record at this minute, for the accessibility
 // test to hold against what a screen reader is told. One line each: the
 // minute, the six value lines, the progress value, the mini window's
-// summary with its line breaks written as \n, and the elapsed-time line as a
-// click switches it.
+// summary with its line breaks written as \n, the elapsed-time line as a
+// click switches it; then the craving helper's three figures as a reader
+// hears them, and the health timeline's summary and its ten steps.
 //
 //     accessibility_figures initial.ini option.ini
 #include <cstdio>
@@ -12,6 +13,8 @@
 
 #include "display/refresh.h"
 #include "records/settings_store.h"
+#include "recovery/craving.h"
+#include "recovery/health_steps.h"
 #include "session/system_clock.h"
 
 using namespace kemless;
@@ -47,5 +50,10 @@ int main(int argc, char** argv) {
     std::printf("%s\n", mini.c_str());
     ToggleElapsedForm(state);
     std::printf("%s\n", state.captions[kElapsedLabel].c_str());
+    for (const FigureLine& line : WonSoFar(state))
+        std::printf("%s　%s\n", line.heading.c_str(), line.value.c_str());
+    const HealthTimeline timeline = ComputeHealthTimeline(initial->quit, now);
+    std::printf("%s\n", timeline.summary.c_str());
+    for (const HealthStep& step : timeline.steps) std::printf("%s\n", step.spoken.c_str());
     return 0;
 }

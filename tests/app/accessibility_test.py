@@ -106,7 +106,7 @@ def descendants(obj):
 class ProgramOnTheBus:
     """The real program with a record in a folder of its own."""
 
-    def __init__(self, record=None):
+    def __init__(self, record=None, args=()):
         self.dir = tempfile.mkdtemp(prefix="kemless-a11y-")
         self.base = os.path.join(self.dir, "base")
         self.data = os.path.join(self.base, "kemlessdata")
@@ -119,7 +119,7 @@ class ProgramOnTheBus:
                    XDG_RUNTIME_DIR=os.path.join(self.dir, "run"))
         env.pop("QT_QPA_PLATFORM", None)
         os.makedirs(env["XDG_RUNTIME_DIR"], mode=0o700)
-        self.process = subprocess.Popen([PROGRAM, "--data-dir", self.base], env=env,
+        self.process = subprocess.Popen([PROGRAM, "--data-dir", self.base, *args], env=env,
                                         stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                                         stderr=subprocess.DEVNULL)
 
@@ -156,8 +156,8 @@ class ProgramOnTheBus:
 
 
 class AccessibilityTest(unittest.TestCase):
-    def start(self, record=None):
-        program = ProgramOnTheBus(record)
+    def start(self, record=None, args=()):
+        program = ProgramOnTheBus(record, args)
         self.addCleanup(program.close)
         return program
 
@@ -172,7 +172,8 @@ class AccessibilityTest(unittest.TestCase):
                               os.path.join(program.data, "option.ini")],
                              capture_output=True, text=True, check=True, env=env).stdout.split("\n")
         return {"minute": out[0], "captions": out[1:7], "progress": int(out[7]),
-                "mini": out[8].replace("\\n", "\n"), "toggled": out[9]}
+                "mini": out[8].replace("\\n", "\n"), "toggled": out[9], "won": out[10:13],
+                "health": out[13], "steps": out[14:24]}
 
     def read_at_one_minute(self, program, read, matches):
         """What `read` sees and the figures of the same minute. The window
@@ -279,6 +280,50 @@ class AccessibilityTest(unittest.TestCase):
         self.assertEqual([(n.name, n.description) for n in labels],
                          [("卒煙の記録　" + expected["mini"], expected["mini"])])
         self.assertEqual(len(expected["mini"].split("\n")), 6)
+
+    def test_the_craving_helper_tells_its_countdown_and_figures(self):
+        quit_moment = datetime.datetime.now() - datetime.timedelta(days=20, hours=3)
+        program = self.start(record_of(quit_moment, 0), ["--craving"])
+        window = program.window("吸いたくなったら - ケムレス")
+        self.assertEveryShownControlIsNamed(window)
+
+        def read():
+            return [n for n in descendants(window) if n.showing and n.role == "label"]
+        labels, expected = self.read_at_one_minute(
+            program, read, lambda seen, expected: all(w in [n.name for n in seen] for w in expected["won"]))
+        names = [n.name for n in labels]
+        for line in expected["won"]:
+            self.assertIn(line, names)
+        self.assertTrue(any(n.startswith("あと") and ("分" in n or "秒" in n) for n in names), names)
+        buttons = [n.name for n in descendants(window) if n.showing and n.role == "push button"]
+        self.assertEqual(buttons, ["乗り越えた", "吸ってしまった", "閉じる"])
+        self.assertTrue(any(n.name.startswith("呼吸のガイド") for n in descendants(window)))
+
+    def test_the_health_timeline_tells_every_step(self):
+        quit_moment = datetime.datetime.now() - datetime.timedelta(days=20, hours=3)
+        program = self.start(record_of(quit_moment, 0), ["--health"])
+        window = program.window("回復のあゆみ - ケムレス")
+        self.assertEveryShownControlIsNamed(window)
+
+        def read():
+            return [n.name for n in descendants(window) if n.role == "label"]
+        names, expected = self.read_at_one_minute(
+            program, read, lambda seen, expected: expected["health"] in seen and all(s in seen for s in expected["steps"]))
+        self.assertIn(expected["health"], names)
+        for step in expected["steps"]:
+            self.assertIn(step, names)
+        self.assertIn("出典: 厚生労働省 e-ヘルスネット「禁煙の効果」", names)
+        bars = [n for n in descendants(window) if n.role == "progress bar"]
+        self.assertEqual([b.name for b in bars], ["「１〜９ヶ月後」までの道のり"])
+
+    def test_the_record_tells_its_chart_in_words(self):
+        quit_moment = datetime.datetime.now() - datetime.timedelta(days=20, hours=3)
+        program = self.start(record_of(quit_moment, 0), ["--record"])
+        window = program.window("これまでの記録 - ケムレス")
+        self.assertEveryShownControlIsNamed(window)
+        names = [n.name for n in descendants(window) if n.showing]
+        self.assertIn("今回の卒煙で乗り越えた吸いたい気持ち　０回", names)
+        self.assertTrue(any(n.startswith("この２８日間に乗り越えた回数　この２８日間（") for n in names), names)
 
     def test_settings_dialog_names_every_control(self):
         quit_moment = datetime.datetime.now() - datetime.timedelta(days=400)

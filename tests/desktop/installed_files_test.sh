@@ -57,8 +57,15 @@ done
 
 # The launcher must start the installed binary and find the installed icon.
 entry_value() { sed -n "s/^$1=//p" "$dest/$desktop" | head -1; }
-exec_line=$(entry_value Exec)
-[ -x "$dest/usr/bin/${exec_line%% *}" ] || fail "Exec=$exec_line is not an installed program"
+# Every Exec=, the entry's and each of its actions', starts the installed
+# program, and each action opens its window (--craving, --record, --health).
+while read -r exec_line; do
+  [ -x "$dest/usr/bin/${exec_line%% *}" ] || fail "Exec=$exec_line is not an installed program"
+done < <(sed -n 's/^Exec=//p' "$dest/$desktop")
+for action in craving record health; do
+  grep -qxF "[Desktop Action $action]" "$dest/$desktop" || fail "no [Desktop Action $action]"
+  grep -qxF "Exec=kemless --$action" "$dest/$desktop" || fail "no action runs kemless --$action"
+done
 icon=$(entry_value Icon)
 [ -f "$dest/usr/share/icons/hicolor/scalable/apps/$icon.svg" ] || fail "Icon=$icon has no installed icon"
 
