@@ -49,7 +49,7 @@ inline constexpr char kSlipWords[] =
     "１本吸ってしまっても、やり直しではありません。\n"
     "卒煙の日時はそのままで、ここまでの日数も、節約できた金額も消えません。\n"
     "次の１本を吸わなければ、それで十分です。\n"
-    "初めからやり直したいときは、「設定変更をする」で卒煙日を今にすれば、そこから新しく始められます。";
+    "初めからやり直したいときは、「設定変更をする」で卒煙日を選び直せます。";
 
 // Added to the words when the record could not keep what was said.
 inline constexpr char kNotKeptWords[] = "（記録を残せませんでした）";

@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "dialogs/breathing_ring.h"
 
@@ -27,7 +28,7 @@ QLabel* ReadableLine(const char* name, QWidget* parent) {
     l->setObjectName(QString::fromLatin1(name));
     l->setTextFormat(Qt::PlainText);
     l->setFocusPolicy(Qt::TabFocus);
-    l->setStyleSheet(QStringLiteral("QLabel:focus { border: 2px solid palette(highlight); }"));
+    l->setStyleSheet(QString::fromLatin1(SideWindow::kFocusFrame));
     return l;
 }
 
@@ -54,6 +55,8 @@ CravingWindow::CravingWindow(QWidget* parent)
 
     auto* won = new QLabel(QStringLiteral("ここまでに取り戻したもの"), this);
     won->setObjectName(QStringLiteral("wonHeading"));
+    // In line with the figures under it, which keep room for a focus frame.
+    won->setStyleSheet(QStringLiteral("QLabel { border: 2px solid transparent; }"));
     auto* side = new QVBoxLayout;
     side->addWidget(countdown_);
     side->addSpacing(8);
@@ -137,6 +140,10 @@ void CravingWindow::answered() {
 
 void CravingWindow::showOutcome(const QString& words) {
     message_->setText(words);
+    // Room for every line of the words at the width they have: the picture
+    // above gives way, never the words.
+    const int width = std::max(pages_->width(), minimumSizeHint().width());
+    message_->setMinimumHeight(message_->heightForWidth(width));
     pages_->setCurrentIndex(1);
     // The keyboard goes to the words, so a screen reader reads them.
     message_->setFocus(Qt::OtherFocusReason);

@@ -14,8 +14,6 @@ namespace {
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 
-const char* const kFocusFrame = "QLabel:focus { border: 2px solid palette(highlight); }";
-
 }  // namespace
 
 HealthWindow::HealthWindow(QWidget* parent)

@@ -26,9 +26,8 @@ RecordWindow::RecordWindow(QWidget* parent)
         value->setObjectName(QStringLiteral("recordValue%1").arg(i));
         value->setTextFormat(Qt::PlainText);
         value->setFocusPolicy(Qt::TabFocus);
-        value->setStyleSheet(
-            QStringLiteral("QLabel { font-weight: bold; }"
-                           "QLabel:focus { border: 2px solid palette(highlight); }"));
+        value->setStyleSheet(QString::fromLatin1(kFocusFrame) +
+                             QStringLiteral("QLabel { font-weight: bold; }"));
         heading->setBuddy(value);
         grid->addWidget(heading, i, 0);
         grid->addWidget(value, i, 1);
