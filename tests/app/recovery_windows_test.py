@@ -13,7 +13,7 @@ import tempfile
 import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from kemless_support import has_claimed, has_window_manager, wait_for  # noqa: E402
+from kemless_support import end_process_groups, has_claimed, has_window_manager, start_xvfb, wait_for  # noqa: E402
 
 PROGRAM = None
 DESKTOP_ENTRY = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "resources", "desktop",
@@ -55,35 +55,14 @@ class RecoveryWindows(unittest.TestCase):
                     if k not in ("DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "DBUS_SESSION_BUS_ADDRESS")}
         self.env.update(HOME=self.tmp, XDG_RUNTIME_DIR=run, XDG_DATA_HOME=os.path.join(self.tmp, "data"),
                         XDG_CONFIG_HOME=os.path.join(self.tmp, "config"), LANG="C.UTF-8")
-        # Xvfb picks a free display itself; -noreset keeps it up between clients.
-        read_end, write_end = os.pipe()
-        self.processes.append(subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1366x768x24", "-nolisten", "tcp", "-noreset"],
-            env=self.env, pass_fds=(write_end,), stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-            stderr=subprocess.DEVNULL, start_new_session=True))
-        os.close(write_end)
-        with os.fdopen(read_end) as f:
-            number = f.readline().strip()
-        self.assertTrue(number, "Xvfb gave no display")
-        self.env["DISPLAY"] = f":{number}"
-        self.assertTrue(wait_for(lambda: subprocess.run(["xwininfo", "-root"], env=self.env,
-                                                        capture_output=True).returncode == 0))
+        xvfb, answered = start_xvfb(self.env, "1366x768x24")
+        self.processes.append(xvfb)
+        self.assertTrue(answered, "Xvfb gave no display")
         self.spawn("openbox")
         self.assertTrue(wait_for(lambda: has_window_manager(self.env)), "openbox did not start")
 
     def tearDown(self):
-        for p in reversed(self.processes):
-            try:
-                os.killpg(p.pid, signal.SIGTERM)
-            except ProcessLookupError:
-                pass
-            try:
-                p.wait(5)
-            except subprocess.TimeoutExpired:
-                os.killpg(p.pid, signal.SIGKILL)
-                p.wait()
-            if p.stderr:
-                p.stderr.close()
+        end_process_groups(self.processes)
         shutil.rmtree(self.tmp, ignore_errors=True)
 
     def spawn(self, *args, stderr=subprocess.DEVNULL):

@@ -1,8 +1,10 @@
 """What the scripts that start the real program share: waiting for a
 condition instead of sleeping, knowing when a started copy has claimed
-its place as the one running copy (its lock and socket are there), and
-when a window manager has taken an X screen."""
+its place as the one running copy (its lock and socket are there), when
+a window manager has taken an X screen; starting an X server of a test's
+own and ending what a test started."""
 import os
+import signal
 import subprocess
 import time
 
@@ -47,3 +49,43 @@ def has_window_manager(env):
     manages comes last."""
     out = subprocess.run(["xprop", "-root", "_NET_CLIENT_LIST"], env=dict(env), capture_output=True).stdout
     return b"_NET_CLIENT_LIST(WINDOW)" in out
+
+
+def start_xvfb(env, screen="1024x768x24"):
+    """An Xvfb server in a session of its own on a display number it picks
+    itself (-displayfd), so runs beside each other never meet; -noreset keeps
+    it up when its last client goes (a client connecting just then would
+    fail). Sets DISPLAY in `env` once the server answers; returns the
+    process, or None when it gave no display."""
+    read_end, write_end = os.pipe()
+    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", screen,
+                             "-nolisten", "tcp", "-noreset"], env=dict(env), pass_fds=(write_end,),
+                            stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                            start_new_session=True)
+    os.close(write_end)
+    with os.fdopen(read_end) as f:
+        number = f.readline().strip()
+    if not number:
+        return xvfb, False
+    env["DISPLAY"] = f":{number}"
+    answered = wait_for(lambda: subprocess.run(["xwininfo", "-root"], env=dict(env),
+                                               capture_output=True).returncode == 0)
+    return xvfb, bool(answered)
+
+
+def end_process_groups(processes):
+    """Each process was started in a session of its own: the whole group
+    goes, with whatever it started, newest first; SIGKILL after 5 seconds."""
+    for p in reversed(processes):
+        try:
+            os.killpg(p.pid, signal.SIGTERM)
+        except ProcessLookupError:
+            pass
+        try:
+            p.wait(5)
+        except subprocess.TimeoutExpired:
+            os.killpg(p.pid, signal.SIGKILL)
+            p.wait()
+        for stream in (p.stdout, p.stderr):
+            if stream:
+                stream.close()

@@ -20,6 +20,16 @@ inline QWidget* Window(const char* name) {
     return nullptr;
 }
 
+// How many top-level windows of this object name are loaded: one window
+// asked for twice must still be one.
+inline int CountWindows(const char* name) {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    int n = 0;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->objectName() == QLatin1String(name)) ++n;
+    return n;
+}
+
 inline bool AnyWindowVisible() {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     for (QWidget* w : QApplication::topLevelWidgets())

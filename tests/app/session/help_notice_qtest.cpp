@@ -23,14 +23,6 @@ namespace {
 const QString kLaunchFailed =
     QStringLiteral("エラーです。フォルダオプションの関連付けなどを確認してください");
 
-int CountWindows(const char* name) {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    int n = 0;
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (w->objectName() == QLatin1String(name)) ++n;
-    return n;
-}
-
 // A started program, main window shown at (1800, 2250) twips.
 struct Program : SessionFixture {
     Program() {

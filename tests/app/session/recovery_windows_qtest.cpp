@@ -40,14 +40,6 @@ struct Program : SessionFixture {
     }
 };
 
-int CountWindows(const char* name) {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    int n = 0;
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (w->objectName() == QLatin1String(name)) ++n;
-    return n;
-}
-
 }  // namespace
 
 class RecoveryWindowsTest : public QObject {
