@@ -110,7 +110,7 @@ void Session::start() {
         // opens it, which is all the answer needed.
         if (!startWindow_.isEmpty()) {
             SayOnStandardError(
-                QStringLiteral("起動中のケムレスで「%1」を開きます").arg(TitleOf(startWindow_)));
+                QStringLiteral("起動中のケムレスに「%1」を開くよう伝えました").arg(TitleOf(startWindow_)));
             process_.terminate();
         }
         Tell(desktop_, nullptr, kAlreadyRunning);

@@ -124,7 +124,7 @@ class RecoveryWindows(unittest.TestCase):
                 status, err = self.later_start(f"--{window}")
                 self.assertEqual(status, 0, err)
                 self.assertEqual(err.strip().splitlines(),
-                                 [f"kemless: 起動中のケムレスで「{TITLES[window].split(' - ')[0]}」を開きます"])
+                                 [f"kemless: 起動中のケムレスに「{TITLES[window].split(' - ')[0]}」を開くよう伝えました"])
                 self.assertTrue(self.shows(TITLES[window]), self.titles())
         # Neither the later starts nor the windows wrote anything.
         self.assertEqual(self.record_bytes(), before)
