@@ -430,9 +430,10 @@ void Session::showHelp() {
 }
 
 void Session::showVersion(QWidget* owner) {
-    desktop_.message(
-        owner, QStringLiteral("ケムレス\r\nバージョン　%1\r\n\r\n卒煙を応援するデスクトップアプリ\r\n%2")
-                   .arg(Q(ToFullWidth(KEMLESS_VERSION)), QString::fromUtf8(kMakerSiteAddress)));
+    desktop_.information(
+        owner, QStringLiteral("バージョン情報"),
+        QStringLiteral("ケムレス\r\nバージョン　%1\r\n\r\n卒煙を応援するデスクトップアプリ\r\n%2")
+            .arg(Q(ToFullWidth(KEMLESS_VERSION)), QString::fromUtf8(kMakerSiteAddress)));
 }
 
 void Session::showFirstRunSetup() {
