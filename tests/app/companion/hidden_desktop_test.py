@@ -12,6 +12,11 @@ import tempfile
 import time
 import unittest
 
+# The helpers shared by the desktop tests; no compiled copy is left in the tree.
+sys.dont_write_bytecode = True
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "support"))
+from processes import end_process_groups  # noqa: E402
+
 PROGRAM = None
 RECORD_INITIAL = b"2026,11,1,9,0,25,480,100\r\n"
 RECORD_OPTION = ('1,58,5,0,5,1,300,300,9241372,16777215,"kemless.example.jp/",0,0,0,"ソルジャー"\r\n'
@@ -44,18 +49,7 @@ class Desktop(unittest.TestCase):
                         LANG="C.UTF-8")
 
     def tearDown(self):
-        # Each was started in a session of its own: the whole group goes,
-        # with whatever it started (a bus daemon, the fake service).
-        for p in reversed(self.processes):
-            try:
-                os.killpg(p.pid, signal.SIGTERM)
-            except ProcessLookupError:
-                pass
-            try:
-                p.wait(5)
-            except subprocess.TimeoutExpired:
-                os.killpg(p.pid, signal.SIGKILL)
-                p.wait()
+        end_process_groups(self.processes, grace=5)
         shutil.rmtree(self.tmp, ignore_errors=True)
 
     def spawn(self, *args):
