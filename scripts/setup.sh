@@ -25,8 +25,12 @@ KEMLESS_TEST_PACKAGES=(
   dbus-daemon python3-dbus openbox trayer weston qt6-wayland
   desktop-file-utils appstream dpkg-dev lintian
   clang-14 libclang-rt-14-dev clang-format-14 ccache devscripts
-  # The accessibility test reads the windows over AT-SPI on a bus of its own.
+  # The accessibility test reads the windows over AT-SPI on a bus of its own;
+  # the speech test hears them through Orca in Japanese (the ja_JP locale is
+  # built from the locales package), pressing keys with xdotool, on a clock
+  # fixed by libfaketime.
   at-spi2-core gir1.2-atspi-2.0 python3-gi dbus
+  orca xdotool faketime locales
 )
 
 # kemless_install_missing PACKAGE...
