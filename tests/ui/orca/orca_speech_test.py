@@ -19,6 +19,10 @@ the date), then steps of {keys} -> {what Orca says}. For example:
     ])
 
     orca_speech_test.py PATH/TO/kemless [ROW-NAME-PART...]
+    orca_speech_test.py --transcript PATH/TO/kemless [ROW-NAME-PART...]
+
+With --transcript it checks nothing: it presses each row's keys and prints
+what Orca said after each step, to hear a window as a user would.
 
 Exits 77 (skipped) when a tool is missing: Xvfb, dbus-daemon, at-spi2-core,
 openbox, orca, xdotool, libfaketime, and the ja_JP locale source (locales).
@@ -441,12 +445,47 @@ def run_row(desktop, row):
         program.stop()
 
 
+def transcribe_row(desktop, row):
+    """What Orca says at each step of `row`, without checking it."""
+    print(f"== {row.name}", flush=True)
+    start = len(desktop.speech.utterances())
+    program = Program(desktop, row)
+    try:
+        for step in row.steps:
+            if step.typed:
+                desktop.type(step.typed)
+            desktop.keys(step.keys)
+            # Until Orca has been quiet for two seconds (a refresh may be up
+            # to half a minute away).
+            deadline = time.monotonic() + step.timeout
+            quiet_since, heard = time.monotonic(), start
+            while time.monotonic() < deadline:
+                now = len(desktop.speech.utterances())
+                if now != heard:
+                    heard, quiet_since = now, time.monotonic()
+                elif heard > start and time.monotonic() - quiet_since > 2.0:
+                    break
+                elif step.timeout <= SAY_TIMEOUT and time.monotonic() - quiet_since > 4.0:
+                    break
+                time.sleep(0.1)
+            said = desktop.speech.utterances()[start:]
+            start += len(said)
+            keys = " ".join(([f"type {step.typed!r}"] if step.typed else []) + step.keys) or "(start)"
+            print(f"   {keys}: " + (" | ".join(u.replace("\n", " / ") for u in said) or "(nothing)"), flush=True)
+    finally:
+        program.stop()
+
+
 def main():
     global PROGRAM
-    if len(sys.argv) < 2:
+    args = sys.argv[1:]
+    transcript = bool(args) and args[0] == "--transcript"
+    if transcript:
+        args = args[1:]
+    if not args:
         sys.exit(__doc__)
-    PROGRAM = os.path.abspath(sys.argv[1])
-    only = sys.argv[2:]
+    PROGRAM = os.path.abspath(args[0])
+    only = args[1:]
     need_tools()
     desktop = Desktop()
     failures = []
@@ -456,6 +495,9 @@ def main():
             if only and not any(part in row.name for part in only):
                 continue
             began = time.monotonic()
+            if transcript:
+                transcribe_row(desktop, row)
+                continue
             try:
                 run_row(desktop, row)
                 print(f"ok    {row.name} ({time.monotonic() - began:.1f} s)", flush=True)
