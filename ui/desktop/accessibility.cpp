@@ -199,6 +199,16 @@ public:
         if (own.isEmpty() && (t == QAccessible::Name || t == QAccessible::Value)) return chosen();
         return own;
     }
+    // Opened by a screen reader's command, as Qt's own list does.
+    QStringList actionNames() const override {
+        return QStringList{showMenuAction()} + QAccessibleWidget::actionNames();
+    }
+    void doAction(const QString& action) override {
+        if (action == showMenuAction())
+            list()->showPopup();
+        else
+            QAccessibleWidget::doAction(action);
+    }
     QAccessible::State state() const override {
         QAccessible::State s = QAccessibleWidget::state();
         s.expandable = true;

@@ -639,6 +639,10 @@ void SettingsDialogTest::theStatusListSaysItsChoiceAndEveryChange() {
     list->setCurrentIndex(2);
     QCOMPARE(text->text(0, text->characterCount()), QStringLiteral("会社モード"));
     QVERIFY(text->cursorPosition() != caret);
+    // A screen reader can open it as Qt's own list.
+    spoken->actionInterface()->doAction(QAccessibleActionInterface::showMenuAction());
+    QTRY_VERIFY(list->view()->isVisible());
+    list->hidePopup();
 }
 
 // The open list of the combo box is a window of its own: Escape closes the
