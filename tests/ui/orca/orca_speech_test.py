@@ -14,7 +14,8 @@ the date), then steps of {keys} -> {what Orca says}. For example:
 
     Row("version box", STARTED, [
         Step([], says=["ケムレス"]),
-        Step(["shift+F10", "Down", "Down", "Down", "Down", "Return"],
+        Step(["shift+F10"], says=["コピーする"]),
+        Step(["Down", "Down", "Down", "Down", "Return"],
              says=["バージョン情報 ダイアログ ケムレス"], never=["警告"]),
     ])
 
@@ -88,6 +89,11 @@ ELAPSED = "卒煙からの日数　０年０ヶ月２０日３時間０分 ラ�
 SETTINGS_INTRO = "設定ウィンドウ ダイアログ 全て半角で記入してください"
 
 
+def open_menu():
+    # The menu opens on its first item; keys for it wait until it is said.
+    return Step(["shift+F10"], says=["コピーする"])
+
+
 def tabs(*sayings):
     """One Tab for each saying."""
     return [Step(["Tab"], says=[s]) for s in sayings]
@@ -101,11 +107,13 @@ def open_settings():
 
 def new_user_to_ceremony():
     return [
-        Step([], says=["ケムレス初期設定 ダイアログ 初期値を設定してください", "一日あたりに吸っているタバコの本数 テキスト",
-                       "（１から２００までの半角数字で記入）"]),
+        Step([], says=["ケムレス初期設定 ダイアログ 初期値を設定してください", "一日あたりに吸っているタバコの本数 テキスト"]),
         Step(["Tab"], typed="20", says=["一箱（２０本）あたりのタバコの金額 テキスト", "（１から２０００の半角数字で記入）"]),
         Step(["Tab"], typed="450", says=["あなたの吸っているタバコのサイズ　スタンダード"]),
         Step(["Down"], says=["あなたの吸っているタバコのサイズ　ロング"]),
+        Step(["shift+Tab", "shift+Tab"], says=["一日あたりに吸っているタバコの本数 テキスト", "20",
+                                              "（１から２００までの半角数字で記入）"]),
+        Step(["Tab", "Tab"], says=["あなたの吸っているタバコのサイズ　ロング"]),
     ]
 
 
@@ -138,13 +146,14 @@ ROWS = [
     ]),
     Row("main window: the context menu from the keyboard", STARTED, [
         Step([], says=[ELAPSED]),
-        Step(["shift+F10"], says=["コピーする"]),
+        open_menu(),
         Step(["Up"], says=["タスクトレイに入れる"]),
         Step(["Escape"], says=[ELAPSED]),
     ]),
     Row("mini window opened from the menu says its six lines", STARTED, [
         Step([], says=[ELAPSED]),
-        Step(["shift+F10", "Up", "Up", "Up"], says=["ヘルプを読む"]),
+        open_menu(),
+        Step(["Up", "Up", "Up"], says=["ヘルプを読む"]),
         Step(["Up"], says=["ミニサイズで運転する"]),
         Step(["Return"], says=["ケムレス　ミニサイズ",
                                "卒煙の記録　ステータス： 大佐\n卒煙日： 2026年 5月 1日\n"
@@ -155,13 +164,15 @@ ROWS = [
     ]),
     Row("version box informs", STARTED, [
         Step([], says=[ELAPSED]),
-        Step(["shift+F10", "Down", "Down", "Down", "Down"], says=["バージョン情報"]),
+        open_menu(),
+        Step(["Down", "Down", "Down", "Down"], says=["バージョン情報"]),
         Step(["Return"], says=["バージョン情報 ダイアログ ケムレス\nバージョン　１．２０", "OK プッシュボタン"],
              never=["警告"]),
     ]),
     Row("help: the first line, then the lines under the caret", STARTED, [
         Step([], says=[ELAPSED]),
-        Step(["shift+F10", "Up", "Up", "Up"], says=["ヘルプを読む"]),
+        open_menu(),
+        Step(["Up", "Up", "Up"], says=["ヘルプを読む"]),
         Step(["Return"], says=["ケムレスヘルプ", "ヘルプの本文", "＝＝ウインドウ右上のＸボタンを押すとヘルプが終了します＝＝"]),
         Step(["Down", "Down"], says=["◆　ケムレスヘルプメニュー"]),
         Step(["Down", "Down"], says=["１．ソフトの概要"]),
@@ -213,6 +224,16 @@ ROWS = [
                                "今から卒煙を開始しますか？ どうしますか？", "卒煙を開始する(CR) プッシュボタン"]),
         Step(["Tab"], says=["もう少し考える プッシュボタン"]),
     ]),
+    Row("the Christmas ceremony, read by flat review without its pictures", NEW_USER, [
+        *new_user_to_ceremony(),
+        Step(["Return"], says=["卒煙の開始 ダイアログ ようこそケムレスへ"]),
+        Step(["Return"], says=["卒煙の開始 ダイアログ クリスマス限定スペシャルメッセージ メリークリスマス "
+                               "聖なる日の卒煙が成功しますように！"]),
+        # Orca's flat review, line by line from the button up to the top.
+        Step(["KP_8"], says=["卒煙を開始する(CR)"]),
+        Step(["KP_7"], says=["成功しますように！"], never=["きらきら"]),
+        Step(["KP_7"], says=["聖なる日の卒煙が"], never=["きらきら"]),
+    ], now="2026-12-25 10:00:50"),
     Row("the Christmas Eve ceremony, its pictures silent", NEW_USER, [
         *new_user_to_ceremony(),
         Step(["Return"], says=["卒煙の開始 ダイアログ ようこそケムレスへ"]),
@@ -257,7 +278,8 @@ def wait_until(what, probe, timeout):
 class SpeechLog:
     """Orca's debug log, read as the utterances it spoke."""
 
-    UTTERANCE = re.compile(r"SPEECH OUTPUT: '(.*?)'(?:\{[^}]*\})?$", re.S)
+    # 'text'{voice}, 'text' {voice} or, in flat review, 'text'[{voice}].
+    UTTERANCE = re.compile(r"SPEECH OUTPUT: '(.*?)'\s*(?:\[?\{[^}]*\}\]?)?$", re.S)
 
     def __init__(self, path):
         self.path = path
@@ -360,7 +382,7 @@ class Desktop:
 
     def keys(self, keys):
         for key in keys:
-            subprocess.run(["xdotool", "key", "--clearmodifiers", key], env=self.env, check=True)
+            subprocess.run(["xdotool", "key", key], env=self.env, check=True)
             time.sleep(0.25)
 
     def type(self, text):
