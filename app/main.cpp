@@ -2,25 +2,26 @@
 #include <QApplication>
 #include <QDir>
 #include <QFontDatabase>
-#include <QStandardPaths>
 #include <QTimer>
 #include <cstdio>
+#include <cstdlib>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "desktop/clock.h"
+#include "command_line.h"
+#include "companion/autostart.h"
+#include "companion/companion.h"
+#include "companion/summary_output.h"
 #include "desktop/desktop.h"
+#include "instance/process.h"
+#include "instance/termination.h"
+#include "platform.h"
 #include "records/settings_store.h"
-#include "session/autostart.h"
-#include "session/command_line.h"
-#include "session/companion.h"
-#include "session/platform.h"
-#include "session/process.h"
+#include "records/user_folders.h"
 #include "session/session.h"
-#include "session/summary_output.h"
-#include "session/termination.h"
-#include "session/ui_setup.h"
+#include "session/system_clock.h"
+#include "ui_setup.h"
 
 namespace {
 
@@ -31,20 +32,21 @@ void PrintLine(std::FILE* stream, const std::string& line) {
     std::fputc('\n', stream);
 }
 
-// The base folder of the record when no application object is made: the
-// per-user data folder ($XDG_DATA_HOME/kemless), or the one --data-dir names.
-std::string BaseFolderWithoutApplication(const kemless::CommandLine& command, const std::string& cwd) {
-    if (!command.dataDir.isEmpty()) return kemless::ResolveBaseFolder(command.dataDir.toStdString(), cwd);
-    QCoreApplication::setApplicationName(QStringLiteral("kemless"));
-    std::string base = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation).toStdString();
-    return base.empty() ? cwd : base;
+// The base folder of the record: the one --data-dir names, else the
+// per-user data folder ($XDG_DATA_HOME/kemless, ~/.local/share/kemless);
+// with no home folder to speak of, the working directory, as older versions
+// did. Bytes throughout: a folder name that is not UTF-8 stays as it is.
+std::string BaseFolder(const kemless::CommandLine& command, const std::string& cwd) {
+    if (!command.dataDir.empty()) return kemless::ResolveBaseFolder(command.dataDir, cwd);
+    const std::string data = kemless::XdgBaseFolder(std::getenv("XDG_DATA_HOME"),
+                                                    kemless::HomeFolder(std::getenv("HOME")), ".local/share");
+    return data.empty() ? cwd : data + "/kemless";
 }
 
 // --summary and --short: a text on standard output, and nothing else done.
 int PrintSummary(const kemless::CommandLine& command, kemless::SummaryKind kind) {
-    kemless::Clock clock;
-    const kemless::SettingsStore store(
-        BaseFolderWithoutApplication(command, kemless::CurrentWorkingDirectory()));
+    kemless::SystemClock clock;
+    const kemless::SettingsStore store(BaseFolder(command, kemless::CurrentWorkingDirectory()));
     const kemless::SummaryOutput output = kemless::MakeSummaryOutput(kind, store, clock.now(), clock.draw());
     if (output.exitCode != 0) {
         PrintLine(stderr, output.error);
@@ -59,9 +61,9 @@ int SetAutostart(const kemless::CommandLine& command, bool on) {
     // The entry names the record's folder absolutely: a login start runs
     // from the home folder, not from where this was typed.
     const std::string dataDir =
-        command.dataDir.isEmpty()
+        command.dataDir.empty()
             ? std::string()
-            : kemless::ResolveBaseFolder(command.dataDir.toStdString(), kemless::CurrentWorkingDirectory());
+            : kemless::ResolveBaseFolder(command.dataDir, kemless::CurrentWorkingDirectory());
     const kemless::AutostartResult result =
         kemless::SetAutostart(on, kemless::AutostartEntryPath(), kemless::RunningProgramPath(), dataDir);
     PrintLine(result.exitCode == 0 ? stdout : stderr, result.line);
@@ -73,9 +75,8 @@ int SetAutostart(const kemless::CommandLine& command, bool on) {
 int main(int argc, char* argv[]) {
     // Read before anything else is made: --help and --version need no display
     // and leave no folder behind.
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
-    const kemless::CommandLine command = kemless::ParseCommandLine(arguments);
+    const kemless::CommandLine command =
+        kemless::ParseCommandLine(std::vector<std::string>(argv, argv + argc));
     switch (command.action) {
         case kemless::CommandLine::Action::Help: Print(stdout, kemless::UsageText()); return 0;
         case kemless::CommandLine::Action::Version: Print(stdout, kemless::VersionText()); return 0;
@@ -93,7 +94,8 @@ int main(int argc, char* argv[]) {
     std::vector<char*> qtArguments(argv, argv + argc);
     static char platformOption[] = "-platform";
     QByteArray platform = kemless::PreferredPlatform(
-        command.platformChosen() || qEnvironmentVariableIsSet("QT_QPA_PLATFORM"), qgetenv("DISPLAY"));
+        command.platformChosen() || qEnvironmentVariableIsSet("QT_QPA_PLATFORM"), qgetenv("DISPLAY"),
+        !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") || !qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"));
     if (!platform.isEmpty()) {
         qtArguments.push_back(platformOption);
         qtArguments.push_back(platform.data());
@@ -108,21 +110,13 @@ int main(int argc, char* argv[]) {
     // The record lives in the per-user data folder unless the command line
     // names another base folder.
     const std::string cwd = kemless::CurrentWorkingDirectory();
-    std::string base =
-        command.dataDir.isEmpty()
-            ? QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation).toStdString()
-            : kemless::ResolveBaseFolder(command.dataDir.toStdString(), cwd);
-    // No home folder to speak of: the working directory, as older versions did.
-    if (base.empty()) base = cwd;
-    // A record an older version left in the working directory moves in with
-    // the first start that finds the per-user folder empty.
-    if (command.dataDir.isEmpty())
-        kemless::AdoptRecord(kemless::SettingsStore(cwd), kemless::SettingsStore(base));
-
-    kemless::Clock clock;
+    kemless::SystemClock clock;
     kemless::Desktop desktop;
     kemless::Process process;
-    kemless::Session session(clock, desktop, process, base);
+    kemless::Session session(clock, desktop, process, BaseFolder(command, cwd));
+    // A record an older version left in the working directory moves in with
+    // the first start that finds the per-user folder empty.
+    if (command.dataDir.empty()) session.setAdoptFrom(cwd);
     kemless::EndOnTerminationSignals(&session, [&session] { session.end(); });
     session.setStartHidden(command.hidden);
     // Made before the first refresh, which is the baseline of the notices.

@@ -1,6 +1,7 @@
 # What `cmake --install` adds to the executable (its rule is in app/) so the
-# program has a launcher, an icon and a software-centre entry, and the Debian
-# package that carries them all (./package).
+# program has a launcher, an icon and a software-centre entry. The Debian
+# package (debian/, made by ./package) installs exactly these files through
+# the same rules.
 include(GNUInstallDirs)
 
 set(KEMLESS_DESKTOP_DIR ${CMAKE_SOURCE_DIR}/resources/desktop)
@@ -29,7 +30,7 @@ function(kemless_gzip source name)
     VERBATIM)
 endfunction()
 kemless_gzip(${CMAKE_SOURCE_DIR}/resources/man/kemless.1 kemless.1)
-kemless_gzip(${CMAKE_SOURCE_DIR}/resources/debian/changelog changelog.Debian)
+kemless_gzip(${CMAKE_SOURCE_DIR}/debian/changelog changelog.Debian)
 add_custom_target(kemless_docs ALL
   DEPENDS ${KEMLESS_DOC_BUILD_DIR}/kemless.1.gz ${KEMLESS_DOC_BUILD_DIR}/changelog.Debian.gz)
 
@@ -37,41 +38,14 @@ install(FILES ${KEMLESS_DOC_BUILD_DIR}/kemless.1.gz
   DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 # The MIT licence asks for its notice to travel with every copy, so a plain
 # `cmake --install` gets it too, not only the package.
-install(FILES ${CMAKE_SOURCE_DIR}/resources/debian/copyright
+install(FILES ${CMAKE_SOURCE_DIR}/debian/copyright
   ${KEMLESS_DOC_BUILD_DIR}/changelog.Debian.gz
   DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
-# Debian strips .comment and .note as well (dh_strip); the plain strip that
-# CPack and `cmake --install --strip` run leaves them, and lintian notes it.
+# The package's dh_strip removes .comment and .note as well; the plain strip
+# of `cmake --install --strip` leaves them, so it is asked to do the same.
 install(CODE "
   if(CMAKE_INSTALL_DO_STRIP)
     execute_process(COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment --remove-section=.note
       \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/bin/kemless\" COMMAND_ERROR_IS_FATAL ANY)
   endif()")
-
-# Debian package
-set(CPACK_GENERATOR DEB)
-set(CPACK_PACKAGE_NAME kemless)
-set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-# The Debian revision: it must match the newest entry of resources/debian/changelog.
-set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
-set(CPACK_PACKAGE_VENDOR "Kemless developers")
-set(CPACK_PACKAGE_CONTACT "Kemless developers <dev@kemless.example.jp>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "desktop companion for someone who has just quit smoking")
-set(CPACK_PACKAGE_DESCRIPTION "\
-ケムレス (kemless) shows, live, the time since quitting, the lifetime won
-back, the money not spent and the cigarettes not smoked, with a rank title,
-a message of the day and a lung picture that turns from dark to pink.
-Every text it shows is Japanese.")
-set(CPACK_STRIP_FILES ON)
-set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_SECTION utils)
-set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://kemless.example.jp/")
-# The Qt libraries come from dpkg-shlibdeps; the font is not linked but every
-# label is Japanese, and without it they are empty boxes.
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-ipafont-gothic | fonts-noto-cjk")
-# Japanese standard buttons; native windows on Wayland instead of XWayland.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, qt6-wayland")
-include(CPack)

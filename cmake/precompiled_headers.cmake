@@ -1,7 +1,8 @@
 # Precompiled Qt headers. Parsing the Qt Widgets headers is most of the
 # compile time of every window source and window test; one precompiled copy
 # per set of compile flags saves it:
-#  - the windows and the session share one (both static libraries, same flags);
+#  - the windows and the rooms of the application share one (all static
+#    libraries, same flags);
 #  - the QTest executables of one folder share another, made with the first
 #    of them: executables are compiled position-independent the way
 #    executables are, libraries the way libraries are, and QTest defines the
@@ -28,5 +29,7 @@ endfunction()
 
 if(KEMLESS_PCH)
   target_precompile_headers(kemless_ui PRIVATE ${KEMLESS_PCH_DIR}/qt_widgets.h)
-  target_precompile_headers(kemless_session REUSE_FROM kemless_ui)
+  foreach(room kemless_instance kemless_session kemless_companion kemless_app)
+    target_precompile_headers(${room} REUSE_FROM kemless_ui)
+  endforeach()
 endif()

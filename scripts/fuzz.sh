@@ -14,11 +14,14 @@ if [ -z "$cxx" ]; then
   exit 1
 fi
 
+# The preset "fuzz" of CMakePresets.json (fuzzer-no-link gives the library
+# under test coverage feedback too), with the clang found here. A folder an
+# older checkout configured with Makefiles is configured anew.
+if [ -f "$dir/CMakeCache.txt" ] && ! grep -q '^CMAKE_GENERATOR:INTERNAL=Ninja$' "$dir/CMakeCache.txt"; then
+  rm -rf "$dir/CMakeCache.txt" "$dir/CMakeFiles"
+fi
 if [ ! -f "$dir/CMakeCache.txt" ]; then
-  # fuzzer-no-link gives the library under test coverage feedback too.
-  cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER="$cxx" \
-    -DKEMLESS_BUILD_GUI=OFF -DKEMLESS_SANITIZE=ON -DKEMLESS_FUZZ=ON \
-    -DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link >/dev/null
+  cmake --preset fuzz -DCMAKE_CXX_COMPILER="$cxx" >/dev/null
 fi
 jobs=$(nproc)
 [ "$jobs" -gt 2 ] && jobs=2

@@ -13,8 +13,8 @@ dir=build-asan
 step=${1:-all}
 
 if [ "$step" = all ] || [ "$step" = build ]; then
-  # Configured every time (a no-op when nothing changed) so an older
-  # build-asan/ picks up these options too.
+  # The preset "sanitize" of CMakePresets.json, configured every time (a
+  # no-op when nothing changed) so an older build-asan/ picks it up too:
   #  - -O1 -g1: the optimisation AddressSanitizer's documentation recommends,
   #    and the line tables its reports need; both compile faster than -O2 -g.
   #  - GCC leaves float-to-integer overflow out of "undefined"; it is
@@ -22,11 +22,7 @@ if [ "$step" = all ] || [ "$step" = build ]; then
   #  - no benchmarks, tools or package test: nothing here runs them.
   #  - each GoogleTest executable runs whole, as one test: a process per case
   #    under the sanitizers spent more time starting than testing.
-  kemless_build "$dir" -DKEMLESS_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKEMLESS_BUILD_TESTS=ON \
-    "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -g1 -DNDEBUG" \
-    "-DCMAKE_CXX_FLAGS=-fsanitize=float-cast-overflow -fno-sanitize-recover=float-cast-overflow" \
-    -DKEMLESS_BUILD_BENCHMARKS=OFF -DKEMLESS_BUILD_TOOLS=OFF -DKEMLESS_TEST_PACKAGE=OFF \
-    -DKEMLESS_TEST_EACH_CASE=OFF
+  kemless_build sanitize
 fi
 
 if [ "$step" = all ] || [ "$step" = test ]; then

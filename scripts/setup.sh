@@ -6,7 +6,7 @@ set -euo pipefail
 # What building and running the program needs, and nothing more: a newcomer's
 # ./run should not pull in test or packaging tools.
 KEMLESS_RUN_PACKAGES=(
-  g++ cmake make pkg-config
+  g++ cmake ninja-build pkg-config
   qt6-base-dev libgl-dev
   qt6-translations-l10n fonts-ipafont-gothic
 )
@@ -23,14 +23,28 @@ KEMLESS_TEST_PACKAGES=(
   # The companion's tests: a session bus with a fake notification service,
   # a window manager and a notification area on Xvfb, and a Wayland compositor.
   dbus-daemon python3-dbus openbox trayer weston qt6-wayland
-  desktop-file-utils appstream dpkg-dev lintian
+  desktop-file-utils appstream
+  # The package test makes the Debian packages; asked for, it also runs their
+  # autopkgtests (on a fixed clock) and compares two builds.
+  dpkg-dev debhelper lintian autopkgtest faketime diffoscope-minimal
   clang-14 libclang-rt-14-dev clang-format-14 ccache devscripts
+  # The hostile-world test types through the first-run setup on Xvfb.
+  xdotool
   # The accessibility test reads the windows over AT-SPI on a bus of its own;
   # the speech test hears them through Orca in Japanese (the ja_JP locale is
   # built from the locales package), pressing keys with xdotool, on a clock
   # fixed by libfaketime.
   at-spi2-core gir1.2-atspi-2.0 python3-gi dbus
-  orca xdotool faketime locales
+  orca locales
+)
+
+# ./package: the source package's Build-Depends (debian/control) and the
+# tools that build, check and test the packages.
+KEMLESS_PACKAGE_PACKAGES=(
+  "${KEMLESS_RUN_PACKAGES[@]}" debhelper dpkg-dev lintian devscripts
+  autopkgtest faketime diffoscope-minimal
+  # What the autopkgtests depend on (debian/tests/control).
+  desktop-file-utils appstream xvfb xauth x11-utils
 )
 
 # kemless_install_missing PACKAGE...
@@ -48,20 +62,32 @@ kemless_install_missing() {
   "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }
 
-# kemless_build DIR [--target T] [cmake options...]
-# Configures every time (a no-op when nothing changed), so the options given
-# here always hold, also for a build folder another command configured. The
-# options come after the default Release type, so a caller's type wins.
+# kemless_build PRESET [--dir DIR] [--target T] [cmake options...]
+# Configures with a preset of CMakePresets.json (normal, sanitize, fuzz: the
+# options of each build live there) every time (a no-op when nothing
+# changed), so they always hold, also for a build folder another command
+# configured. --dir puts the build elsewhere than the preset's folder; the
+# options given here come after the preset's, so a caller's win.
 kemless_build() {
-  local dir=$1
+  local preset=$1
   shift
+  local dir
+  dir=$(sed -n "/\"name\": \"$preset\"/,/binaryDir/s|.*\"binaryDir\": \"\\\${sourceDir}/\([^\"]*\)\".*|\1|p" CMakePresets.json | head -n 1)
+  if [ "${1:-}" = --dir ]; then
+    dir=$2
+    shift 2
+  fi
   local target=()
   if [ "${1:-}" = --target ]; then
     target=(--target "$2")
     shift 2
   fi
   mkdir -p "$dir"
-  if ! cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Release "$@" >"$dir/configure.log" 2>&1; then
+  # A folder an older checkout configured with Makefiles is configured anew.
+  if [ -f "$dir/CMakeCache.txt" ] && ! grep -q '^CMAKE_GENERATOR:INTERNAL=Ninja$' "$dir/CMakeCache.txt"; then
+    rm -rf "$dir/CMakeCache.txt" "$dir/CMakeFiles"
+  fi
+  if ! cmake --preset "$preset" -B "$dir" "$@" >"$dir/configure.log" 2>&1; then
     cat "$dir/configure.log"
     return 1
   fi
@@ -73,7 +99,7 @@ kemless_build() {
     sleep 1
     waited=$((waited + 1))
     if [ -n "${KEMLESS_PROGRESS:-}" ] && [ $((waited % 30)) -eq 0 ]; then
-      echo "    $(grep -o '^\[ *[0-9]*%\]' "$dir/build.log" | tail -n 1 | tr -d '[] ') built after $(kemless_duration $waited)"
+      echo "    $(grep -o '^\[[0-9]*/[0-9]*\]' "$dir/build.log" | tail -n 1 | tr -d '[]') steps built after $(kemless_duration $waited)"
     fi
   done
   wait $pid || rc=$?

@@ -13,8 +13,8 @@ cd "$(dirname "$0")/.."
 source scripts/setup.sh
 starts=${1:-7}
 kemless_install_missing "${KEMLESS_RUN_PACKAGES[@]}" "${KEMLESS_HEADLESS_PACKAGES[@]}"
-kemless_build build --target kemless -DKEMLESS_BUILD_TOOLS=ON
-kemless_build build --target kemless_startup_floor -DKEMLESS_BUILD_TOOLS=ON
+kemless_build normal --target kemless
+kemless_build normal --target kemless_startup_floor
 
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT

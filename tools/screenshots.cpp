@@ -9,13 +9,13 @@
 #include <QTimer>
 #include <cstdio>
 
-#include "desktop/clock.h"
 #include "desktop/desktop.h"
 #include "dialogs/first_run_setup.h"
 #include "dialogs/settings_dialog.h"
-#include "session/process.h"
+#include "instance/process.h"
+#include "records/clock.h"
 #include "session/session.h"
-#include "session/ui_setup.h"
+#include "ui_setup.h"
 #include "windows/main_window.h"
 #include "windows/mini_window.h"
 
@@ -46,14 +46,14 @@ int main(int argc, char* argv[]) {
     QTemporaryDir dir;
     FixedClock clock;
     kemless::Desktop desktop;
-    const kemless::SettingsStore store(dir.path().toStdString());
+    kemless::SettingsStore store(dir.path().toStdString());
     store.ensureDataFolder();
     kemless::InitialSettings initial;
     initial.quit = {2026, 9, 21, 7, 45};
     initial.cigarettesPerDay = 20;
     initial.packPrice = 580;
     kemless::OptionSettings options;
-    options.quitStarted = 1;
+    options.quitStarted = true;
     options.copyPlusMode = 1;
     if (!store.writeInitial(initial) || !store.writeOption(options)) {
         std::fprintf(stderr, "kemless_screenshots: cannot write the sample record in %s\n",
@@ -72,7 +72,7 @@ int main(int argc, char* argv[]) {
     ok &= Save(settings, out + QStringLiteral("/settings-dialog.png"));
     settings->hide();
 
-    auto* setup = new kemless::FirstRunSetup(desktop, session.initial());
+    auto* setup = new kemless::FirstRunSetup(desktop);
     setup->perDayBox()->setText(QStringLiteral("20"));
     setup->priceBox()->setText(QStringLiteral("580"));
     ok &= Save(setup, out + QStringLiteral("/first-run-setup.png"));

@@ -1,22 +1,22 @@
 #pragma once
-// The running program: the two settings records, what the last refresh
-// displayed, and the procedures that load, unload and switch the windows.
-// It is the one place that knows every window and wires them to the core;
-// the windows and dialogs only render and forward what the user asks for.
-// One instance lives for the whole process.
+// The running program: it wires the windows and dialogs to the records and
+// to the core. The record keeper holds the records and saves them, the
+// placement module places, shows and restores the windows, each window and
+// dialog renders and says what the user asked for; the session only puts
+// them together, in the order the program's rules give. One instance lives
+// for the whole process.
 #include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QString>
 #include <QTimer>
-#include <optional>
+#include <string>
 #include <utility>
 
 #include "desktop/placement.h"
 #include "dialogs/help_window.h"
 #include "display/display_state.h"
-#include "records/placement.h"
-#include "records/settings_store.h"
+#include "session/record_keeper.h"
 #include "windows/main_window.h"
 #include "windows/mini_window.h"
 
@@ -28,7 +28,8 @@ class Clock;
 class Desktop;
 class DialogWindow;
 class Process;
-class TrayIcon;
+struct SettingsResult;
+class SettingsDialog;
 
 class Session : public QObject {
     Q_OBJECT
@@ -37,109 +38,80 @@ public:
             QObject* parent = nullptr);
     ~Session() override;
 
-    // Start-up: the data folder and files, then the first window.
-    void start();
     // Before start(): the display window starts in the notification area
     // (--hidden) instead of on the screen.
     void setStartHidden(bool hidden) { startHidden_ = hidden; }
-
-    Clock& clock() { return clock_; }
-    Desktop& desktop() { return desktop_; }
-    const SettingsStore& store() const { return store_; }
-    InitialSettings& initial() { return initial_; }
-    OptionSettings& options() { return options_; }
-    const DisplayState& display() const { return display_; }
-
-    MainWindow* mainWindow() const { return main_; }
-    MiniWindow* miniWindow() const { return mini_; }
-    TrayIcon* mainTray() const { return main_ ? main_->trayIcon() : nullptr; }
-    TrayIcon* miniTray() const { return mini_ ? mini_->trayIcon() : nullptr; }
-    HelpWindow* helpWindow() const { return help_; }
-
-    // The 30-second refresh: runs while a display window is loaded, shown
-    // or hidden, so whichever of the two is on the screen stays current.
-    QTimer* refreshTimer() { return &refreshTimer_; }
-    // Recompute every figure and render it into the loaded windows.
-    void refreshDisplay();
-
-    // What the user asks for in the display windows.
-    void toggleElapsed();
-    void showSettingsDialogFromMain();
-    void showSettingsDialogFromMini();
-    void switchToMini();
-    void switchToStandard();
-    void copySummary(QWidget* owner);
-    void copyShort(QWidget* owner);
-    void openLinkPage(QWidget* owner);
-    void showHelp();
-    void showVersion(QWidget* owner);
-    // Closing either display window closes both, the one closed first.
-    void unloadMainWindow();
-    void unloadMiniWindow();
-
+    // Before start(): a record an older version left in this folder is
+    // adopted when the data folder holds none (see AdoptRecord), once this
+    // copy is the only one.
+    void setAdoptFrom(std::string folder) { keeper_.setAdoptFrom(std::move(folder)); }
+    // Start-up, in order: the one running copy, the data folder and files,
+    // then the first window.
+    void start();
     // A later start asked for this copy: the display window comes forward
     // (out of the notification area or from minimised), or the open dialog.
     void bringForward();
-    // Ends the program the way closing its windows does: the display windows
-    // unload (and write option.ini) first. For signals and desktop log-out.
+    // The end, in one place: the display windows store their places and
+    // option.ini is written, then the event loop ends. Signals, log-out and
+    // the last window gone all come here; it runs once.
     void end();
+
+    const RecordKeeper& records() const { return keeper_; }
+    const InitialSettings& initial() const { return keeper_.initial(); }
+    const OptionSettings& options() const { return keeper_.options(); }
+    const DisplayState& display() const { return display_; }
+    Desktop& desktop() const { return desktop_; }
+    MainWindow* mainWindow() const { return main_; }
+    MiniWindow* miniWindow() const { return mini_; }
+    // The display window of the current mode, while loaded.
+    DisplayWindow* windowOfTheMode() const;
+    HelpWindow* helpWindow() const { return help_; }
+    // The 30-second refresh: runs while a display window is loaded, shown
+    // or hidden, so whichever of the two is on the screen stays current.
+    QTimer* refreshTimer() { return &refreshTimer_; }
 
 signals:
     // After every refresh, once the windows show the new figures.
-    void refreshed();
+    void refreshed(const kemless::DisplayState& display);
 
 private:
-    // Loading runs a window's load procedure; it does not show the window.
-    // The main window reads both files first only at start; later the
-    // records in memory are what the files hold.
-    MainWindow* loadMainWindow(bool readFiles);
+    void refreshDisplay();
+    // Loading runs a window's load: placed, coloured, refreshed; not shown.
+    MainWindow* loadMainWindow();
     MiniWindow* loadMiniWindow();
-    void openSettingsDialog();
-    // The window that windowMode names, after the settings dialog.
-    void openDisplayWindowByMode();
-    // The browser launch shared with the notice window.
-    void openAddress(QWidget* owner, const QString& address);
-    void showFirstRunSetup();
-    // A later copy says so and ends here, before any window.
-    void ensureSingleInstance();
-
     void wireDisplayWindow(DisplayWindow* w);
-    // Both display windows, `first` first: each stores its corner and
-    // writes option.ini, so the second write has both corners current.
+    // The window that windowMode names, shown; the main window loaded too.
+    void openDisplayWindowByMode();
+    // Both display windows, `first` first: each stores its corner, then
+    // option.ini is written once with both.
     void unloadDisplayWindows(DisplayWindow* first);
-    void unloadDisplayWindow(DisplayWindow* w);
+
+    void toggleElapsed();
+    void switchToMini();
+    void switchToStandard();
+    void copy(QWidget* owner, const std::string& text);
+    void openAddress(QWidget* owner, const QString& address);
+    void showHelp();
+    void showVersion(QWidget* owner);
+
+    // The settings dialog opens once both display windows have unloaded.
+    void openSettings(DisplayWindow* from);
+    void settingsFinished(SettingsDialog* dialog, const SettingsResult& result);
+
+    void showFirstRunSetup();
+    void startQuit(DialogWindow* ceremony);
+    void completeStart(DialogWindow* ceremony, const CalendarMoment& quit);
+    // Says a save that failed, once.
+    void sayIfNotSaved(QWidget* parent, const FileOutcome& saved);
+
     void track(QWidget* window);
     void endIfNoWindowLeft();
-    void storeCorner(const QWidget* window, int32_t& left, int32_t& top);
-    void storePlaceAndWrite(QWidget* window, int32_t& left, int32_t& top);
-    // Writes both files for a change the user made; says once when that
-    // failed, and returns false then.
-    bool saveRecord(QWidget* parent);
-    void writeQuietly(SettingsStore::File file);
-    static void Discard(QWidget* window);
-    void settingsSaved(DialogWindow* dialog, const InitialSettings& initial, const OptionSettings& options);
-    void settingsCancelled(DialogWindow* dialog, const InitialSettings& edited,
-                           const OptionSettings& editedOptions);
-    void openNotice();
-    void startQuit(DialogWindow* ceremony);
-    void completeStart(DialogWindow* ceremony);
-    void copy(QWidget* owner, const std::string& text);
-    // The first display window of a start: shown, or kept out of sight
-    // with --hidden as far as this desktop allows a way back.
-    void showAtStart(DisplayWindow* window);
-    // Native Wayland: a client cannot take its own window out of minimised,
-    // so the window is mapped afresh instead.
-    void remapIfMinimised(DisplayWindow* window);
 
     Clock& clock_;
     Desktop& desktop_;
     Process& process_;
-    SettingsStore store_;
-    InitialSettings initial_;
-    OptionSettings options_;
+    RecordKeeper keeper_;
     DisplayState display_;
-    // The settings dialog's copies while the notice stands in its place.
-    std::optional<std::pair<InitialSettings, OptionSettings>> editing_;
 
     QPointer<MainWindow> main_;
     QPointer<MiniWindow> mini_;

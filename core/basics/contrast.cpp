@@ -21,7 +21,7 @@ double WeakestContrast(Rgb ring, std::span<const Rgb> neighbours) {
 }  // namespace
 
 double RelativeLuminance(Rgb c) {
-    return 0.2126 * Linear(c.red) + 0.7152 * Linear(c.green) + 0.0722 * Linear(c.blue);
+    return 0.2126 * Linear(c.red()) + 0.7152 * Linear(c.green()) + 0.0722 * Linear(c.blue());
 }
 
 double ContrastRatio(Rgb a, Rgb b) {

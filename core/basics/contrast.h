@@ -4,12 +4,9 @@
 // 21 (black on white).
 #include <span>
 
-namespace kemless {
+#include "basics/rgb.h"
 
-struct Rgb {
-    int red = 0, green = 0, blue = 0;  // 0..255 each
-    friend bool operator==(const Rgb&, const Rgb&) = default;
-};
+namespace kemless {
 
 // 0 for black to 1 for white, from the sRGB channels.
 double RelativeLuminance(Rgb c);

@@ -53,13 +53,13 @@ std::string FormatMetres(double metreHundredths) {
     return text;
 }
 
-std::string FormatUnsmokedLine(const UnsmokedFigures& figures, int32_t cigaretteSize, int32_t showBoxCount) {
+std::string FormatUnsmokedLine(const UnsmokedFigures& figures, int32_t cigaretteSize, bool showBoxCount) {
     const auto [perPack, perCarton] = PackSizesFor(cigaretteSize);
     const int64_t n = figures.count;
     std::string line;
-    if (showBoxCount == 1 && n != 0 && n % perPack == 0 && (n / perPack) % perCarton == 0) {
+    if (showBoxCount && n != 0 && n % perPack == 0 && (n / perPack) % perCarton == 0) {
         line = Decimal(n / perPack / perCarton) + "カートン ";
-    } else if (showBoxCount == 1 && n != 0 && n % perPack == 0) {
+    } else if (showBoxCount && n != 0 && n % perPack == 0) {
         line = Decimal(n / perPack) + "箱 ";
     } else {
         line = Decimal(n) + "本 ";
@@ -71,7 +71,7 @@ std::string FormatUnsmokedLine(const UnsmokedFigures& figures, int32_t cigarette
 }
 
 std::string FormatUnsmokedLine(int32_t elapsedMinutes, int32_t cigarettesPerDay, int32_t cigaretteSize,
-                               int32_t showBoxCount) {
+                               bool showBoxCount) {
     return FormatUnsmokedLine(ComputeUnsmoked(elapsedMinutes, cigarettesPerDay, cigaretteSize), cigaretteSize,
                               showBoxCount);
 }

@@ -21,10 +21,10 @@ UnsmokedFigures ComputeUnsmoked(int32_t elapsedMinutes, int32_t cigarettesPerDay
 std::string FormatMetres(double metreHundredths);
 
 // "20本 1.7ｍ シーラカンス"; packs ("1箱 ") and cartons ("1カートン ") only when
-// showBoxCount is 1 and the count is an exact, non-zero multiple.
-std::string FormatUnsmokedLine(const UnsmokedFigures& figures, int32_t cigaretteSize, int32_t showBoxCount);
+// showBoxCount is on and the count is an exact, non-zero multiple.
+std::string FormatUnsmokedLine(const UnsmokedFigures& figures, int32_t cigaretteSize, bool showBoxCount);
 std::string FormatUnsmokedLine(int32_t elapsedMinutes, int32_t cigarettesPerDay, int32_t cigaretteSize,
-                               int32_t showBoxCount);
+                               bool showBoxCount);
 
 // savingsSummary followed by "節煙本数は２０本で、これは１．７ｍのシーラカンスに匹敵します。";
 // always counted in cigarettes, whatever showBoxCount says.

@@ -37,7 +37,7 @@ std::string SummaryText(const DisplayState& d, const InitialSettings& in, const 
 
     const ElapsedTime& t = d.elapsed;
     std::string elapsedLine = "卒煙からの日数： ";
-    if (d.showTotalDays == 0) {
+    if (!d.showTotalDays) {
         elapsedLine += Plain(t.years) + "年 " + Plain(t.months) + "ヶ月 " + Plain(t.days) + "日 ";
     } else {
         elapsedLine += Plain(ElapsedDays(d.elapsedMinutes)) + "日 ";

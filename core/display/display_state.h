@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "figures/calendar.h"
+#include "records/settings.h"
 
 namespace kemless {
 
@@ -26,6 +27,7 @@ inline constexpr int32_t kRaisedDuckTop = 2850;
 inline constexpr int32_t kProgressMaximum = 33;
 
 struct DuckStage {
+    int32_t stage = 0;          // 0..6: ducks arrived (1..3), then pleased (4..6)
     std::vector<Duck> visible;  // in the order they are shown
     bool raised = false;        // the visible ducks move to kRaisedDuckTop
     int32_t progress = 0;       // 0..33, also while the bar is hidden
@@ -35,19 +37,39 @@ struct DuckStage {
 
 enum ValueLabel { kElapsedLabel = 0, kLifeLabel, kMoneyLabel, kStatusLabel, kUnsmokedLabel, kMessageLabel };
 
+// What one refresh showed, as far as milestones are concerned.
+struct MilestoneFigures {
+    // What the figures were computed from: when it changes (the settings
+    // were saved) the next refresh starts afresh instead of announcing.
+    CalendarMoment quit;
+    int32_t cigarettesPerDay = 0;
+    int32_t cigaretteSize = 0;
+    std::string statusMode;
+
+    int32_t wholeDays = 0;
+    int32_t fullMonths = 0;  // years * 12 + months on the calendar
+    std::string title;
+    int64_t roundLengthMm = 0;  // the last round length passed (10 m, 20 m, … 100 m, 200 m, …); 0 below 10 m
+    std::string landmark;
+    int32_t duckStage = 0;  // as DuckStage::stage
+    friend bool operator==(const MilestoneFigures&, const MilestoneFigures&) = default;
+};
+
 // Everything the last refresh left behind: the captions of the six value
-// lines (the toggle may change the first) and the figures the copy texts read.
+// lines (the toggle may change the first), the figures the copy texts read,
+// and what the milestones compare.
 struct DisplayState {
     std::array<std::string, 6> captions;
     ElapsedTime elapsed;
     int32_t elapsedMinutes = 0;
     int32_t lifeMinutesGained = 0;
     std::string savingsSummary;
-    int32_t showTotalDays = 0;
-    int32_t lungColor = 0;
+    bool showTotalDays = false;  // the elapsed line shows the total-days form
+    Rgb lungColor;
     std::string lungWords;  // the lungs as a screen reader tells them
     DuckStage ducks;
     std::string miniText;  // the six-line summary shown by the mini window
+    MilestoneFigures milestones;
 };
 
 }  // namespace kemless

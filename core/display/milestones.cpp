@@ -1,11 +1,8 @@
 #include "display/milestones.h"
 
-#include <algorithm>
 #include <cmath>
 
 #include "basics/text.h"
-#include "content/unsmoked.h"
-#include "figures/calendar.h"
 
 namespace kemless {
 namespace {
@@ -18,8 +15,6 @@ const char* const kDuckWords[] = {
     "アヒル副隊長がお祝いに来ました。", "アヒル隊長がお祝いに来ました。", "アヒルの王様がお祝いに来ました。",
     "アヒル副隊長が喜んでいます。",     "アヒル隊長が喜んでいます。",     "アヒルの王様が喜んでいます。",
 };
-
-int32_t DuckStageOf(int32_t wholeDays) { return std::clamp(wholeDays / 11, 0, 6); }
 
 bool SameRecord(const MilestoneFigures& a, const MilestoneFigures& b) {
     return a.quit == b.quit && a.cigarettesPerDay == b.cigarettesPerDay &&
@@ -49,24 +44,6 @@ int64_t RoundLengthBelow(double lengthMm) {
     return lead * step;
 }
 
-MilestoneFigures MilestoneFiguresOf(const DisplayState& display, const InitialSettings& initial,
-                                    const OptionSettings& options) {
-    MilestoneFigures f;
-    f.quit = initial.quit;
-    f.cigarettesPerDay = initial.cigarettesPerDay;
-    f.cigaretteSize = initial.cigaretteSize;
-    f.statusMode = options.statusMode;
-    f.wholeDays = ElapsedDays(display.elapsedMinutes);
-    f.fullMonths = display.elapsed.years * 12 + display.elapsed.months;
-    f.title = display.captions[kStatusLabel];
-    const UnsmokedFigures unsmoked =
-        ComputeUnsmoked(display.elapsedMinutes, initial.cigarettesPerDay, initial.cigaretteSize);
-    f.roundLengthMm = RoundLengthBelow(unsmoked.lengthMm);
-    f.landmark = unsmoked.landmark;
-    f.duckStage = DuckStageOf(f.wholeDays);
-    return f;
-}
-
 std::vector<MilestoneNotice> DueMilestones(const std::optional<MilestoneFigures>& previous,
                                            const MilestoneFigures& current) {
     std::vector<MilestoneNotice> due;
@@ -93,6 +70,13 @@ std::vector<MilestoneNotice> DueMilestones(const std::optional<MilestoneFigures>
                        "吸わなかったタバコが" + LengthWords(current.roundLengthMm) + "に！",
                        "並べると" + current.landmark + "に匹敵します。"});
     return due;
+}
+
+NoticeText JoinNotices(const std::vector<MilestoneNotice>& due) {
+    if (due.empty()) return {};
+    NoticeText text{due.front().summary, due.front().body};
+    for (std::size_t i = 1; i < due.size(); ++i) text.body += "\n" + due[i].summary + due[i].body;
+    return text;
 }
 
 }  // namespace kemless

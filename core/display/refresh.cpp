@@ -6,6 +6,7 @@
 #include "content/status_titles.h"
 #include "content/unsmoked.h"
 #include "display/copy_texts.h"
+#include "display/milestones.h"
 #include "figures/statistics.h"
 
 namespace kemless {
@@ -13,30 +14,31 @@ namespace kemless {
 DuckStage ComputeDuckStage(int32_t d) {
     using enum Duck;
     DuckStage s;
-    if (d >= 66) {
-        s.visible = {ViceCaptainPleased, KingPleased, CaptainPleased};
-    } else if (d >= 55) {
-        s.visible = {ViceCaptainPleased, CaptainPleased, KingArriving};
-    } else if (d >= 44) {
-        s.visible = {CaptainArriving, ViceCaptainPleased, KingArriving};
-    } else if (d >= 33) {
-        s.visible = {ViceCaptainArriving, KingArriving, CaptainArriving};
-    } else if (d >= 22) {
-        s.visible = {ViceCaptainArriving, CaptainArriving};
-        s.progress = (d - 22) * 3;
-    } else if (d >= 11) {
-        s.visible = {ViceCaptainArriving};
-        s.progress = (d - 11) * 3;
-    } else {
-        // Never below zero: a quit moment after "now" is shown as day 0.
-        s.progress = std::max(d, 0) * 3;
+    // One stage every 11 days; a quit moment after "now" is day 0.
+    s.stage = std::clamp(d / 11, 0, 6);
+    // Within the first three stages the bar counts the days of the stage.
+    const int32_t dayOfStage = std::max(d, 0) - s.stage * 11;
+    switch (s.stage) {
+        case 0: s.progress = dayOfStage * 3; break;
+        case 1:
+            s.visible = {ViceCaptainArriving};
+            s.progress = dayOfStage * 3;
+            break;
+        case 2:
+            s.visible = {ViceCaptainArriving, CaptainArriving};
+            s.progress = dayOfStage * 3;
+            break;
+        case 3: s.visible = {ViceCaptainArriving, KingArriving, CaptainArriving}; break;
+        case 4: s.visible = {CaptainArriving, ViceCaptainPleased, KingArriving}; break;
+        case 5: s.visible = {ViceCaptainPleased, CaptainPleased, KingArriving}; break;
+        default: s.visible = {ViceCaptainPleased, KingPleased, CaptainPleased}; break;
     }
-    s.raised = d >= 33;
-    s.hideBar = d >= 33;
+    s.raised = s.stage >= 3;
+    s.hideBar = s.stage >= 3;
     return s;
 }
 
-int32_t LungColor(int32_t d) {
+Rgb LungColor(int32_t d) {
     // Days far beyond the table would overflow d * 10; the colour is pink
     // from day 39 on anyway.
     const int64_t v = int64_t{std::clamp(d, 0, 1000)} * 10 + 5;
@@ -47,14 +49,12 @@ int32_t LungColor(int32_t d) {
         greenBlue = v - 255;
     }
     if (greenBlue >= 140) greenBlue = 140;
-    return static_cast<int32_t>(red + 256 * greenBlue + 65536 * greenBlue);
+    return Rgb(static_cast<int32_t>(red), static_cast<int32_t>(greenBlue), static_cast<int32_t>(greenBlue));
 }
 
-const char* LungWords(int32_t lungColor) {
-    const int32_t red = lungColor & 0xFF;
-    const int32_t green = (lungColor >> 8) & 0xFF;
-    if (green == 0) return red < 128 ? "黒ずんだ赤" : "赤";
-    return green < 140 ? "ピンクに近づく赤" : "きれいなピンク";
+const char* LungWords(Rgb lungColor) {
+    if (lungColor.green() == 0) return lungColor.red() < 128 ? "黒ずんだ赤" : "赤";
+    return lungColor.green() < 140 ? "ピンクに近づく赤" : "きれいなピンク";
 }
 
 void RefreshDisplay(DisplayState& state, const InitialSettings& initial, OptionSettings& options,
@@ -77,7 +77,7 @@ void RefreshDisplay(DisplayState& state, const InitialSettings& initial, OptionS
     const UnsmokedFigures unsmoked =
         ComputeUnsmoked(state.elapsedMinutes, initial.cigarettesPerDay, initial.cigaretteSize);
     state.captions[kUnsmokedLabel] =
-        FormatUnsmokedLine(unsmoked, initial.cigaretteSize, options.showBoxCount);
+        FormatUnsmokedLine(unsmoked, initial.cigaretteSize, static_cast<bool>(options.showBoxCount));
     state.savingsSummary = AppendComparisonSentence(unsmoked, stats.savingsSummary);
 
     // 4. Message of the day, 5. status title.
@@ -92,17 +92,27 @@ void RefreshDisplay(DisplayState& state, const InitialSettings& initial, OptionS
 
     // 8. The mini window's text reads the toggle before 9. resets it.
     state.miniText = SummaryText(state, initial, options);
-    state.showTotalDays = 0;
+    state.showTotalDays = false;
+
+    // What the milestones compare, from the figures above.
+    MilestoneFigures& m = state.milestones;
+    m.quit = initial.quit;
+    m.cigarettesPerDay = initial.cigarettesPerDay;
+    m.cigaretteSize = initial.cigaretteSize;
+    m.statusMode = options.statusMode;
+    m.wholeDays = days;
+    m.fullMonths = state.elapsed.years * 12 + state.elapsed.months;
+    m.title = state.captions[kStatusLabel];
+    m.roundLengthMm = RoundLengthBelow(unsmoked.lengthMm);
+    m.landmark = unsmoked.landmark;
+    m.duckStage = state.ducks.stage;
 }
 
 void ToggleElapsedForm(DisplayState& state) {
-    if (state.showTotalDays == 0) {
-        state.showTotalDays = 1;
-        state.captions[kElapsedLabel] = FormatElapsedTotalDays(state.elapsedMinutes, state.elapsed);
-    } else {
-        state.showTotalDays = 0;
-        state.captions[kElapsedLabel] = FormatElapsedFull(state.elapsed);
-    }
+    state.showTotalDays = !state.showTotalDays;
+    state.captions[kElapsedLabel] = state.showTotalDays
+                                        ? FormatElapsedTotalDays(state.elapsedMinutes, state.elapsed)
+                                        : FormatElapsedFull(state.elapsed);
 }
 
 }  // namespace kemless

@@ -13,16 +13,16 @@ namespace kemless {
 // day 33 the bar is gone and the ducks turn from arriving to pleased.
 DuckStage ComputeDuckStage(int32_t wholeDays);
 
-// The lungs go from almost black through red to pink by day 39 (0x00BBGGRR).
-int32_t LungColor(int32_t wholeDays);
+// The lungs go from almost black through red to pink by day 39.
+Rgb LungColor(int32_t wholeDays);
 // The lungs in words, for a screen reader, by the colour LungColor gives:
 // darkened red, red, red nearing pink, pink.
-const char* LungWords(int32_t lungColor);
+const char* LungWords(Rgb lungColor);
 
 // Recomputes everything the windows show, not only the progress bar: elapsed
-// time, money and lifetime, the unsmoked line, message, title, lungs, ducks and
-// the mini window's text. `options.taxRatePercent` is repaired in place when it
-// is out of range; the repaired value reaches option.ini with its next write.
+// time, money and lifetime, the unsmoked line, message, title, lungs, ducks,
+// the mini window's text and what the milestone notices compare. `options.taxRatePercent` is repaired in
+// place when it is out of range; the repaired value reaches option.ini with its next write.
 void RefreshDisplay(DisplayState& state, const InitialSettings& initial, OptionSettings& options,
                     const CalendarMoment& now, int draw);
 

@@ -6,24 +6,25 @@ namespace kemless {
 namespace {
 
 struct NamedColor {
-    uint32_t bgr;
+    Rgb color;
     const char* name;
 };
 // clang-format off
 constexpr NamedColor kNamedColors[] = {
-    {0xFFFFFF, "白"},   {0x000000, "黒"},     {0x0000FF, "赤"},     {0x00FF00, "緑"},
-    {0xFF0000, "青"},   {0x00FFFF, "黄色"},   {0xFFFF00, "水色"},   {0xFF00FF, "赤紫"},
-    {0x808080, "灰色"}, {0xC0C0C0, "明るい灰色"},
+    {{255, 255, 255}, "白"},   {{0, 0, 0}, "黒"},         {{255, 0, 0}, "赤"},       {{0, 255, 0}, "緑"},
+    {{0, 0, 255}, "青"},       {{255, 255, 0}, "黄色"},   {{0, 255, 255}, "水色"},   {{255, 0, 255}, "赤紫"},
+    {{128, 128, 128}, "灰色"}, {{192, 192, 192}, "明るい灰色"},
 };
 // clang-format on
 
 }  // namespace
 
-std::string ColorWords(int32_t bgr) {
-    const auto v = static_cast<uint32_t>(bgr) & 0xFFFFFF;
+std::string ColorWords(Rgb color) {
+    // Bits a hand-edited record keeps above the colour play no part.
+    const Rgb plain(color.red(), color.green(), color.blue());
     for (const NamedColor& c : kNamedColors)
-        if (c.bgr == v) return c.name;
-    return "赤" + Decimal(v & 0xFF) + "、緑" + Decimal((v >> 8) & 0xFF) + "、青" + Decimal((v >> 16) & 0xFF);
+        if (c.color == plain) return c.name;
+    return "赤" + Decimal(plain.red()) + "、緑" + Decimal(plain.green()) + "、青" + Decimal(plain.blue());
 }
 
 }  // namespace kemless

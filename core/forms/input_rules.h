@@ -65,7 +65,7 @@ struct SettingsForm {
     int32_t cigaretteSize = kStandard;
     std::string linkUrl;
     int32_t copyPlusMode = 0;
-    int32_t showBoxCount = 1;
+    bool showBoxCount = true;
     std::string statusMode;
     std::string taxRate;
     std::string smokingYears;

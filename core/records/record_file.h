@@ -1,9 +1,15 @@
 #pragma once
 // The file-system half of the record: reading a record file without ever
 // waiting on or trusting what stands at its name, and replacing one so that
-// neither a crash, a full disk nor a link someone planted can eat it.
+// neither a crash, a full disk nor a link someone planted can eat it. Every
+// operation works relative to an open folder, so a folder renamed or swapped
+// for a link while the program runs never redirects it.
+#include <sys/types.h>
+
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace kemless {
 
@@ -17,7 +23,11 @@ enum class FileProblem {
     TooLarge,      // far larger than any record could be
     NoSpace,       // ENOSPC, EDQUOT, EFBIG (a full disk or quota)
     ReadOnly,      // EROFS
-    NoFolder,      // the folder is missing or is no folder
+    NoFolder,      // ENOENT: the folder is missing
+    NotAFolder,    // ENOTDIR: a file (or anything else) stands where a folder should
+    NameTooLong,   // ENAMETOOLONG
+    NotYours,      // a folder another user owns
+    OpenToOthers,  // a folder others may write in (and not sticky)
     Other,         // anything else; the errno says more
 };
 
@@ -26,9 +36,14 @@ struct [[nodiscard]] FileOutcome {
     FileProblem problem = FileProblem::None;
     int error = 0;     // the errno behind it, where there was one
     std::string path;  // the file or folder it concerns
+    // A save that kept the old bytes it replaced first (they did not read as
+    // a record): one line saying where; empty otherwise.
+    std::string note;
 
     explicit operator bool() const { return problem == FileProblem::None; }
 };
+
+FileProblem ProblemOfErrno(int error);
 
 // The Japanese words for a problem, for the messages that name it.
 std::string ProblemText(const FileOutcome& outcome);
@@ -37,32 +52,76 @@ struct ReadOutcome {
     enum class State { Read, Missing, Blocked } state = State::Missing;
     std::string bytes;    // Read: the file's first bytes (a record is one short line)
     FileOutcome blocked;  // Blocked: why
+    uid_t owner = 0;      // Read: the file's owner and mode
+    mode_t mode = 0;
 };
+
+// An open file descriptor, closed when it goes.
+class Descriptor {
+public:
+    Descriptor() = default;
+    explicit Descriptor(int fd) : fd_(fd) {}
+    Descriptor(Descriptor&& other) noexcept : fd_(other.release()) {}
+    Descriptor& operator=(Descriptor&& other) noexcept;
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    ~Descriptor();
+
+    int get() const { return fd_; }
+    bool valid() const { return fd_ >= 0; }
+    int release();
+    void reset(int fd = -1);
+
+private:
+    int fd_ = -1;
+};
+
+// Everything below takes an open folder `dir`, the path that names it in
+// messages (`dirPath`) and a plain file name in it. A link at the name is
+// followed when it is the user's own (a dotfiles link stays a link, and a
+// save lands beside its target); one another user made never is.
 
 // Reads a record file. Only a regular file is a record: it is opened without
 // blocking (a FIFO never holds the program up) and checked with fstat before
-// a byte is read. A link is followed when it is the user's own. Missing means
-// nothing stands at the name (ENOENT, a dangling link included); anything
-// else that stands there and cannot be read is Blocked.
-ReadOutcome ReadRecordFile(const std::string& path);
+// a byte is read. Missing means nothing stands at the name (ENOENT, a
+// dangling link included); anything else that stands there and cannot be
+// read is Blocked.
+ReadOutcome ReadRecordFileAt(int dir, const std::string& dirPath, const std::string& name);
 
-// Where a save of `path` must land: the final target when `path` is the
-// user's own link (a dotfiles link stays a link), else `path` itself.
-// Fails on a loop or on a link another user made.
-FileOutcome ResolveSaveTarget(const std::string& path, std::string& target);
-
-// Replaces the file at `path` (or at the target of the user's own link) with
-// `bytes`: a temporary file with a name no one can predict, made with
+// Replaces the file (or the target of the user's own link) with `bytes`: a
+// temporary file with a name no one can predict, made with
 // O_CREAT|O_EXCL|O_NOFOLLOW beside the target, written, synced and renamed
-// over it, then the folder synced. On any failure the old file is untouched
-// and no temporary file is left.
+// over it, then the folder synced. The new file keeps the old one's
+// permission bits; a new file gets 0644 less the umask. On any failure the
+// old file is untouched and no temporary file is left.
+FileOutcome WriteFileAtomicallyAt(int dir, const std::string& dirPath, const std::string& name,
+                                  std::string_view bytes);
+
+// Copies the file at `name` byte for byte to a new file beside it (beside
+// the target of the user's own link) named `name` + `suffix`, or with "-2",
+// "-3", … after it when that is taken; made like every file of ours (never
+// through anything standing at the name) with the old file's permission
+// bits. `kept` is the new file's path.
+FileOutcome KeepCopyAt(int dir, const std::string& dirPath, const std::string& name,
+                       const std::string& suffix, std::string& kept);
+
+// Proves the folder a save of `name` lands in (beside the target of the
+// user's own link) can take `size` bytes right now: a temporary file of that
+// size is made, synced and removed; trial files a killed start left there
+// are removed first. A full disk, a read-only file system or missing rights
+// show here before anybody types a setting. A folder already in `tried`
+// (device and inode) is not tried again; this one is added.
+FileOutcome TrialWriteFor(int dir, const std::string& dirPath, const std::string& name, size_t size,
+                          std::vector<std::pair<dev_t, ino_t>>& tried);
+
+// The same, for a file named by its path: its folder is opened first (links
+// on the way followed, as the user named it).
+ReadOutcome ReadRecordFile(const std::string& path);
 FileOutcome WriteFileAtomically(const std::string& path, std::string_view bytes);
 
-// Proves `folder` can take a save of `size` bytes right now: a temporary
-// file of that size is made, synced and removed. A full disk, a read-only
-// file system or missing rights show here before anybody types a setting.
-FileOutcome TrialWrite(const std::string& folder, size_t size);
-
 std::string FolderOf(const std::string& path);
+std::string NameOf(const std::string& path);
+// `name` inside `folder`; an absolute `name` stands for itself.
+std::string JoinPath(const std::string& folder, const std::string& name);
 
 }  // namespace kemless

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "basics/rgb.h"
 #include "records/moment.h"
 
 namespace kemless {
@@ -24,27 +25,56 @@ struct InitialSettings {
     friend bool operator==(const InitialSettings&, const InitialSettings&) = default;
 };
 
-// The maker's site: the version box names it and the notice window opens it.
-inline constexpr const char* kMakerSiteAddress = "http://kemless.example.jp/";
+// Which display window a start opens. The mini window takes the main
+// window's place the first time it opens, so a record that has never used it
+// says so. A hand-edited number other than these stays as it was read (the
+// type holds any 32-bit number) and opens the main window like Main.
+enum class WindowMode : int32_t {
+    Main = 0,
+    Mini = 1,
+    MainMiniNeverOpened = 2,
+};
+
+// A yes or no of option.ini. The file holds 1 or 0; a number a hand-edited
+// file holds instead reads as yes or no by its field's own rule and is kept
+// as it stood, so writing the record back gives the file back unchanged.
+// Setting it (from a bool) leaves plain 1 or 0.
+class Flag {
+public:
+    constexpr Flag(bool on = false) : on_(on), stored_(on ? 1 : 0) {}
+    constexpr explicit operator bool() const { return on_; }
+
+    // For the file's reader and writer alone.
+    static constexpr Flag FromFile(int32_t stored, bool on) { return Flag(on, stored); }
+    constexpr int32_t stored() const { return stored_; }
+
+    friend bool operator==(const Flag&, const Flag&) = default;
+
+private:
+    constexpr Flag(bool on, int32_t stored) : on_(on), stored_(stored) {}
+    bool on_;
+    int32_t stored_;
+};
+
 // A new user's own page is the maker's site until they name another; the
 // blog button adds the "http://" itself.
 inline constexpr const char* kDefaultLinkUrl = "kemless.example.jp/";
 inline constexpr const char* kDefaultStatusMode = "ソルジャー";
 
-// Everything else, stored in option.ini. Positions are twips, colours 0x00BBGGRR.
+// Everything else, stored in option.ini. Positions are twips.
 struct OptionSettings {
-    int32_t quitStarted = 0;
+    Flag quitStarted = false;  // a number other than 0 reads as started
     int32_t taxRatePercent = 58;
     int32_t consumptionTaxPercent = 5;
     int32_t copyPlusMode = 0;
     int32_t smokingYears = 5;
-    int32_t showBoxCount = 1;
+    Flag showBoxCount = true;  // only 1 reads as on
     int32_t mainLeft = 0;
     int32_t mainTop = 0;
-    int32_t backColor = 9241372;
-    int32_t foreColor = 16777215;
+    Rgb backColor{28, 3, 141};
+    Rgb foreColor{255, 255, 255};
     std::string linkUrl = kDefaultLinkUrl;
-    int32_t windowMode = 2;  // 0 main, 1 mini, 2 main and the mini window never opened
+    WindowMode windowMode = WindowMode::MainMiniNeverOpened;
     int32_t miniLeft = 0;
     int32_t miniTop = 0;
     std::string statusMode = kDefaultStatusMode;

@@ -17,6 +17,21 @@ namespace kemless {
 namespace {
 
 constexpr const char* kDataFolder = "kemlessdata";
+constexpr const char* kInitialName = "initial.ini";
+constexpr const char* kOptionName = "option.ini";
+
+// A kept copy's time: the local minute, "2026-12-11-0830".
+std::string StampOf(const CalendarMoment& m) {
+    char text[48];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d-%02d%02d", m.year, m.month, m.day, m.hour, m.minute);
+    return text;
+}
+
+std::string KeptNote(const std::string& path, const std::string& kept, bool unreadable) {
+    if (unreadable) return "kemless: 記録として読めなかった " + path + " の中身を " + kept + " に残しました";
+    return "kemless: option.ini が読めないため、初めからやり直す前の " + path + " を " + kept +
+           " に残しました";
+}
 
 std::string Quoted(const std::string& text) { return '"' + WithoutDoubleQuotes(text) + '"'; }
 
@@ -85,13 +100,6 @@ private:
     size_t pos_ = 0;
 };
 
-// mkdir -p: every missing folder on the way, errors left to the caller's check.
-void MakeFolders(const std::string& path) {
-    for (size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1))
-        ::mkdir(path.substr(0, slash).c_str(), 0755);
-    ::mkdir(path.c_str(), 0755);
-}
-
 // Whether anything at all stands at a name, a dangling link included.
 bool Occupied(const std::string& path) {
     struct stat st {};
@@ -115,12 +123,16 @@ std::string FormatInitialLine(const InitialSettings& s) {
     return o.str();
 }
 
+// The typed fields go to the file as the numbers they stand for: a flag as
+// 1 or 0 (or the number a hand-edited file held), the window mode and the
+// colours as their codes.
 std::string FormatOptionLine(const OptionSettings& s) {
     std::ostringstream o;
-    o << s.quitStarted << ',' << s.taxRatePercent << ',' << s.consumptionTaxPercent << ',' << s.copyPlusMode
-      << ',' << s.smokingYears << ',' << s.showBoxCount << ',' << s.mainLeft << ',' << s.mainTop << ','
-      << s.backColor << ',' << s.foreColor << ',' << Quoted(s.linkUrl) << ',' << s.windowMode << ','
-      << s.miniLeft << ',' << s.miniTop << ',' << Quoted(s.statusMode) << "\r\n";
+    o << s.quitStarted.stored() << ',' << s.taxRatePercent << ',' << s.consumptionTaxPercent << ','
+      << s.copyPlusMode << ',' << s.smokingYears << ',' << s.showBoxCount.stored() << ',' << s.mainLeft << ','
+      << s.mainTop << ',' << s.backColor.bgr() << ',' << s.foreColor.bgr() << ',' << Quoted(s.linkUrl) << ','
+      << static_cast<int32_t>(s.windowMode) << ',' << s.miniLeft << ',' << s.miniTop << ','
+      << Quoted(s.statusMode) << "\r\n";
     return o.str();
 }
 
@@ -139,6 +151,7 @@ std::optional<InitialSettings> ParseInitialFile(std::string_view bytes) {
 
 std::optional<OptionSettings> ParseOptionFile(std::string_view bytes) {
     FieldReader r(bytes);
+    int32_t started = 0, boxCount = 0, backColor = 0, foreColor = 0, windowMode = 0;
     OptionSettings s;
     auto take = [&r](std::initializer_list<int32_t*> fields) {
         for (int32_t* field : fields) {
@@ -148,55 +161,68 @@ std::optional<OptionSettings> ParseOptionFile(std::string_view bytes) {
         }
         return true;
     };
-    if (!take({&s.quitStarted, &s.taxRatePercent, &s.consumptionTaxPercent, &s.copyPlusMode, &s.smokingYears,
-               &s.showBoxCount, &s.mainLeft, &s.mainTop, &s.backColor, &s.foreColor}))
+    if (!take({&started, &s.taxRatePercent, &s.consumptionTaxPercent, &s.copyPlusMode, &s.smokingYears,
+               &boxCount, &s.mainLeft, &s.mainTop, &backColor, &foreColor}))
         return std::nullopt;
     auto link = r.text();
     if (!link) return std::nullopt;
     s.linkUrl = *link;
-    if (!take({&s.windowMode, &s.miniLeft, &s.miniTop})) return std::nullopt;
+    if (!take({&windowMode, &s.miniLeft, &s.miniTop})) return std::nullopt;
     auto mode = r.text();
     if (!mode) return std::nullopt;
     s.statusMode = *mode;
+    // Any number but 0 has started the quit; only 1 shows packs and cartons.
+    s.quitStarted = Flag::FromFile(started, started != 0);
+    s.showBoxCount = Flag::FromFile(boxCount, boxCount == 1);
+    s.backColor = Rgb::FromBgr(backColor);
+    s.foreColor = Rgb::FromBgr(foreColor);
+    s.windowMode = static_cast<WindowMode>(windowMode);
     return s;
+}
+
+OptionSettings AsStored(const OptionSettings& s) {
+    // A written line always reads back.
+    return ParseOptionFile(Utf8ToShiftJis(FormatOptionLine(s))).value_or(s);
 }
 
 SettingsStore::SettingsStore(std::string baseFolder) : base_(std::move(baseFolder)) {}
 
-std::string SettingsStore::dataFolder() const { return base_ + "/" + kDataFolder; }
-std::string SettingsStore::initialPath() const { return dataFolder() + "/initial.ini"; }
-std::string SettingsStore::optionPath() const { return dataFolder() + "/option.ini"; }
+std::string SettingsStore::dataFolder() const { return JoinPath(base_, kDataFolder); }
+std::string SettingsStore::initialPath() const { return dataFolder() + "/" + kInitialName; }
+std::string SettingsStore::optionPath() const { return dataFolder() + "/" + kOptionName; }
 
-void SettingsStore::ensureDataFolder() const { MakeFolders(dataFolder()); }
+void SettingsStore::ensureDataFolder() {
+    if (folder_.held() && folder_.stillThere()) return;
+    folder_ = DataFolder::Open(dataFolder(), DataFolder::Create::Yes, DataFolder::Trust::Own, folderProblem_);
+}
+
+const DataFolder* SettingsStore::folder() const {
+    if (!folder_.held())
+        folder_ =
+            DataFolder::Open(dataFolder(), DataFolder::Create::No, DataFolder::Trust::Own, folderProblem_);
+    return folder_.held() ? &folder_ : nullptr;
+}
 
 std::vector<FileOutcome> SettingsStore::keepingProblems() const {
-    struct stat st {};
-    if (::stat(dataFolder().c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
-        return {{FileProblem::NoFolder, ENOTDIR, dataFolder()}};
+    const DataFolder* held = folder();
+    if (held == nullptr) return {folderProblem_};
     std::vector<FileOutcome> problems;
     for (const File file : {File::Initial, File::Option})
         if (isBlocked(file)) problems.push_back(blockage(file));
     // Each save lands beside its file's target (a link may lead elsewhere):
     // every such folder must take a record's worth of bytes right now.
-    std::string tried;
+    std::vector<std::pair<dev_t, ino_t>> tried;
     for (const File file : {File::Initial, File::Option}) {
         if (isBlocked(file)) continue;
-        std::string target;
-        if (FileOutcome links = ResolveSaveTarget(pathOf(file), target); !links) {
-            problems.push_back(links);
-            continue;
-        }
-        const std::string folder = FolderOf(target);
-        if (folder == tried) continue;
-        tried = folder;
-        if (FileOutcome trial = TrialWrite(folder, kTrialBytes); !trial) problems.push_back(trial);
+        if (FileOutcome trial = held->trialWrite(NameOf(pathOf(file)), kTrialBytes, tried); !trial)
+            problems.push_back(trial);
     }
     if (!problems.empty()) return problems;
     for (const File file : {File::Initial, File::Option}) {
         const ReadOutcome there = probe(file);
         if (there.state == ReadOutcome::State::Blocked) problems.push_back(there.blocked);
         if (there.state == ReadOutcome::State::Missing)
-            problems.push_back({FileProblem::Other, ENOENT, pathOf(file)});
+            problems.push_back({FileProblem::Other, ENOENT, pathOf(file), {}});
     }
     return problems;
 }
@@ -206,13 +232,21 @@ std::string SettingsStore::pathOf(File file) const {
 }
 
 ReadOutcome SettingsStore::probe(File file) const {
+    ReadOutcome out;
     if (isBlocked(file)) {
-        ReadOutcome out;
         out.state = ReadOutcome::State::Blocked;
         out.blocked = blockage(file);
         return out;
     }
-    return ReadRecordFile(pathOf(file));
+    const DataFolder* held = folder();
+    if (held != nullptr) return held->read(NameOf(pathOf(file)));
+    // No folder at all is a record not made yet; one that may not be used
+    // is said, never read through.
+    if (folderProblem_.problem != FileProblem::NoFolder) {
+        out.state = ReadOutcome::State::Blocked;
+        out.blocked = folderProblem_;
+    }
+    return out;
 }
 
 bool SettingsStore::canOpenInitial() const { return probe(File::Initial).state == ReadOutcome::State::Read; }
@@ -244,7 +278,40 @@ std::optional<OptionSettings> SettingsStore::readOption() const {
 
 FileOutcome SettingsStore::write(File file, std::string_view bytes) const {
     if (isBlocked(file)) return blockage(file);
-    return WriteFileAtomically(pathOf(file), bytes);
+    const DataFolder* held = folder();
+    if (held == nullptr) return folderProblem_;
+    std::string note;
+    if (FileOutcome kept = keepWhatDoesNotRead(*held, file, bytes, note); !kept) return kept;
+    FileOutcome written = held->replace(NameOf(pathOf(file)), bytes);
+    written.note = std::move(note);
+    return written;
+}
+
+FileOutcome SettingsStore::keepWhatDoesNotRead(const DataFolder& held, File file, std::string_view bytes,
+                                               std::string& note) const {
+    const std::string name = NameOf(pathOf(file));
+    const ReadOutcome there = held.read(name);
+    if (there.state != ReadOutcome::State::Read || there.bytes.empty() || there.bytes == bytes) return {};
+    auto unreadable = [](File f, const std::string& b) {
+        return f == File::Initial ? !ParseInitialFile(b) : !ParseOptionFile(b);
+    };
+    std::string suffix;
+    if (unreadable(file, there.bytes)) {
+        suffix = ".unreadable";
+    } else if (file == File::Initial) {
+        // The record is the pair: with option.ini unreadable the setup runs
+        // again, and its start would replace a quit moment that did read.
+        const ReadOutcome option = held.read(kOptionName);
+        if (option.state == ReadOutcome::State::Read && !option.bytes.empty() &&
+            unreadable(File::Option, option.bytes))
+            suffix = ".before-setup";
+    }
+    if (suffix.empty()) return {};
+    if (now_) suffix += "-" + StampOf(now_());
+    std::string kept;
+    FileOutcome outcome = held.keepCopy(name, suffix, kept);
+    if (outcome) note = KeptNote(pathOf(file), kept, suffix.rfind(".unreadable", 0) == 0);
+    return outcome;
 }
 
 FileOutcome SettingsStore::writeInitial(const InitialSettings& s) const {
@@ -255,22 +322,33 @@ FileOutcome SettingsStore::writeOption(const OptionSettings& s) const {
     return write(File::Option, Utf8ToShiftJis(FormatOptionLine(s)));
 }
 
-bool AdoptRecord(const SettingsStore& from, const SettingsStore& to) {
+bool AdoptRecord(const SettingsStore& from, SettingsStore& to) {
+    FileOutcome why;
+    const DataFolder old =
+        DataFolder::Open(from.dataFolder(), DataFolder::Create::No, DataFolder::Trust::OwnStrict, why);
+    if (!old.held()) return false;
     struct stat st {};
     struct stat other {};
-    if (::stat(from.dataFolder().c_str(), &st) == 0 && ::stat(to.dataFolder().c_str(), &other) == 0 &&
+    if (::fstat(old.fd(), &st) == 0 && ::stat(to.dataFolder().c_str(), &other) == 0 &&
         st.st_dev == other.st_dev && st.st_ino == other.st_ino)
         return false;
     // Anything standing there already, readable or not, is the user's own:
     // an initial.ini alone is a record whose setup is being made again.
     if (Occupied(to.initialPath()) || Occupied(to.optionPath())) return false;
-    const ReadOutcome option = from.probe(SettingsStore::File::Option);
-    if (option.state != ReadOutcome::State::Read || !ParseOptionFile(option.bytes)) return false;
+    // The user's own files, which nobody else could have written.
+    auto own = [](const ReadOutcome& r) {
+        return r.state == ReadOutcome::State::Read && r.owner == ::geteuid() && (r.mode & 022) == 0;
+    };
+    const ReadOutcome option = old.read(kOptionName);
+    if (!own(option) || !ParseOptionFile(option.bytes)) return false;
+    const ReadOutcome initial = old.read(kInitialName);
+    if (initial.state != ReadOutcome::State::Missing && !own(initial)) return false;
     to.ensureDataFolder();
-    const ReadOutcome initial = from.probe(SettingsStore::File::Initial);
-    if (initial.state == ReadOutcome::State::Read && !WriteFileAtomically(to.initialPath(), initial.bytes))
+    const DataFolder* into = to.folder();
+    if (into == nullptr) return false;
+    if (initial.state == ReadOutcome::State::Read && !into->replace(kInitialName, initial.bytes))
         return false;
-    return static_cast<bool>(WriteFileAtomically(to.optionPath(), option.bytes));
+    return static_cast<bool>(into->replace(kOptionName, option.bytes));
 }
 
 std::string ResolveBaseFolder(const std::string& given, const std::string& workingDirectory) {

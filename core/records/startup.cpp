@@ -5,8 +5,8 @@
 namespace kemless {
 
 FirstWindow ChooseFirstWindow(const OptionSettings& options) {
-    if (options.quitStarted == 0) return FirstWindow::FirstRunSetup;
-    return options.windowMode == 1 ? FirstWindow::MiniShown : FirstWindow::MainShown;
+    if (!options.quitStarted) return FirstWindow::FirstRunSetup;
+    return options.windowMode == WindowMode::Mini ? FirstWindow::MiniShown : FirstWindow::MainShown;
 }
 
 StartupState RunStartupFileSteps(SettingsStore& store, const CalendarMoment& now) {
@@ -14,20 +14,32 @@ StartupState RunStartupFileSteps(SettingsStore& store, const CalendarMoment& now
     StartupState state;
     state.initial = DefaultInitialSettings(now);
     store.ensureDataFolder();
+    // Each file is looked at once: what stands there is blocked, made, or
+    // kept for reading below.
+    ReadOutcome found[2];
     for (const File file : {File::Initial, File::Option}) {
-        const ReadOutcome there = store.probe(file);
+        ReadOutcome& there = found[file == File::Initial ? 0 : 1];
+        there = store.probe(file);
         if (there.state == ReadOutcome::State::Blocked) {
             store.block(file, there.blocked);
         } else if (there.state == ReadOutcome::State::Missing) {
-            // A failure here shows in KeepingProblems; start-up goes on.
+            // A failure here shows in the keeping problems; start-up goes on.
             if (file == File::Initial)
                 (void)store.writeInitial(state.initial);
             else
                 (void)store.writeOption(DefaultOptionSettings());
         }
     }
-    state.options = store.readOption().value_or(DefaultOptionSettings());
+    const ReadOutcome& option = found[1];
+    if (option.state == ReadOutcome::State::Read)
+        state.options = ParseOptionFile(option.bytes).value_or(DefaultOptionSettings());
     state.first = ChooseFirstWindow(state.options);
+    // The quit profile matters once the quit has started: the display
+    // windows run on it. The setup and the ceremony set every field anew.
+    const ReadOutcome& initial = found[0];
+    if (state.first != FirstWindow::FirstRunSetup && initial.state == ReadOutcome::State::Read)
+        state.initial = ParseInitialFile(initial.bytes).value_or(state.initial);
+    state.problems = store.keepingProblems();
     return state;
 }
 

@@ -16,20 +16,25 @@ enum class FirstWindow {
 
 FirstWindow ChooseFirstWindow(const OptionSettings& options);
 
+// What the start found: the records to run on, the first window, and what
+// keeps the record from being kept (each file or folder and why; empty when
+// all is well).
 struct StartupState {
     InitialSettings initial;
     OptionSettings options;
     FirstWindow first = FirstWindow::FirstRunSetup;
+    std::vector<FileOutcome> problems;
 };
 
 // Ensure the data folder, create a file that is missing with its defaults
-// (only a missing one: never one that exists), then read option.ini. An
+// (only a missing one: never one that exists), then read the records. An
 // option.ini whose line does not read gives the defaults in memory and stays
 // on disk until the next write. A file that stands there but cannot be read
 // at all (no permission, a FIFO, a device, a folder, a link loop, another
 // user's link) is blocked in `store`: defaults in memory, and this run never
-// writes it. The in-memory quit profile starts as the defaults of `now`, so
-// an unreadable initial.ini never leaves a zero date behind.
+// writes it. The quit profile is read only for a started quit, the way the
+// display windows open on it; otherwise, and for an initial.ini that does
+// not read, it is the defaults of `now`, so no zero date is ever left behind.
 StartupState RunStartupFileSteps(SettingsStore& store, const CalendarMoment& now);
 
 // The one message at start that says so, naming each file or folder and why.

@@ -15,10 +15,13 @@ owner or a mount use root for the set-up only.
 """
 import contextlib
 import fcntl
+import grp
 import os
 import pwd
+import resource
 import shutil
 import signal
+import socket
 import stat
 import subprocess
 import sys
@@ -26,9 +29,19 @@ import tempfile
 import time
 import unittest
 
+# The helpers shared by the desktop tests; no compiled copy is left in the tree.
+sys.dont_write_bytecode = True
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from kemless_support import has_claimed, has_window_manager, wait_for  # noqa: E402
+
 PROGRAM = None
 ROOT = os.geteuid() == 0
 TEST_USER = "kemless-hostile-test"
+# A second local user, in a group the two share, for the rows where another
+# user acts; and the lock that lets runs at the same time share both users.
+OTHER_USER = "kemless-hostile-other"
+SHARE_GROUP = "kemless-hostile-share"
+USERS_LOCK = "/run/kemless-hostile-test.lock"
 KEEP_MESSAGE = "このままでも使えますが"
 RECORD_INITIAL = b"2026,11,1,9,0,25,480,100\r\n"
 # A started record whose main corner is off the screen: the start moves it,
@@ -43,6 +56,18 @@ def user_ids():
         return os.getuid(), os.getgid()
     entry = pwd.getpwnam(TEST_USER)
     return entry.pw_uid, entry.pw_gid
+
+
+def other_ids():
+    entry = pwd.getpwnam(OTHER_USER)
+    return entry.pw_uid, grp.getgrnam(SHARE_GROUP).gr_gid
+
+
+def as_other(*command):
+    """Runs a command as the other user, with the shared group."""
+    uid, share = other_ids()
+    subprocess.run(["setpriv", f"--reuid={uid}", f"--regid={share}", f"--groups={share}", "--"] + list(command),
+                   check=True, env={"PATH": "/usr/bin:/bin"})
 
 
 def snapshot(path):
@@ -102,17 +127,21 @@ class World:
                 f.write(data)
         self.give(self.home)
 
-    def command(self, args):
+    def command(self, args, shared=False):
         cmd = []
         if ROOT:
-            cmd += ["setpriv", f"--reuid={self.uid}", f"--regid={self.gid}", "--clear-groups", "--"]
+            groups = f"--groups={grp.getgrnam(SHARE_GROUP).gr_gid}" if shared else "--clear-groups"
+            cmd += ["setpriv", f"--reuid={self.uid}", f"--regid={self.gid}", groups, "--"]
         return cmd + [self.program] + list(args)
 
-    def start(self, args=None, wrap=(), cwd=None):
+    def start(self, args=None, wrap=(), cwd=None, shared=False):
         args = ["--data-dir", self.base] if args is None else args
+        # A file of its own for each start: a copy still running goes on
+        # writing to the one before.
+        self.stderr_path = os.path.join(self.dir, f"stderr-{len(self.streams)}")
         self.streams.append(open(self.stderr_path, "wb"))
         self.stderr = self.streams[-1]
-        self.process = subprocess.Popen(list(wrap) + self.command(args), env=self.env, cwd=cwd or self.home,
+        self.process = subprocess.Popen(list(wrap) + self.command(args, shared), env=self.env, cwd=cwd or self.home,
                                         stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                                         stderr=self.stderr, start_new_session=True)
 
@@ -145,21 +174,18 @@ class World:
         return False
 
     def wait_until_up(self, said=None, timeout=20):
-        """Until the program has started its windows (or is showing `said`)."""
-        deadline = time.monotonic() + timeout
-        while time.monotonic() < deadline:
+        """Until the program catches the end signals and has claimed its place
+        as the one running copy (or is showing `said`). A signal is read only
+        on the event loop, so one sent from then on ends it once its start,
+        message boxes included, has come that far."""
+        def up():
             if self.process.poll() is not None:
                 raise AssertionError(f"ended early with {self.process.returncode}: {self.said()}")
-            if said is not None and said in self.said() and self.catches_terminate():
-                time.sleep(0.3)  # the message box is up by now
-                return
-            if said is None and self.catches_terminate():
-                # The handler comes right before the first window; a signal
-                # is read only on the event loop, once the start is over.
-                time.sleep(1.0)
-                return
-            time.sleep(0.05)
-        raise AssertionError(f"did not come up; it said: {self.said()!r}")
+            if not self.catches_terminate():
+                return False
+            return said in self.said() if said is not None else has_claimed(self.env)
+        if not wait_for(up, timeout):
+            raise AssertionError(f"did not come up; it said: {self.said()!r}")
 
     def end(self, sig=signal.SIGTERM, timeout=10):
         """Sends `sig` and waits; the exit status, or fails on a hang."""
@@ -171,16 +197,47 @@ class World:
             self.process.wait()
             raise AssertionError(f"still running {timeout} s after signal {sig}")
 
+    def on_a_desktop(self):
+        """A private X server with a window manager instead of offscreen."""
+        read, write = os.pipe()
+        # -noreset: a server resets when its last client leaves, and one that
+        # connects then (openbox, while the wait for it polls) fails.
+        self.desktop = [subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "1024x700x24",
+                                          "-nolisten", "tcp", "-noreset"],
+                                         pass_fds=(write,), stderr=subprocess.DEVNULL)]
+        os.close(write)
+        with os.fdopen(read) as f:
+            number = f.readline().strip()
+        self.env["DISPLAY"] = f":{number}"
+        del self.env["QT_QPA_PLATFORM"]
+        self.desktop.append(subprocess.Popen(["openbox"], env=dict(self.env), stdout=subprocess.DEVNULL,
+                                             stderr=subprocess.DEVNULL))
+        if not wait_for(lambda: has_window_manager(self.env)):
+            raise AssertionError("openbox did not start")
+
+    def keys(self, *args):
+        subprocess.run(["xdotool"] + list(args), env=dict(self.env), check=False, capture_output=True, timeout=15)
+
     def close(self):
         if self.process is not None and self.process.poll() is None:
             self.process.kill()
             self.process.wait()
+        for server in reversed(getattr(self, "desktop", [])):
+            server.terminate()
+            server.wait()
         for stream in self.streams:
             stream.close()
         subprocess.run(["chmod", "-R", "u+rwX", self.dir], check=False)
         with contextlib.suppress(Exception):
             subprocess.run(["umount", "-l", self.base], check=False, stderr=subprocess.DEVNULL)
         shutil.rmtree(self.dir, ignore_errors=True)
+
+
+def cpu_seconds(pid):
+    """User and system CPU time of a process so far."""
+    with open(f"/proc/{pid}/stat") as f:
+        fields = f.read().rsplit(")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
 
 
 def as_root_owned(path, data, mode=0o600):
@@ -398,10 +455,7 @@ class HostileWorld(unittest.TestCase):
             w.wait_until_up()
             first = w.process
             w.start()
-            deadline = time.monotonic() + 15
-            while not w.catches_terminate() and time.monotonic() < deadline:
-                time.sleep(0.05)
-            time.sleep(1.0)  # its message box is up
+            w.wait_until_up(said="プログラムは既に起動されています。")
             self.assertIsNone(w.process.poll())
             self.assertEqual(w.end(signal.SIGTERM), 0)
             self.assertIsNone(first.poll(), "the first copy went away")
@@ -423,11 +477,237 @@ class HostileWorld(unittest.TestCase):
                 f.write(data)
         w.give(w.home)
         w.start(args=[], cwd=workdir)
-        time.sleep(0.2)
         w.wait_until_up()
         self.assertEqual(w.end(), 0)
         with open(os.path.join(current, "initial.ini"), "rb") as f:
             self.assertEqual(f.read(), b"2025,1,2,3,4,10,500,50\r\n")
+
+    def test_the_data_folder_swapped_for_a_link_while_running_redirects_nothing(self):
+        if not ROOT:
+            self.skipTest("needs root to act as the other user")
+        w = self.world
+        share = grp.getgrnam(SHARE_GROUP).gr_gid
+        # The user's private record, and a folder shared with a group the
+        # other user is in too, which holds the record the program runs on.
+        private = os.path.join(w.home, ".local", "share", "kemless", "kemlessdata")
+        os.makedirs(private)
+        for name, data in (("initial.ini", b"2020,1,2,3,4,10,500,50\r\n"), ("option.ini", RECORD_OPTION)):
+            with open(os.path.join(private, name), "wb") as f:
+                f.write(data)
+        w.give(w.home)
+        shared = os.path.join(w.dir, "shared")
+        os.mkdir(shared)
+        os.chown(shared, 0, share)
+        os.chmod(shared, 0o2775)
+        os.mkdir(os.path.join(shared, "kemlessdata"))
+        for name, data in (("initial.ini", RECORD_INITIAL), ("option.ini", RECORD_OPTION)):
+            with open(os.path.join(shared, "kemlessdata", name), "wb") as f:
+                f.write(data)
+        w.give(os.path.join(shared, "kemlessdata"))
+        before = {name: snapshot(os.path.join(private, name)) for name in ("initial.ini", "option.ini")}
+        w.start(args=["--data-dir", shared], shared=True)
+        w.wait_until_up()
+        # The other user moves the folder away and puts a link to the private one in its place.
+        as_other("sh", "-c", 'mv "$1/kemlessdata" "$1/moved" && ln -s "$2" "$1/kemlessdata"', "sh", shared, private)
+        self.assertEqual(w.end(), 0)
+        self.assertEqual({name: snapshot(os.path.join(private, name)) for name in before}, before)
+        self.assertEqual(sorted(os.listdir(private)), ["initial.ini", "option.ini"])
+        # The exit save went to the folder the program held, whatever its name now.
+        with open(os.path.join(shared, "moved", "option.ini"), "rb") as f:
+            self.assertTrue(f.read().startswith(b"1,58,5,0,5,1,0,0,"))
+
+    def test_a_kemlessdata_link_planted_in_a_folder_open_to_all_is_not_followed(self):
+        if not ROOT:
+            self.skipTest("needs root to act as the other user")
+        w = self.world
+        documents = os.path.join(w.home, "Documents")
+        os.makedirs(documents)
+        w.give(w.home)
+        public = os.path.join(w.dir, "public")
+        os.mkdir(public)
+        os.chmod(public, 0o1777)
+        as_other("ln", "-s", documents, os.path.join(public, "kemlessdata"))
+        w.start(args=["--data-dir", public])
+        w.wait_until_up(said=KEEP_MESSAGE)
+        self.assertIn("別のユーザーが作ったリンク", w.said())
+        self.assertEqual(w.end(), 0)
+        self.assertEqual(os.listdir(documents), [])
+        self.assertEqual(os.readlink(os.path.join(public, "kemlessdata")), documents)
+
+    def test_autostart_entries_no_runner_can_misread(self):
+        w = self.world
+        entry = os.path.join(w.home, ".config", "autostart", "kemless.desktop")
+        pwned = os.path.join(w.home, "PWNED")
+        refused = [
+            ("a carriage return and a second Exec", os.path.join(w.home, f"kj\rExec=touch {pwned} #")),
+            ("a command substitution", os.path.join(w.home, f"a$(touch {pwned})")),
+            ("backticks", os.path.join(w.home, f"a`touch {pwned}`")),
+            ("a name that is not UTF-8", os.fsencode(w.home) + b"/caf\xe9"),
+        ]
+        for name, folder in refused:
+            with self.subTest(name):
+                r = subprocess.run(w.command(["--autostart", "on", "--data-dir", folder]), env=w.env,
+                                   capture_output=True, timeout=20)
+                self.assertEqual(r.returncode, 1, r.stdout)
+                self.assertEqual(r.stdout, b"")
+                lines = r.stderr.decode().splitlines()
+                self.assertEqual(len(lines), 1, lines)
+                self.assertIn("登録できません", lines[0])
+                self.assertFalse(os.path.lexists(entry))
+        # What is written passes the validator and means the same to GLib
+        # and to a runner that hands the line to sh -c.
+        safe = os.path.join(w.home, "it's (odd) & <reserved>; a|b #~*? 記録 [x]")
+        r = subprocess.run(w.command(["--autostart", "on", "--data-dir", safe]), env=w.env, capture_output=True,
+                           timeout=20)
+        self.assertEqual(r.returncode, 0, r.stderr)
+        if shutil.which("desktop-file-validate"):
+            v = subprocess.run(["desktop-file-validate", entry], capture_output=True)
+            self.assertEqual(v.returncode, 0, v.stdout + v.stderr)
+        expected = [os.path.realpath(w.program), "--hidden", "--notify", "--data-dir", safe]
+        with open(entry, encoding="utf-8") as f:
+            [line] = [l for l in f.read().splitlines() if l.startswith("Exec=")]
+        exec_value = line[len("Exec="):].replace("\\\\", "\\")
+        shell = subprocess.run(["sh", "-c", 'set -- ' + exec_value + '; printf "%s\\0" "$@"'], capture_output=True,
+                               cwd=w.home)
+        self.assertEqual(shell.stdout.decode().split("\0")[:-1], expected)
+        try:
+            from gi.repository import GLib
+        except ImportError:
+            GLib = None
+        if GLib is not None:
+            keys = GLib.KeyFile()
+            keys.load_from_file(entry, GLib.KeyFileFlags.NONE)
+            ok, argv = GLib.shell_parse_argv(keys.get_string("Desktop Entry", "Exec"))
+            self.assertEqual(argv, expected)
+        self.assertFalse(os.path.exists(pwned))
+
+    def test_a_socket_flood_neither_hangs_it_nor_loses_the_exit_save(self):
+        w = self.world
+        w.put_record()
+        w.start(wrap=["prlimit", "--nofile=200:200", "--"])
+        w.wait_until_up()
+        path = os.path.join(w.home, ".cache", "kemless", "kemless.socket")
+        soft, hard = resource.getrlimit(resource.RLIMIT_NOFILE)
+        resource.setrlimit(resource.RLIMIT_NOFILE, (min(4096, hard), hard))
+        flood = []
+        try:
+            # Connections that never send a line, as many as will go in.
+            deadline = time.monotonic() + 3
+            while len(flood) < 1000 and time.monotonic() < deadline:
+                peer = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
+                peer.setblocking(False)
+                try:
+                    peer.connect(path)
+                    flood.append(peer)
+                except OSError:
+                    peer.close()
+                    time.sleep(0.002)
+            self.assertTrue(flood, "nothing could connect")
+            pid = w.program_pid()
+            before = cpu_seconds(pid)
+            time.sleep(2)
+            self.assertLess(cpu_seconds(pid) - before, 1.0, "busy while the peers stay silent")
+            started = time.monotonic()
+            self.assertEqual(w.end(), 0)
+            self.assertLess(time.monotonic() - started, 5)
+        finally:
+            for peer in flood:
+                peer.close()
+            resource.setrlimit(resource.RLIMIT_NOFILE, (soft, hard))
+        with open(w.path("option.ini"), "rb") as f:
+            self.assertTrue(f.read().startswith(b"1,58,5,0,5,1,0,0,"), "the exit save was lost")
+
+    def test_unparseable_records_survive_the_start_that_replaces_them(self):
+        bom = b"\xef\xbb\xbf"
+        rows = [
+            ("a byte-order mark", bom + RECORD_INITIAL, bom + RECORD_OPTION),
+            ("NUL bytes", b"\0" * 30, b"\0" * 90),
+            ("a NUL in a number", b"2026,11,1\0,9,0,25,480,100\r\n", RECORD_OPTION.replace(b"58,", b"5\0,", 1)),
+        ]
+        if not shutil.which("xdotool") or not shutil.which("openbox"):
+            self.skipTest("xdotool and openbox drive the setup")
+        for name, initial, option in rows:
+            with self.subTest(name):
+                self.world.close()
+                w = self.world = World()
+                w.on_a_desktop()
+                for file, data in (("initial.ini", initial), ("option.ini", option)):
+                    with open(w.path(file), "wb") as f:
+                        f.write(data)
+                w.give(w.home)
+                w.start()
+                w.wait_until_up()
+                # The setup opens (option.ini does not read): the two figures,
+                # then the ceremony's start, which writes both files.
+                w.keys("search", "--sync", "--onlyvisible", "--name", "初期設定", "windowactivate", "--sync")
+                time.sleep(0.3)
+                w.keys("type", "20")
+                w.keys("key", "Tab")
+                w.keys("type", "300")
+                w.keys("key", "Return")
+                wait_for(lambda: not subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "初期設定"],
+                                                    env=dict(w.env), capture_output=True).stdout.strip(), 10)
+                w.keys("search", "--sync", "--onlyvisible", "--name", "lunapo", "windowactivate", "--sync")
+                time.sleep(0.3)
+                w.keys("key", "Return")
+                wait_for(lambda: len(os.listdir(w.data)) >= 4, 10)
+                self.assertEqual(w.end(), 0)
+                kept = {f.split(".unreadable-")[0]: f for f in os.listdir(w.data) if ".unreadable-" in f}
+                self.assertEqual(sorted(kept), ["initial.ini", "option.ini"], os.listdir(w.data))
+                for file, data in (("initial.ini", initial), ("option.ini", option)):
+                    with open(w.path(kept[file]), "rb") as f:
+                        self.assertEqual(f.read(), data, file)
+                    self.assertIn(w.path(kept[file]), w.said())
+                with open(w.path("option.ini"), "rb") as f:
+                    self.assertTrue(f.read().startswith(b"1,"), "the start was made")
+
+    def test_a_folder_name_that_is_not_utf8_is_used_byte_for_byte(self):
+        w = self.world
+        base = os.fsencode(w.home) + b"/caf\xe9"
+        w.start(args=[b"--data-dir", base])
+        w.wait_until_up()
+        self.assertEqual(w.end(), 0)
+        self.assertIn(b"caf\xe9", os.listdir(os.fsencode(w.home)))
+        self.assertNotIn("caf\ufffd".encode(), os.listdir(os.fsencode(w.home)))
+        self.assertEqual(sorted(os.listdir(base + b"/kemlessdata")), [b"initial.ini", b"option.ini"])
+
+    def test_a_private_record_stays_private_after_a_save(self):
+        w = self.world
+        w.put_record()
+        for name in ("initial.ini", "option.ini"):
+            os.chmod(w.path(name), 0o600)
+        w.start()
+        w.wait_until_up()
+        self.assertEqual(w.end(), 0)
+        with open(w.path("option.ini"), "rb") as f:
+            self.assertTrue(f.read().startswith(b"1,58,5,0,5,1,0,0,"), "saved at the end")
+        for name in ("initial.ini", "option.ini"):
+            self.assertEqual(stat.S_IMODE(os.lstat(w.path(name)).st_mode), 0o600, name)
+
+    def test_another_users_record_in_the_working_folder_is_not_adopted(self):
+        if not ROOT:
+            self.skipTest("needs root to act as the other user")
+        w = self.world
+        workdir = os.path.join(w.dir, "their-work")
+        os.makedirs(os.path.join(workdir, "kemlessdata"))
+        theirs = RECORD_OPTION.replace(b"kemless.example.jp/", b"theirs.example/")
+        for name, data in (("initial.ini", b"2019,5,6,7,8,30,600,100\r\n"), ("option.ini", theirs)):
+            with open(os.path.join(workdir, "kemlessdata", name), "wb") as f:
+                f.write(data)
+        uid, share = other_ids()
+        for folder, dirs, files in os.walk(workdir):
+            os.chown(folder, uid, share)
+            for name in files:
+                os.chown(os.path.join(folder, name), uid, share)
+        w.start(args=[], cwd=workdir)
+        w.wait_until_up()
+        self.assertEqual(w.end(), 0)
+        own = os.path.join(w.home, ".local", "share", "kemless", "kemlessdata")
+        for name in ("initial.ini", "option.ini"):
+            with open(os.path.join(own, name), "rb") as f:
+                data = f.read()
+            self.assertNotIn(b"theirs.example", data)
+            self.assertNotEqual(data, b"2019,5,6,7,8,30,600,100\r\n")
 
     def test_the_command_line_and_no_display(self):
         w = self.world
@@ -452,24 +732,54 @@ class HostileWorld(unittest.TestCase):
             lines = result.stderr.decode().splitlines()
             self.assertEqual(len(lines), 1, lines)
             self.assertIn("DISPLAY", lines[0])
+        with self.subTest("a stale DISPLAY and no runtime folder"):
+            # A display nobody serves, as a terminal left over from a session has.
+            number = next(n for n in range(900, 1000) if not os.path.exists(f"/tmp/.X11-unix/X{n}"))
+            env = dict(w.env, DISPLAY=f":{number}")
+            del env["QT_QPA_PLATFORM"]
+            env.pop("XDG_RUNTIME_DIR", None)
+            result = subprocess.run(w.command(["--data-dir", w.base]), env=env, capture_output=True, timeout=20)
+            self.assertEqual(result.returncode, 1, result.stderr.decode())
+            lines = result.stderr.decode().splitlines()
+            self.assertEqual(len(lines), 1, lines)
+            self.assertTrue(lines[0].startswith("kemless: "), lines)
+
+
+def make_users():
+    """The test users and their shared group, made once for every run that
+    needs them; the runs hold the lock shared while they use them."""
+    lock = open(USERS_LOCK, "a")
+    fcntl.flock(lock, fcntl.LOCK_EX)
+    subprocess.run(["groupadd", "--system", SHARE_GROUP], stderr=subprocess.DEVNULL)
+    for user in (TEST_USER, OTHER_USER):
+        subprocess.run(["useradd", "--system", "--no-create-home", "--home-dir", "/nonexistent",
+                        "--shell", "/usr/sbin/nologin", "--groups", SHARE_GROUP, user], stderr=subprocess.DEVNULL)
+        subprocess.run(["usermod", "--append", "--groups", SHARE_GROUP, user], check=True)
+    fcntl.flock(lock, fcntl.LOCK_SH)
+    return lock
+
+
+def remove_users(lock):
+    """Removes them when no other run holds the lock any more."""
+    try:
+        fcntl.flock(lock, fcntl.LOCK_EX | fcntl.LOCK_NB)
+    except BlockingIOError:
+        return
+    for user in (TEST_USER, OTHER_USER):
+        subprocess.run(["userdel", user], check=False, stderr=subprocess.DEVNULL)
+    subprocess.run(["groupdel", SHARE_GROUP], check=False, stderr=subprocess.DEVNULL)
+    lock.close()
 
 
 def main():
     global PROGRAM
     PROGRAM = os.path.abspath(sys.argv.pop(1))
-    made_user = False
-    if ROOT:
-        try:
-            pwd.getpwnam(TEST_USER)
-        except KeyError:
-            subprocess.run(["useradd", "--system", "--no-create-home", "--home-dir", "/nonexistent",
-                            "--shell", "/usr/sbin/nologin", TEST_USER], check=True)
-            made_user = True
+    lock = make_users() if ROOT else None
     try:
         result = unittest.main(exit=False, verbosity=2).result
     finally:
-        if made_user:
-            subprocess.run(["userdel", TEST_USER], check=False)
+        if lock is not None:
+            remove_users(lock)
     sys.exit(0 if result.wasSuccessful() else 1)
 
 

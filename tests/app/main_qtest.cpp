@@ -183,7 +183,7 @@ private slots:
 
     void aRecordAnOlderVersionLeftInTheWorkingFolderMovesIn() {
         Start s;
-        const SettingsStore old(s.cwd.toStdString());
+        SettingsStore old(s.cwd.toStdString());
         old.ensureDataFolder();
         InitialSettings in;
         in.quit = {2014, 3, 14, 21, 5};
@@ -202,7 +202,7 @@ private slots:
     void aSignalEndsItLikeItsExitAndOptionIniIsWritten() {
         Start s;
         const QString base = s.root.filePath(QStringLiteral("base"));
-        const SettingsStore store(base.toStdString());
+        SettingsStore store(base.toStdString());
         store.ensureDataFolder();
         InitialSettings in;
         in.quit = {2026, 11, 1, 9, 0};

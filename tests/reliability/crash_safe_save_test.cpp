@@ -33,18 +33,18 @@ InitialSettings InitialNumber(int32_t n) {
 OptionSettings OptionNumber(int32_t n) {
     const char* modes[4] = {"ソルジャー", "コスモ", "会社モード", "日本旅行"};
     OptionSettings o;
-    o.quitStarted = 1;
+    o.quitStarted = true;
     o.taxRatePercent = n % 101;
     o.copyPlusMode = n % 3;
     o.smokingYears = 1 + n % 99;
-    o.showBoxCount = n % 2;
+    o.showBoxCount = n % 2 == 1;
     o.mainLeft = n;
     o.mainTop = -n;
-    o.backColor = n * 3;
-    o.foreColor = 16777215 - n;
+    o.backColor = Rgb::FromBgr(n * 3);
+    o.foreColor = Rgb::FromBgr(16777215 - n);
     o.linkUrl =
         "example.jp/" + std::string(static_cast<size_t>(n % 40), static_cast<char>('a' + n % 26)) + ",x";
-    o.windowMode = n % 3;
+    o.windowMode = static_cast<WindowMode>(n % 3);
     o.miniLeft = 2 * n;
     o.miniTop = n / 2;
     o.statusMode = std::string(modes[n % 4]) + std::string(static_cast<size_t>(n % 7), '!');

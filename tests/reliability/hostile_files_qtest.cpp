@@ -16,6 +16,8 @@
 #include <QtTest>
 #include <climits>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "desktop/placement.h"
 #include "desktop/twips.h"
@@ -24,6 +26,8 @@
 #include "records/shift_jis.h"
 #include "session/session.h"
 #include "support/fake_desktop.h"
+#include "support/fake_process.h"
+#include "support/session_fixture.h"
 #include "support/tick.h"
 #include "support/windows.h"
 #include "windows/main_window.h"
@@ -59,14 +63,14 @@ InitialSettings Profile() {
 
 OptionSettings Started() {
     OptionSettings o;
-    o.quitStarted = 1;
+    o.quitStarted = true;
     o.mainLeft = 1500;
     o.mainTop = 3000;
     o.miniLeft = 600;
     o.miniTop = 450;
-    o.backColor = 0x102030;
+    o.backColor = Rgb::FromBgr(0x102030);
     o.linkUrl = "example.jp/a,b";
-    o.windowMode = 0;
+    o.windowMode = WindowMode::Main;
     o.statusMode = "コスモ";
     return o;
 }
@@ -74,6 +78,32 @@ OptionSettings Started() {
 QByteArray Line(const InitialSettings& s) { return Bytes(FormatInitialLine(s)); }
 QByteArray Line(const OptionSettings& s) { return Sjis(FormatOptionLine(s)); }
 QByteArray WithoutLineEnd(QByteArray line) { return line.chopped(2); }
+
+// The option.ini line of Started() with one of its thirteen numeric fields,
+// in file order, holding `value` as a hand-edited file may.
+QByteArray StartedLineWith(int field, int32_t value) {
+    const OptionSettings o = Started();
+    std::vector<std::string> numbers = {std::to_string(o.quitStarted.stored()),
+                                        std::to_string(o.taxRatePercent),
+                                        std::to_string(o.consumptionTaxPercent),
+                                        std::to_string(o.copyPlusMode),
+                                        std::to_string(o.smokingYears),
+                                        std::to_string(o.showBoxCount.stored()),
+                                        std::to_string(o.mainLeft),
+                                        std::to_string(o.mainTop),
+                                        std::to_string(o.backColor.bgr()),
+                                        std::to_string(o.foreColor.bgr()),
+                                        std::to_string(static_cast<int32_t>(o.windowMode)),
+                                        std::to_string(o.miniLeft),
+                                        std::to_string(o.miniTop)};
+    numbers[static_cast<size_t>(field)] = std::to_string(value);
+    std::string line;
+    for (size_t i = 0; i < numbers.size(); ++i) {
+        line += numbers[i] + ",";
+        if (i == 9) line += "\"" + o.linkUrl + "\",";
+    }
+    return Sjis(line + "\"" + o.statusMode + "\"\r\n");
+}
 
 // The one display window or dialog that start() left visible.
 QString VisibleWindow() {
@@ -150,13 +180,10 @@ void Exercise(Program& p) {
         if (w) QVERIFY(!w->grab().isNull());
     p.clock.moment.day += 1;
     if (s.mainWindow()) QVERIFY(Tick(s));
-    s.toggleElapsed();
-    s.copySummary(s.mainWindow());
-    s.copyShort(s.mainWindow());
-    if (s.options().windowMode == 1)
-        s.showSettingsDialogFromMini();
-    else
-        s.showSettingsDialogFromMain();
+    emit s.mainWindow()->elapsedClicked();
+    emit s.mainWindow()->copySummaryRequested();
+    emit s.mainWindow()->copyShortRequested();
+    OpenSettings(s);
     auto* dialog = qobject_cast<SettingsDialog*>(Window("settingsDialog"));
     QVERIFY(dialog);
     QVERIFY(!dialog->grab().isNull());
@@ -170,9 +197,9 @@ void Exercise(Program& p) {
 void CloseAndCheckTheWrite(Program& p) {
     Session& s = *p.session;
     QVERIFY(s.mainWindow());
-    s.unloadMainWindow();
+    QVERIFY(s.mainWindow()->close());
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    const auto back = s.store().readOption();
+    const auto back = s.records().store().readOption();
     QVERIFY2(back, "option.ini does not read after the program wrote it");
     QVERIFY(*back == s.options());
 }
@@ -204,7 +231,7 @@ void HostileFilesTest::startsOnWhatTheRulesSay_data() {
     const Entry option = FileWith(Line(Started()));
     const QByteArray tenMegabytes(10 << 20, '7');
     OptionSettings mini = Started();
-    mini.windowMode = 1;
+    mini.windowMode = WindowMode::Mini;
     QByteArray fourteen = Line(Started());
     fourteen.truncate(fourteen.lastIndexOf(','));
     QByteArray seven = Line(Profile());
@@ -337,32 +364,29 @@ void HostileFilesTest::extremeValueInAField() {
     QFETCH(int, field);
     QFETCH(int, value);
     InitialSettings in = Profile();
-    OptionSettings o = Started();
     int32_t* initialFields[] = {&in.quit.year,   &in.quit.month,       &in.quit.day,  &in.quit.hour,
                                 &in.quit.minute, &in.cigarettesPerDay, &in.packPrice, &in.cigaretteSize};
-    int32_t* optionFields[] = {&o.quitStarted,  &o.taxRatePercent, &o.consumptionTaxPercent,
-                               &o.copyPlusMode, &o.smokingYears,   &o.showBoxCount,
-                               &o.mainLeft,     &o.mainTop,        &o.backColor,
-                               &o.foreColor,    &o.windowMode,     &o.miniLeft,
-                               &o.miniTop};
-    *(inOption ? optionFields[field] : initialFields[field]) = value;
+    if (!inOption) *initialFields[field] = value;
+    const QByteArray optionLine = inOption ? StartedLineWith(field, value) : Line(Started());
+    // The record as it reads: every value as it stands in the file.
+    const OptionSettings o = ParseOptionFile(optionLine.toStdString()).value();
     Program p;
     p.put("initial.ini", FileWith(Line(in)));
-    p.put("option.ini", FileWith(Line(o)));
+    p.put("option.ini", FileWith(optionLine));
     const Entry initialBefore = p.look("initial.ini");
     const Entry optionBefore = p.look("option.ini");
 
     Session& s = p.start();
     QVERIFY(p.look("initial.ini") == initialBefore);
     QVERIFY(p.look("option.ini") == optionBefore);
-    if (o.quitStarted == 0) {
+    if (!o.quitStarted) {
         // A readable file that has not started the quit: the setup, on its values.
         QCOMPARE(VisibleWindow(), QStringLiteral("firstRunSetup"));
         QVERIFY(s.options() == o);
         return;
     }
     QCOMPARE(VisibleWindow(),
-             o.windowMode == 1 ? QStringLiteral("miniWindow") : QStringLiteral("mainWindow"));
+             o.windowMode == WindowMode::Mini ? QStringLiteral("miniWindow") : QStringLiteral("mainWindow"));
     // Values are taken as they stand; only the tax rate and the corners are mended.
     QVERIFY(s.initial() == in);
     OptionSettings expected = o;
@@ -466,7 +490,7 @@ void HostileFilesTest::unwritablePlaces() {
         QVERIFY(s.initial() == Profile());
         QVERIFY(s.options() == Started());
         // The unload's write fails without a word; the old file stays whole.
-        s.unloadMainWindow();
+        QVERIFY(s.mainWindow()->close());
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QCOMPARE(p.desktop.messages.size(), warned ? 1 : 0);
     } else {

@@ -79,7 +79,7 @@ struct Figures {
     int32_t lifeMinutes = 0;
     double cigarettes = 0;
     double metres = 0;
-    int32_t lungColor = 0;
+    Rgb lungColor;
     size_t ducks = 0;
 
     static Figures Of(const DisplayState& s) {
@@ -106,8 +106,9 @@ void ExpectNoneWentDown(const Figures& before, const Figures& now, const std::st
     EXPECT_GE(now.cigarettes, before.cigarettes) << when;
     EXPECT_GE(now.metres, before.metres) << when;
     // The lungs only get pinker: red first, then green and blue together.
-    EXPECT_GE(now.lungColor & 0xFF, before.lungColor & 0xFF) << when;
-    EXPECT_GE(now.lungColor >> 8, before.lungColor >> 8) << when;
+    EXPECT_GE(now.lungColor.red(), before.lungColor.red()) << when;
+    EXPECT_GE(now.lungColor.green(), before.lungColor.green()) << when;
+    EXPECT_GE(now.lungColor.blue(), before.lungColor.blue()) << when;
     EXPECT_GE(now.ducks, before.ducks) << when;
 }
 
@@ -129,7 +130,7 @@ TEST_P(LongLife, TenThousandRefreshesOverFiftyYears) {
     initial.cigaretteSize = p.size;
     OptionSettings options;
     options.taxRatePercent = p.taxRate;
-    options.showBoxCount = 0;  // the count line then always starts with the cigarettes
+    options.showBoxCount = false;  // the count line then always starts with the cigarettes
 
     const int64_t quit = MinutesOf(initial.quit);
     const int64_t span = MinutesOf({2076, 2, 28, 23, 59}) - quit;

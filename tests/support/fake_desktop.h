@@ -1,16 +1,14 @@
 #pragma once
-// Test doubles for the clock, the desktop and the process: a settable "now"
-// and draw, a desktop that records messages, clipboard writes and launches
-// instead of showing them, and a process that records how it would end.
+// Test doubles for the clock and the desktop: a settable "now" and draw,
+// and a desktop that records messages, clipboard writes and launches
+// instead of showing them.
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QUrl>
 #include <deque>
-#include <stdexcept>
 
-#include "desktop/clock.h"
 #include "desktop/desktop.h"
-#include "session/process.h"
+#include "records/clock.h"
 
 namespace kemless {
 
@@ -66,29 +64,6 @@ public:
     }
     bool trayAvailable() override { return tray; }
     bool windowPositionsKnown() override { return positionsKnown; }
-};
-
-// Thrown by terminate() so a test can see that the process would end.
-struct Terminated : std::runtime_error {
-    Terminated() : std::runtime_error("terminated") {}
-};
-
-class FakeProcess : public Process {
-public:
-    bool singleInstance = true;
-    int claims = 0;
-    int terminations = 0;
-    int quits = 0;
-
-    bool claimSingleInstance() override {
-        ++claims;
-        return singleInstance;
-    }
-    [[noreturn]] void terminate() override {
-        ++terminations;
-        throw Terminated();
-    }
-    void quit() override { ++quits; }
 };
 
 }  // namespace kemless

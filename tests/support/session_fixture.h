@@ -1,6 +1,6 @@
 #pragma once
 // A running program in a temporary folder, with a fixed clock and a
-// recording desktop, for the window tests.
+// recording desktop, for the tests of the session.
 #include <QApplication>
 #include <QTemporaryDir>
 #include <QTest>
@@ -8,9 +8,10 @@
 #include <memory>
 
 #include "records/settings_store.h"
-#include "records/shift_jis.h"
 #include "session/session.h"
 #include "support/fake_desktop.h"
+#include "support/fake_process.h"
+#include "support/records.h"
 #include "support/windows.h"
 
 namespace kemless {
@@ -38,12 +39,7 @@ struct SessionFixture {
 
     // Files of a started quit, as the ceremony would have left them.
     void writeStarted(const InitialSettings& initial, const OptionSettings& options) {
-        const SettingsStore s = store();
-        s.ensureDataFolder();
-        QVERIFY(s.writeInitial(initial));
-        OptionSettings o = options;
-        o.quitStarted = 1;
-        QVERIFY(s.writeOption(o));
+        QVERIFY(WriteStartedRecord(store(), initial, options));
     }
 
     // The program made but not started: no file touched, no window open.
@@ -67,11 +63,17 @@ struct SessionFixture {
     static QWidget* window(const char* objectName) { return Window(objectName); }
 };
 
-// A quit profile a few weeks old.
-inline InitialSettings SampleInitial() {
-    InitialSettings in;
-    in.quit = {2026, 11, 1, 9, 0};
-    return in;
+// What the user asks for through a display window's menu, with what the
+// program queues for after the menu (the settings open once it has gone).
+inline void AskThrough(DisplayWindow* window, void (DisplayWindow::*request)()) {
+    emit(window->*request)();
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
+
+// The settings and the help, asked for through the display window of the
+// mode, as the user asks.
+inline void OpenSettings(Session& s) { AskThrough(s.windowOfTheMode(), &DisplayWindow::settingsRequested); }
+inline void ShowHelp(Session& s) { AskThrough(s.windowOfTheMode(), &DisplayWindow::helpRequested); }
 
 }  // namespace kemless

@@ -9,14 +9,13 @@
 
 #include "basics/contrast.h"
 #include "desktop/accessibility.h"
+#include "desktop/colors.h"
 
 namespace kemless {
 namespace {
 
 const char* const kCompanion = "kemlessFocusRingCompanion";
 const char* const kLayerName = "focusRingLayer";
-
-Rgb ToRgb(const QColor& c) { return {c.red(), c.green(), c.blue()}; }
 
 // The colour a widget shows behind its children: its own fill, or that of
 // the nearest parent that fills, or its window's.
@@ -148,11 +147,10 @@ QRect FocusMarkedArea(const QWidget* control) {
 }
 
 QColor FocusRingColorFor(const QWidget* control) {
-    std::vector<Rgb> around = {ToRgb(BackgroundBehind(control->parentWidget()))};
+    std::vector<Rgb> around = {RgbOf(BackgroundBehind(control->parentWidget()))};
     if (!RingFitsOutside(control))
-        around.push_back(ToRgb(control->palette().color(control->backgroundRole())));
-    const Rgb c = FocusRingColor(around);
-    return QColor(c.red, c.green, c.blue);
+        around.push_back(RgbOf(control->palette().color(control->backgroundRole())));
+    return ToQColor(FocusRingColor(around));
 }
 
 }  // namespace kemless

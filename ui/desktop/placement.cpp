@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <QScreen>
 #include <QTimer>
+#include <QVariant>
 #include <QWidget>
 #include <functional>
 #include <utility>
@@ -23,13 +24,25 @@ QScreen* ScreenOf(const QWidget* window, QPoint at) {
     return QGuiApplication::primaryScreen();
 }
 
+// The screen's available area, in whole device pixels at its scale.
+QRect Usable(const QScreen* screen) {
+    const QRect a = screen->availableGeometry();
+    const Area whole = WholePixels({a.x(), a.y(), a.width(), a.height()}, screen->devicePixelRatio());
+    return {whole.left, whole.top, whole.width, whole.height};
+}
+
 // The corner that keeps the window's outer frame inside the screen's
 // available area, or `wanted` itself where it already fits.
 QPoint Inside(const QWidget* window, QPoint wanted, QMargins frame) {
     QScreen* screen = ScreenOf(window, wanted);
     if (screen == nullptr) return wanted;
-    return CornerInside(screen->availableGeometry(), QRect(wanted, window->size().grownBy(frame)));
+    return CornerInside(Usable(screen), QRect(wanted, window->size().grownBy(frame)));
 }
+
+// The corner the placer put a display window at, in pixels and as the
+// twips it came from: a window still there stores those twips unchanged.
+const char* const kPlacedAt = "kemlessPlacedAt";
+const char* const kPlacedCorner = "kemlessPlacedCorner";
 
 // Once a window is on the screen and framed, the corner is checked again
 // with its own frame: before that only the frame of an earlier window was
@@ -68,7 +81,7 @@ void RefitWhenFramed(QWidget* window) {
 
 QRect AvailableArea(const QWidget* window) {
     const QScreen* s = window->screen();
-    return s != nullptr ? s->availableGeometry() : QRect();
+    return s != nullptr ? Usable(s) : QRect();
 }
 
 QMargins FrameOrAssumed(const QWidget* window) {
@@ -91,9 +104,38 @@ void AgainOnceFramed(QWidget* window, std::function<void()> fit) {
     QTimer::singleShot(kFramedAfterMs, window, std::move(fit));
 }
 
+std::optional<Corner> CornerToStore(QWidget* window, bool positionsKnown) {
+    window->setWindowState(window->windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
+    if (!positionsKnown) return std::nullopt;
+    return WindowPlacer::CornerOf(window);
+}
+
+void StandInPlaceOf(QWidget* next, const QWidget* previous) { next->move(previous->pos()); }
+
+void BringToFront(QWidget* window) {
+    window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+void RemapIfMinimised(QWidget* window, bool positionsKnown) {
+    if (positionsKnown || !window->isMinimized()) return;
+    window->hide();
+    window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+}
+
 Corner WindowPlacer::CornerOf(const QWidget* window) {
-    return {RoundTwips(window->x() * double(kTwipsPerPixel)),
-            RoundTwips(window->y() * double(kTwipsPerPixel))};
+    const QVariant at = window->property(kPlacedAt);
+    if (at.isValid() && at.toPoint() == window->pos()) {
+        const QPoint corner = window->property(kPlacedCorner).toPoint();
+        return {corner.x(), corner.y()};
+    }
+    return CornerOf(window->pos());
+}
+
+Corner WindowPlacer::CornerOf(QPoint pixels) {
+    return {RoundTwips(pixels.x() * double(kTwipsPerPixel)), RoundTwips(pixels.y() * double(kTwipsPerPixel))};
 }
 
 std::pair<int32_t, int32_t> WindowPlacer::ScreenTwips(const QWidget* window) {
@@ -111,25 +153,34 @@ QMargins WindowPlacer::FrameOf(const QWidget* window) {
             outer.bottom() - inner.bottom()};
 }
 
-void WindowPlacer::placeDisplayWindow(QWidget* window, int32_t& left, int32_t& top, Margins margins) const {
+Corner WindowPlacer::placeDisplayWindow(QWidget* window, Corner stored, Margins margins) const {
     const auto [width, height] = ScreenTwips(window);
-    const Corner c = PlaceWindow({left, top}, width, height, margins);
-    left = c.left;
-    top = c.top;
-    // A window's position is that of its frame's corner; the frame is the
-    // one the desktop drew around the last display window (none before).
-    const QPoint wanted(Px(left), Px(top));
-    const QPoint fitted = Inside(window, wanted, frame_);
-    if (fitted != wanted) {
-        left = RoundTwips(fitted.x() * double(kTwipsPerPixel));
-        top = RoundTwips(fitted.y() * double(kTwipsPerPixel));
+    const bool chosen = RuleRecentres(stored, width, height, margins);
+    Corner c = PlaceWindow(stored, width, height, margins);
+    const QPoint wanted(Px(c.left), Px(c.top));
+    if (!chosen) {
+        // The user's own corner, which the rule keeps: used exactly, also
+        // where the window then hangs over an edge (only the corner is
+        // tested), and stored back unchanged while the window stays there.
+        window->move(wanted);
+        window->setProperty(kPlacedAt, wanted);
+        window->setProperty(kPlacedCorner, QPoint(c.left, c.top));
+        return c;
     }
+    // The program chose the middle of the screen: there the whole window
+    // fits, frame included. A window's position is that of its frame's
+    // corner; the frame is the one the desktop drew around the last display
+    // window (none before), and the real one once it is framed.
+    const QPoint fitted = Inside(window, wanted, frame_);
+    if (fitted != wanted) c = CornerOf(fitted);
     window->move(fitted);
+    window->setProperty(kPlacedAt, QVariant());
     RefitWhenFramed(window);
+    return c;
 }
 
-void WindowPlacer::placeAtCorner(QWidget* dialog, int32_t left, int32_t top) const {
-    const QPoint wanted(Px(left), Px(top));
+void WindowPlacer::placeAtCorner(QWidget* dialog, Corner corner) const {
+    const QPoint wanted(Px(corner.left), Px(corner.top));
     auto fit = [dialog, wanted](QMargins frame) {
         const QPoint corner = Inside(dialog, wanted, frame);
         if (dialog->pos() != corner) dialog->move(corner);

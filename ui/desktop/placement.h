@@ -1,15 +1,17 @@
 #pragma once
-// Where the windows stand on the screen: the display windows by their
-// stored corners, the dialogs where the main window stood, both kept wholly
-// on the screen. Corners are stored in twips; the screen speaks pixels.
+// Where the windows stand on the screen, how they come into view and where
+// they leave from: the display windows by their stored corners, the dialogs
+// where the main window stood, all kept wholly on the screen. Corners are
+// stored in twips; the screen speaks pixels.
 #include <QMargins>
 #include <QPoint>
 #include <QRect>
 #include <QSize>
 #include <functional>
+#include <optional>
 #include <utility>
 
-#include "records/placement.h"
+#include "geometry/placement.h"
 
 class QWidget;
 
@@ -30,10 +32,27 @@ QPoint CornerInside(const QRect& area, const QRect& outer);
 // later, with its own frame: `fit` runs then, as long as the window lives.
 void AgainOnceFramed(QWidget* window, std::function<void()> fit);
 
+// Where a window leaves from, to be stored: the corner of the restored
+// window (out of minimised or maximised first), never the minimised one.
+// Nothing where the desktop keeps positions to itself (`positionsKnown`
+// false): a position the program never learnt must not replace a real one.
+std::optional<Corner> CornerToStore(QWidget* window, bool positionsKnown);
+// The next window of a sequence (setup, ceremony, mini window) where the
+// one before it stands.
+void StandInPlaceOf(QWidget* next, const QWidget* previous);
+// Back into view and given the keyboard: out of minimised, shown, raised.
+void BringToFront(QWidget* window);
+// Native Wayland (`positionsKnown` false): a client cannot take its own
+// window out of minimised, so a minimised window is mapped afresh.
+void RemapIfMinimised(QWidget* window, bool positionsKnown);
+
 class WindowPlacer {
 public:
-    // Where a window stands, in whole twips.
+    // Where a window stands, in whole twips: the corner it was placed at
+    // while it stands there still, so a stored corner survives the round
+    // trip through pixels unchanged.
     static Corner CornerOf(const QWidget* window);
+    static Corner CornerOf(QPoint pixels);
     // The size of the window's screen (or the primary one) in twips.
     static std::pair<int32_t, int32_t> ScreenTwips(const QWidget* window);
     // What the desktop draws around a window (title bar, borders).
@@ -41,15 +60,16 @@ public:
 
     // A display window at its stored corner by the placement rule (a corner
     // too far right or down goes to the middle of the screen, negatives to
-    // 0), then, only where the window would reach beyond the screen's
-    // available area, moved left and up as far as needed. The corner it
-    // ends at is stored back in `left` and `top`.
-    void placeDisplayWindow(QWidget* window, int32_t& left, int32_t& top, Margins margins) const;
+    // 0). A corner the rule keeps is used exactly, even where the window
+    // then hangs over an edge. Only where the rule chose the middle is the
+    // window moved left and up as far as needed to fit, frame included, in
+    // whole device pixels. Returns the corner it ends at, the one to store.
+    Corner placeDisplayWindow(QWidget* window, Corner stored, Margins margins) const;
     // A dialog (or the notice in its place) where the main window stood, but
     // wholly on the screen: moved left and up only as far as needed. Before
     // the desktop frames it, the frame is that of the window it replaces;
     // once framed it is checked again with its own.
-    void placeAtCorner(QWidget* dialog, int32_t left, int32_t top) const;
+    void placeAtCorner(QWidget* dialog, Corner corner) const;
     // The frame of a shown window, for the windows placed after it.
     void learnFrame(const QWidget* window);
 

@@ -7,17 +7,15 @@
 #include <QVBoxLayout>
 #include <iterator>
 
+#include "content/season.h"
 #include "desktop/accessibility.h"
 #include "desktop/artwork.h"
 #include "desktop/twips.h"
-#include "forms/season.h"
 
 namespace kemless {
 
-StartCeremony::StartCeremony(QWidget* parent) : DialogWindow(parent) {
-    setObjectName(QStringLiteral("startCeremony"));
-    setWindowTitle(QStringLiteral(" ( ・◇・)  - lunapo"));
-
+StartCeremony::StartCeremony(QWidget* parent)
+    : DialogWindow(QStringLiteral("startCeremony"), QStringLiteral(" ( ・◇・)  - lunapo"), parent) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(20, 16, 20, 16);
     const QString lines[4] = {QStringLiteral("ようこそケムレスへ"),
@@ -60,9 +58,8 @@ StartCeremony::StartCeremony(QWidget* parent) : DialogWindow(parent) {
     setFixedSize(sizeHint());
 }
 
-SeasonalCeremony::SeasonalCeremony(const SeasonalGreeting* greeting, QWidget* parent) : DialogWindow(parent) {
-    setObjectName(QStringLiteral("seasonalCeremony"));
-    setWindowTitle(QStringLiteral(" メリークリスマス - lunapo"));
+SeasonalCeremony::SeasonalCeremony(const SeasonalGreeting* greeting, QWidget* parent)
+    : DialogWindow(QStringLiteral("seasonalCeremony"), QStringLiteral(" メリークリスマス - lunapo"), parent) {
     setFixedSize(Px(5400), Px(3300));
 
     // Laid out in twips: the New Year greeting moves two of these lines.

@@ -6,7 +6,10 @@
 
 namespace kemless {
 
-DialogWindow::DialogWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
+DialogWindow::DialogWindow(const QString& objectName, const QString& caption, QWidget* parent)
+    : QWidget(parent, Qt::Window) {
+    setObjectName(objectName);
+    setWindowTitle(caption);
     setAttribute(Qt::WA_DeleteOnClose);
 }
 

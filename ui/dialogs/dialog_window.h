@@ -13,7 +13,9 @@ namespace kemless {
 class DialogWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit DialogWindow(QWidget* parent = nullptr);
+    // Named `objectName` for the tests and the accessibility tree, with its
+    // fixed caption.
+    DialogWindow(const QString& objectName, const QString& caption, QWidget* parent = nullptr);
 
     void setEnterAction(std::function<void()> action) { enter_ = std::move(action); }
     void setEscapeAction(std::function<void()> action) { escape_ = std::move(action); }
@@ -21,6 +23,9 @@ public:
     // Unloaded by the program (not by the user): hidden and deleted, without
     // the `closed` that the close box sends.
     void unload();
+    // The window of this dialog on the screen now, to bring forward: itself
+    // when shown, or nothing.
+    virtual QWidget* inView() { return isVisible() ? this : nullptr; }
 
 signals:
     // The user closed the window (close box, or an action that means it).

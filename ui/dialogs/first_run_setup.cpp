@@ -15,10 +15,9 @@
 
 namespace kemless {
 
-FirstRunSetup::FirstRunSetup(Desktop& desktop, InitialSettings& initial, QWidget* parent)
-    : DialogWindow(parent), desktop_(desktop), initial_(initial) {
-    setObjectName(QStringLiteral("firstRunSetup"));
-    setWindowTitle(QStringLiteral(" ケムレス初期設定 - lunapo"));
+FirstRunSetup::FirstRunSetup(Desktop& desktop, QWidget* parent)
+    : DialogWindow(QStringLiteral("firstRunSetup"), QStringLiteral(" ケムレス初期設定 - lunapo"), parent),
+      desktop_(desktop) {
     const QString heading = QStringLiteral("初期値を設定してください");
     DescribeWindow(this, WindowKind::Dialog, QStringLiteral("ケムレス初期設定"), heading);
 
@@ -82,10 +81,8 @@ void FirstRunSetup::confirm() {
         desktop_.message(this, QStringLiteral("有効範囲内にある半角数字を入れてください"));
         return;
     }
-    initial_.cigarettesPerDay = values->first;
-    initial_.packPrice = values->second;
-    if (const int size = CheckedOption(sizes_); size >= 0) initial_.cigaretteSize = kCigaretteSizes[size];
-    emit confirmed();
+    const int size = CheckedOption(sizes_);
+    emit confirmed(values->first, values->second, size >= 0 ? kCigaretteSizes[size] : kStandard);
 }
 
 }  // namespace kemless

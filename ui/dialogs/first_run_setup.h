@@ -1,5 +1,6 @@
 #pragma once
 #include <array>
+#include <cstdint>
 
 #include "dialogs/dialog_window.h"
 
@@ -10,15 +11,14 @@ class QPushButton;
 namespace kemless {
 
 class Desktop;
-struct InitialSettings;
 
-// The first-run setup. It asks for cigarettes a day, the pack price
-// and the size, keeps them in the record in memory only and says so; the
-// ceremony comes next.
+// The first-run setup. It asks for cigarettes a day, the pack price and
+// the size and hands them on once they pass their checks; nothing is
+// written yet, the ceremony comes next.
 class FirstRunSetup : public DialogWindow {
     Q_OBJECT
 public:
-    FirstRunSetup(Desktop& desktop, InitialSettings& initial, QWidget* parent = nullptr);
+    explicit FirstRunSetup(Desktop& desktop, QWidget* parent = nullptr);
 
     QLineEdit* perDayBox() const { return perDay_; }
     QLineEdit* priceBox() const { return price_; }
@@ -29,12 +29,11 @@ public:
     void confirm();
 
 signals:
-    // The three values passed their checks and are in the record.
-    void confirmed();
+    // The three values passed their checks.
+    void confirmed(int32_t cigarettesPerDay, int32_t packPrice, int32_t cigaretteSize);
 
 private:
     Desktop& desktop_;
-    InitialSettings& initial_;
     QLineEdit* perDay_;
     QLineEdit* price_;
     std::array<QRadioButton*, 3> sizes_{};

@@ -15,9 +15,8 @@ QString HelpWindow::GuideText() {
     return QString::fromUtf8(f.readAll());
 }
 
-HelpWindow::HelpWindow(QWidget* parent) : DialogWindow(parent) {
-    setObjectName(QStringLiteral("helpWindow"));
-    setWindowTitle(QStringLiteral("  (?_?) - help"));
+HelpWindow::HelpWindow(QWidget* parent)
+    : DialogWindow(QStringLiteral("helpWindow"), QStringLiteral("  (?_?) - help"), parent) {
     DescribeWindow(this, WindowKind::Window, QStringLiteral("ケムレスヘルプ"));
     text_ = new QPlainTextEdit(this);
     text_->setObjectName(QStringLiteral("guideText"));

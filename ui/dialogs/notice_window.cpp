@@ -11,9 +11,9 @@
 
 namespace kemless {
 
-NoticeWindow::NoticeWindow(QWidget* parent) : DialogWindow(parent) {
-    setObjectName(QStringLiteral("noticeWindow"));
-    setWindowTitle(QStringLiteral(" ヾ(〃^∇^)ﾉ つぎはのんびり卒煙旅行～"));
+NoticeWindow::NoticeWindow(QWidget* parent)
+    : DialogWindow(QStringLiteral("noticeWindow"), QStringLiteral(" ヾ(〃^∇^)ﾉ つぎはのんびり卒煙旅行～"),
+                   parent) {
     QFile f(QStringLiteral(":/kemless/notice.txt"));
     const QString notice = f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
     // Said whole when the window comes up.

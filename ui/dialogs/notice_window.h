@@ -15,13 +15,14 @@ class NoticeWindow : public DialogWindow {
     Q_OBJECT
 public:
     explicit NoticeWindow(QWidget* parent = nullptr);
-    QPushButton* goButton() const { return go_; }
-    QPlainTextEdit* textBox() const { return text_; }
 
     // With its frame the notice stays inside `area`: the text box gives up
     // room (it scrolls) where the screen is smaller than the design, and
     // the window moves up and left only as far as needed.
     void fitInto(const QRect& area, const QMargins& frame);
+
+    QPushButton* goButton() const { return go_; }
+    QPlainTextEdit* textBox() const { return text_; }
 
 signals:
     void openSiteRequested();

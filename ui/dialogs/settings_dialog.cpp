@@ -14,12 +14,14 @@
 
 #include "content/status_titles.h"
 #include "desktop/accessibility.h"
-#include "desktop/clock.h"
+#include "desktop/colors.h"
 #include "desktop/desktop.h"
-#include "desktop/twips.h"
+#include "desktop/placement.h"
+#include "dialogs/notice_window.h"
 #include "dialogs/option_group.h"
 #include "forms/color_words.h"
 #include "forms/input_rules.h"
+#include "records/clock.h"
 
 namespace kemless {
 namespace {
@@ -87,16 +89,57 @@ std::string TextOf(const QLineEdit* box) { return box->text().toStdString(); }
 
 SettingsDialog::SettingsDialog(Clock& clock, Desktop& desktop, const InitialSettings& initial,
                                const OptionSettings& options, QWidget* parent)
-    : DialogWindow(parent), clock_(clock), desktop_(desktop), initial_(initial), options_(options) {
-    setObjectName(QStringLiteral("settingsDialog"));
-    setWindowTitle(QStringLiteral(" 設定ウィンドウ - 全て半角で記入してください - lunapo"));
+    : DialogWindow(QStringLiteral("settingsDialog"),
+                   QStringLiteral(" 設定ウィンドウ - 全て半角で記入してください - lunapo"), parent),
+      clock_(clock),
+      desktop_(desktop),
+      initial_(initial),
+      options_(options) {
     DescribeWindow(this, WindowKind::Dialog, QStringLiteral("設定ウィンドウ"),
                    QStringLiteral("全て半角で記入してください"));
     buildControls();
     fill();
     setEnterAction([this] { save(); });
     setEscapeAction([this] { cancel(); });
+    // The close box ends it too, with what it holds.
+    connect(this, &DialogWindow::closed, this, [this] { finish(SettingsResult::Ending::Closed); });
     setFixedSize(sizeHint());
+}
+
+void SettingsDialog::openAt(const WindowPlacer& placer, Corner corner) {
+    placer_ = &placer;
+    corner_ = corner;
+    placeHere(this);
+    show();
+}
+
+void SettingsDialog::placeHere(QWidget* window) const {
+    if (placer_ != nullptr) placer_->placeAtCorner(window, corner_);
+}
+
+QWidget* SettingsDialog::inView() {
+    if (notice_ != nullptr && notice_->isVisible()) return notice_;
+    return DialogWindow::inView();
+}
+
+void SettingsDialog::showNotice() {
+    if (notice_ == nullptr) {
+        notice_ = new NoticeWindow(this);
+        connect(notice_, &NoticeWindow::openSiteRequested, this, [this] { emit siteRequested(notice_); });
+        // Closing it always brings the dialog back, also after a failed launch.
+        connect(notice_, &DialogWindow::closed, this, [this] {
+            notice_ = nullptr;
+            placeHere(this);
+            show();
+        });
+    }
+    placeHere(notice_);
+    notice_->show();
+    hide();
+}
+
+void SettingsDialog::finish(SettingsResult::Ending ending) {
+    emit finished({ending, initial_, options_, profileTaken_});
 }
 
 void SettingsDialog::buildControls() {
@@ -197,7 +240,7 @@ void SettingsDialog::buildControls() {
     buttons->addWidget(cancelButton);
     outer->addSpacing(2);
     outer->addLayout(buttons);
-    connect(site, &QPushButton::clicked, this, &SettingsDialog::noticeRequested);
+    connect(site, &QPushButton::clicked, this, &SettingsDialog::showNotice);
     connect(help, &QPushButton::clicked, this, &SettingsDialog::helpRequested);
     connect(saveButton, &QPushButton::clicked, this, &SettingsDialog::save);
     connect(cancelButton, &QPushButton::clicked, this, &SettingsDialog::cancel);
@@ -230,7 +273,7 @@ void SettingsDialog::fill() {
     smokingYears_->setEnabled(options_.copyPlusMode == 2);
     tax_->setText(QString::number(options_.taxRatePercent));
     smokingYears_->setText(QString::number(options_.smokingYears));
-    boxCount_->setChecked(options_.showBoxCount == 1);
+    boxCount_->setChecked(static_cast<bool>(options_.showBoxCount));
     link_->setText(QString::fromStdString(options_.linkUrl));
     // The list offers exactly the four modes; a stored text that is none of
     // them shows no selection and is kept until another one is chosen.
@@ -256,15 +299,15 @@ void SettingsDialog::updateSample() {
 }
 
 void SettingsDialog::chooseTextColor() {
-    if (auto c = desktop_.chooseColor(ColorFromBgr(options_.foreColor), this)) {
-        options_.foreColor = BgrFromColor(*c);
+    if (auto c = desktop_.chooseColor(ToQColor(options_.foreColor), this)) {
+        options_.foreColor = RgbOf(*c);
         updateSample();
     }
 }
 
 void SettingsDialog::chooseBackColor() {
-    if (auto c = desktop_.chooseColor(ColorFromBgr(options_.backColor), this)) {
-        options_.backColor = BgrFromColor(*c);
+    if (auto c = desktop_.chooseColor(ToQColor(options_.backColor), this)) {
+        options_.backColor = RgbOf(*c);
         updateSample();
     }
 }
@@ -276,7 +319,7 @@ void SettingsDialog::save() {
     if (const int size = CheckedOption(sizes_); size >= 0) form.cigaretteSize = kCigaretteSizes[size];
     form.linkUrl = TextOf(link_);
     if (const int mode = CheckedOption(copyPlus_); mode >= 0) form.copyPlusMode = mode;
-    form.showBoxCount = boxCount_->isChecked() ? 1 : 0;
+    form.showBoxCount = boxCount_->isChecked();
     form.statusMode =
         status_->currentIndex() >= 0 ? status_->currentText().toStdString() : options_.statusMode;
     form.taxRate = TextOf(tax_);
@@ -291,13 +334,15 @@ void SettingsDialog::save() {
         case SaveOutcome::RangeError: desktop_.message(this, QString::fromUtf8(kRangeMessage)); return;
         case SaveOutcome::FutureError: desktop_.message(this, QString::fromUtf8(kFutureMessage)); return;
         case SaveOutcome::OptionError:
-            emit profileTaken(initial_);
+            // The profile passed its checks and is due in initial.ini,
+            // however the dialog ends; the dialog stays open.
+            profileTaken_ = initial_;
             desktop_.message(this, QString::fromUtf8(kRangeMessage));
             return;
-        case SaveOutcome::Saved: emit saved(initial_, options_); return;
+        case SaveOutcome::Saved: finish(SettingsResult::Ending::Saved); return;
     }
 }
 
-void SettingsDialog::cancel() { emit cancelled(initial_, options_); }
+void SettingsDialog::cancel() { finish(SettingsResult::Ending::Cancelled); }
 
 }  // namespace kemless

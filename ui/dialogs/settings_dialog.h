@@ -1,7 +1,10 @@
 #pragma once
 #include <array>
+#include <optional>
 
 #include "dialogs/dialog_window.h"
+#include "forms/settings_result.h"
+#include "geometry/placement.h"
 #include "records/settings.h"
 
 class QCheckBox;
@@ -15,25 +18,37 @@ namespace kemless {
 
 class Clock;
 class Desktop;
+class NoticeWindow;
+class WindowPlacer;
 
-// The settings dialog. It edits copies of the two records and hands back
-// what a save accepted, or what it holds when cancelled; what is written and
-// which window opens next is up to the program around it.
+// The settings dialog. It edits copies of the two records, writes nothing,
+// and ends with one value (SettingsResult): saved, cancelled or closed; what
+// is written and which window opens next is up to the program around it.
+// The smartphone notice is its own: it stands in the dialog's place while
+// it is open, and the dialog comes back, with what it held, when it closes.
 class SettingsDialog : public DialogWindow {
     Q_OBJECT
 public:
     SettingsDialog(Clock& clock, Desktop& desktop, const InitialSettings& initial,
                    const OptionSettings& options, QWidget* parent = nullptr);
 
+    // Shown where the main window stood, wholly on the screen; the notice
+    // stands there too.
+    void openAt(const WindowPlacer& placer, Corner corner);
+
     // The dialog's copies: colour picks land here at once, and the values a
     // save took before it was refused.
     const InitialSettings& editedInitial() const { return initial_; }
     const OptionSettings& editedOptions() const { return options_; }
+    // The notice while it is open.
+    NoticeWindow* notice() const { return notice_; }
+    QWidget* inView() override;
 
     void save();
     void cancel();
     void chooseTextColor();
     void chooseBackColor();
+    void showNotice();
 
     // Year, month, day, hour and minute of the quit moment, 0 to 4.
     QLineEdit* quitBox(int part) const { return quit_[part]; }
@@ -51,15 +66,12 @@ public:
     QPushButton* button(const char* name) const;
 
 signals:
-    // The quit profile passed its checks but an option did not: the profile
-    // is taken (initial.ini is due) and the dialog stays open.
-    void profileTaken(const kemless::InitialSettings& initial);
-    // Every check passed: the records as saved.
-    void saved(const kemless::InitialSettings& initial, const kemless::OptionSettings& options);
-    // The dialog's copies as they stand (see editedInitial).
-    void cancelled(const kemless::InitialSettings& initial, const kemless::OptionSettings& options);
-    void noticeRequested();
+    // How it ended: once, by the save that passed every check, by Cancel or
+    // Escape, or by the close box.
+    void finished(const kemless::SettingsResult& result);
     void helpRequested();
+    // The notice's button: the maker's site, opened for `owner`.
+    void siteRequested(QWidget* owner);
 
 protected:
     void showEvent(QShowEvent* e) override;
@@ -68,11 +80,17 @@ private:
     void buildControls();
     void fill();
     void updateSample();
+    void finish(SettingsResult::Ending ending);
+    void placeHere(QWidget* window) const;
 
     Clock& clock_;
     Desktop& desktop_;
     InitialSettings initial_;
     OptionSettings options_;
+    std::optional<InitialSettings> profileTaken_;
+    const WindowPlacer* placer_ = nullptr;
+    Corner corner_{0, 0};
+    NoticeWindow* notice_ = nullptr;
     std::array<QLineEdit*, 5> quit_{};
     QLineEdit* perDay_ = nullptr;
     QLineEdit* price_ = nullptr;

@@ -6,6 +6,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 
+#include "desktop/placement.h"
 #include "windows/tray_icon.h"
 
 namespace kemless {
@@ -69,11 +70,23 @@ void DisplayWindow::hideToTray(bool trayAvailable) {
 }
 
 void DisplayWindow::restoreFromTray() {
-    setWindowState(windowState() & ~Qt::WindowMinimized);
-    show();
-    raise();
-    activateWindow();
+    BringToFront(this);
     tray_->remove();
+}
+
+void DisplayWindow::showAtStart(bool hidden, bool trayAvailable, bool positionsKnown) {
+    if (!hidden) {
+        show();
+    } else if (trayAvailable) {
+        hideToTray(true);
+    } else if (positionsKnown) {
+        // X11 without a notification area: minimised, back from the task bar.
+        showMinimized();
+    } else {
+        // Native Wayland without one: minimised could not be undone from here
+        // (no task bar entry is promised either), so the window stays in view.
+        show();
+    }
 }
 
 void DisplayWindow::popupAt(const QPoint& globalPos) { popupMenu()->popup(globalPos); }

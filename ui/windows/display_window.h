@@ -39,6 +39,9 @@ public:
     // Shown again (also from minimised), raised and given the keyboard; the
     // icon goes.
     void restoreFromTray();
+    // The first display window of a start: shown, or with `hidden`
+    // (--hidden) kept out of sight as far as this desktop allows a way back.
+    void showAtStart(bool hidden, bool trayAvailable, bool positionsKnown);
 
 signals:
     void copySummaryRequested();
@@ -70,16 +73,16 @@ protected:
     void setPopupMenu(std::initializer_list<MenuEntry> entries) { entries_ = entries; }
     // Where the Menu key and Shift+F10 open the menu, in window coordinates.
     virtual QPoint keyboardMenuAnchor() const = 0;
-    void popupAt(const QPoint& globalPos);
-    // From the keyboard the first item is selected at once, so a screen
-    // reader says the menu and its first item, and the arrows start there.
-    void popupFromKeyboard();
 
     void mousePressEvent(QMouseEvent* e) override;
     void mouseDoubleClickEvent(QMouseEvent* e) override;
     void contextMenuEvent(QContextMenuEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
+    void popupAt(const QPoint& globalPos);
+    // From the keyboard the first item is selected at once, so a screen
+    // reader says the menu and its first item, and the arrows start there.
+    void popupFromKeyboard();
 
 private:
     void trigger(Action action);

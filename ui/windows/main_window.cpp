@@ -6,6 +6,7 @@
 
 #include "desktop/accessibility.h"
 #include "desktop/artwork.h"
+#include "desktop/colors.h"
 #include "desktop/focus_ring.h"
 #include "desktop/twips.h"
 #include "windows/widgets.h"
@@ -109,7 +110,7 @@ void MainWindow::buildControls() {
         RingAlsoAround(l, headings[i]);
         values_[i] = l;
     }
-    setValueColors(BgrFromColor(QColor(128, 128, 128)), BgrFromColor(Qt::white));
+    setValueColors(Rgb(128, 128, 128), Rgb(255, 255, 255));
     // The elapsed time switches its form with Space too, so the keyboard
     // reaches everything a click does.
     connect(values_[kElapsedLabel], &ControlLabel::clicked, this, &MainWindow::elapsedClicked);
@@ -198,7 +199,7 @@ void MainWindow::hideDucks() {
 
 void MainWindow::render(const DisplayState& display) {
     for (int i = 0; i < 6; ++i) values_[i]->setText(QString::fromStdString(display.captions[i]));
-    lungs_->setStage(ColorFromBgr(display.lungColor), QString::fromUtf8(display.lungWords));
+    lungs_->setStage(ToQColor(display.lungColor), QString::fromUtf8(display.lungWords));
 
     hideDucks();
     for (Duck d : display.ducks.visible) {
@@ -211,7 +212,7 @@ void MainWindow::render(const DisplayState& display) {
     progress_->setValue(display.ducks.progress);
 }
 
-void MainWindow::setValueColors(int32_t backColor, int32_t foreColor) {
+void MainWindow::setValueColors(Rgb backColor, Rgb foreColor) {
     for (ControlLabel* l : values_) SetStoredColors(l, backColor, foreColor);
 }
 

@@ -24,7 +24,7 @@ public:
     // Design-time state of the pictures: all six ducks hidden.
     void hideDucks();
     void render(const DisplayState& display);
-    void setValueColors(int32_t backColor, int32_t foreColor);
+    void setValueColors(Rgb backColor, Rgb foreColor);
 
     // The six value lines, by ValueLabel.
     QString caption(int line) const;

@@ -5,6 +5,7 @@
 
 #include "content/landmarks.h"
 #include "desktop/accessibility.h"
+#include "desktop/colors.h"
 #include "desktop/twips.h"
 #include "windows/widgets.h"
 
@@ -50,7 +51,7 @@ MiniWindow::MiniWindow(QWidget* parent) : DisplayWindow(parent) {
     setFocusProxy(label_);
     connect(label_, &ControlLabel::rightPressed, this, &MiniWindow::popupAt);
     connect(label_, &ControlLabel::doubleClicked, this, &MiniWindow::hideRequested);
-    setColors(BgrFromColor(QColor(255, 192, 128)), BgrFromColor(Qt::white));
+    setColors(Rgb(255, 192, 128), Rgb(255, 255, 255));
 
     // Help comes before the settings here, and the switch goes the other way.
     const MenuEntry standard{"standardSizeAction", "標準サイズで運転する", Action::SwitchSize};
@@ -91,9 +92,9 @@ void MiniWindow::setText(const QString& summary) {
 
 QString MiniWindow::text() const { return summary_; }
 
-void MiniWindow::setColors(int32_t backColor, int32_t foreColor) {
+void MiniWindow::setColors(Rgb backColor, Rgb foreColor) {
     QPalette pal = palette();
-    pal.setColor(QPalette::Window, ColorFromBgr(backColor));
+    pal.setColor(QPalette::Window, ToQColor(backColor));
     setPalette(pal);
     SetStoredColors(label_, backColor, foreColor);
 }

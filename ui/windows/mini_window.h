@@ -1,4 +1,5 @@
 #pragma once
+#include "records/settings.h"
 #include "windows/display_window.h"
 
 namespace kemless {
@@ -15,7 +16,7 @@ public:
 
     void setText(const QString& summary);
     QString text() const;
-    void setColors(int32_t backColor, int32_t foreColor);
+    void setColors(Rgb backColor, Rgb foreColor);
     ControlLabel* summaryLabel() const { return label_; }
     // Sized for the widest summary the first time it is shown.
     void setVisible(bool visible) override;

@@ -11,6 +11,11 @@ import tempfile
 import time
 import unittest
 
+# The helpers shared by the desktop tests; no compiled copy is left in the tree.
+sys.dont_write_bytecode = True
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "support"))
+from kemless_support import has_claimed, wait_for  # noqa: E402
+
 PROGRAM = None
 RECORD_INITIAL = b"2026,11,1,9,0,25,480,100\r\n"
 RECORD_OPTION = ('1,58,5,0,5,1,300,300,9241372,16777215,"kemless.example.jp/",0,0,0,"ソルジャー"\r\n'
@@ -89,7 +94,7 @@ class CompanionCommandLine(unittest.TestCase):
         self.assertFalse(os.path.exists(self.entry))
 
     def test_a_data_dir_with_spaces_and_reserved_characters_is_quoted(self):
-        for given in ("my kemless data", 'odd $name "quoted" back\\slash 100%'):
+        for given in ("my kemless data", "it's (odd) & <reserved>; a|b #~*? 記録 [x]"):
             with self.subTest(given=given):
                 base = os.path.join(self.tmp, given)
                 r = self.run_program("--autostart", "on", "--data-dir", base)
@@ -176,12 +181,8 @@ class CompanionCommandLine(unittest.TestCase):
                                    stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
                                    start_new_session=True)
         try:
-            # Up once it holds the lock in its runtime folder.
-            deadline = time.monotonic() + 20
-            while time.monotonic() < deadline and not os.listdir(os.path.join(self.tmp, "run")):
-                self.assertIsNone(running.poll())
-                time.sleep(0.05)
-            time.sleep(0.5)
+            # Up once it listens as the one running copy.
+            self.assertTrue(wait_for(lambda: has_claimed(env) or running.poll() is not None))
             self.assertIsNone(running.poll())
             for option in ("--summary", "--short"):
                 r = self.run_program(option, "--data-dir", base)

@@ -15,21 +15,12 @@ import unittest
 # The helpers shared by the desktop tests; no compiled copy is left in the tree.
 sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "support"))
-from processes import end_process_groups  # noqa: E402
+from kemless_support import end_process_groups, has_claimed, has_window_manager, wait_for  # noqa: E402
 
 PROGRAM = None
 RECORD_INITIAL = b"2026,11,1,9,0,25,480,100\r\n"
 RECORD_OPTION = ('1,58,5,0,5,1,300,300,9241372,16777215,"kemless.example.jp/",0,0,0,"ソルジャー"\r\n'
                  .encode("shift_jis"))
-
-
-def wait_for(check, timeout=20.0):
-    deadline = time.monotonic() + timeout
-    while time.monotonic() < deadline:
-        if check():
-            return True
-        time.sleep(0.1)
-    return False
 
 
 class Desktop(unittest.TestCase):
@@ -65,9 +56,11 @@ class Desktop(unittest.TestCase):
             if not shutil.which(tool):
                 self.skipTest(f"{tool} is not installed")
         # Xvfb picks a free display number itself and writes it to the pipe.
+        # -noreset: a server resets when its last client leaves, and a client
+        # that connects then (openbox, after a check came and went) fails.
         read_end, write_end = os.pipe()
         xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24",
-                                 "-nolisten", "tcp"], env=self.env, pass_fds=(write_end,),
+                                 "-nolisten", "tcp", "-noreset"], env=self.env, pass_fds=(write_end,),
                                 stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
                                 start_new_session=True)
         self.processes.append(xvfb)
@@ -79,11 +72,13 @@ class Desktop(unittest.TestCase):
         self.assertTrue(wait_for(lambda: subprocess.run(["xwininfo", "-root"], env=self.env,
                                                         capture_output=True).returncode == 0))
         self.spawn("openbox")
+        # A window mapped while the window manager is still starting would
+        # be nobody's to minimise or frame.
+        self.assertTrue(wait_for(lambda: has_window_manager(self.env)), "openbox did not start")
         tray = None
         if with_tray:
             tray = self.spawn("trayer", "--edge", "top", "--align", "right")
             self.assertTrue(wait_for(lambda: '"panel"' in self.tree()))
-        time.sleep(0.5)
         return tray
 
     def tree(self):
@@ -112,8 +107,8 @@ class Desktop(unittest.TestCase):
     def test_x11_hidden_in_the_notification_area_and_back(self):
         tray = self.start_x(with_tray=True)
         self.spawn(PROGRAM, "--hidden", "--data-dir", self.base)
+        # In the area means the start is over: a window it mapped would be mapped now.
         self.assertTrue(wait_for(self.in_tray), self.tree())
-        time.sleep(1)
         self.assertIsNone(self.main_window_state(), "no main window mapped")
         # The notification area goes away: the window comes back.
         tray.terminate()
@@ -148,11 +143,15 @@ class Desktop(unittest.TestCase):
         self.start_x(with_tray=True)
         fake = os.path.join(os.path.dirname(os.path.abspath(__file__)), "fake_notifications.py")
         log = os.path.join(self.tmp, "notices.jsonl")
+        # The program starts once the service holds its name on the bus.
         self.spawn("dbus-run-session", "--", "sh", "-c",
-                   '/usr/bin/python3 "$0" "$1" & sleep 1; exec "$2" --hidden --notify --data-dir "$3"',
+                   '/usr/bin/python3 "$0" "$1" & '
+                   'until dbus-send --session --print-reply --dest=org.freedesktop.DBus / '
+                   'org.freedesktop.DBus.NameHasOwner string:org.freedesktop.Notifications '
+                   '| grep -q "boolean true"; do sleep 0.05; done; '
+                   'exec "$2" --hidden --notify --data-dir "$3"',
                    fake, log, PROGRAM, self.base)
         self.assertTrue(wait_for(self.in_tray), self.tree())
-        time.sleep(2)
         self.assertIsNone(self.main_window_state())
         self.assertFalse(os.path.exists(log) and os.path.getsize(log) > 0, "no notice at start")
 
@@ -194,7 +193,8 @@ class Desktop(unittest.TestCase):
                                  stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=err,
                                  start_new_session=True)
         self.processes.append(p)
-        time.sleep(3)
+        # Up once it listens as the one running copy; then still running.
+        self.assertTrue(wait_for(lambda: has_claimed(self.env) or p.poll() is not None))
         with open(log, encoding="utf-8", errors="replace") as f:
             said = f.read()
         self.assertIsNone(p.poll(), said)

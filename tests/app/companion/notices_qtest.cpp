@@ -13,8 +13,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include "companion/companion.h"
 #include "desktop/notifier.h"
-#include "session/companion.h"
 #include "support/session_fixture.h"
 #include "support/tick.h"
 #include "windows/tray_icon.h"
@@ -192,7 +192,7 @@ private slots:
         QVERIFY(!w->isVisible());
         QVERIFY(click(uint(notices().first()[u"id"].toInt())));
         QTRY_VERIFY(w->isVisible());
-        QVERIFY(!fx->session->mainTray()->isShown());
+        QVERIFY(!fx->session->mainWindow()->trayIcon()->isShown());
     }
 
     void aStatusNotifierHostThatGoesAwayGivesTheWindowBack() {
@@ -209,7 +209,7 @@ private slots:
         panel.kill();
         panel.waitForFinished();
         QTRY_VERIFY(w->isVisible());
-        QVERIFY(!fx->session->mainTray()->isShown());
+        QVERIFY(!fx->session->mainWindow()->trayIcon()->isShown());
     }
 
     // From here on the desktop has no notification service.

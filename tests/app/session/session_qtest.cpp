@@ -66,12 +66,14 @@ private slots:
     void closingHelpKeepsAProgramWhoseWindowIsInTheTray() {
         QFETCH(int, windowMode);
         OptionSettings o;
-        o.windowMode = windowMode;
+        o.windowMode = static_cast<WindowMode>(windowMode);
         Session& s = startStarted(o);
-        DisplayWindow* shown = windowMode == 1 ? static_cast<DisplayWindow*>(s.miniWindow()) : s.mainWindow();
+        DisplayWindow* shown = static_cast<WindowMode>(windowMode) == WindowMode::Mini
+                                   ? static_cast<DisplayWindow*>(s.miniWindow())
+                                   : s.mainWindow();
         emit shown->hideRequested();
         QVERIFY(!shown->isVisible());
-        s.showHelp();
+        ShowHelp(s);
         QVERIFY(s.helpWindow()->close());
         Settle();
         QCOMPARE(fx->process.quits, 0);
@@ -88,7 +90,7 @@ private slots:
 
     void helpOutlivesTheDisplayWindows() {
         Session& s = startStarted();
-        s.showHelp();
+        ShowHelp(s);
         QVERIFY(s.mainWindow()->close());
         Settle();
         QVERIFY(!s.mainWindow());
@@ -121,7 +123,7 @@ private slots:
 
     void closingTheSettingsDialogEndsTheProgram() {
         Session& s = startStarted();
-        s.showSettingsDialogFromMain();
+        OpenSettings(s);
         Settle();
         QVERIFY(Window("settingsDialog")->close());
         Settle();
@@ -174,10 +176,14 @@ private slots:
         QFETCH(bool, tray);
         fx->desktop.tray = tray;
         OptionSettings o;
-        o.windowMode = windowMode;
+        o.windowMode = static_cast<WindowMode>(windowMode);
         Session& s = startStarted(o);
-        DisplayWindow* shown = windowMode == 1 ? static_cast<DisplayWindow*>(s.miniWindow()) : s.mainWindow();
-        DisplayWindow* other = windowMode == 1 ? static_cast<DisplayWindow*>(s.mainWindow()) : s.miniWindow();
+        DisplayWindow* shown = static_cast<WindowMode>(windowMode) == WindowMode::Mini
+                                   ? static_cast<DisplayWindow*>(s.miniWindow())
+                                   : s.mainWindow();
+        DisplayWindow* other = static_cast<WindowMode>(windowMode) == WindowMode::Mini
+                                   ? static_cast<DisplayWindow*>(s.mainWindow())
+                                   : s.miniWindow();
         emit shown->hideRequested();
         QVERIFY(!shown->isVisible() || shown->isMinimized());
 
@@ -190,7 +196,7 @@ private slots:
 
     void aLaterStartRaisesAnOpenDialog() {
         Session& s = startStarted();
-        s.showSettingsDialogFromMain();
+        OpenSettings(s);
         Settle();
         QWidget* dialog = Window("settingsDialog");
         dialog->showMinimized();
@@ -216,7 +222,7 @@ private slots:
         o.mainTop = 3000;
         o.miniLeft = 900;
         o.miniTop = 600;
-        o.windowMode = how == QLatin1String("closeMini") ? 1 : 0;
+        o.windowMode = static_cast<WindowMode>(how == QLatin1String("closeMini") ? 1 : 0);
         Session& s = startStarted(o);
         s.mainWindow()->move(333, 222);
         s.miniWindow()->move(222, 111);
@@ -225,7 +231,7 @@ private slots:
         } else if (how == QLatin1String("closeMini")) {
             QVERIFY(s.miniWindow()->close());
         } else {
-            s.showSettingsDialogFromMain();
+            OpenSettings(s);
             Settle();
             auto* dialog = qobject_cast<SettingsDialog*>(Window("settingsDialog"));
             dialog->move(111, 77);
@@ -260,7 +266,7 @@ private slots:
         FakeDesktop desktop;
         QuittingProcess process;
         QTemporaryDir dir;
-        const SettingsStore store(dir.path().toStdString());
+        SettingsStore store(dir.path().toStdString());
         store.ensureDataFolder();
         QVERIFY(store.writeInitial(SampleInitial()));
         OptionSettings o;
@@ -273,7 +279,7 @@ private slots:
         bool aliveAfterHelpClosed = false;
         QTimer::singleShot(0, w, [&] {
             emit w->hideRequested();
-            session.showHelp();
+            ShowHelp(session);
         });
         QTimer::singleShot(50, &session, [&] { session.helpWindow()->close(); });
         QTimer::singleShot(400, &session, [&] {

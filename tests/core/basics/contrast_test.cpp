@@ -8,7 +8,7 @@
 namespace kemless {
 
 void PrintTo(const Rgb& c, std::ostream* os) {
-    *os << "rgb(" << c.red << ", " << c.green << ", " << c.blue << ")";
+    *os << "rgb(" << c.red() << ", " << c.green() << ", " << c.blue() << ")";
 }
 
 namespace {

@@ -7,6 +7,8 @@
 #include <ostream>
 #include <string>
 
+#include "records/settings_store.h"
+
 namespace kemless {
 namespace {
 
@@ -15,9 +17,18 @@ struct LineCase {
     int32_t elapsedMinutes;
     int32_t cigarettesPerDay;
     int32_t cigaretteSize;
-    int32_t showBoxCount;
+    int32_t showBoxCount;  // as option.ini holds it
     const char* expected;
 };
+
+// The pack display as a record read from option.ini holds it.
+bool ShowBoxCountAsStored(int32_t stored) {
+    OptionSettings o;
+    o.showBoxCount = Flag::FromFile(stored, true);
+    const auto read = ParseOptionFile(FormatOptionLine(o));
+    EXPECT_TRUE(read);
+    return read && static_cast<bool>(read->showBoxCount);
+}
 
 void PrintTo(const LineCase& c, std::ostream* os) { *os << c.label; }
 
@@ -25,7 +36,8 @@ class UnsmokedLineTest : public testing::TestWithParam<LineCase> {};
 
 TEST_P(UnsmokedLineTest, FormatsCountMetresAndLandmark) {
     const LineCase& c = GetParam();
-    EXPECT_EQ(FormatUnsmokedLine(c.elapsedMinutes, c.cigarettesPerDay, c.cigaretteSize, c.showBoxCount),
+    EXPECT_EQ(FormatUnsmokedLine(c.elapsedMinutes, c.cigarettesPerDay, c.cigaretteSize,
+                                 ShowBoxCountAsStored(c.showBoxCount)),
               c.expected);
 }
 

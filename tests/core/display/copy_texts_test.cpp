@@ -85,7 +85,7 @@ TEST_F(CopyTexts, ShortTextQuotesCaptionsAndSummary) {
 }
 
 TEST_F(CopyTexts, ToggledElapsedFormInBothTexts) {
-    display.showTotalDays = 1;
+    display.showTotalDays = true;
     display.captions[kElapsedLabel] = "１３日９時間５分";
     EXPECT_NE(SummaryText(display, initial, options).find("卒煙からの日数： 13日 9時間 5分\r\n"), std::string::npos);
     EXPECT_NE(ShortText(display, initial, options).find("。１３日９時間５分経過しました。"), std::string::npos);

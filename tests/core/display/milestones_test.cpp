@@ -21,7 +21,7 @@ protected:
     MilestoneFigures at(CalendarMoment now) {
         DisplayState display;
         RefreshDisplay(display, initial, options, now, 50);
-        return MilestoneFiguresOf(display, initial, options);
+        return display.milestones;
     }
     InitialSettings initial = [] {
         InitialSettings s;
@@ -146,6 +146,19 @@ TEST_F(Milestones, NothingWhenTheRecordChangedOrTheClockWentBack) {
     EXPECT_TRUE(DueMilestones(before, at({2024, 4, 2, 12, 0})).empty());
     initial.cigarettesPerDay = 20;
     EXPECT_TRUE(DueMilestones(at({2024, 5, 2, 12, 0}), at({2024, 4, 2, 12, 0})).empty());
+}
+
+TEST(NoticeText, OneNoticeOfSeveralHeadlinesFirstOnTop) {
+    EXPECT_EQ(JoinNotices({}).summary, "");
+    const NoticeText one =
+        JoinNotices({{MilestoneKind::Duck, "アヒルからのお知らせ", "アヒル隊長が喜んでいます。"}});
+    EXPECT_EQ(one.summary, "アヒルからのお知らせ");
+    EXPECT_EQ(one.body, "アヒル隊長が喜んでいます。");
+    const NoticeText two =
+        JoinNotices({{MilestoneKind::Title, "ランクアップ！", "ステータスが「中尉」になりました。"},
+                     {MilestoneKind::Calendar, "卒煙１ヶ月達成！", "おめでとうございます。"}});
+    EXPECT_EQ(two.summary, "ランクアップ！");
+    EXPECT_EQ(two.body, "ステータスが「中尉」になりました。\n卒煙１ヶ月達成！おめでとうございます。");
 }
 
 }  // namespace

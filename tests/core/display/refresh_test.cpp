@@ -56,7 +56,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(LungColour, DarkToRedToPink) {
-    auto rgb = [](int32_t c) { return std::tuple{c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF}; };
+    auto rgb = [](Rgb c) { return std::tuple{c.red(), c.green(), c.blue()}; };
     EXPECT_EQ(rgb(LungColor(0)), std::tuple(5, 0, 0));
     EXPECT_EQ(rgb(LungColor(10)), std::tuple(105, 0, 0));
     EXPECT_EQ(rgb(LungColor(25)), std::tuple(255, 0, 0));
@@ -108,13 +108,13 @@ TEST_F(RefreshFixture, ToggleShowsTotalDaysUntilTheNextRefresh) {
     refresh({2014, 3, 5, 8, 30});
     ToggleElapsedForm(display);
     EXPECT_EQ(display.captions[kElapsedLabel], "３２日２３時間３０分");
-    EXPECT_EQ(display.showTotalDays, 1);
+    EXPECT_TRUE(display.showTotalDays);
     ToggleElapsedForm(display);
     EXPECT_EQ(display.captions[kElapsedLabel], "０年１ヶ月４日２３時間３０分");
     ToggleElapsedForm(display);
     refresh({2014, 3, 5, 8, 30});
     EXPECT_EQ(display.captions[kElapsedLabel], "０年１ヶ月４日２３時間３０分");
-    EXPECT_EQ(display.showTotalDays, 0);
+    EXPECT_FALSE(display.showTotalDays);
 }
 
 TEST_F(RefreshFixture, MiniTextReadsTheToggleBeforeTheRefreshResetsIt) {
@@ -133,7 +133,7 @@ TEST_F(RefreshFixture, ClockSetBackShowsTheQuitMomentItself) {
     EXPECT_EQ(display.captions[kElapsedLabel], "０年０ヶ月０日０時間０分");
     EXPECT_EQ(display.captions[kMessageLabel], "さあ今日からいよいよ卒煙です！がんばりましょう！");
     EXPECT_EQ(display.ducks.progress, 0);
-    EXPECT_EQ(display.lungColor, 5);
+    EXPECT_EQ(display.lungColor, Rgb(5, 0, 0));
 }
 
 }  // namespace

@@ -16,7 +16,7 @@ TEST(ColorWords, ANameForPlainColoursElseTheNumbers) {
         {0x102030, "赤48、緑32、青16"},
         {static_cast<int32_t>(0x7FFFFFFF), "白"},  // only the three colour bytes count
     };
-    for (auto [bgr, words] : cases) EXPECT_EQ(ColorWords(bgr), words) << bgr;
+    for (auto [bgr, words] : cases) EXPECT_EQ(ColorWords(Rgb::FromBgr(bgr)), words) << bgr;
 }
 
 }  // namespace

@@ -4,7 +4,7 @@
 
 #include <ostream>
 
-#include "forms/season.h"
+#include "content/season.h"
 
 namespace kemless {
 namespace {

@@ -171,7 +171,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(RecordFolder, ASaveThroughTheUsersOwnLinkKeepsTheLink) {
     fs::create_directory(base_ + "/dotfiles");
-    Put(base_ + "/dotfiles/option.ini", "old");
+    Put(base_ + "/dotfiles/option.ini", Utf8ToShiftJis(FormatOptionLine(OptionSettings{})));
     fs::create_symlink("../dotfiles/option.ini", store_->optionPath());
     OptionSettings o;
     o.quitStarted = 1;

@@ -52,6 +52,41 @@ TEST(SettingsFormat, DefaultLinesAreExact) {
     EXPECT_EQ(FormatInitialLine(s), "-3,3,14,21,5,20,300,85\r\n");
 }
 
+// A hand-edited option.ini may hold numbers the program never writes in
+// its coded fields: each reads by its field's rule and goes back to the file
+// exactly as it stood.
+TEST(SettingsFormat, HandEditedCodesReadByTheirRuleAndAreWrittenBackUnchanged) {
+    struct Row {
+        const char* line;
+        bool started, boxCount;
+        WindowMode mode;
+        Rgb back;
+    };
+    const Row rows[] = {
+        {"5,58,5,0,5,1,0,0,9241372,16777215,\"a/\",7,0,0,\"x\"\r\n", true, true, static_cast<WindowMode>(7),
+         Rgb(28, 3, 141)},
+        {"-1,58,5,0,5,2,0,0,16777216,16777215,\"a/\",-3,0,0,\"x\"\r\n", true, false,
+         static_cast<WindowMode>(-3), Rgb(0, 0, 0)},
+        {"0,58,5,0,5,-1,0,0,-1,16777215,\"a/\",1,0,0,\"x\"\r\n", false, false, WindowMode::Mini,
+         Rgb(255, 255, 255)},
+    };
+    for (const Row& r : rows) {
+        const auto read = ParseOptionFile(r.line);
+        ASSERT_TRUE(read) << r.line;
+        EXPECT_EQ(static_cast<bool>(read->quitStarted), r.started) << r.line;
+        EXPECT_EQ(static_cast<bool>(read->showBoxCount), r.boxCount) << r.line;
+        EXPECT_EQ(read->windowMode, r.mode) << r.line;
+        EXPECT_EQ(read->backColor.red(), r.back.red()) << r.line;
+        EXPECT_EQ(read->backColor.blue(), r.back.blue()) << r.line;
+        EXPECT_EQ(FormatOptionLine(*read), r.line);
+    }
+    // Set by the program, a flag is a plain 1 or 0 again.
+    OptionSettings o = *ParseOptionFile(rows[0].line);
+    o.showBoxCount = true;
+    o.quitStarted = false;
+    EXPECT_EQ(FormatOptionLine(o).substr(0, 12), "0,58,5,0,5,1");
+}
+
 TEST(SettingsFormat, InitialLineReadsBack) {
     auto s = ParseInitialFile("2014,3,14,21,5,20,300,85\r\n");
     ASSERT_TRUE(s);
@@ -157,7 +192,7 @@ TEST_F(TempFolder, StartedQuitOpensTheWindowOfTheMode) {
                                {1, FirstWindow::MiniShown},
                                {2, FirstWindow::MainShown},
                                {7, FirstWindow::MainShown}}) {
-        o.windowMode = mode;
+        o.windowMode = static_cast<WindowMode>(mode);
         ASSERT_TRUE(store.writeOption(o));
         EXPECT_EQ(RunStartupFileSteps(store, {2026, 1, 1, 0, 0}).first, first) << mode;
     }
@@ -283,7 +318,7 @@ TEST_F(AdoptRecordTest, OptionWithoutInitialIsCopiedAlone) {
 
 TEST_F(AdoptRecordTest, TheSameFolderIsNoSource) {
     oldStartedRecord();
-    const SettingsStore same((root / "work/.").string());
+    SettingsStore same((root / "work/.").string());
     EXPECT_FALSE(AdoptRecord(old, same));
 }
 
@@ -304,7 +339,7 @@ TEST(Keeping, SaysWhyARecordCannotBeKept) {
         EXPECT_EQ(problems[0].problem, problem);
         EXPECT_EQ(problems[0].path, path);
     };
-    only(FileProblem::NoFolder, store.dataFolder());
+    only(FileProblem::NoFolder, root.string());  // not even the folder above it
     store.ensureDataFolder();
     const std::vector<FileOutcome> neither = store.keepingProblems();  // neither file made yet
     ASSERT_EQ(neither.size(), 2u);

@@ -16,56 +16,9 @@
 #include <optional>
 
 #include "desktop/launcher.h"
-#include "support/session_fixture.h"
+#include "support/fake_opener.h"
 
 using namespace kemless;
-
-namespace {
-
-const QString kLaunchFailed =
-    QStringLiteral("エラーです。フォルダオプションの関連付けなどを確認してください");
-
-// A folder put in front of PATH with an xdg-open that records its argument
-// and exits with `status`; no opener at all when `status` is empty. The
-// argument is written aside and renamed into place, so a test that waits for
-// the file never reads it half-written (the shell creates the file before
-// printf fills it, and a slow machine shows the gap).
-class FakeOpener {
-public:
-    // `noise`, when given, is what the opener writes to its output and its
-    // error stream, as the real one does when it finds no browser.
-    explicit FakeOpener(std::optional<int> status, const QString& noise = {}) : oldPath_(qgetenv("PATH")) {
-        if (status) {
-            QFile script(dir_.filePath(QStringLiteral("xdg-open")));
-            script.open(QIODevice::WriteOnly);
-            const QString say =
-                noise.isEmpty() ? QString() : QStringLiteral("echo '%1'\necho '%1' >&2\n").arg(noise);
-            script.write(
-                QStringLiteral("#!/bin/sh\n%3printf '%s' \"$1\" > '%1.part'\nmv '%1.part' '%1'\nexit %2\n")
-                    .arg(argumentFile(), QString::number(*status), say)
-                    .toUtf8());
-            script.close();
-            script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-            qputenv("PATH", dir_.path().toUtf8() + ':' + oldPath_);
-        } else {
-            // Only a folder without an opener: the system's one is out of reach.
-            qputenv("PATH", dir_.path().toUtf8());
-        }
-    }
-    ~FakeOpener() { qputenv("PATH", oldPath_); }
-
-    QString argumentFile() const { return dir_.filePath(QStringLiteral("argument")); }
-    QString argument() const {
-        QFile f(argumentFile());
-        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
-    }
-
-private:
-    QTemporaryDir dir_;
-    QByteArray oldPath_;
-};
-
-}  // namespace
 
 class LauncherTest : public QObject {
     Q_OBJECT
@@ -169,32 +122,6 @@ private slots:
         // The offscreen platform has no browser to offer.
         QTRY_VERIFY(answer.has_value());
         QCOMPARE(*answer, false);
-    }
-
-    void theBlogButtonTellsTheUserWhenNoBrowserTookThePage_data() {
-        QTest::addColumn<int>("status");
-        QTest::addColumn<QStringList>("messages");
-        QTest::addRow("opener succeeds") << 0 << QStringList();
-        QTest::addRow("opener fails") << 4 << QStringList{kLaunchFailed};
-    }
-    void theBlogButtonTellsTheUserWhenNoBrowserTookThePage() {
-        QFETCH(int, status);
-        QFETCH(QStringList, messages);
-        FakeOpener opener(status);
-        SessionFixture fx;
-        fx.desktop.realLauncher = true;
-        OptionSettings o;
-        o.linkUrl = "my.blog.jp/diary";
-        fx.writeStarted(SampleInitial(), o);
-        MainWindow* w = fx.start().mainWindow();
-        w->findChild<QPushButton*>(QStringLiteral("openLinkButton"))->click();
-        QTRY_VERIFY(QFile::exists(opener.argumentFile()));
-        QCOMPARE(opener.argument(), QStringLiteral("http://my.blog.jp/diary"));
-        QTRY_COMPARE(fx.desktop.messages, messages);
-        QTest::qWait(100);
-        QCOMPARE(fx.desktop.messages, messages);  // once, not again
-        QVERIFY(w->isVisible());
-        fx.stop();
     }
 };
 

@@ -3,23 +3,32 @@
 // the control that has the keyboard gets a closed ring that stands at least
 // 3:1 against the pixels on both sides of it, keeps a gap to what it marks
 // (so it never touches the text of the control), and nothing else in the
-// window changes.
+// window changes. Each window is made alone, as the program makes it.
 #include <QApplication>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 #include <functional>
+#include <memory>
+#include <optional>
 
 #include "basics/contrast.h"
+#include "content/season.h"
+#include "desktop/colors.h"
 #include "desktop/focus_ring.h"
 #include "desktop/twips.h"
 #include "dialogs/ceremony.h"
 #include "dialogs/first_run_setup.h"
+#include "dialogs/help_window.h"
 #include "dialogs/notice_window.h"
-#include "forms/season.h"
+#include "dialogs/settings_dialog.h"
+#include "display/refresh.h"
+#include "support/fake_desktop.h"
 #include "support/grab.h"
-#include "support/session_fixture.h"
+#include "support/records.h"
+#include "support/shown_window.h"
+#include "support/windows.h"
 #include "windows/main_window.h"
 #include "windows/mini_window.h"
 #include "windows/widgets.h"
@@ -28,57 +37,68 @@ using namespace kemless;
 
 namespace {
 
-using OpenWindow = std::function<QWidget*(SessionFixture&)>;
-
 // A started quit in colours a user might choose: a dark line on the grey.
-OptionSettings Colours(int windowMode) {
+OptionSettings Colours() {
     OptionSettings o;
-    o.windowMode = windowMode;
-    o.backColor = BgrFromColor(QColor(0, 0, 128));
-    o.foreColor = BgrFromColor(QColor(255, 255, 0));
+    o.backColor = Rgb(0, 0, 128);
+    o.foreColor = Rgb(255, 255, 0);
     return o;
 }
 
-QWidget* StartedWith(SessionFixture& fx, int windowMode) {
-    fx.writeStarted(SampleInitial(), Colours(windowMode));
-    fx.start();
-    return windowMode == 1 ? static_cast<QWidget*>(fx.session->miniWindow()) : fx.session->mainWindow();
+// Each window as the program makes it, alone, with what it needs around it.
+struct Scene {
+    FakeClock clock;
+    FakeDesktop desktop;
+    std::optional<SeasonalGreeting> greeting;
+    std::unique_ptr<ShownMainWindow> main;
+
+    Scene() = default;
+    Scene(const Scene&) = delete;
+    Scene& operator=(const Scene&) = delete;
+    ~Scene() {
+        main.reset();
+        DeleteAllWindows();
+    }
+};
+using OpenWindow = std::function<QWidget*(Scene&)>;
+
+template <typename W>
+W* Shown(W* window) {
+    window->show();
+    return window;
 }
 
-QWidget* Settings(SessionFixture& fx) {
-    StartedWith(fx, 0);
-    fx.session->showSettingsDialogFromMain();
-    return Window("settingsDialog");
+QWidget* Main(Scene& s) {
+    s.main = std::make_unique<ShownMainWindow>(Colours());
+    return &s.main->window;
 }
 
-QWidget* Setup(SessionFixture& fx) {
-    fx.start();
-    return Window("firstRunSetup");
+MiniWindow* Mini(Scene& s, OptionSettings options = Colours()) {
+    auto* mini = new MiniWindow;
+    DisplayState display;
+    RefreshDisplay(display, SampleInitial(), options, s.clock.moment, 50);
+    mini->setText(QString::fromStdString(display.miniText));
+    mini->setColors(options.backColor, options.foreColor);
+    return Shown(mini);
 }
 
-QWidget* Ceremony(SessionFixture& fx) {
-    auto* setup = qobject_cast<FirstRunSetup*>(Setup(fx));
-    setup->perDayBox()->setText(QStringLiteral("20"));
-    setup->priceBox()->setText(QStringLiteral("450"));
-    setup->confirmButton()->click();
-    return Window("startCeremony");
+QWidget* Settings(Scene& s) {
+    return Shown(new SettingsDialog(s.clock, s.desktop, SampleInitial(), Colours()));
 }
 
-QWidget* Seasonal(SessionFixture& fx) {
-    fx.clock.moment = {2026, 12, 25, 10, 0};
-    auto* ceremony = qobject_cast<StartCeremony*>(Ceremony(fx));
-    ceremony->startButton()->click();
-    return Window("seasonalCeremony");
+QWidget* Setup(Scene& s) { return Shown(new FirstRunSetup(s.desktop)); }
+
+QWidget* Ceremony(Scene&) { return Shown(new StartCeremony); }
+
+QWidget* Seasonal(Scene& s) {
+    s.greeting = SeasonalGreetingFor(12, 25);
+    return Shown(new SeasonalCeremony(&*s.greeting));
 }
 
-QWidget* Help(SessionFixture& fx) {
-    StartedWith(fx, 0);
-    fx.session->showHelp();
-    return Window("helpWindow");
-}
+QWidget* Help(Scene&) { return Shown(new HelpWindow); }
 
-QWidget* Notice(SessionFixture& fx) {
-    Settings(fx)->findChild<QPushButton*>(QStringLiteral("noticeButton"))->click();
+QWidget* Notice(Scene& s) {
+    Settings(s)->findChild<QPushButton*>(QStringLiteral("noticeButton"))->click();
     return Window("noticeWindow");
 }
 
@@ -96,10 +116,7 @@ QList<QWidget*> TabStops(QWidget* window) {
     return stops;
 }
 
-Rgb At(const QImage& image, QPoint p) {
-    const QColor c = image.pixelColor(p);
-    return {c.red(), c.green(), c.blue()};
-}
+Rgb At(const QImage& image, QPoint p) { return RgbOf(image.pixelColor(p)); }
 
 }  // namespace
 
@@ -114,8 +131,8 @@ private slots:
         QTest::addColumn<OpenWindow>("open");
         QTest::addColumn<qreal>("scale");
         const std::pair<const char*, OpenWindow> windows[] = {
-            {"main window", [](SessionFixture& fx) { return StartedWith(fx, 0); }},
-            {"mini window", [](SessionFixture& fx) { return StartedWith(fx, 1); }},
+            {"main window", Main},
+            {"mini window", [](Scene& s) -> QWidget* { return Mini(s); }},
             {"settings dialog", Settings},
             {"first-run setup", Setup},
             {"start ceremony", Ceremony},
@@ -131,8 +148,8 @@ private slots:
     void everyStopOfEveryWindowShowsARing() {
         QFETCH(OpenWindow, open);
         QFETCH(qreal, scale);
-        SessionFixture fx;
-        QWidget* window = open(fx);
+        Scene scene;
+        QWidget* window = open(scene);
         QVERIFY(window && window->isVisible());
         window->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(window));
@@ -165,7 +182,7 @@ private slots:
             const QRect ringOuter = grown(marked, kFocusRingGap + kFocusRingWidth);
             const bool outside = inside.contains(ringOuter);
             const QColor ring = FocusRingColorFor(stop);
-            const Rgb ringRgb{ring.red(), ring.green(), ring.blue()};
+            const Rgb ringRgb = RgbOf(ring);
 
             // The ring: every pixel of the band in its colour, all the way
             // round (along the window's edge where it has no room outside).
@@ -236,15 +253,12 @@ private slots:
     }
     void theRingStandsOutOnAnyGround() {
         QFETCH(QColor, ground);
-        SessionFixture fx;
-        OptionSettings o = Colours(1);
-        o.backColor = BgrFromColor(ground);
-        fx.writeStarted(SampleInitial(), o);
-        fx.start();
-        MiniWindow* mini = fx.session->miniWindow();
+        Scene scene;
+        OptionSettings o = Colours();
+        o.backColor = RgbOf(ground);
+        MiniWindow* mini = Mini(scene, o);
         const QColor ring = FocusRingColorFor(mini->summaryLabel());
-        QVERIFY(ContrastRatio({ring.red(), ring.green(), ring.blue()},
-                              {ground.red(), ground.green(), ground.blue()}) >= kFocusMarkContrast);
+        QVERIFY(ContrastRatio(RgbOf(ring), RgbOf(ground)) >= kFocusMarkContrast);
     }
 };
 

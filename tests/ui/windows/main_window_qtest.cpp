@@ -1,3 +1,6 @@
+// The main window alone: what it shows of a refresh (lines, lungs, ducks,
+// bar), what a screen reader hears, its menu, mouse and keys, and where it
+// is placed. No session: the window renders and says what the user asked.
 #include <QAccessible>
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -9,56 +12,30 @@
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
-#include <QTimer>
 #include <algorithm>
 
 #include "desktop/focus_ring.h"
+#include "desktop/placement.h"
 #include "desktop/twips.h"
 #include "display/copy_texts.h"
-#include "support/session_fixture.h"
-#include "support/tick.h"
+#include "support/calendar.h"
+#include "support/shown_window.h"
 #include "windows/main_window.h"
-#include "windows/mini_window.h"
 #include "windows/tray_icon.h"
 #include "windows/widgets.h"
 
 using namespace kemless;
 
-Q_DECLARE_METATYPE(kemless::CalendarMoment)
-
 class MainWindowTest : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<SessionFixture> fx;
     // A point on the grey background, away from every control.
     const QPoint background{200, 10};
-
-    MainWindow* startMain(OptionSettings options = {}) {
-        fx->writeStarted(SampleInitial(), options);
-        Session& s = fx->start();
-        return s.mainWindow();
-    }
 
 private slots:
     // The focus ring is drawn for the whole application, as the program sets it.
     void initTestCase() { ShowFocusRings(); }
-    void init() { fx = std::make_unique<SessionFixture>(); }
-    void cleanup() { fx.reset(); }
-
-    void startedQuitOpensTheMainWindowWithEveryLine() {
-        MainWindow* w = startMain();
-        QVERIFY(w && w->isVisible());
-        QVERIFY(fx->session->miniWindow() && !fx->session->miniWindow()->isVisible());
-        QCOMPARE(w->windowTitle(), QStringLiteral(" ケムレス - lunapo"));
-        QCOMPARE(w->size(), QSize(375, 222));
-        QCOMPARE(w->caption(kElapsedLabel), QStringLiteral("０年１ヶ月９日３時間０分"));
-        QCOMPARE(w->caption(kStatusLabel), QStringLiteral("大将"));
-        QCOMPARE(w->caption(kLifeLabel), QString::fromStdString(fx->session->display().captions[kLifeLabel]));
-        QVERIFY(!w->caption(kMessageLabel).isEmpty());
-        QCOMPARE(fx->session->refreshTimer()->interval(), 30000);
-        QVERIFY(fx->session->refreshTimer()->isActive());
-    }
 
     void stagesOfTheDucksAndTheBar_data() {
         QTest::addColumn<int>("days");
@@ -77,26 +54,15 @@ private slots:
         QFETCH(int, visibleDucks);
         QFETCH(bool, barVisible);
         QFETCH(int, barValue);
-        // Quit `days` whole days before "now", counting back from 2027-03-01.
+        // Quit `days` whole days before 2027-03-01 12:00.
+        const CalendarMoment now{2027, 3, 1, 12, 0};
         InitialSettings back;
-        fx->clock.moment = {2027, 3, 1, 12, 0};
-        int y = 2027, m = 3, d = 1;
-        for (int i = 0; i < days; ++i) {
-            if (--d == 0) {
-                if (--m == 0) {
-                    m = 12;
-                    --y;
-                }
-                const int lengths[13] = {0, 31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-                d = lengths[m];
-            }
-        }
-        back.quit = {y, m, d, 12, 0};
-        fx->writeStarted(back, {});
-        MainWindow* w = fx->start().mainWindow();
-        int shown = 0;
-        for (int i = 0; i < kDuckCount; ++i) shown += w->duck(static_cast<Duck>(i))->isVisibleTo(w);
-        QCOMPARE(shown, visibleDucks);
+        back.quit = MinutesAfter(now, -int64_t{days} * 1440);
+        ShownMainWindow shown({}, now, back);
+        MainWindow* w = &shown.window;
+        int visible = 0;
+        for (int i = 0; i < kDuckCount; ++i) visible += w->duck(static_cast<Duck>(i))->isVisibleTo(w);
+        QCOMPARE(visible, visibleDucks);
         QCOMPARE(w->progressBar()->isVisibleTo(w), barVisible);
         QCOMPARE(w->progressBar()->value(), barValue);
         QCOMPARE(w->progressBar()->maximum(), 33);
@@ -105,15 +71,13 @@ private slots:
     void barNeverComesBackAndRaisedDucksStayRaised() {
         InitialSettings in;
         in.quit = {2026, 11, 1, 12, 0};
-        fx->writeStarted(in, {});
-        fx->clock.moment = {2026, 12, 5, 12, 0};  // day 34
-        MainWindow* w = fx->start().mainWindow();
+        ShownMainWindow shown({}, {2026, 12, 5, 12, 0}, in);  // day 34
+        MainWindow* w = &shown.window;
         QVERIFY(!w->progressBar()->isVisibleTo(w));
         QLabel* vice = w->duck(Duck::ViceCaptainArriving);
         QCOMPARE(vice->y(), Px(2850));
         // The clock is set back to day 12: the bar stays gone, the duck raised.
-        fx->clock.moment = {2026, 11, 13, 12, 0};
-        QVERIFY(Tick(*fx->session));
+        shown.refresh({2026, 11, 13, 12, 0});
         QVERIFY(!w->progressBar()->isVisibleTo(w));
         QVERIFY(vice->isVisibleTo(w));
         QCOMPARE(vice->y(), Px(2850));
@@ -121,9 +85,9 @@ private slots:
     }
 
     void lungsFollowTheDays() {
-        MainWindow* w = startMain();  // day 39
-        QCOMPARE(w->lungs()->fillColor(), QColor(255, 140, 140));
-        QCOMPARE(w->lungs()->accessibleName(), QStringLiteral("肺の状態　きれいなピンク"));
+        ShownMainWindow shown;  // day 39
+        QCOMPARE(shown.window.lungs()->fillColor(), QColor(255, 140, 140));
+        QCOMPARE(shown.window.lungs()->accessibleName(), QStringLiteral("肺の状態　きれいなピンク"));
     }
 
     // A screen reader hears each value line as its heading and its value in
@@ -131,7 +95,8 @@ private slots:
     // line is told as a change of value, which Orca reads the line again
     // for; the lines that did not change keep theirs.
     void everyValueLineIsHeardWithItsHeading() {
-        MainWindow* w = startMain();
+        ShownMainWindow shown;
+        MainWindow* w = &shown.window;
         const QString headings[6] = {QStringLiteral("卒煙からの日数"),   QStringLiteral("延びた寿命"),
                                      QStringLiteral("節約できた金額"),   QStringLiteral("ステータス"),
                                      QStringLiteral("吸わなかった煙草"), QStringLiteral("今日の一言")};
@@ -158,7 +123,7 @@ private slots:
         // The refresh brings the calendar form back, at the same minute: only
         // the elapsed line changed.
         const int toggled = revision(kElapsedLabel);
-        QVERIFY(Tick(*fx->session));
+        shown.refresh({2026, 12, 10, 12, 0});
         QCOMPARE(line(kElapsedLabel)->text(QAccessible::Name),
                  QStringLiteral("卒煙からの日数　０年１ヶ月９日３時間０分"));
         QVERIFY(revision(kElapsedLabel) > toggled);
@@ -166,8 +131,7 @@ private slots:
         // A later minute changes the line that shows it, not the title.
         const int elapsed = revision(kElapsedLabel);
         const int status = revision(kStatusLabel);
-        fx->clock.moment.minute = 1;
-        QVERIFY(Tick(*fx->session));
+        shown.refresh({2026, 12, 10, 12, 1});
         QVERIFY(revision(kElapsedLabel) > elapsed);
         QCOMPARE(revision(kStatusLabel), status);
 
@@ -190,8 +154,8 @@ private slots:
     void tabGoesThroughEveryFigureInReadingOrder() {
         InitialSettings in = SampleInitial();
         in.quit = {2026, 11, 20, 9, 0};
-        fx->writeStarted(in, {});
-        MainWindow* w = fx->start().mainWindow();
+        ShownMainWindow shown({}, {2026, 12, 10, 12, 0}, in);
+        MainWindow* w = &shown.window;
         w->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(w));
         QCOMPARE(QApplication::focusWidget(), w->valueLabel(kElapsedLabel));
@@ -210,8 +174,22 @@ private slots:
                     .contains(w->findChild<QWidget*>(QStringLiteral("lungsHeading"))->geometry()));
     }
 
+    void showsTheRefreshItRenders() {
+        ShownMainWindow shown;
+        MainWindow* w = &shown.window;
+        QCOMPARE(w->windowTitle(), QStringLiteral(" ケムレス - lunapo"));
+        QCOMPARE(w->size(), QSize(375, 222));
+        QCOMPARE(w->caption(kElapsedLabel), QStringLiteral("０年１ヶ月９日３時間０分"));
+        QCOMPARE(w->caption(kStatusLabel), QStringLiteral("大将"));
+        // 39 days and 3 hours at 20 a day: 782.5 cigarettes, 5.5 minutes
+        // each, 4303 whole minutes.
+        QCOMPARE(w->caption(kLifeLabel), QStringLiteral("２日と２３時間４３分"));
+        QVERIFY(!w->caption(kMessageLabel).isEmpty());
+    }
+
     void popupMenuOrderAndMouseButtons() {
-        MainWindow* w = startMain();
+        ShownMainWindow shown;
+        MainWindow* w = &shown.window;
         QStringList names;
         QStringList captions;
         for (QAction* a : w->popupMenu()->actions()) {
@@ -239,68 +217,38 @@ private slots:
         w->popupMenu()->hide();
     }
 
-    void doubleClickHidesToTrayAndAClickOnTheIconRestores() {
-        MainWindow* w = startMain();
+    void doubleClickOnTheBackgroundAsksToHideAndTheIconRestores() {
+        ShownMainWindow shown;
+        MainWindow* w = &shown.window;
+        QSignalSpy hide(w, &DisplayWindow::hideRequested);
         QTest::mouseDClick(w->valueLabel(kMoneyLabel), Qt::LeftButton, {}, QPoint(5, 5));
-        QVERIFY(w->isVisible());
+        QCOMPARE(hide.size(), 0);
         QTest::mouseDClick(w, Qt::LeftButton, {}, background);
+        QCOMPARE(hide.size(), 1);
+        // The menu's last item, the keyboard's way, asks the same.
+        w->popupMenu()->findChild<QAction*>(QStringLiteral("hideToTrayAction"))->trigger();
+        QCOMPARE(hide.size(), 2);
+        w->hideToTray(true);
         QVERIFY(!w->isVisible());
-        QVERIFY(fx->session->mainTray()->isShown());
-        QCOMPARE(fx->session->mainTray()->toolTip(), QStringLiteral("ケムレス"));
-        QVERIFY(fx->session->refreshTimer()->isActive());
-        emit fx->session->mainTray()->restoreRequested();
+        QVERIFY(w->trayIcon()->isShown());
+        QCOMPARE(w->trayIcon()->toolTip(), QStringLiteral("ケムレス"));
+        emit w->trayIcon()->restoreRequested();
         QVERIFY(w->isVisible());
-        QVERIFY(!fx->session->mainTray()->isShown());
+        QVERIFY(!w->trayIcon()->isShown());
     }
 
     void withoutANotificationAreaTheWindowIsMinimised() {
-        fx->desktop.tray = false;
-        MainWindow* w = startMain();
-        QTest::mouseDClick(w, Qt::LeftButton, {}, background);
+        ShownMainWindow shown;
+        MainWindow* w = &shown.window;
+        w->hideToTray(false);
         QVERIFY(w->isVisible());
         QVERIFY(w->windowState() & Qt::WindowMinimized);
-        QVERIFY(!fx->session->mainTray()->isShown());
-    }
-
-    // The menu's "タスクトレイに入れる" does what the double-click does, with
-    // the same way back, and the same fallback without a notification area.
-    void theMenuHidesTheWindowInTheNotificationArea_data() {
-        QTest::addColumn<bool>("tray");
-        QTest::addRow("with a notification area") << true;
-        QTest::addRow("without one") << false;
-    }
-    void theMenuHidesTheWindowInTheNotificationArea() {
-        QFETCH(bool, tray);
-        fx->desktop.tray = tray;
-        MainWindow* w = startMain();
-        w->popupMenu()->findChild<QAction*>(QStringLiteral("hideToTrayAction"))->trigger();
-        QCOMPARE(w->isVisible(), !tray);
-        QCOMPARE(fx->session->mainTray()->isShown(), tray);
-        QCOMPARE(bool(w->windowState() & Qt::WindowMinimized), !tray);
-        if (tray) {
-            emit fx->session->mainTray()->restoreRequested();
-            QVERIFY(w->isVisible());
-        }
-    }
-
-    void elapsedToggleUntilTheNextTick() {
-        MainWindow* w = startMain();
-        QTest::mouseClick(w->valueLabel(kElapsedLabel), Qt::LeftButton);
-        QCOMPARE(w->caption(kElapsedLabel), QStringLiteral("３９日３時間０分"));
-        QTest::mouseClick(w->valueLabel(kLifeLabel), Qt::LeftButton);
-        QCOMPARE(w->caption(kElapsedLabel), QStringLiteral("３９日３時間０分"));
-        // The copy texts follow the toggle until the refresh.
-        w->button("copyShortButton")->click();
-        QVERIFY(fx->desktop.clipboard.contains(QStringLiteral("３９日３時間０分経過しました。")));
-        QVERIFY(Tick(*fx->session));
-        QCOMPARE(w->caption(kElapsedLabel), QStringLiteral("０年１ヶ月９日３時間０分"));
-        QTest::mouseClick(w->valueLabel(kElapsedLabel), Qt::LeftButton);
-        QTest::mouseClick(w->valueLabel(kElapsedLabel), Qt::LeftButton);
-        QCOMPARE(w->caption(kElapsedLabel), QStringLiteral("０年１ヶ月９日３時間０分"));
+        QVERIFY(!w->trayIcon()->isShown());
     }
 
     void keyboardReachesTheMenuAndTheToggle() {
-        MainWindow* w = startMain();
+        ShownMainWindow shown;
+        MainWindow* w = &shown.window;
         // The desktop turns the Menu key into a keyboard context-menu event
         // for the focused control; it must travel up to the window.
         // From the keyboard the menu opens on its first item, which a screen
@@ -325,16 +273,18 @@ private slots:
     void doubleClickOnTheElapsedLineTogglesOnce() {
         // A double-click is one click and then a double-click: the line
         // shows the other form, the copy follows, the window stays.
-        MainWindow* w = startMain();
+        ShownMainWindow shown;
+        MainWindow* w = &shown.window;
+        QSignalSpy hide(w, &DisplayWindow::hideRequested);
         // Through the window, as the windowing system delivers it: press,
         // release, press (a double-click), release.
         const QPoint onLine = w->valueLabel(kElapsedLabel)->geometry().topLeft() + QPoint(5, 5);
         QTest::mouseDClick(w->windowHandle(), Qt::LeftButton, {}, onLine);
-        QVERIFY(w->isVisible());
+        QCOMPARE(hide.size(), 0);
         QCOMPARE(w->caption(kElapsedLabel), QStringLiteral("３９日３時間０分"));
-        QCOMPARE(fx->session->display().showTotalDays, 1);
-        w->button("copySummaryButton")->click();
-        QVERIFY(fx->desktop.clipboard.contains(QStringLiteral("卒煙からの日数： 39日 3時間 0分")));
+        QVERIFY(shown.display.showTotalDays);
+        QVERIFY(QString::fromStdString(SummaryText(shown.display, shown.initial, shown.options))
+                    .contains(QStringLiteral("卒煙からの日数： 39日 3時間 0分")));
         // The next single click goes back.
         QTest::mouseClick(w->windowHandle(), Qt::LeftButton, {}, onLine);
         QCOMPARE(w->caption(kElapsedLabel), QStringLiteral("０年１ヶ月９日３時間０分"));
@@ -351,209 +301,102 @@ private slots:
     void aFocusedButtonIsPressedByEnterOrSpace() {
         QFETCH(QString, button);
         QFETCH(int, key);
-        MainWindow* w = startMain();
+        ShownMainWindow shown;
+        MainWindow* w = &shown.window;
+        QSignalSpy summary(w, &DisplayWindow::copySummaryRequested);
+        QSignalSpy shortText(w, &DisplayWindow::copyShortRequested);
+        QSignalSpy link(w, &DisplayWindow::openLinkRequested);
         QPushButton* b = w->button(button.toLatin1().constData());
         QVERIFY(b->focusPolicy() & Qt::TabFocus);
         b->setFocus();
         QTest::keyClick(b, Qt::Key(key));
-        if (button == QLatin1String("openLinkButton")) {
-            QCOMPARE(fx->desktop.opened.size(), 1);
-        } else {
-            QVERIFY(!fx->desktop.clipboard.isEmpty());
-        }
-        // Enter pressed the button once, not the window's default twice.
-        QVERIFY(fx->desktop.messages.isEmpty());
+        // Pressed once, and nothing else asked for.
+        const int expected[3] = {button == QLatin1String("copySummaryButton"),
+                                 button == QLatin1String("copyShortButton"),
+                                 button == QLatin1String("openLinkButton")};
+        QCOMPARE(summary.size(), expected[0]);
+        QCOMPARE(shortText.size(), expected[1]);
+        QCOMPARE(link.size(), expected[2]);
     }
 
-    void copyButtonsAndMenuItemsShareTheirAction() {
-        MainWindow* w = startMain();
-        const Session& s = *fx->session;
+    void buttonsAndMenuItemsAskForTheSameAction() {
+        ShownMainWindow shown;
+        MainWindow* w = &shown.window;
+        QSignalSpy summary(w, &DisplayWindow::copySummaryRequested);
+        QSignalSpy shortText(w, &DisplayWindow::copyShortRequested);
+        QSignalSpy link(w, &DisplayWindow::openLinkRequested);
+        QSignalSpy settings(w, &DisplayWindow::settingsRequested);
         w->button("copySummaryButton")->click();
-        const QString summary =
-            QString::fromStdString(SummaryText(s.display(), fx->session->initial(), fx->session->options()));
-        QCOMPARE(fx->desktop.clipboard, summary);
-        QCOMPARE(summary.count(QStringLiteral("\r\n")), 5);
-        fx->desktop.clipboard.clear();
-        w->popupMenu()->actions().at(0)->trigger();
-        QCOMPARE(fx->desktop.clipboard, summary);
-        w->popupMenu()->actions().at(1)->trigger();
-        QVERIFY(fx->desktop.clipboard.startsWith(QStringLiteral("２０２６年１１月１日に卒煙。")));
-        QVERIFY(fx->desktop.messages.isEmpty());
-    }
-
-    void aClipboardThatCannotBeWrittenIsReported() {
-        MainWindow* w = startMain();
-        fx->desktop.clipboard = QStringLiteral("before");
-        fx->desktop.clipboardWorks = false;
-        w->button("copySummaryButton")->click();
-        QCOMPARE(fx->desktop.clipboard, QStringLiteral("before"));
-        QCOMPARE(fx->desktop.messages.size(), 1);
-    }
-
-    void linkButtonOpensTheUsersPage() {
-        OptionSettings o;
-        o.linkUrl = "my.blog.jp/diary";
-        MainWindow* w = startMain(o);
+        w->popupMenu()->findChild<QAction*>(QStringLiteral("copySummaryAction"))->trigger();
+        w->button("copyShortButton")->click();
+        w->popupMenu()->findChild<QAction*>(QStringLiteral("copyShortAction"))->trigger();
         w->button("openLinkButton")->click();
-        QCOMPARE(fx->desktop.opened, QList<QUrl>{QUrl(QStringLiteral("http://my.blog.jp/diary"))});
-        fx->desktop.launchWorks = false;
-        w->popupMenu()->actions().at(2)->trigger();
-        QCOMPARE(
-            fx->desktop.messages,
-            QStringList{QStringLiteral("エラーです。フォルダオプションの関連付けなどを確認してください")});
-    }
-
-    void emptyLinkIsAFailedLaunch() {
-        OptionSettings o;
-        o.linkUrl = "";
-        MainWindow* w = startMain(o);
-        w->button("openLinkButton")->click();
-        QCOMPARE(fx->desktop.messages.size(), 1);
-    }
-
-    void versionBox() {
-        MainWindow* w = startMain();
-        w->popupMenu()->actions().at(4)->trigger();
-        QCOMPARE(fx->desktop.messages.size(), 1);
-        QVERIFY(fx->desktop.messages.first().contains(QStringLiteral("１．２０")));
+        w->popupMenu()->findChild<QAction*>(QStringLiteral("openLinkAction"))->trigger();
+        w->button("settingsButton")->click();
+        w->popupMenu()->findChild<QAction*>(QStringLiteral("settingsAction"))->trigger();
+        QCOMPARE(summary.size(), 2);
+        QCOMPARE(shortText.size(), 2);
+        QCOMPARE(link.size(), 2);
+        QCOMPARE(settings.size(), 2);
     }
 
     void placementCorrectsAStoredCornerOffScreen() {
-        OptionSettings o;
-        o.mainLeft = 1000000;
-        o.mainTop = -300;
-        MainWindow* w = startMain(o);
-        const auto [width, height] = WindowPlacer::ScreenTwips(w);
-        const QRect area = w->screen()->availableGeometry();
+        MainWindow w;
+        WindowPlacer placer;
+        const Corner stored = placer.placeDisplayWindow(&w, {1000000, -300}, kMainWindowMargins);
+        w.show();
+        const auto [width, height] = WindowPlacer::ScreenTwips(&w);
+        // In whole device pixels: at scale 1.5 the last unit of a 1366-pixel
+        // screen would end half a pixel beyond it.
+        const QRect area = AvailableArea(&w);
         // The middle of the screen, moved left and up where the window would
         // reach beyond it there (a small screen, or a large scale).
         const QPoint middle(Px(width / 2), Px(height / 2));
-        const QPoint expected(std::min(middle.x(), area.x() + area.width() - w->width()),
-                              std::min(middle.y(), area.y() + area.height() - w->height()));
-        QCOMPARE(w->pos(), expected);
+        const QPoint expected(std::min(middle.x(), area.x() + area.width() - w.width()),
+                              std::min(middle.y(), area.y() + area.height() - w.height()));
+        QCOMPARE(w.pos(), expected);
         // Once framed, the frame too: it is moved in by the frame's width.
-        QTRY_VERIFY2(area.contains(w->frameGeometry()), "the whole window and its frame on the screen");
+        QTRY_VERIFY2(area.contains(w.frameGeometry()), "the whole window and its frame on the screen");
         if (expected == middle) {
-            QCOMPARE(fx->session->options().mainLeft, width / 2);
-            QCOMPARE(fx->session->options().mainTop, height / 2);
+            QCOMPARE(stored, (Corner{width / 2, height / 2}));
         } else {
-            QCOMPARE(fx->session->options().mainLeft, RoundTwips(expected.x() * 15.0));
-            QCOMPARE(fx->session->options().mainTop, RoundTwips(expected.y() * 15.0));
+            QCOMPARE(stored, (Corner{RoundTwips(expected.x() * 15.0), RoundTwips(expected.y() * 15.0)}));
         }
     }
 
-    void theRefreshTimerRunsWhileADisplayWindowIsLoaded() {
-        MainWindow* w = startMain();
-        QTimer* timer = fx->session->refreshTimer();
-        QVERIFY(timer->isActive());
-        // Its own timeout refreshes: a shorter wait shows the clock's minute.
-        fx->clock.moment.minute += 5;
-        timer->setInterval(5);
-        QTRY_COMPARE(w->caption(kElapsedLabel), QStringLiteral("０年１ヶ月９日３時間５分"));
-        fx->session->switchToMini();
-        QVERIFY(timer->isActive());  // the mini window on the screen, the main one hidden
-        fx->session->unloadMiniWindow();
-        QVERIFY(!timer->isActive());
-    }
-
     void aWindowThatWouldReachBeyondTheScreenIsMovedInOnlyAsFarAsNeeded() {
-        QScreen* screen = QGuiApplication::primaryScreen();
-        QVERIFY(screen);
-        const QRect area = screen->availableGeometry();
+        QVERIFY(QGuiApplication::primaryScreen());
         const auto [width, height] = WindowPlacer::ScreenTwips(nullptr);
         // At the middle (where an off-screen corner goes) a window larger
         // than the rest of the screen reaches beyond its right and lower edges.
         QWidget big;
+        const QRect area = AvailableArea(&big);
         big.resize(area.width() / 2 + 60, area.height() / 2 + 40);
         WindowPlacer placer;
-        int32_t left = 1000000, top = 0;
-        placer.placeDisplayWindow(&big, left, top, kMainWindowMargins);
+        Corner stored = placer.placeDisplayWindow(&big, {1000000, 0}, kMainWindowMargins);
         const QPoint expected(area.x() + area.width() - big.width(), area.y() + area.height() - big.height());
         QVERIFY(expected.x() < Px(width / 2) && expected.y() < Px(height / 2));
         QCOMPARE(big.pos(), expected);
-        QCOMPARE(left, RoundTwips(big.x() * 15.0));
-        QCOMPARE(top, RoundTwips(big.y() * 15.0));
+        QCOMPARE(stored.left, RoundTwips(big.x() * 15.0));
+        QCOMPARE(stored.top, RoundTwips(big.y() * 15.0));
         // A window that fits stays exactly where the rule puts it.
         QWidget small;
         small.resize(100, 80);
         const int32_t eighthLeft = width / 8 / 15 * 15;
         const int32_t eighthTop = height / 8 / 15 * 15;
-        left = eighthLeft;
-        top = eighthTop;
-        placer.placeDisplayWindow(&small, left, top, kMainWindowMargins);
+        stored = placer.placeDisplayWindow(&small, {eighthLeft, eighthTop}, kMainWindowMargins);
         QCOMPARE(small.pos(), QPoint(Px(eighthLeft), Px(eighthTop)));
-        QCOMPARE(left, eighthLeft);
-        QCOMPARE(top, eighthTop);
+        QCOMPARE(stored, (Corner{eighthLeft, eighthTop}));
     }
 
-    void closingWritesThePositionAndUnloadsBoth() {
-        OptionSettings o;
-        o.mainLeft = 1500;
-        o.mainTop = 3000;
-        MainWindow* w = startMain(o);
-        w->move(40, 60);
-        w->showMinimized();
-        QVERIFY(w->close());
-        fx->settle();
-        QVERIFY(!fx->session->mainWindow());
-        QVERIFY(!fx->session->miniWindow());
-        const auto back = fx->store().readOption();
-        QVERIFY(back);
-        QCOMPARE(back->mainLeft, 600);
-        QCOMPARE(back->mainTop, 900);
-        QCOMPARE(back->quitStarted, 1);
-    }
-
-    void exitMenuItemEndsTheProgramAlsoWithTheMiniWindowHidden() {
-        MainWindow* w = startMain();
-        QVERIFY(fx->session->miniWindow());
-        w->popupMenu()->actions().at(7)->trigger();
-        QTest::qWait(0);
-        fx->settle();
-        QVERIFY(!fx->session->mainWindow());
-        QVERIFY(!fx->session->miniWindow());
-    }
-
-    void settingsButtonUnloadsBothBeforeTheDialog() {
-        MainWindow* w = startMain();
-        w->move(100, 100);
-        w->button("settingsButton")->click();
-        QTest::qWait(0);
-        fx->settle();
-        QVERIFY(!fx->session->mainWindow());
-        QVERIFY(!fx->session->miniWindow());
-        QWidget* dialog = fx->window("settingsDialog");
-        QVERIFY(dialog && dialog->isVisible());
-        QCOMPARE(fx->store().readOption()->mainLeft, 1500);
-        dialog->close();
-        fx->settle();
-    }
-
-    void aSecondCopyIsRefusedWithoutWriting() {
-        fx->writeStarted(SampleInitial(), {});
-        const auto before = fx->store().readOption();
-        fx->process.singleInstance = false;
-        fx->session =
-            std::make_unique<Session>(fx->clock, fx->desktop, fx->process, fx->dir.path().toStdString());
-        QVERIFY_THROWS_EXCEPTION(Terminated, fx->session->start());
-        QCOMPARE(fx->desktop.messages, QStringList{QStringLiteral("プログラムは既に起動されています。")});
-        QCOMPARE(fx->store().readOption(), before);
-    }
-
-    void unreadableOptionFileLeadsToTheFirstRunSetup() {
-        const SettingsStore s = fx->store();
-        s.ensureDataFolder();
-        QVERIFY(s.writeInitial(SampleInitial()));
-        QFile bad(QString::fromStdString(s.optionPath()));
-        QVERIFY(bad.open(QIODevice::WriteOnly));
-        bad.write("1,58,5,0,5,1,0,0,1,2,\"a\",2,0,0\r\n");
-        bad.close();
-        fx->start();
-        QVERIFY(!fx->session->mainWindow());
-        QWidget* setup = fx->window("firstRunSetup");
-        QVERIFY(setup && setup->isVisible());
-        setup->close();
-        fx->settle();
+    void theCornerToStoreIsThatOfTheRestoredWindow() {
+        MainWindow w;
+        w.move(40, 60);
+        w.showMinimized();
+        QCOMPARE(CornerToStore(&w, true), (std::optional<Corner>{Corner{600, 900}}));
+        QVERIFY(!(w.windowState() & Qt::WindowMinimized));
+        // Where the desktop keeps positions to itself, nothing is stored.
+        QCOMPARE(CornerToStore(&w, false), std::nullopt);
     }
 };
 

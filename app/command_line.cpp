@@ -1,0 +1,173 @@
+#include "command_line.h"
+
+#include <QCommandLineParser>
+
+namespace kemless {
+namespace {
+
+// Options Qt's application object takes itself; those with a value take the
+// next argument.
+const char* const kQtValueOptions[] = {
+    "platform",        "platformpluginpath", "platformtheme", "plugin",  "display", "style", "stylesheet",
+    "qwindowgeometry", "qwindowtitle",       "qwindowicon",   "session", "name",    "title", "geometry"};
+const char* const kQtFlagOptions[] = {"reverse", "nograb", "dograb", "sync", "widgetcount"};
+
+// The option as the user typed it ("--bogus", "-x=1" shown as "-x"), from
+// the bare name the parser reports.
+QString AsTyped(const QStringList& arguments, const QString& name) {
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString& a = arguments[i];
+        if (a == QLatin1String("--")) break;
+        if (!a.startsWith(QLatin1Char('-'))) continue;
+        QString bare = a.section(QLatin1Char('='), 0, 0);
+        const QString dashes =
+            bare.startsWith(QLatin1String("--")) ? QStringLiteral("--") : QStringLiteral("-");
+        if (bare.mid(dashes.size()) == name) return bare;
+    }
+    return QStringLiteral("--") + name;
+}
+
+// The value of the last --data-dir as the bytes given, the way the parser
+// reads the text: "--data-dir DIR", "--data-dir=DIR" or with one dash, and
+// nothing after "--"; an option that takes a value takes the next argument.
+std::string RawDataDir(const std::vector<std::string>& arguments) {
+    std::string value;
+    for (size_t i = 1; i < arguments.size(); ++i) {
+        const std::string& a = arguments[i];
+        if (a == "--") break;
+        if (a.size() < 2 || a[0] != '-') continue;
+        const std::string bare = a.substr(a.compare(0, 2, "--") == 0 ? 2 : 1);
+        const size_t equals = bare.find('=');
+        const std::string name = bare.substr(0, equals);
+        if (name == "data-dir") {
+            if (equals != std::string::npos)
+                value = bare.substr(equals + 1);
+            else if (i + 1 < arguments.size())
+                value = arguments[++i];
+            continue;
+        }
+        bool takesValue = name == "autostart";
+        for (const char* option : kQtValueOptions) takesValue = takesValue || name == option;
+        if (takesValue && equals == std::string::npos) ++i;
+    }
+    return value;
+}
+
+}  // namespace
+
+bool CommandLine::platformChosen() const { return !platform.isEmpty(); }
+
+CommandLine ParseCommandLine(const std::vector<std::string>& raw) {
+    QStringList arguments;
+    for (const std::string& a : raw) arguments << QString::fromLocal8Bit(a.data(), qsizetype(a.size()));
+    QCommandLineParser parser;
+    // "-platform xcb" as Qt writes it; -h still works as a name of its own.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    const QCommandLineOption version(QStringLiteral("version"));
+    const QCommandLineOption dataDir(QStringLiteral("data-dir"), QString(), QStringLiteral("DIR"));
+    parser.addOption(help);
+    parser.addOption(version);
+    parser.addOption(dataDir);
+    const QCommandLineOption autostart(QStringLiteral("autostart"), QString(), QStringLiteral("on|off"));
+    const QCommandLineOption hidden(QStringLiteral("hidden"));
+    const QCommandLineOption notify(QStringLiteral("notify"));
+    const QCommandLineOption summary(QStringLiteral("summary"));
+    const QCommandLineOption shortText(QStringLiteral("short"));
+    parser.addOptions({autostart, hidden, notify, summary, shortText});
+    for (const char* name : kQtValueOptions)
+        parser.addOption(QCommandLineOption(QString::fromLatin1(name), QString(), QStringLiteral("value")));
+    for (const char* name : kQtFlagOptions) parser.addOption(QCommandLineOption(QString::fromLatin1(name)));
+
+    CommandLine result;
+    auto fail = [&result](const QString& line) {
+        result.action = CommandLine::Action::Error;
+        result.error = line;
+        return result;
+    };
+    if (!parser.parse(arguments)) {
+        if (!parser.unknownOptionNames().isEmpty())
+            return fail(QStringLiteral("kemless: 知らないオプションです: %1")
+                            .arg(AsTyped(arguments, parser.unknownOptionNames().first())));
+        // The one other way parsing fails: an option that takes a value came last.
+        const QString last = arguments.size() > 1 ? arguments.last() : QString();
+        if (last == QLatin1String("--data-dir") || last == QLatin1String("-data-dir"))
+            return fail(QStringLiteral("kemless: --data-dir にはフォルダを指定してください"));
+        if (last == QLatin1String("--autostart") || last == QLatin1String("-autostart"))
+            return fail(QStringLiteral("kemless: %1 には on か off を指定してください").arg(last));
+        return fail(QStringLiteral("kemless: %1 には値を指定してください").arg(last));
+    }
+    if (!parser.positionalArguments().isEmpty())
+        return fail(QStringLiteral("kemless: 余分な引数です: %1").arg(parser.positionalArguments().first()));
+    result.platform = parser.value(QStringLiteral("platform"));
+    // The text went through the locale's decoder, which replaces what is not
+    // UTF-8: the folder is taken from the bytes.
+    result.dataDir = RawDataDir(raw);
+    result.hidden = parser.isSet(hidden);
+    result.notify = parser.isSet(notify);
+    if (parser.isSet(help)) {
+        result.action = CommandLine::Action::Help;
+        return result;
+    }
+    if (parser.isSet(version)) {
+        result.action = CommandLine::Action::Version;
+        return result;
+    }
+    if (parser.isSet(dataDir) && result.dataDir.empty())
+        return fail(QStringLiteral("kemless: --data-dir にはフォルダを指定してください"));
+    // One thing to do besides running: print a text, or set the login start.
+    const int tasks =
+        int(parser.isSet(autostart)) + int(parser.isSet(summary)) + int(parser.isSet(shortText));
+    if (tasks > 1)
+        return fail(
+            QStringLiteral("kemless: --autostart、--summary、--short はどれか一つだけ指定してください"));
+    if (parser.isSet(autostart)) {
+        const QString value = parser.value(autostart);
+        if (value == QLatin1String("on"))
+            result.action = CommandLine::Action::AutostartOn;
+        else if (value == QLatin1String("off"))
+            result.action = CommandLine::Action::AutostartOff;
+        else
+            return fail(QStringLiteral("kemless: %1 には on か off を指定してください")
+                            .arg(AsTyped(arguments, QStringLiteral("autostart"))));
+    } else if (parser.isSet(summary)) {
+        result.action = CommandLine::Action::Summary;
+    } else if (parser.isSet(shortText)) {
+        result.action = CommandLine::Action::Short;
+    }
+    return result;
+}
+
+QString UsageText() {
+    return QStringLiteral(
+        "使い方: kemless [--data-dir フォルダ] [--hidden] [--notify] [Qt のオプション]\n"
+        "        kemless [--data-dir フォルダ] --summary | --short\n"
+        "        kemless [--data-dir フォルダ] --autostart on|off\n"
+        "        kemless --help | --version\n"
+        "\n"
+        "ケムレス：卒煙からの日数、延びた寿命、節約できた金額などを表示する卒煙サポートソフト。\n"
+        "\n"
+        "オプション:\n"
+        "  -h, --help         この説明を表示して終了します。\n"
+        "  --version          バージョンを表示して終了します。\n"
+        "  --data-dir フォルダ  記録をこのフォルダの中の kemlessdata に置きます\n"
+        "                     （相対パスは起動したフォルダから。--data-dir . で起動したフォルダ）。\n"
+        "  --hidden           表示ウインドウを通知領域にしまって起動します（通知領域がなければ\n"
+        "                     X11 では最小化、Wayland ではそのまま表示）。もう一度起動すると出てきます。\n"
+        "  --notify           ステータスが変わったとき、卒煙○ヶ月・○年、アヒルの来訪、\n"
+        "                     吸わなかったタバコの長さの節目に、デスクトップ通知でお知らせします。\n"
+        "  --summary          コピ１と同じ６行の文を標準出力に書いて終了します（パネルやスクリプト用）。\n"
+        "  --short            コピ２と同じ１行の文を標準出力に書いて終了します。\n"
+        "  --autostart on|off ログイン時に --hidden --notify で起動する設定を\n"
+        "                     $XDG_CONFIG_HOME/autostart/kemless.desktop に登録（on）・削除（off）します。\n"
+        "                     --data-dir を一緒に指定すると、そのフォルダの記録で起動します。\n"
+        "  -platform 名前     Qt のプラットフォーム（xcb、wayland など）を選びます。\n"
+        "\n"
+        "記録の場所:\n"
+        "  $XDG_DATA_HOME/kemless/kemlessdata/initial.ini と option.ini\n"
+        "  （XDG_DATA_HOME がなければ ~/.local/share/kemless/kemlessdata/）\n");
+}
+
+QString VersionText() { return QStringLiteral("kemless " KEMLESS_VERSION "\n"); }
+
+}  // namespace kemless

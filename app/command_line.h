@@ -1,0 +1,31 @@
+#pragma once
+// The command line, read before any window or folder is made, so --help,
+// --version and a mistake answer without a display and leave no trace.
+#include <QString>
+#include <QStringList>
+#include <string>
+#include <vector>
+
+namespace kemless {
+
+struct CommandLine {
+    enum class Action { Run, Help, Version, Error, AutostartOn, AutostartOff, Summary, Short };
+    Action action = Action::Run;
+    std::string dataDir;  // the bytes as given; empty: the per-user data folder
+    bool hidden = false;  // start in the notification area
+    bool notify = false;  // a desktop notice at each milestone
+    QString error;        // one line, for Action::Error
+    QString platform;     // Qt's -platform, when given
+
+    bool platformChosen() const;
+};
+
+// `arguments` as in argv, program name first. Qt's own options (-platform
+// NAME, -style NAME, …) are accepted and left to Qt. The folder of
+// --data-dir is taken from the bytes themselves, never re-encoded.
+CommandLine ParseCommandLine(const std::vector<std::string>& arguments);
+
+QString UsageText();
+QString VersionText();
+
+}  // namespace kemless

@@ -1,0 +1,55 @@
+#include "companion/summary_output.h"
+
+#include "display/copy_texts.h"
+#include "display/refresh.h"
+
+namespace kemless {
+namespace {
+
+SummaryOutput Failure(std::string line) { return {1, {}, std::move(line)}; }
+
+std::string Unreadable(const SettingsStore& store, SettingsStore::File file) {
+    const ReadOutcome there = store.probe(file);
+    const std::string path = store.pathOf(file);
+    if (there.state == ReadOutcome::State::Missing)
+        return "kemless: 記録がありません: " + path + "（まず kemless を起動して卒煙を始めてください）";
+    if (there.state == ReadOutcome::State::Blocked)
+        return "kemless: 記録を読めません: " + path + "（" + ProblemText(there.blocked) + "）";
+    return "kemless: 記録を読めません: " + path + "（中身が記録の形ではありません）";
+}
+
+// The copy texts end their lines with CR LF for the clipboard; a terminal,
+// a panel and a script want LF.
+std::string WithLineFeeds(const std::string& text) {
+    std::string out;
+    out.reserve(text.size() + 1);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+        out += text[i];
+    }
+    out += '\n';
+    return out;
+}
+
+}  // namespace
+
+SummaryOutput MakeSummaryOutput(SummaryKind kind, const SettingsStore& store, const CalendarMoment& now,
+                                int draw) {
+    const std::optional<InitialSettings> initial = store.readInitial();
+    if (!initial) return Failure(Unreadable(store, SettingsStore::File::Initial));
+    std::optional<OptionSettings> options = store.readOption();
+    if (!options) return Failure(Unreadable(store, SettingsStore::File::Option));
+    if (!options->quitStarted)
+        return Failure("kemless: まだ卒煙を始めていません（kemless を起動して始めてください）");
+
+    // The same refresh the windows run, so the texts are those a copy button
+    // would give at this minute.
+    DisplayState display;
+    RefreshDisplay(display, *initial, *options, now, draw);
+    const std::string text = kind == SummaryKind::Summary ? SummaryText(display, *initial, *options)
+                                                          : ShortText(display, *initial, *options);
+    if (text.empty()) return Failure("kemless: 記録のコピー＋の設定が読めません: " + store.optionPath());
+    return {0, WithLineFeeds(text), {}};
+}
+
+}  // namespace kemless

@@ -1,0 +1,48 @@
+#include "instance/process.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QWidget>
+#include <cstdio>
+#include <cstdlib>
+
+#include "instance/single_instance.h"
+
+namespace kemless {
+
+Process::Process(QString runtimeFolder, QObject* parent)
+    : QObject(parent), folder_(std::move(runtimeFolder)) {}
+
+Process::~Process() = default;
+
+bool Process::claimSingleInstance() {
+    if (!instance_) {
+        if (folder_.isEmpty()) folder_ = SingleInstance::DefaultFolder();
+        if (folder_.isEmpty()) {
+            // Better two copies than none: a user whose every folder is
+            // unusable for the lock still gets the program.
+            std::fputs(
+                "kemless: 二重起動を確かめるための自分専用のフォルダ（XDG_RUNTIME_DIR か "
+                "~/.cache/kemless）が使えないため、確かめずに起動します\n",
+                stderr);
+            return true;
+        }
+        instance_ = std::make_unique<SingleInstance>(folder_);
+        connect(instance_.get(), &SingleInstance::showRequested, this, &Process::activationRequested);
+    }
+    if (instance_->acquire()) return true;
+    instance_->askRunningCopyToShow();
+    return false;
+}
+
+void Process::terminate() { std::_Exit(0); }
+
+void Process::quit() {
+    quitRequested_ = true;
+    // A message box's own loop runs before the application's: closing it is
+    // what lets the start go on to its end.
+    if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
+    QCoreApplication::quit();
+}
+
+}  // namespace kemless

@@ -1,0 +1,95 @@
+#include "session/record_keeper.h"
+
+#include <cstdio>
+#include <utility>
+
+#include "display/refresh.h"
+#include "records/clock.h"
+
+namespace kemless {
+
+namespace {
+
+void SayKept(const FileOutcome& outcome) {
+    if (outcome.note.empty()) return;
+    std::fprintf(stderr, "%s\n", outcome.note.c_str());
+    std::fflush(stderr);
+}
+
+}  // namespace
+
+RecordKeeper::RecordKeeper(std::string baseFolder, Clock& clock) : store_(std::move(baseFolder)) {
+    records_.initial = DefaultInitialSettings(clock.now());
+    store_.setClock([&clock] { return clock.now(); });
+}
+
+StartupState RecordKeeper::start(const CalendarMoment& now) {
+    if (!adoptFrom_.empty()) AdoptRecord(SettingsStore(adoptFrom_), store_);
+    StartupState state = RunStartupFileSteps(store_, now);
+    records_ = {state.initial, state.options};
+    return state;
+}
+
+void RecordKeeper::refresh(DisplayState& display, const CalendarMoment& now, int draw) {
+    RefreshDisplay(display, records_.initial, records_.options, now, draw);
+}
+
+void RecordKeeper::storeMainCorner(std::optional<Corner> corner) {
+    if (!corner) return;
+    records_.options.mainLeft = corner->left;
+    records_.options.mainTop = corner->top;
+}
+
+void RecordKeeper::storeMiniCorner(std::optional<Corner> corner) {
+    if (!corner) return;
+    records_.options.miniLeft = corner->left;
+    records_.options.miniTop = corner->top;
+}
+
+void RecordKeeper::takeSetup(int32_t cigarettesPerDay, int32_t packPrice, int32_t cigaretteSize) {
+    records_.initial.cigarettesPerDay = cigarettesPerDay;
+    records_.initial.packPrice = packPrice;
+    records_.initial.cigaretteSize = cigaretteSize;
+}
+
+FileOutcome RecordKeeper::startQuit(const CalendarMoment& quit, std::optional<Corner> mainCorner) {
+    records_.initial.quit = quit;
+    records_.options.quitStarted = true;
+    storeMainCorner(mainCorner);
+    return save();
+}
+
+FileOutcome RecordKeeper::takeSaved(const SettingsResult& result, std::optional<Corner> mainCorner) {
+    records_ = {result.initial, result.options};
+    storeMainCorner(mainCorner);
+    // A data folder removed while the dialog was open is made again.
+    store_.ensureDataFolder();
+    return save();
+}
+
+void RecordKeeper::takeCancelled(const SettingsResult& result) {
+    records_ = KeptAfterCancel(records_, result);
+    if (result.profileTaken) (void)writeInitial(*result.profileTaken);
+}
+
+void RecordKeeper::writePositions() const { (void)writeOption(); }
+
+FileOutcome RecordKeeper::save() const {
+    FileOutcome initial = writeInitial(records_.initial);
+    FileOutcome option = writeOption();
+    return !initial ? initial : option;
+}
+
+FileOutcome RecordKeeper::writeInitial(const InitialSettings& initial) const {
+    FileOutcome outcome = store_.writeInitial(initial);
+    SayKept(outcome);
+    return outcome;
+}
+
+FileOutcome RecordKeeper::writeOption() const {
+    FileOutcome outcome = store_.writeOption(records_.options);
+    SayKept(outcome);
+    return outcome;
+}
+
+}  // namespace kemless

@@ -1,0 +1,178 @@
+// --summary and --short print what the copy buttons put on the clipboard:
+// for a table of records and minutes, the printed text is the clipboard
+// text of a running program at that minute, with LF line ends; a record
+// that is missing, unreadable or not started is one error line, and
+// nothing is ever written.
+#include <QPushButton>
+#include <QTest>
+
+#include "companion/summary_output.h"
+#include "support/session_fixture.h"
+
+using namespace kemless;
+
+namespace {
+
+std::string AsPrinted(const QString& clipboard) {
+    QString text = clipboard;
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return (text + QLatin1Char('\n')).toStdString();
+}
+
+}  // namespace
+
+class SummaryOutputTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<SessionFixture> fx;
+
+private slots:
+    void init() { fx = std::make_unique<SessionFixture>(); }
+    void cleanup() { fx.reset(); }
+
+    void printedAsTheCopyButtonsCopy_data() {
+        QTest::addColumn<int>("cigarettesPerDay");
+        QTest::addColumn<int>("cigaretteSize");
+        QTest::addColumn<int>("copyPlusMode");
+        QTest::addColumn<int>("showBoxCount");
+        QTest::addColumn<QString>("statusMode");
+        QTest::addColumn<int>("minutesAfterQuit");
+        QTest::addRow("the quit minute") << 20 << 85 << 0 << 0 << "ソルジャー" << 0;
+        QTest::addRow("day 1, short cigarettes, plus mode 1") << 10 << 50 << 1 << 0 << "コスモ" << 1440;
+        QTest::addRow("day 39, long, plus mode 2, packs")
+            << 25 << 100 << 2 << 1 << "会社モード" << 39 * 1440 + 525;
+        QTest::addRow("a pack's worth exactly") << 20 << 85 << 0 << 1 << "ソルジャー" << 1440;
+        QTest::addRow("a year and a month on a journey")
+            << 40 << 85 << 1 << 0 << "日本旅行" << 396 * 1440 + 59;
+        QTest::addRow("eleven years") << 1 << 85 << 0 << 0 << "ソルジャー" << 4018 * 1440;
+    }
+    void printedAsTheCopyButtonsCopy() {
+        QFETCH(int, cigarettesPerDay);
+        QFETCH(int, cigaretteSize);
+        QFETCH(int, copyPlusMode);
+        QFETCH(int, showBoxCount);
+        QFETCH(QString, statusMode);
+        QFETCH(int, minutesAfterQuit);
+        InitialSettings in = SampleInitial();
+        in.cigarettesPerDay = cigarettesPerDay;
+        in.cigaretteSize = cigaretteSize;
+        OptionSettings o;
+        o.copyPlusMode = copyPlusMode;
+        o.showBoxCount = showBoxCount;
+        o.statusMode = statusMode.toStdString();
+        fx->writeStarted(in, o);
+        // The minute as the calendar has it, through the program's own refresh.
+        const int64_t at = int64_t{9} * 60 + minutesAfterQuit;
+        CalendarMoment now{2026, 11, 1, 0, 0};
+        int64_t day = at / 1440;
+        now.hour = static_cast<int32_t>(at % 1440 / 60);
+        now.minute = static_cast<int32_t>(at % 60);
+        static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+        while (true) {
+            const int length =
+                now.month == 2 && now.year % 4 == 0 && (now.year % 100 != 0 || now.year % 400 == 0)
+                    ? 29
+                    : kDays[now.month - 1];
+            if (now.day + day <= length) break;
+            day -= length - now.day + 1;
+            now.day = 1;
+            if (++now.month == 13) {
+                now.month = 1;
+                ++now.year;
+            }
+        }
+        now.day += static_cast<int32_t>(day);
+        fx->clock.moment = now;
+        const QByteArray initialBefore = fx->bytes("initial.ini");
+        const QByteArray optionBefore = fx->bytes("option.ini");
+
+        const SummaryOutput summary = MakeSummaryOutput(SummaryKind::Summary, fx->store(), now, 0);
+        const SummaryOutput shortText = MakeSummaryOutput(SummaryKind::Short, fx->store(), now, 99);
+        QCOMPARE(fx->bytes("initial.ini"), initialBefore);
+        QCOMPARE(fx->bytes("option.ini"), optionBefore);
+
+        MainWindow* w = fx->start().mainWindow();
+        QVERIFY(w != nullptr);
+        w->button("copySummaryButton")->click();
+        QCOMPARE(QString::fromStdString(summary.out),
+                 QString::fromStdString(AsPrinted(fx->desktop.clipboard)));
+        w->button("copyShortButton")->click();
+        QCOMPARE(QString::fromStdString(shortText.out),
+                 QString::fromStdString(AsPrinted(fx->desktop.clipboard)));
+        QCOMPARE(summary.exitCode, 0);
+        QVERIFY(summary.error.empty());
+        QCOMPARE(QString::fromStdString(summary.out).count(QLatin1Char('\n')), 6);
+        QVERIFY(!QString::fromStdString(summary.out).contains(QLatin1Char('\r')));
+        QCOMPARE(QString::fromStdString(shortText.out).count(QLatin1Char('\n')), 1);
+    }
+
+    void theTextsInFull() {
+        InitialSettings in = SampleInitial();
+        in.cigarettesPerDay = 25;
+        in.packPrice = 480;
+        in.cigaretteSize = 100;
+        fx->writeStarted(in, {});
+        const CalendarMoment now{2026, 12, 10, 17, 45};
+        QCOMPARE(MakeSummaryOutput(SummaryKind::Summary, fx->store(), now, 0).out,
+                 std::string("ステータス： 大将\n"
+                             "卒煙日： 2026年 11月 1日\n"
+                             "卒煙からの日数： 0年 1ヶ月 9日 8時間 45分\n"
+                             "延びた寿命： 3日と18時間12分\n"
+                             "節約できた金額： 23618円（節税分 13698円）\n"
+                             "節煙本数： 984本 98.41ｍ ナイアガラの滝・最大落差\n"));
+        QCOMPARE(MakeSummaryOutput(SummaryKind::Short, fx->store(), now, 0).out,
+                 std::string("２０２６年１１月１日に卒煙。０年１ヶ月９日８時間４５分経過しました。"
+                             "節約できた金額は２３６１８円です。節煙本数は９８４本で、これは９８．４１ｍの"
+                             "ナイアガラの滝・最大落差に匹敵します。ステータスは大将。\n"));
+    }
+
+    void aRecordItCannotUseIsOneLine_data() {
+        QTest::addColumn<QByteArray>("initialBytes");
+        QTest::addColumn<QByteArray>("optionBytes");
+        QTest::addColumn<QString>("said");
+        const QByteArray initial = "2026,11,1,9,0,25,480,100\r\n";
+        const QByteArray started =
+            "1,58,5,0,5,1,-300,-300,9241372,16777215,\"a.jp/\",0,0,0,\"\x83\x5c\x83\x8b\"\r\n";
+        QTest::addRow("no record") << QByteArray() << QByteArray() << "記録がありません";
+        QTest::addRow("no option.ini") << initial << QByteArray() << "記録がありません";
+        QTest::addRow("initial.ini cut short") << QByteArray("2026,11") << started << "記録を読めません";
+        QTest::addRow("option.ini not numbers") << initial << QByteArray("x,y,z\r\n") << "記録を読めません";
+        QTest::addRow("not started")
+            << initial
+            << QByteArray("0,58,5,0,5,1,0,0,9241372,16777215,\"a.jp/\",0,0,0,\"\x83\x5c\x83\x8b\"\r\n")
+            << "まだ卒煙を始めていません";
+    }
+    void aRecordItCannotUseIsOneLine() {
+        QFETCH(QByteArray, initialBytes);
+        QFETCH(QByteArray, optionBytes);
+        QFETCH(QString, said);
+        SettingsStore store = fx->store();
+        if (!initialBytes.isEmpty() || !optionBytes.isEmpty()) store.ensureDataFolder();
+        auto put = [](const std::string& path, const QByteArray& bytes) {
+            if (bytes.isEmpty()) return;
+            QFile f(QString::fromStdString(path));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(bytes);
+        };
+        put(store.initialPath(), initialBytes);
+        put(store.optionPath(), optionBytes);
+        for (SummaryKind kind : {SummaryKind::Summary, SummaryKind::Short}) {
+            const SummaryOutput out = MakeSummaryOutput(kind, store, {2026, 12, 10, 12, 0}, 0);
+            QCOMPARE(out.exitCode, 1);
+            QVERIFY(out.out.empty());
+            const QString error = QString::fromStdString(out.error);
+            QVERIFY2(error.startsWith(QStringLiteral("kemless: ")) && error.contains(said),
+                     qPrintable(error));
+            QVERIFY(!error.contains(QLatin1Char('\n')));
+        }
+        // Nothing made: not even the data folder of a missing record.
+        QCOMPARE(fx->bytes("initial.ini"), initialBytes);
+        QCOMPARE(fx->bytes("option.ini"), optionBytes);
+        if (initialBytes.isEmpty() && optionBytes.isEmpty())
+            QVERIFY(!QFileInfo::exists(QString::fromStdString(store.dataFolder())));
+    }
+};
+
+QTEST_MAIN(SummaryOutputTest)
+#include "summary_output_qtest.moc"

@@ -1,0 +1,240 @@
+// One running copy per user: the lock, the stale lock of a crashed copy, and
+// a later start asking the running copy to come forward.
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLockFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "instance/single_instance.h"
+
+using namespace kemless;
+
+namespace {
+
+// The CPU time this process has used, user and system.
+double CpuSeconds() {
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+int OpenDescriptors() { return int(QDir(QStringLiteral("/proc/self/fd")).count()); }
+
+// A connection to the running copy's socket that has sent nothing yet.
+int Connect(const QString& folder) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, QFile::encodeName(folder + QStringLiteral("/kemless.socket")).constData(),
+                 sizeof address.sun_path - 1);
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
+    return fd;
+}
+
+}  // namespace
+
+class SingleInstanceTest : public QObject {
+    Q_OBJECT
+private slots:
+    void secondLockFailsUntilTheFirstIsGone() {
+        QTemporaryDir dir;
+        auto first = std::make_unique<SingleInstance>(dir.path());
+        QVERIFY(first->acquire());
+        QVERIFY(first->acquire());  // asking again in the same copy is fine
+        SingleInstance second(dir.path());
+        QVERIFY(!second.acquire());
+        first.reset();
+        QVERIFY(second.acquire());
+    }
+
+    void staleLockOfACrashedCopyIsTakenOver() {
+        QTemporaryDir dir;
+        const QString lockPath = dir.filePath(QStringLiteral("kemless.lock"));
+        // A copy that takes the lock and dies without releasing it.
+        const pid_t child = fork();
+        if (child == 0) {
+            QLockFile held(lockPath);
+            held.lock();
+            _exit(0);
+        }
+        QVERIFY(child > 0);
+        int status = 0;
+        waitpid(child, &status, 0);
+        QVERIFY(QFile::exists(lockPath));
+        SingleInstance instance(dir.path());
+        QVERIFY(instance.acquire());
+    }
+
+    void laterStartAsksTheRunningCopyToShowItself() {
+        QTemporaryDir dir;
+        SingleInstance running(dir.path());
+        QVERIFY(running.acquire());
+        QSignalSpy shown(&running, &SingleInstance::showRequested);
+
+        SingleInstance later(dir.path());
+        QVERIFY(!later.acquire());
+        QVERIFY(later.askRunningCopyToShow());
+        QTRY_COMPARE(shown.count(), 1);
+    }
+
+    void socketLeftByACrashedCopyDoesNotBlockTheNextStart() {
+        QTemporaryDir dir;
+        const QString socketPath = dir.filePath(QStringLiteral("kemless.socket"));
+        // A socket file nobody listens on, as a killed copy leaves it.
+        const pid_t child = fork();
+        if (child == 0) {
+            sockaddr_un address{};
+            address.sun_family = AF_UNIX;
+            std::strncpy(address.sun_path, QFile::encodeName(socketPath).constData(),
+                         sizeof address.sun_path - 1);
+            const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+            ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
+            ::listen(fd, 1);
+            _exit(0);  // no close, no unlink: the file stays
+        }
+        QVERIFY(child > 0);
+        int status = 0;
+        waitpid(child, &status, 0);
+        QVERIFY(QFile::exists(socketPath));
+
+        SingleInstance next(dir.path());
+        QVERIFY(next.acquire());
+        QSignalSpy shown(&next, &SingleInstance::showRequested);
+        SingleInstance later(dir.path());
+        QVERIFY(!later.acquire());
+        QVERIFY(later.askRunningCopyToShow());
+        QTRY_COMPARE(shown.count(), 1);
+    }
+
+    void nobodyAnsweringIsReportedNotWaitedFor() {
+        QTemporaryDir dir;
+        SingleInstance alone(dir.path());
+        QElapsedTimer timer;
+        timer.start();
+        QVERIFY(!alone.askRunningCopyToShow(500));
+        QVERIFY(timer.elapsed() < 2000);
+    }
+
+    void otherTextOnTheSocketIsIgnored() {
+        QTemporaryDir dir;
+        SingleInstance running(dir.path());
+        QVERIFY(running.acquire());
+        QSignalSpy shown(&running, &SingleInstance::showRequested);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::strncpy(address.sun_path,
+                     QFile::encodeName(dir.filePath(QStringLiteral("kemless.socket"))).constData(),
+                     sizeof address.sun_path - 1);
+        const int stranger = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        QCOMPARE(::connect(stranger, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+        QCOMPARE(::write(stranger, "quit\n", 5), ssize_t{5});
+        ::close(stranger);
+        QTest::qWait(200);
+        QCOMPARE(shown.count(), 0);
+        // The socket is this user's alone.
+        struct stat st {};
+        QCOMPARE(::stat(address.sun_path, &st), 0);
+        QCOMPARE(st.st_mode & 077, 0u);
+    }
+
+    void aFloodOfSilentPeersNeitherSpinsNorShutsOutALaterStart() {
+        QTemporaryDir dir;
+        SingleInstance running(dir.path());
+        QVERIFY(running.acquire());
+        QSignalSpy shown(&running, &SingleInstance::showRequested);
+        const int baseline = OpenDescriptors();
+        // Another process opens connection after connection for a while and
+        // never sends a line, then holds them all and goes.
+        const pid_t flood = ::fork();
+        if (flood == 0) {
+            std::vector<int> silent;
+            QElapsedTimer t;
+            t.start();
+            while (t.elapsed() < 1500 && silent.size() < 800) {
+                const int fd = Connect(dir.path());
+                if (fd >= 0) silent.push_back(fd);
+                ::usleep(1000);
+            }
+            ::sleep(2);
+            ::_exit(0);
+        }
+        QVERIFY(flood > 0);
+        const double before = CpuSeconds();
+        int most = 0;
+        QElapsedTimer t;
+        t.start();
+        while (t.elapsed() < 2500) {
+            QTest::qWait(50);
+            most = std::max(most, OpenDescriptors());
+        }
+        const double spent = CpuSeconds() - before;
+        int status = 0;
+        ::waitpid(flood, &status, 0);
+        // A handful of peers at a time, and the loop asleep in between.
+        QVERIFY2(most <= baseline + 6,
+                 qPrintable(QStringLiteral("%1 descriptors, %2 before").arg(most).arg(baseline)));
+        QVERIFY2(spent < 0.5, qPrintable(QStringLiteral("%1 s of CPU").arg(spent)));
+        // Once the flood has gone, a later start is heard at once.
+        QTest::qWait(200);
+        SingleInstance later(dir.path());
+        QVERIFY(later.askRunningCopyToShow());
+        QTRY_COMPARE(shown.count(), 1);
+    }
+
+    void aPeerThatSendsNoLineIsDroppedAfterASecond() {
+        QTemporaryDir dir;
+        SingleInstance running(dir.path());
+        QVERIFY(running.acquire());
+        const int silent = Connect(dir.path());
+        QElapsedTimer t;
+        t.start();
+        // The running copy closes its end: the peer reads the end of the stream.
+        char byte = 0;
+        QTRY_VERIFY_WITH_TIMEOUT(::read(silent, &byte, 1) == 0, 4000);
+        QVERIFY2(t.elapsed() >= 900, qPrintable(QString::number(t.elapsed())));
+        ::close(silent);
+    }
+
+    void runningOutOfDescriptorsPausesAcceptingInsteadOfSpinning() {
+        QTemporaryDir dir;
+        SingleInstance running(dir.path());
+        QVERIFY(running.acquire());
+        QSignalSpy shown(&running, &SingleInstance::showRequested);
+        const int client = Connect(dir.path());
+        QVERIFY(client >= 0);
+        // No descriptor left to accept the connection with.
+        rlimit saved{};
+        ::getrlimit(RLIMIT_NOFILE, &saved);
+        const int lowestFree = ::dup(0);
+        ::close(lowestFree);
+        rlimit none{rlim_t(lowestFree), saved.rlim_max};
+        QCOMPARE(::setrlimit(RLIMIT_NOFILE, &none), 0);
+        QCOMPARE(::write(client, "show\n", 5), ssize_t{5});
+        const double before = CpuSeconds();
+        QTest::qWait(1200);
+        const double spent = CpuSeconds() - before;
+        ::setrlimit(RLIMIT_NOFILE, &saved);
+        QVERIFY2(spent < 0.3, qPrintable(QStringLiteral("%1 s of CPU in 1.2 s").arg(spent)));
+        QCOMPARE(shown.count(), 0);
+        // With descriptors back, the waiting start is served.
+        QTRY_COMPARE_WITH_TIMEOUT(shown.count(), 1, 3000);
+        ::close(client);
+    }
+};
+
+QTEST_MAIN(SingleInstanceTest)
+#include "single_instance_qtest.moc"
