@@ -2,7 +2,8 @@
 condition instead of sleeping, knowing when a started copy has claimed
 its place as the one running copy (its lock and socket are there), when
 a window manager has taken an X screen; starting an X server of a test's
-own and ending what a test started."""
+own; and ending what a test started, the program and the desktops the
+tests make of their own (X servers, buses, window managers, Orca)."""
 import os
 import signal
 import subprocess
@@ -55,8 +56,8 @@ def start_xvfb(env, screen="1024x768x24"):
     """An Xvfb server in a session of its own on a display number it picks
     itself (-displayfd), so runs beside each other never meet; -noreset keeps
     it up when its last client goes (a client connecting just then would
-    fail). Sets DISPLAY in `env` once the server answers; returns the
-    process, or None when it gave no display."""
+    fail). Sets DISPLAY in `env`; returns the process and whether the
+    server gave a display and answered on it."""
     read_end, write_end = os.pipe()
     xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", screen,
                              "-nolisten", "tcp", "-noreset"], env=dict(env), pass_fds=(write_end,),
@@ -73,16 +74,29 @@ def start_xvfb(env, screen="1024x768x24"):
     return xvfb, bool(answered)
 
 
-def end_process_groups(processes):
-    """Each process was started in a session of its own: the whole group
-    goes, with whatever it started, newest first; SIGKILL after 5 seconds."""
+def end_process(process, grace=10.0):
+    """SIGTERM (the program saves and ends on it), SIGKILL after `grace`
+    seconds."""
+    if process.poll() is not None:
+        return
+    process.terminate()
+    try:
+        process.wait(grace)
+    except subprocess.TimeoutExpired:
+        process.kill()
+        process.wait()
+
+
+def end_process_groups(processes, grace=10.0):
+    """Each was started in a session of its own: the whole group goes, with
+    whatever it started (a bus daemon, a service), the newest first."""
     for p in reversed(processes):
         try:
             os.killpg(p.pid, signal.SIGTERM)
         except ProcessLookupError:
             pass
         try:
-            p.wait(5)
+            p.wait(grace)
         except subprocess.TimeoutExpired:
             os.killpg(p.pid, signal.SIGKILL)
             p.wait()

@@ -27,7 +27,8 @@ public:
         Exit,
         Craving,
         Record,
-        Health
+        Health,
+        HideToTray
     };
 
     // Made on first use: most starts never open it.
@@ -54,7 +55,8 @@ signals:
     // The main window's "mini size", the mini window's "standard size".
     void switchSizeRequested();
     void helpRequested();
-    // A double-click on the background (or on a control that passes it on).
+    // A double-click on the background (or on a control that passes it on),
+    // or the menu's "タスクトレイに入れる".
     void hideRequested();
     // The window is closing for good: its close box or "exit".
     void closeRequested();
@@ -73,9 +75,11 @@ protected:
         Action action;
     };
     // The items both menus have; each window lists them in its own order
-    // with its own item for switching size. Both end with the windows beside
-    // the display, after a separator (an entry without a name).
-    static const MenuEntry kCopy, kCopyShort, kOpenLink, kSettings, kVersion, kHelp, kExit;
+    // with its own item for switching size. Hiding in the notification area
+    // comes directly after them in both: the keyboard's way to what a
+    // double-click does. Both end with the windows beside the display, after
+    // a separator (an entry without a name).
+    static const MenuEntry kCopy, kCopyShort, kOpenLink, kSettings, kVersion, kHelp, kExit, kHideToTray;
     static const MenuEntry kSeparator, kCraving, kRecord, kHealth;
     void setPopupMenu(std::initializer_list<MenuEntry> entries) { entries_ = entries; }
     // Where the Menu key and Shift+F10 open the menu, in window coordinates.
@@ -87,6 +91,9 @@ protected:
     void keyPressEvent(QKeyEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
     void popupAt(const QPoint& globalPos);
+    // From the keyboard the first item is selected at once, so a screen
+    // reader says the menu and its first item, and the arrows start there.
+    void popupFromKeyboard();
 
 private:
     void trigger(Action action);
