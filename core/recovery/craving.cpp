@@ -24,12 +24,14 @@ CravingMoment CravingAt(int64_t elapsedMs) {
         m.finished = true;
         m.permille = 1000;
         m.countdown = "５分たちました";
+        m.announce = true;
         return m;
     }
     const int64_t leftMs = kCravingMs - elapsedMs;
     m.secondsLeft = static_cast<int32_t>((leftMs + 999) / 1000);
     m.permille = static_cast<int32_t>(elapsedMs * 1000 / kCravingMs);
     m.countdown = "あと";
+    m.announce = m.secondsLeft % 60 == 0;
     if (m.secondsLeft >= 60) {
         AppendFullWidth(m.countdown, m.secondsLeft / 60);
         m.countdown += "分";

@@ -20,7 +20,10 @@ struct CravingMoment {
     bool finished = false;    // the five minutes are over
     int32_t secondsLeft = 0;  // whole seconds, rounded up
     std::string countdown;    // "あと４分３２秒"; "５分たちました" at the end
-    int32_t permille = 0;     // of the five minutes gone, 0..1000
+    // Worth saying aloud as it changes: on each whole minute and at the end.
+    // A screen reader that said every second would say nothing else.
+    bool announce = false;
+    int32_t permille = 0;  // of the five minutes gone, 0..1000
     Breath breath = Breath::In;
     std::string breathWord;  // "吸って" / "吐いて"; empty at the end
     int32_t breathSize = 0;  // 0..1000: grows while breathing in, shrinks while out

@@ -1,13 +1,14 @@
 #include "dialogs/craving_window.h"
 
+#include <QAccessible>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QStackedWidget>
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "desktop/accessibility.h"
 #include "dialogs/breathing_ring.h"
 
 namespace kemless {
@@ -22,20 +23,30 @@ QPushButton* Button(const char* name, const char* caption, QWidget* parent) {
     return b;
 }
 
-// A line a screen reader reaches with Tab and hears whole.
+// A line a screen reader reaches with Tab and hears whole, again whenever it
+// changes while it has the keyboard.
 QLabel* ReadableLine(const char* name, QWidget* parent) {
     auto* l = new QLabel(parent);
     l->setObjectName(QString::fromLatin1(name));
     l->setTextFormat(Qt::PlainText);
     l->setFocusPolicy(Qt::TabFocus);
-    l->setStyleSheet(QString::fromLatin1(SideWindow::kFocusFrame));
+    MakeSpoken(l, QAccessible::StaticText);
     return l;
+}
+
+void ShowLine(QLabel* line, const QString& text) {
+    if (line->text() == text) return;
+    line->setText(text);
+    SetSpokenName(line, text);
 }
 
 }  // namespace
 
 CravingWindow::CravingWindow(QWidget* parent)
     : SideWindow(QStringLiteral("cravingWindow"), QStringLiteral("吸いたくなったら - ケムレス"), parent) {
+    // It asks how the craving ended; coming up it says what it is for.
+    DescribeWindow(this, WindowKind::Dialog, QStringLiteral("吸いたくなったら"),
+                   QString::fromUtf8(kCravingIntro));
     animation_.setObjectName(QStringLiteral("animationTimer"));
     animation_.setInterval(kFrameMs);
     animation_.setTimerType(Qt::CoarseTimer);
@@ -45,6 +56,8 @@ CravingWindow::CravingWindow(QWidget* parent)
     intro_->setObjectName(QStringLiteral("introLabel"));
     intro_->setWordWrap(true);
     intro_->setTextFormat(Qt::PlainText);
+    // Said as the window comes up; the end of the five minutes the countdown says.
+    MarkDecorative(intro_);
 
     ring_ = new BreathingRing(this);
     countdown_ = ReadableLine("countdownLabel", this);
@@ -55,8 +68,8 @@ CravingWindow::CravingWindow(QWidget* parent)
 
     auto* won = new QLabel(QStringLiteral("ここまでに取り戻したもの"), this);
     won->setObjectName(QStringLiteral("wonHeading"));
-    // In line with the figures under it, which keep room for a focus frame.
-    won->setStyleSheet(QStringLiteral("QLabel { border: 2px solid transparent; }"));
+    // Each figure says its own heading.
+    MarkDecorative(won);
     auto* side = new QVBoxLayout;
     side->addWidget(countdown_);
     side->addSpacing(8);
@@ -73,8 +86,10 @@ CravingWindow::CravingWindow(QWidget* parent)
     middle->addLayout(side, 1);
 
     // The question while the craving lasts; the answer once it is given.
-    pages_ = new QStackedWidget(this);
-    auto* ask = new QWidget(pages_);
+    // Two plain panes, one shown at a time: a screen reader passes a plain
+    // pane by, where it would name a stack of pages.
+    auto* ask = new QWidget(this);
+    ask->setObjectName(QStringLiteral("askPane"));
     auto* askRow = new QHBoxLayout(ask);
     askRow->setContentsMargins(0, 0, 0, 0);
     QPushButton* passed = Button("urgePassedButton", "乗り越えた", ask);
@@ -84,7 +99,9 @@ CravingWindow::CravingWindow(QWidget* parent)
     askRow->addWidget(slip);
     askRow->addStretch();
     askRow->addWidget(closeButton);
-    auto* told = new QWidget(pages_);
+    auto* told = new QWidget(this);
+    told->setObjectName(QStringLiteral("toldPane"));
+    told->hide();
     auto* toldColumn = new QVBoxLayout(told);
     toldColumn->setContentsMargins(0, 0, 0, 0);
     message_ = ReadableLine("outcomeLabel", told);
@@ -97,13 +114,14 @@ CravingWindow::CravingWindow(QWidget* parent)
     toldRow->addWidget(closeAfter);
     toldColumn->addWidget(message_);
     toldColumn->addLayout(toldRow);
-    pages_->addWidget(ask);
-    pages_->addWidget(told);
+    ask_ = ask;
+    told_ = told;
 
     auto* column = new QVBoxLayout(this);
     column->addWidget(intro_);
     column->addLayout(middle, 1);
-    column->addWidget(pages_);
+    column->addWidget(ask);
+    column->addWidget(told);
 
     connect(passed, &QPushButton::clicked, this, [this] {
         answered();
@@ -127,8 +145,7 @@ QPushButton* CravingWindow::button(const char* name) const {
 
 void CravingWindow::setFigures(const std::array<FigureLine, 3>& figures) {
     for (int i = 0; i < 3; ++i) {
-        const QString text = Q(figures[i].heading) + QStringLiteral("　") + Q(figures[i].value);
-        if (figures_[i]->text() != text) figures_[i]->setText(text);
+        ShowLine(figures_[i], Q(figures[i].heading) + QStringLiteral("　") + Q(figures[i].value));
     }
 }
 
@@ -139,12 +156,13 @@ void CravingWindow::answered() {
 }
 
 void CravingWindow::showOutcome(const QString& words) {
-    message_->setText(words);
+    ShowLine(message_, words);
     // Room for every line of the words at the width they have: the picture
     // above gives way, never the words.
-    const int width = std::max(pages_->width(), minimumSizeHint().width());
+    const int width = std::max(ask_->width(), minimumSizeHint().width());
     message_->setMinimumHeight(message_->heightForWidth(width));
-    pages_->setCurrentIndex(1);
+    ask_->hide();
+    told_->show();
     // The keyboard goes to the words, so a screen reader reads them.
     message_->setFocus(Qt::OtherFocusReason);
 }
@@ -152,8 +170,15 @@ void CravingWindow::showOutcome(const QString& words) {
 void CravingWindow::renderAt(qint64 elapsedMs) {
     const CravingMoment m = CravingAt(elapsedMs);
     ring_->setState(m.permille, m.breathSize, Q(m.breathWord));
-    if (const QString countdown = Q(m.countdown); countdown_->text() != countdown)
+    if (const QString countdown = Q(m.countdown); countdown_->text() != countdown) {
         countdown_->setText(countdown);
+        // Heard on the whole minutes only; in between it says the second it
+        // is at when the keyboard comes to it.
+        if (m.announce)
+            SetSpokenName(countdown_, countdown);
+        else
+            countdown_->setAccessibleName(countdown);
+    }
     if (m.finished && !finished_) {
         finished_ = true;
         animation_.stop();

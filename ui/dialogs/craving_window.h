@@ -8,7 +8,6 @@
 
 class QLabel;
 class QPushButton;
-class QStackedWidget;
 
 namespace kemless {
 
@@ -60,7 +59,8 @@ private:
     QLabel* countdown_;
     std::array<QLabel*, 3> figures_{};
     QLabel* message_;
-    QStackedWidget* pages_;
+    QWidget* ask_;
+    QWidget* told_;
     QTimer animation_;
     QElapsedTimer since_;
     bool finished_ = false;

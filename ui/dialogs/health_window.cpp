@@ -1,5 +1,6 @@
 #include "dialogs/health_window.h"
 
+#include <QAccessible>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -8,6 +9,8 @@
 #include <QScrollArea>
 #include <QTimer>
 #include <QVBoxLayout>
+
+#include "desktop/accessibility.h"
 
 namespace kemless {
 namespace {
@@ -18,12 +21,13 @@ QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 HealthWindow::HealthWindow(QWidget* parent)
     : SideWindow(QStringLiteral("healthWindow"), QStringLiteral("回復のあゆみ - ケムレス"), parent) {
+    DescribeWindow(this, WindowKind::Window, QStringLiteral("回復のあゆみ"));
     summary_ = new QLabel(this);
     summary_->setObjectName(QStringLiteral("summaryLabel"));
     summary_->setWordWrap(true);
     summary_->setTextFormat(Qt::PlainText);
     summary_->setFocusPolicy(Qt::TabFocus);
-    summary_->setStyleSheet(QString::fromLatin1(kFocusFrame));
+    MakeSpoken(summary_, QAccessible::StaticText);
 
     rows_ = new QWidget;
     rows_->setObjectName(QStringLiteral("healthSteps"));
@@ -35,6 +39,8 @@ HealthWindow::HealthWindow(QWidget* parent)
     bar_->setRange(0, 1000);
     bar_->setTextVisible(false);
     bar_->setMaximumHeight(10);
+    // A stop of its own after the next step, heard by its name and how far along.
+    bar_->setFocusPolicy(Qt::TabFocus);
     bar_->hide();
 
     scroll_ = new QScrollArea(this);
@@ -50,7 +56,6 @@ HealthWindow::HealthWindow(QWidget* parent)
     source_->setTextFormat(Qt::PlainText);
     source_->setWordWrap(true);
     source_->setFocusPolicy(Qt::TabFocus);
-    source_->setStyleSheet(QString::fromLatin1(kFocusFrame));
 
     auto* closeButton = new QPushButton(QStringLiteral("閉じる"), this);
     closeButton->setObjectName(QStringLiteral("closeButton"));
@@ -72,12 +77,14 @@ void HealthWindow::buildRows(int count) {
     for (int i = int(steps_.size()); i < count; ++i) {
         auto* mark = new QLabel(rows_);
         mark->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+        // The step says whether it is reached.
+        MarkDecorative(mark);
         auto* step = new QLabel(rows_);
         step->setObjectName(QStringLiteral("healthStep%1").arg(i));
         step->setTextFormat(Qt::PlainText);
         step->setWordWrap(true);
         step->setFocusPolicy(Qt::TabFocus);
-        step->setStyleSheet(QString::fromLatin1(kFocusFrame));
+        MakeSpoken(step, QAccessible::StaticText);
         grid->addWidget(mark, i * 2, 0);
         grid->addWidget(step, i * 2, 1);
         // Read in order: the summary, the steps, the source.
@@ -91,13 +98,14 @@ void HealthWindow::buildRows(int count) {
 void HealthWindow::render(const HealthTimeline& timeline) {
     buildRows(int(timeline.steps.size()));
     summary_->setText(Q(timeline.summary));
+    SetSpokenName(summary_, summary_->text());
     auto* grid = static_cast<QGridLayout*>(rows_->layout());
     int next = -1;
     for (int i = 0; i < int(timeline.steps.size()); ++i) {
         const HealthStep& s = timeline.steps[i];
         const QString text = Q(s.when) + QStringLiteral("　") + Q(s.change) + QLatin1Char('\n') + Q(s.status);
         if (steps_[i]->text() != text) steps_[i]->setText(text);
-        steps_[i]->setAccessibleName(Q(s.spoken));
+        SetSpokenName(steps_[i], Q(s.spoken));
         // Reached: a filled mark in green; ahead: an open one.
         marks_[i]->setText(s.reached ? QStringLiteral("●") : QStringLiteral("○"));
         marks_[i]->setStyleSheet(s.reached ? QStringLiteral("color: #3a9d7c;") : QString());
@@ -105,7 +113,11 @@ void HealthWindow::render(const HealthTimeline& timeline) {
     }
     if (next != nextIndex_) {
         grid->removeWidget(bar_);
-        if (next >= 0) grid->addWidget(bar_, next * 2 + 1, 1);
+        if (next >= 0) {
+            grid->addWidget(bar_, next * 2 + 1, 1);
+            // Read after the step it leads to.
+            setTabOrder(steps_[next], bar_);
+        }
         nextIndex_ = next;
     }
     bar_->setVisible(next >= 0);

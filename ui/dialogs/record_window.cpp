@@ -1,11 +1,14 @@
 #include "dialogs/record_window.h"
 
+#include <QAccessible>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "desktop/accessibility.h"
+#include "desktop/focus_ring.h"
 #include "dialogs/urge_chart.h"
 
 namespace kemless {
@@ -17,6 +20,7 @@ constexpr int kLines = 5;
 
 RecordWindow::RecordWindow(QWidget* parent)
     : SideWindow(QStringLiteral("recordWindow"), QStringLiteral("これまでの記録 - ケムレス"), parent) {
+    DescribeWindow(this, WindowKind::Window, QStringLiteral("これまでの記録"));
     auto* grid = new QGridLayout;
     grid->setHorizontalSpacing(12);
     for (int i = 0; i < kLines; ++i) {
@@ -26,9 +30,11 @@ RecordWindow::RecordWindow(QWidget* parent)
         value->setObjectName(QStringLiteral("recordValue%1").arg(i));
         value->setTextFormat(Qt::PlainText);
         value->setFocusPolicy(Qt::TabFocus);
-        value->setStyleSheet(QString::fromLatin1(kFocusFrame) +
-                             QStringLiteral("QLabel { font-weight: bold; }"));
-        heading->setBuddy(value);
+        value->setStyleSheet(QStringLiteral("QLabel { font-weight: bold; }"));
+        // One stop for the keyboard and one mark, heard as "heading　value".
+        MakeSpoken(value, QAccessible::StaticText);
+        MarkDecorative(heading);
+        RingAlsoAround(value, heading);
         grid->addWidget(heading, i, 0);
         grid->addWidget(value, i, 1);
         headings_ << heading;
@@ -39,10 +45,15 @@ RecordWindow::RecordWindow(QWidget* parent)
     chartHeading_ = new QLabel(this);
     chartHeading_->setObjectName(QStringLiteral("chartHeading"));
     chart_ = new UrgeChart(this);
+    // The chart says its heading with its words.
+    MarkDecorative(chartHeading_);
+    RingAlsoAround(chart_, chartHeading_);
     note_ = new QLabel(this);
     note_->setObjectName(QStringLiteral("noteLabel"));
     note_->setWordWrap(true);
     note_->setTextFormat(Qt::PlainText);
+    note_->setFocusPolicy(Qt::TabFocus);
+    MakeSpoken(note_, QAccessible::StaticText);
 
     auto* craving = new QPushButton(QStringLiteral("吸いたくなったら"), this);
     craving->setObjectName(QStringLiteral("cravingButton"));
@@ -77,12 +88,12 @@ void RecordWindow::render(const RecordView& view) {
         const QString value = QString::fromStdString(view.lines[i].value);
         headings_[i]->setText(heading);
         lines_[i]->setText(value);
-        // Heard with its heading.
-        lines_[i]->setAccessibleName(heading + QStringLiteral("　") + value);
+        SetSpokenName(lines_[i], heading + QStringLiteral("　") + value);
     }
     chartHeading_->setText(QString::fromStdString(view.chartHeading));
     chart_->setChart(view);
     note_->setText(QString::fromStdString(view.note));
+    SetSpokenName(note_, note_->text());
     note_->setVisible(!view.note.empty());
 }
 

@@ -17,12 +17,6 @@ public:
     // layout needs, and moved up and left only as far as needed.
     void fitInto(const QRect& area, const QMargins& frame);
 
-    // The style of a line the keyboard stops at: framed in the highlight
-    // colour while it has the keyboard, with the same room kept without it,
-    // so nothing moves when the keyboard comes.
-    static constexpr char kFocusFrame[] =
-        "QLabel { border: 2px solid transparent; } QLabel:focus { border-color: palette(highlight); }";
-
 protected:
     void showEvent(QShowEvent* e) override;
 

@@ -1,6 +1,9 @@
 #include "dialogs/urge_chart.h"
 
+#include <QAccessible>
 #include <QPainter>
+
+#include "desktop/accessibility.h"
 
 namespace kemless {
 
@@ -8,6 +11,7 @@ UrgeChart::UrgeChart(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("urgeChart"));
     setFocusPolicy(Qt::TabFocus);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    MakeSpoken(this, QAccessible::Graphic);
 }
 
 void UrgeChart::setChart(const RecordView& view) {
@@ -17,8 +21,8 @@ void UrgeChart::setChart(const RecordView& view) {
     lastDay_ = QString::fromStdString(view.lastDay);
     // Heard as its words: a screen reader reads the name, and mostly leaves
     // a description unsaid, so the name holds them.
-    setAccessibleName(QString::fromStdString(view.chartHeading) + QStringLiteral("　") +
-                      QString::fromStdString(view.chartWords));
+    SetSpokenName(this, QString::fromStdString(view.chartHeading) + QStringLiteral("　") +
+                            QString::fromStdString(view.chartWords));
     update();
 }
 

@@ -86,12 +86,20 @@ MINI = record(window_mode=1)
 NEW_USER = None
 
 ELAPSED = "卒煙からの日数　０年０ヶ月２０日３時間０分 ラベル"
+RECORD_NOTE = "この記録は、ケムレスを終了するまでのあいだ残ります。 ラベル"
 SETTINGS_INTRO = "設定ウィンドウ ダイアログ 全て半角で記入してください"
 
 
 def open_menu():
     # The menu opens on its first item; keys for it wait until it is said.
     return Step(["shift+F10"], says=["コピーする"])
+
+
+def from_menu(ups, item, *opened):
+    """The main window's menu item `ups` steps up from the first (round to
+    the end), chosen with Enter, and what Orca says as its window comes up."""
+    return [Step([], says=[ELAPSED]), open_menu(), Step(["Up"] * ups, says=[item]),
+            Step(["Return"], says=list(opened))]
 
 
 def tabs(*sayings):
@@ -161,6 +169,53 @@ ROWS = [
         Step(["Return"], says=["ケムレス　ミニサイズ",
                                "卒煙の記録　ステータス： 大佐\n卒煙日： 2026年 5月 1日\n"
                                "卒煙からの日数： 0年 0ヶ月 20日 3時間 0分"]),
+    ]),
+    Row("craving helper from the menu: what it is for, the breath as it turns, the countdown, the figures",
+        STARTED, [
+            *from_menu(3, "吸いたくなったら", "吸いたくなったら ダイアログ 吸いたい気持ちの波は、たいてい数分で引いていきます。",
+                       "呼吸のガイド　吸って 画像", "呼吸のガイド　吐いて 画像"),
+            Step(["Tab"], says=["あと４分"]),
+            *tabs("節約できた金額　12075円 ラベル", "延びた寿命　１日と２２時間７分 ラベル",
+                  "吸わなかった煙草　503本 ラベル"),
+            Step(["Tab"], says=["乗り越えた プッシュボタン"], never=["ペイン"]),
+            *tabs("吸ってしまった プッシュボタン", "閉じる プッシュボタン"),
+        ]),
+    Row("craving helper: 乗り越えた with Enter is heard and counted in the record", STARTED, [
+        *from_menu(3, "吸いたくなったら", "吸いたくなったら ダイアログ"),
+        Step(["Tab"] * 5, says=["乗り越えた プッシュボタン"]),
+        Step(["Return"], says=["よく乗り越えました！\n吸いたい気持ちを乗り越えた１回として記録しました。 ラベル"]),
+        Step(["Tab"], says=["これまでの記録 プッシュボタン"]),
+        Step(["Return"], says=["これまでの記録", "今回の卒煙で乗り越えた吸いたい気持ち　１回 ラベル"]),
+    ]),
+    Row("craving helper: 吸ってしまった with Enter is answered kindly", STARTED, [
+        *from_menu(3, "吸いたくなったら", "吸いたくなったら ダイアログ"),
+        Step(["Tab"] * 6, says=["吸ってしまった プッシュボタン"]),
+        Step(["Return"], says=["１本吸ってしまっても、やり直しではありません。"]),
+    ]),
+    Row("record from the menu: every line, the chart in words", STARTED, [
+        *from_menu(2, "これまでの記録", "これまでの記録", "今回の卒煙で乗り越えた吸いたい気持ち　０回 ラベル"),
+        *tabs("今回の卒煙で吸ってしまった　０回 ラベル", "これまでに乗り越えた吸いたい気持ち　０回 ラベル",
+              "これまでに吸ってしまった　０回 ラベル", "いちばん長い卒煙　２０日３時間（今回） ラベル",
+              "この２８日間に乗り越えた回数　この２８日間（４月２４日〜５月２１日）に乗り越えた吸いたい気持ちの記録は、"
+              "まだありません。 画像",
+              RECORD_NOTE,
+              "吸いたくなったら プッシュボタン", "閉じる プッシュボタン"),
+    ]),
+    Row("health timeline from the menu: every step, the bar to the next, the source", STARTED, [
+        *from_menu(1, "回復のあゆみ", "回復のあゆみ", "１０の変化のうち５つに到達しました。次の「１〜９ヶ月後」まで、あと１０日"),
+        *tabs("２０分後　血圧と脈拍が正常に近づき、手足が温かくなってきます。　２０２６年５月１日１２時２０分に到達 ラベル",
+              "８時間後　血液中の一酸化炭素が減り、酸素が増えてきます。　２０２６年５月１日２０時０分に到達 ラベル",
+              "２４時間後　心臓発作が起こる可能性が下がり始めます。　２０２６年５月２日１２時０分に到達 ラベル",
+              "数日後　味や香りが、よくわかるようになってきます。　２０２６年５月４日１２時０分に到達 ラベル",
+              "２週間〜３ヶ月後　血液の巡りがよくなり、心臓や血管の働きが改善します。　２０２６年５月１５日１２時０分に到達",
+              "１〜９ヶ月後　せきや息切れが楽になってきます。　あと１０日",
+              "「１〜９ヶ月後」までの道のり 36 percent",
+              "１年後　肺の働きがよくなってきます。　あと３４４日",
+              "２〜４年後　心筋梗塞などの虚血性心疾患のリスクが、吸い続けた場合より約３５％下がります。　あと７１０日",
+              "５〜９年後　肺がんのリスクが、吸い続けた場合よりはっきり下がります。　あと１８０５日",
+              "１０〜１５年後　さまざまな病気のリスクが、たばこを吸わない人に近づきます。　あと３６３２日",
+              "出典: 厚生労働省 e-ヘルスネット「禁煙の効果」 ラベル",
+              "閉じる プッシュボタン"),
     ]),
     Row("mini window at start", MINI, [
         Step([], says=["ケムレス　ミニサイズ", "卒煙の記録　ステータス： 大佐"]),

@@ -224,15 +224,19 @@ private slots:
         QTest::addColumn<QString>("window");
         QTest::addColumn<QStringList>("stops");
         QTest::addRow("craving") << "cravingWindow"
-                                 << QStringList{"countdownLabel", "moneyFigure",      "lifeFigure",
-                                                "unsmokedFigure", "urgePassedButton", "slipButton",
-                                                "closeButton"};
+                                 << QStringList{"breathingRing", "countdownLabel", "moneyFigure",
+                                                "lifeFigure",    "unsmokedFigure", "urgePassedButton",
+                                                "slipButton",    "closeButton"};
         QTest::addRow("record") << "recordWindow"
-                                << QStringList{"recordValue0",  "recordValue1", "recordValue2",
-                                               "recordValue3",  "recordValue4", "urgeChart",
-                                               "cravingButton", "closeButton"};
+                                << QStringList{"recordValue0", "recordValue1",  "recordValue2",
+                                               "recordValue3", "recordValue4",  "urgeChart",
+                                               "noteLabel",    "cravingButton", "closeButton"};
         QStringList health{"summaryLabel"};
-        for (int i = 0; i < 10; ++i) health << QStringLiteral("healthStep%1").arg(i);
+        // The bar toward the next step (a year) right after that step.
+        for (int i = 0; i < 10; ++i) {
+            health << QStringLiteral("healthStep%1").arg(i);
+            if (i == 6) health << "nextStepBar";
+        }
         health << "sourceLabel"
                << "closeButton";
         QTest::addRow("health") << "healthWindow" << health;

@@ -19,11 +19,16 @@
 #include "desktop/focus_ring.h"
 #include "desktop/twips.h"
 #include "dialogs/ceremony.h"
+#include "dialogs/craving_window.h"
 #include "dialogs/first_run_setup.h"
+#include "dialogs/health_window.h"
 #include "dialogs/help_window.h"
 #include "dialogs/notice_window.h"
+#include "dialogs/record_window.h"
 #include "dialogs/settings_dialog.h"
 #include "display/refresh.h"
+#include "recovery/attempts.h"
+#include "recovery/health_steps.h"
 #include "support/fake_desktop.h"
 #include "support/grab.h"
 #include "support/records.h"
@@ -102,6 +107,38 @@ QWidget* Notice(Scene& s) {
     return Window("noticeWindow");
 }
 
+// The windows beside the display, each filled as the program fills it: a
+// quit of some weeks with urges passed and a slip on the chart.
+QWidget* Craving(Scene& s) {
+    auto* w = new CravingWindow;
+    DisplayState display;
+    OptionSettings options = Colours();
+    RefreshDisplay(display, SampleInitial(), options, s.clock.moment, 50);
+    w->setFigures(WonSoFar(display));
+    Shown(w);
+    // Still, so that only the ring changes between two looks.
+    w->animationTimer()->stop();
+    return w;
+}
+
+const CalendarMoment kSideQuit{2026, 9, 21, 7, 45};
+const CalendarMoment kSideNow{2026, 12, 10, 21, 30};
+
+QWidget* Record(Scene&) {
+    auto* w = new RecordWindow;
+    std::vector<AttemptEvent> events{{{2026, 12, 1, 9, 0}, AttemptEventKind::UrgePassed, {}},
+                                     {{2026, 12, 2, 9, 0}, AttemptEventKind::Slip, {}},
+                                     {{2026, 12, 10, 8, 0}, AttemptEventKind::UrgePassed, {}}};
+    w->render(MakeRecordView(SummariseAttempts(events, kSideQuit, kSideNow), false));
+    return Shown(w);
+}
+
+QWidget* Health(Scene&) {
+    auto* w = new HealthWindow;
+    w->render(ComputeHealthTimeline(kSideQuit, kSideNow));
+    return Shown(w);
+}
+
 // Every control Tab reaches in `window`, from the one that has the keyboard.
 QList<QWidget*> TabStops(QWidget* window) {
     QList<QWidget*> stops;
@@ -139,6 +176,9 @@ private slots:
             {"seasonal ceremony", Seasonal},
             {"help", Help},
             {"notice", Notice},
+            {"craving helper", Craving},
+            {"record", Record},
+            {"health timeline", Health},
         };
         for (const auto& [name, open] : windows)
             for (const qreal scale : {1.0, 2.0})
