@@ -15,7 +15,7 @@ Process::Process(QString runtimeFolder, QObject* parent)
 
 Process::~Process() = default;
 
-bool Process::claimSingleInstance() {
+bool Process::claimSingleInstance(bool askToShow) {
     if (!instance_) {
         if (folder_.isEmpty()) folder_ = SingleInstance::DefaultFolder();
         if (folder_.isEmpty()) {
@@ -31,7 +31,7 @@ bool Process::claimSingleInstance() {
         connect(instance_.get(), &SingleInstance::showRequested, this, &Process::activationRequested);
     }
     if (instance_->acquire()) return true;
-    instance_->askRunningCopyToShow();
+    if (askToShow) instance_->askRunningCopyToShow();
     return false;
 }
 

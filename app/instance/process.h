@@ -17,8 +17,10 @@ public:
     ~Process() override;
 
     // True when this is the only running copy (per user). Otherwise the
-    // running copy has just been asked to bring its window forward.
-    virtual bool claimSingleInstance();
+    // running copy has just been asked to bring its window forward, unless
+    // `askToShow` is false (a login start that finds a copy running leaves
+    // it as it is).
+    virtual bool claimSingleInstance(bool askToShow = true);
     // Ends at once: no window's unload runs, no file is written.
     [[noreturn]] virtual void terminate();
     // Ends the event loop: every window has unloaded. Also before the loop

@@ -72,8 +72,10 @@ void Session::start() {
     // Only one copy goes on; a later one has asked the running copy to come
     // forward, and ends before it has made or written a file (it may name
     // another data folder).
-    if (!process_.claimSingleInstance()) {
-        Tell(desktop_, nullptr, kAlreadyRunning);
+    // A login start (hidden) that finds the user's copy running has nothing
+    // to add: no box to click away, nothing brought forward.
+    if (!process_.claimSingleInstance(!startHidden_)) {
+        if (!startHidden_) Tell(desktop_, nullptr, kAlreadyRunning);
         process_.terminate();
     }
     const StartupState st = keeper_.start(clock_.now());
@@ -86,7 +88,7 @@ void Session::start() {
     const bool tray = desktop_.trayAvailable();
     const bool known = desktop_.windowPositionsKnown();
     switch (st.first) {
-        case FirstWindow::FirstRunSetup: showFirstRunSetup(); break;
+        case FirstWindow::FirstRunSetup: showFirstRunSetup(); return;
         case FirstWindow::MiniShown:
             loadMainWindow();
             loadMiniWindow()->showAtStart(startHidden_, tray, known);
@@ -96,6 +98,43 @@ void Session::start() {
             loadMiniWindow();
             break;
     }
+    if (startHidden_) {
+        waitingForArea_ = !tray && known;
+        watchNotificationArea();
+    }
+}
+
+void Session::watchNotificationArea() {
+    if (areaWatched_) return;
+    areaWatched_ = true;
+    desktop_.watchNotificationArea(this, [this] {
+        // Looked at once the events of the moment are in: a tray that has
+        // just gone may still have its last events on the way.
+        if (areaCheckQueued_) return;
+        areaCheckQueued_ = true;
+        QTimer::singleShot(0, this, [this] {
+            areaCheckQueued_ = false;
+            notificationAreaChanged();
+        });
+    });
+}
+
+void Session::notificationAreaChanged() {
+    if (!desktop_.trayAvailable()) {
+        // The area went away: a window hidden in it would be lost.
+        for (DisplayWindow* w : {static_cast<DisplayWindow*>(main_), static_cast<DisplayWindow*>(mini_)})
+            if (w != nullptr && w->trayIcon()->isShown()) {
+                bringForward();
+                return;
+            }
+        return;
+    }
+    if (!waitingForArea_) return;
+    waitingForArea_ = false;
+    // Only a window still as the start left it: one the user has opened
+    // from the task bar meanwhile stays where it is.
+    DisplayWindow* w = windowOfTheMode();
+    if (w != nullptr && w->isMinimized()) w->hideToTray(true);
 }
 
 void Session::end() {
@@ -125,6 +164,7 @@ DisplayWindow* Session::windowOfTheMode() const {
 }
 
 void Session::bringForward() {
+    waitingForArea_ = false;
     // The display window of the current mode; the other one stays hidden.
     if (DisplayWindow* shown = windowOfTheMode()) {
         RemapIfMinimised(shown, desktop_.windowPositionsKnown());
@@ -139,6 +179,20 @@ void Session::bringForward() {
         BringToFront(w);
         return;
     }
+}
+
+CalendarMoment Session::now() const { return clock_.now(); }
+
+bool Session::updateJournal(const JournalDecision& decide) {
+    RecordKeeper::JournalStep step = keeper_.updateJournal(decide);
+    if (step.sayOnce) {
+        // After the step: a box opened from inside a refresh would let the
+        // next refresh run inside it.
+        QTimer::singleShot(0, this, [this, text = JournalNotKeptText(*step.sayOnce)] {
+            if (!ending_) Tell(desktop_, nullptr, text);
+        });
+    }
+    return step.kept;
 }
 
 void Session::refreshDisplay() {
@@ -164,7 +218,11 @@ void Session::wireDisplayWindow(DisplayWindow* w) {
             [this, w] { openAddress(w, QStringLiteral("http://") + Q(keeper_.options().linkUrl)); });
     connect(w, &DisplayWindow::versionRequested, this, [this, w] { showVersion(w); });
     connect(w, &DisplayWindow::helpRequested, this, &Session::showHelp);
-    connect(w, &DisplayWindow::hideRequested, this, [this, w] { w->hideToTray(desktop_.trayAvailable()); });
+    connect(w, &DisplayWindow::hideRequested, this, [this, w] {
+        const bool tray = desktop_.trayAvailable();
+        w->hideToTray(tray);
+        if (tray) watchNotificationArea();
+    });
     // After the menu has gone: the window unloads on the way.
     connect(
         w, &DisplayWindow::settingsRequested, this,

@@ -39,7 +39,10 @@ public:
     ~Session() override;
 
     // Before start(): the display window starts in the notification area
-    // (--hidden) instead of on the screen.
+    // (--hidden) instead of on the screen. Where there is none yet (a login
+    // whose panel comes later), it waits minimised and goes in when one
+    // comes. A hidden start that finds a copy running ends without a word
+    // and leaves that copy as it is.
     void setStartHidden(bool hidden) { startHidden_ = hidden; }
     // Before start(): a record an older version left in this folder is
     // adopted when the data folder holds none (see AdoptRecord), once this
@@ -57,6 +60,12 @@ public:
     void end();
 
     const RecordKeeper& records() const { return keeper_; }
+    // The clock's minute, as the next refresh would take it.
+    CalendarMoment now() const;
+    // One step on the journal beside the record (RecordKeeper::updateJournal):
+    // false when the journal cannot be kept; the first time, that is said
+    // once the step is over.
+    bool updateJournal(const JournalDecision& decide);
     const InitialSettings& initial() const { return keeper_.initial(); }
     const OptionSettings& options() const { return keeper_.options(); }
     const DisplayState& display() const { return display_; }
@@ -76,6 +85,13 @@ signals:
 
 private:
     void refreshDisplay();
+    // From the first window hidden in the notification area (or a hidden
+    // start) on, the area's comings and goings are followed: a window
+    // hidden in an area that goes comes back, in every mode, and one that
+    // a hidden start left minimised for want of an area goes into the one
+    // that comes. Nothing is polled.
+    void watchNotificationArea();
+    void notificationAreaChanged();
     // Loading runs a window's load: placed, coloured, refreshed; not shown.
     MainWindow* loadMainWindow();
     MiniWindow* loadMiniWindow();
@@ -124,6 +140,10 @@ private:
     QTimer refreshTimer_;
     bool ending_ = false;
     bool startHidden_ = false;
+    bool areaWatched_ = false;
+    bool areaCheckQueued_ = false;
+    // A hidden start found no notification area and minimised the window.
+    bool waitingForArea_ = false;
 };
 
 }  // namespace kemless

@@ -3,6 +3,7 @@ condition instead of sleeping, knowing when a started copy has claimed
 its place as the one running copy (its lock and socket are there), and
 when a window manager has taken an X screen."""
 import os
+import signal
 import subprocess
 import time
 
@@ -47,3 +48,37 @@ def has_window_manager(env):
     manages comes last."""
     out = subprocess.run(["xprop", "-root", "_NET_CLIENT_LIST"], env=dict(env), capture_output=True).stdout
     return b"_NET_CLIENT_LIST(WINDOW)" in out
+
+
+def end_groups(processes):
+    """Ends processes each started in a session of its own (start_new_session),
+    newest first: the whole group goes, with whatever it started (a bus
+    daemon, a fake service), by SIGTERM, or SIGKILL after five seconds."""
+    for p in reversed(processes):
+        try:
+            os.killpg(p.pid, signal.SIGTERM)
+        except ProcessLookupError:
+            pass
+        try:
+            p.wait(5)
+        except subprocess.TimeoutExpired:
+            os.killpg(p.pid, signal.SIGKILL)
+            p.wait()
+
+
+def start_xvfb(env, processes, size="1024x768x24"):
+    """A private X server on a display number it picks itself (-displayfd),
+    added to `processes`; sets DISPLAY in `env`. -noreset: a server resets
+    when its last client leaves, and a client that connects then fails."""
+    read_end, write_end = os.pipe()
+    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", size, "-nolisten", "tcp",
+                             "-noreset"], env=env, pass_fds=(write_end,), stdin=subprocess.DEVNULL,
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, start_new_session=True)
+    processes.append(xvfb)
+    os.close(write_end)
+    with os.fdopen(read_end) as f:
+        number = f.readline().strip()
+    if not number:
+        raise RuntimeError("Xvfb gave no display")
+    env["DISPLAY"] = f":{number}"
+    return xvfb

@@ -13,7 +13,7 @@ import time
 import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "support"))
-from kemless_support import has_claimed, has_window_manager, wait_for  # noqa: E402
+from kemless_support import end_groups, has_claimed, has_window_manager, start_xvfb, wait_for  # noqa: E402
 
 PROGRAM = None
 RECORD_INITIAL = b"2026,11,1,9,0,25,480,100\r\n"
@@ -38,18 +38,7 @@ class Desktop(unittest.TestCase):
                         LANG="C.UTF-8")
 
     def tearDown(self):
-        # Each was started in a session of its own: the whole group goes,
-        # with whatever it started (a bus daemon, the fake service).
-        for p in reversed(self.processes):
-            try:
-                os.killpg(p.pid, signal.SIGTERM)
-            except ProcessLookupError:
-                pass
-            try:
-                p.wait(5)
-            except subprocess.TimeoutExpired:
-                os.killpg(p.pid, signal.SIGKILL)
-                p.wait()
+        end_groups(self.processes)
         shutil.rmtree(self.tmp, ignore_errors=True)
 
     def spawn(self, *args):
@@ -64,20 +53,7 @@ class Desktop(unittest.TestCase):
         for tool in ("Xvfb", "openbox", "xwininfo", "xprop") + (("trayer",) if with_tray else ()):
             if not shutil.which(tool):
                 self.skipTest(f"{tool} is not installed")
-        # Xvfb picks a free display number itself and writes it to the pipe.
-        # -noreset: a server resets when its last client leaves, and a client
-        # that connects then (openbox, after a check came and went) fails.
-        read_end, write_end = os.pipe()
-        xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24",
-                                 "-nolisten", "tcp", "-noreset"], env=self.env, pass_fds=(write_end,),
-                                stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                                start_new_session=True)
-        self.processes.append(xvfb)
-        os.close(write_end)
-        with os.fdopen(read_end) as f:
-            number = f.readline().strip()
-        self.assertTrue(number, "Xvfb gave no display")
-        self.env["DISPLAY"] = f":{number}"
+        start_xvfb(self.env, self.processes)
         self.assertTrue(wait_for(lambda: subprocess.run(["xwininfo", "-root"], env=self.env,
                                                         capture_output=True).returncode == 0))
         self.spawn("openbox")
