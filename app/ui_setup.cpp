@@ -8,9 +8,10 @@
 #include <QTranslator>
 #include <cstdio>
 
+#include "desktop/accessibility.h"
 #include "desktop/artwork.h"
 #include "desktop/desktop.h"
-#include "windows/widgets.h"
+#include "desktop/focus_ring.h"
 
 namespace kemless {
 
@@ -24,8 +25,10 @@ void SetUpApplication(QApplication& app) {
     // none does.
     QApplication::setWindowIcon(artwork::ProgramIcon());
     // Every control that takes the keyboard shows it with a clear ring, in
-    // the dialogs as much as in the main window.
-    QApplication::setStyle(new FocusRingStyle);
+    // the dialogs as much as in the main window; and a screen reader is told
+    // what Qt alone would not tell it, from the first window on.
+    ShowFocusRings();
+    InstallAccessibility();
 
     // The windows are designed for a 9 point Japanese Gothic face: the first
     // of these that is installed. Only installed names are handed to Qt: each

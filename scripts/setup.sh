@@ -30,8 +30,12 @@ KEMLESS_TEST_PACKAGES=(
   clang-14 libclang-rt-14-dev clang-format-14 ccache devscripts
   # The hostile-world test types through the first-run setup on Xvfb.
   xdotool
-  # The accessibility test reads the windows over AT-SPI on a bus of its own.
+  # The accessibility test reads the windows over AT-SPI on a bus of its own;
+  # the speech test hears them through Orca in Japanese (the ja_JP locale is
+  # built from the locales package), pressing keys with xdotool, on a clock
+  # fixed by libfaketime.
   at-spi2-core gir1.2-atspi-2.0 python3-gi dbus
+  orca locales
 )
 
 # ./package: the source package's Build-Depends (debian/control) and the

@@ -36,7 +36,7 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "support"))
-from kemless_support import end_groups, has_claimed, has_window_manager, start_xvfb, wait_for  # noqa: E402
+from kemless_support import end_process_groups, has_claimed, has_window_manager, start_xvfb, wait_for  # noqa: E402
 
 MODES = {
     # name: (program options, notification area, double-click into the area)
@@ -148,7 +148,7 @@ class Desktop:
         return subprocess.run(["xwininfo", "-root", "-tree"], env=self.env, capture_output=True, text=True).stdout
 
     def close(self):
-        end_groups(self.processes)
+        end_process_groups(self.processes, grace=5)
         shutil.rmtree(self.tmp, ignore_errors=True)
 
 

@@ -337,7 +337,9 @@ void Session::showHelp() {
     BringToFront(help_);
 }
 
-void Session::showVersion(QWidget* owner) { desktop_.message(owner, Q(VersionBoxText(KEMLESS_VERSION))); }
+void Session::showVersion(QWidget* owner) {
+    desktop_.information(owner, QStringLiteral("バージョン情報"), Q(VersionBoxText(KEMLESS_VERSION)));
+}
 
 void Session::openSettings(DisplayWindow* from) {
     if (from != nullptr) {

@@ -30,7 +30,13 @@ size_t LeadingNumberLength(std::string_view s) {
 
 double ParseDecimal(std::string_view s) { return std::strtod(std::string(s).c_str(), nullptr); }
 
+bool Within(int32_t value, FieldRange range) { return value >= range.low && value <= range.high; }
+
 }  // namespace
+
+std::string RangeHint(FieldRange range) {
+    return "（" + FullWidth(range.low) + "から" + FullWidth(range.high) + "までの半角数字で記入）";
+}
 
 int32_t NumberFromText(std::string_view text) {
     text = TrimStart(text);
@@ -54,14 +60,14 @@ ProfileResult CheckQuitProfile(const QuitProfileTexts& t, const CalendarMoment& 
     r.packPrice = NumberFromText(t.packPrice);
     const CalendarMoment& q = r.quit;
     int errors = 0;
-    if (q.year < 1900 || q.year > now.year) ++errors;
-    if (q.month < 1 || q.month > 12) ++errors;
-    if (q.day < 1 || q.day > 31) ++errors;
-    if (q.month >= 1 && q.month <= 12 && q.day > MonthLength(q.year, q.month)) ++errors;
-    if (q.hour < 0 || q.hour > 23) ++errors;
-    if (q.minute < 0 || q.minute > 59) ++errors;
-    if (r.cigarettesPerDay < 1 || r.cigarettesPerDay > 200) ++errors;
-    if (r.packPrice < 1 || r.packPrice > 2000) ++errors;
+    if (!Within(q.year, QuitYearRange(now))) ++errors;
+    if (!Within(q.month, kMonthRange)) ++errors;
+    if (!Within(q.day, kDayRange)) ++errors;
+    if (Within(q.month, kMonthRange) && q.day > MonthLength(q.year, q.month)) ++errors;
+    if (!Within(q.hour, kHourRange)) ++errors;
+    if (!Within(q.minute, kMinuteRange)) ++errors;
+    if (!Within(r.cigarettesPerDay, kPerDayRange)) ++errors;
+    if (!Within(r.packPrice, kPackPriceRange)) ++errors;
     if (errors > 0) {
         r.check = ProfileCheck::OutOfRange;
     } else if (MomentKey(q) > MomentKey(now)) {
@@ -73,7 +79,7 @@ ProfileResult CheckQuitProfile(const QuitProfileTexts& t, const CalendarMoment& 
 std::optional<std::pair<int32_t, int32_t>> CheckSetupInput(std::string_view perDay, std::string_view price) {
     const int32_t a = NumberFromText(perDay);
     const int32_t b = NumberFromText(price);
-    if (a < 1 || a > 200 || b < 1 || b > 2000) return std::nullopt;
+    if (!Within(a, kPerDayRange) || !Within(b, kPackPriceRange)) return std::nullopt;
     return std::pair{a, b};
 }
 
@@ -98,10 +104,10 @@ SettingsSave ApplySettingsForm(const SettingsForm& form, const CalendarMoment& n
     const std::optional<int32_t> tax = TaxRateFromText(form.taxRate);
     if (!tax) return outcome(SaveOutcome::OptionError);
     options.taxRatePercent = *tax;
-    if (*tax < 0 || *tax > 100) return outcome(SaveOutcome::OptionError);
+    if (!Within(*tax, kTaxRateRange)) return outcome(SaveOutcome::OptionError);
 
     options.smokingYears = NumberFromText(form.smokingYears);
-    if (options.smokingYears < 1 || options.smokingYears > 99) return outcome(SaveOutcome::OptionError);
+    if (!Within(options.smokingYears, kSmokingYearsRange)) return outcome(SaveOutcome::OptionError);
     return outcome(SaveOutcome::Saved);
 }
 

@@ -1,6 +1,6 @@
 #pragma once
-// How the dialogs read numbers from their text boxes, and the checks of the
-// quit profile before it is stored.
+// How the dialogs read numbers from their text boxes, the ranges they accept,
+// and the checks of the quit profile before it is stored.
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -9,6 +9,25 @@
 #include "records/settings.h"
 
 namespace kemless {
+
+// The ranges the boxes accept, both ends included. The year's upper end is
+// the current year.
+struct FieldRange {
+    int32_t low, high;
+};
+inline constexpr int32_t kFirstQuitYear = 1900;
+inline constexpr FieldRange kMonthRange{1, 12};
+inline constexpr FieldRange kDayRange{1, 31};
+inline constexpr FieldRange kHourRange{0, 23};
+inline constexpr FieldRange kMinuteRange{0, 59};
+inline constexpr FieldRange kPerDayRange{1, 200};
+inline constexpr FieldRange kPackPriceRange{1, 2000};
+inline constexpr FieldRange kTaxRateRange{0, 100};
+inline constexpr FieldRange kSmokingYearsRange{1, 99};
+inline constexpr FieldRange QuitYearRange(const CalendarMoment& now) { return {kFirstQuitYear, now.year}; }
+
+// What a box says it takes: "（１から２００までの半角数字で記入）".
+std::string RangeHint(FieldRange range);
 
 // Blanks skipped, the longest leading decimal number taken (digits, at most
 // one point, an optional sign), rounded down; no number gives 0. "20本" is

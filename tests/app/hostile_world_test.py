@@ -29,6 +29,8 @@ import tempfile
 import time
 import unittest
 
+# The helpers shared by the desktop tests; no compiled copy is left in the tree.
+sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
 from kemless_support import has_claimed, has_window_manager, wait_for  # noqa: E402
 

@@ -26,6 +26,8 @@ public:
 class FakeDesktop : public Desktop {
 public:
     QStringList messages;
+    // What each informing box was announced as, beside its text in `messages`.
+    QStringList informationNames;
     QString clipboard;
     bool clipboardWorks = true;
     QList<QUrl> opened;
@@ -44,6 +46,10 @@ public:
     std::function<void()> areaChanged;
 
     void message(QWidget*, const QString& text) override { messages << text; }
+    void information(QWidget*, const QString& what, const QString& text) override {
+        informationNames << what;
+        messages << text;
+    }
     bool setClipboardText(const QString& text) override {
         if (!clipboardWorks) return false;
         clipboard = text;

@@ -1,7 +1,9 @@
 """What the scripts that start the real program share: waiting for a
 condition instead of sleeping, knowing when a started copy has claimed
 its place as the one running copy (its lock and socket are there), and
-when a window manager has taken an X screen."""
+when a window manager has taken an X screen; and ending what a test
+started, the program and the desktops the tests make of their own (X
+servers, buses, window managers, Orca)."""
 import os
 import signal
 import subprocess
@@ -50,17 +52,29 @@ def has_window_manager(env):
     return b"_NET_CLIENT_LIST(WINDOW)" in out
 
 
-def end_groups(processes):
-    """Ends processes each started in a session of its own (start_new_session),
-    newest first: the whole group goes, with whatever it started (a bus
-    daemon, a fake service), by SIGTERM, or SIGKILL after five seconds."""
+def end_process(process, grace=10.0):
+    """SIGTERM (the program saves and ends on it), SIGKILL after `grace`
+    seconds."""
+    if process.poll() is not None:
+        return
+    process.terminate()
+    try:
+        process.wait(grace)
+    except subprocess.TimeoutExpired:
+        process.kill()
+        process.wait()
+
+
+def end_process_groups(processes, grace=10.0):
+    """Each was started in a session of its own: the whole group goes, with
+    whatever it started (a bus daemon, a service), the newest first."""
     for p in reversed(processes):
         try:
             os.killpg(p.pid, signal.SIGTERM)
         except ProcessLookupError:
             pass
         try:
-            p.wait(5)
+            p.wait(grace)
         except subprocess.TimeoutExpired:
             os.killpg(p.pid, signal.SIGKILL)
             p.wait()

@@ -6,6 +6,7 @@
 #include <QMessageBox>
 #include <QSystemTrayIcon>
 
+#include "desktop/accessibility.h"
 #include "desktop/launcher.h"
 #include "desktop/notification_area.h"
 
@@ -13,6 +14,14 @@ namespace kemless {
 
 void Desktop::message(QWidget* parent, const QString& text) {
     QMessageBox box(QMessageBox::NoIcon, QStringLiteral("ケムレス"), text, QMessageBox::Ok, parent);
+    box.exec();
+}
+
+void Desktop::information(QWidget* parent, const QString& what, const QString& text) {
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("ケムレス"), text, QMessageBox::Ok, parent);
+    // Qt presents every message box as an alert; this one only informs. A
+    // screen reader reads the text of the box after its name.
+    DescribeWindow(&box, WindowKind::Dialog, what);
     box.exec();
 }
 

@@ -17,8 +17,12 @@ class Desktop {
 public:
     virtual ~Desktop() = default;
 
-    // A message box with the OK button only, titled with the program's name "ケムレス".
+    // A message box with the OK button only, titled with the program's name
+    // "ケムレス": a screen reader announces it as an alert.
     virtual void message(QWidget* parent, const QString& text);
+    // The same box for what only informs (the version): a screen reader
+    // announces it as a dialog named `what`, and reads `text`.
+    virtual void information(QWidget* parent, const QString& what, const QString& text);
     // Plain text on the clipboard; false when it could not be written.
     virtual bool setClipboardText(const QString& text);
     // Opens an address with the desktop's default handler without waiting for

@@ -5,8 +5,10 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <iterator>
 
 #include "content/season.h"
+#include "desktop/accessibility.h"
 #include "desktop/artwork.h"
 #include "desktop/twips.h"
 
@@ -16,7 +18,13 @@ StartCeremony::StartCeremony(QWidget* parent)
     : DialogWindow(QStringLiteral("startCeremony"), QStringLiteral(" ( ・◇・)  - lunapo"), parent) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(20, 16, 20, 16);
-    auto* welcome = new QLabel(QStringLiteral("ようこそケムレスへ"));
+    const QString lines[4] = {QStringLiteral("ようこそケムレスへ"),
+                              QStringLiteral("これでタバコとは、永遠のサヨナラとなります。"),
+                              QStringLiteral("今から卒煙を開始しますか？"), QStringLiteral("どうしますか？")};
+    // Said when the window comes up, before the button that has the keyboard.
+    DescribeWindow(this, WindowKind::Dialog, QStringLiteral("卒煙の開始"),
+                   QStringList(std::begin(lines), std::end(lines)).join(QLatin1Char(' ')));
+    auto* welcome = new QLabel(lines[0]);
     welcome->setObjectName(QStringLiteral("welcomeLabel"));
     QFont big = welcome->font();
     big.setPointSizeF(big.pointSizeF() * 1.4);
@@ -24,10 +32,10 @@ StartCeremony::StartCeremony(QWidget* parent)
     welcome->setFont(big);
     layout->addWidget(welcome, 0, Qt::AlignHCenter);
     layout->addSpacing(10);
-    layout->addWidget(new QLabel(QStringLiteral("これでタバコとは、永遠のサヨナラとなります。")));
-    layout->addWidget(new QLabel(QStringLiteral("今から卒煙を開始しますか？")));
+    layout->addWidget(new QLabel(lines[1]));
+    layout->addWidget(new QLabel(lines[2]));
     layout->addSpacing(10);
-    layout->addWidget(new QLabel(QStringLiteral("どうしますか？")));
+    layout->addWidget(new QLabel(lines[3]));
     layout->addSpacing(4);
 
     start_ = new QPushButton(QStringLiteral("卒煙を開始する(CR)"));
@@ -78,7 +86,7 @@ SeasonalCeremony::SeasonalCeremony(const SeasonalGreeting* greeting, QWidget* pa
         pictures_[i] = new QLabel(this);
         pictures_[i]->setObjectName(QString::fromLatin1(names[i]));
         pictures_[i]->setGeometry(TwipsRect(lefts[i], 2010, 375, 345));
-        pictures_[i]->setAccessibleName(QStringLiteral("きらきら"));
+        MarkDecorative(pictures_[i]);
     }
 
     start_ = new QPushButton(QStringLiteral("卒煙を開始する(CR)"), this);
@@ -100,7 +108,15 @@ SeasonalCeremony::SeasonalCeremony(const SeasonalGreeting* greeting, QWidget* pa
 void SeasonalCeremony::fill(const SeasonalGreeting* greeting) {
     for (QLabel* p : pictures_) p->hide();
     for (QLabel* l : {heading_, greeting_, wish_[0], wish_[1]}) l->clear();
+    DescribeWindow(this, WindowKind::Dialog, QStringLiteral("卒煙の開始"));
     if (greeting == nullptr) return;
+    // Said when the window comes up: the message, the greeting and the wish
+    // as one sentence.
+    QStringList intro;
+    for (const std::string& line :
+         {greeting->heading, greeting->greeting, greeting->wishFirst + greeting->wishSecond})
+        if (!line.empty()) intro << QString::fromStdString(line);
+    setAccessibleDescription(intro.join(QLatin1Char(' ')));
     setWindowTitle(QString::fromStdString(greeting->caption));
     heading_->setText(QString::fromStdString(greeting->heading));
     greeting_->setText(QString::fromStdString(greeting->greeting));

@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QPushButton>
 
 namespace kemless {
 
@@ -24,7 +25,13 @@ void DialogWindow::keyPressEvent(QKeyEvent* e) {
     // both keys for choosing and closing the list.
     if (isVisible()) {
         const int key = e->key();
-        if (enter_ && (key == Qt::Key_Return || key == Qt::Key_Enter)) {
+        const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
+        if (auto* button = qobject_cast<QPushButton*>(focusWidget());
+            enter && button && button->isEnabled()) {
+            button->click();
+            return;
+        }
+        if (enter_ && enter) {
             enter_();
             return;
         }

@@ -4,10 +4,12 @@
 
 namespace kemless {
 
-// A top-level window of the dialogs. Enter anywhere in it runs its confirm
-// action and Escape its cancel action, whichever of its controls has the
-// keyboard: none of them keeps those keys, so they reach the window. Nothing
-// is installed on the application, so another window's keys stay its own.
+// A top-level window of the dialogs. Enter on a button that has the keyboard
+// presses that button: the user chose it. Enter anywhere else runs the
+// window's confirm action, and Escape its cancel action, whichever of its
+// controls has the keyboard: none of them keeps those keys, so they reach
+// the window. Nothing is installed on the application, so another window's
+// keys stay its own.
 class DialogWindow : public QWidget {
     Q_OBJECT
 public:

@@ -8,6 +8,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "desktop/accessibility.h"
 #include "desktop/desktop.h"
 #include "dialogs/option_group.h"
 #include "forms/input_rules.h"
@@ -17,15 +18,18 @@ namespace kemless {
 FirstRunSetup::FirstRunSetup(Desktop& desktop, QWidget* parent)
     : DialogWindow(QStringLiteral("firstRunSetup"), QStringLiteral(" ケムレス初期設定 - lunapo"), parent),
       desktop_(desktop) {
+    const QString heading = QStringLiteral("初期値を設定してください");
+    DescribeWindow(this, WindowKind::Dialog, QStringLiteral("ケムレス初期設定"), heading);
+
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(16, 14, 16, 14);
     layout->setSpacing(4);
-    auto* heading = new QLabel(QStringLiteral("初期値を設定してください"));
-    QFont big = heading->font();
+    auto* headingLabel = new QLabel(heading);
+    QFont big = headingLabel->font();
     big.setPointSizeF(big.pointSizeF() * 1.25);
     big.setBold(true);
-    heading->setFont(big);
-    layout->addWidget(heading);
+    headingLabel->setFont(big);
+    layout->addWidget(headingLabel);
     layout->addSpacing(8);
 
     auto addBox = [&](const QString& label, const QString& hint, int maxLength, const QString& name) {
@@ -36,6 +40,8 @@ FirstRunSetup::FirstRunSetup(Desktop& desktop, QWidget* parent)
         box->setObjectName(name);
         box->setMaxLength(maxLength);
         box->setAccessibleName(label);
+        // Said after the box's value, as the label above it shows it.
+        box->setAccessibleDescription(hint);
         l->setBuddy(box);
         layout->addWidget(box);
         layout->addSpacing(6);
@@ -46,9 +52,10 @@ FirstRunSetup::FirstRunSetup(Desktop& desktop, QWidget* parent)
     price_ = addBox(QStringLiteral("一箱（２０本）あたりのタバコの金額"),
                     QStringLiteral("（１から２０００の半角数字で記入）"), 4, QStringLiteral("priceBox"));
 
-    layout->addWidget(new QLabel(QStringLiteral("あなたの吸っているタバコのサイズ")));
+    const QString sizeLabel = QStringLiteral("あなたの吸っているタバコのサイズ");
+    layout->addWidget(new QLabel(sizeLabel));
     auto* sizeRow = new QHBoxLayout;
-    CigaretteSizeGroup(this, sizeRow, sizes_);
+    CigaretteSizeGroup(this, sizeRow, sizeLabel, sizes_);
     sizes_[1]->setChecked(true);
     sizeRow->addStretch();
     layout->addLayout(sizeRow);

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QPlainTextEdit>
 
+#include "desktop/accessibility.h"
 #include "desktop/placement.h"
 
 namespace kemless {
@@ -16,11 +17,15 @@ QString HelpWindow::GuideText() {
 
 HelpWindow::HelpWindow(QWidget* parent)
     : DialogWindow(QStringLiteral("helpWindow"), QStringLiteral("  (?_?) - help"), parent) {
+    DescribeWindow(this, WindowKind::Window, QStringLiteral("ケムレスヘルプ"));
     text_ = new QPlainTextEdit(this);
     text_->setObjectName(QStringLiteral("guideText"));
     text_->setReadOnly(true);
+    // A caret the arrow keys move, so a screen reader reads the line it
+    // comes to; the guide stays read-only.
+    text_->setTextInteractionFlags(Qt::TextSelectableByKeyboard | Qt::TextSelectableByMouse);
     text_->setPlainText(GuideText());
-    text_->setAccessibleName(QStringLiteral("ケムレスヘルプ"));
+    text_->setAccessibleName(QStringLiteral("ヘルプの本文"));
     text_->move(0, 0);
     resize(kDesignedSize);
     // Escape closes the guide like its close box; nothing else depends on it.

@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "desktop/accessibility.h"
 #include "desktop/placement.h"
 
 namespace kemless {
@@ -13,19 +14,27 @@ namespace kemless {
 NoticeWindow::NoticeWindow(QWidget* parent)
     : DialogWindow(QStringLiteral("noticeWindow"), QStringLiteral(" ヾ(〃^∇^)ﾉ つぎはのんびり卒煙旅行～"),
                    parent) {
+    QFile f(QStringLiteral(":/kemless/notice.txt"));
+    const QString notice = f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+    // Said whole when the window comes up.
+    DescribeWindow(this, WindowKind::Dialog, QStringLiteral("スマートフォン版のお知らせ"), notice);
+
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(12, 12, 12, 12);
-    auto* frame = new QFrame;  // the decorative frame around the text
+    // The decorative frame around the text: a plain widget, which a screen
+    // reader passes by (a frame would be taken for a window of its own).
+    auto* frame = new QWidget;
     frame->setObjectName(QStringLiteral("noticeFrame"));
-    frame->setFrameShape(QFrame::Box);
+    frame->setAttribute(Qt::WA_StyledBackground);
     frame->setStyleSheet(QStringLiteral("#noticeFrame { border: 2px solid #7fb3d5; border-radius: 6px; }"));
     auto* inner = new QVBoxLayout(frame);
     text_ = new QPlainTextEdit;
     text_->setObjectName(QStringLiteral("noticeText"));
     text_->setReadOnly(true);
+    text_->setTextInteractionFlags(Qt::TextSelectableByKeyboard | Qt::TextSelectableByMouse);
+    text_->setAccessibleName(QStringLiteral("お知らせ"));
     text_->setFrameShape(QFrame::NoFrame);
-    QFile f(QStringLiteral(":/kemless/notice.txt"));
-    if (f.open(QIODevice::ReadOnly)) text_->setPlainText(QString::fromUtf8(f.readAll()));
+    text_->setPlainText(notice);
     const QFontMetrics fm(text_->font());
     designedText_ = QSize(fm.horizontalAdvance(QStringLiteral("あ")) * 30, fm.lineSpacing() * 11);
     text_->setMinimumSize(designedText_);
@@ -36,6 +45,7 @@ NoticeWindow::NoticeWindow(QWidget* parent)
     go_->setObjectName(QStringLiteral("goButton"));
     layout->addWidget(go_, 0, Qt::AlignHCenter);
     connect(go_, &QPushButton::clicked, this, &NoticeWindow::openSiteRequested);
+
     setEscapeAction([this] { close(); });
     // Sized for the screen it will most likely open on before anyone asks
     // for its size; checked again on the real one when shown.
@@ -72,6 +82,9 @@ void NoticeWindow::fitInto(const QRect& area, const QMargins& frame) {
 
 void NoticeWindow::showEvent(QShowEvent* e) {
     DialogWindow::showEvent(e);
+    // The keyboard starts on the button (the text has been said as the
+    // window came up); Tab reaches the text, to read it line by line.
+    go_->setFocus(Qt::OtherFocusReason);
     auto fit = [this] {
         if (const QRect area = AvailableArea(this); area.isValid()) fitInto(area, FrameOrAssumed(this));
     };

@@ -13,11 +13,13 @@
 #include <algorithm>
 
 #include "content/status_titles.h"
+#include "desktop/accessibility.h"
 #include "desktop/colors.h"
 #include "desktop/desktop.h"
 #include "desktop/placement.h"
 #include "dialogs/notice_window.h"
 #include "dialogs/option_group.h"
+#include "forms/color_words.h"
 #include "forms/input_rules.h"
 #include "records/clock.h"
 
@@ -27,11 +29,15 @@ namespace {
 const char* const kRangeMessage = "有効範囲内にある半角数字を入れてください";
 const char* const kFutureMessage = "現在より未来の日時は設定できません";
 
-QLineEdit* Box(const QString& name, int maxLength, const QString& spoken) {
+// A box with its name for a screen reader and what it takes, which a
+// screen reader says after its value and the mouse shows as a tip.
+QLineEdit* Box(const QString& name, int maxLength, const QString& spoken, const QString& hint) {
     auto* box = new QLineEdit;
     box->setObjectName(name);
     box->setMaxLength(maxLength);
     box->setAccessibleName(spoken);
+    box->setAccessibleDescription(hint);
+    box->setToolTip(hint);
     // Wide enough for its longest entry and no wider, so the dialog stays
     // small enough for a small screen at a large scale.
     box->setFixedWidth(box->fontMetrics().horizontalAdvance(QLatin1Char('0')) * (maxLength + 1) + 12);
@@ -44,10 +50,13 @@ QPushButton* Button(const QString& caption, const char* name) {
     return b;
 }
 
+// Room between the controls of a row for the focus ring around each.
+constexpr int kRowSpacing = 6;
+
 // A row of widgets and texts, packed to the left.
 QHBoxLayout* Row(std::initializer_list<QObject*> items) {
     auto* row = new QHBoxLayout;
-    row->setSpacing(4);
+    row->setSpacing(kRowSpacing);
     for (QObject* item : items) {
         if (auto* w = qobject_cast<QWidget*>(item))
             row->addWidget(w);
@@ -68,8 +77,11 @@ QFrame* Separator() {
     auto* line = new QFrame;
     line->setFrameShape(QFrame::HLine);
     line->setFrameShadow(QFrame::Sunken);
+    MarkDecorative(line);
     return line;
 }
+
+QString Hint(FieldRange range) { return QString::fromStdString(RangeHint(range)); }
 
 std::string TextOf(const QLineEdit* box) { return box->text().toStdString(); }
 
@@ -83,6 +95,8 @@ SettingsDialog::SettingsDialog(Clock& clock, Desktop& desktop, const InitialSett
       desktop_(desktop),
       initial_(initial),
       options_(options) {
+    DescribeWindow(this, WindowKind::Dialog, QStringLiteral("設定ウィンドウ"),
+                   QStringLiteral("全て半角で記入してください"));
     buildControls();
     fill();
     setEnterAction([this] { save(); });
@@ -139,26 +153,30 @@ void SettingsDialog::buildControls() {
     const QString names[5] = {QStringLiteral("quitYearBox"), QStringLiteral("quitMonthBox"),
                               QStringLiteral("quitDayBox"), QStringLiteral("quitHourBox"),
                               QStringLiteral("quitMinuteBox")};
+    const FieldRange ranges[5] = {QuitYearRange(clock_.now()), kMonthRange, kDayRange, kHourRange,
+                                  kMinuteRange};
     auto* date = new QHBoxLayout;
-    date->setSpacing(3);
+    date->setSpacing(kRowSpacing);
     for (int i = 0; i < 5; ++i) {
-        quit_[i] = Box(names[i], i == 0 ? 4 : 2, QStringLiteral("卒煙日の") + units[i]);
+        quit_[i] = Box(names[i], i == 0 ? 4 : 2, QStringLiteral("卒煙日の") + units[i], Hint(ranges[i]));
         date->addWidget(quit_[i]);
         date->addWidget(new QLabel(units[i]));
     }
-    outer->addLayout(Row({Text(QStringLiteral("卒煙日"), quit_[0]), date}));
+    // The year is heard by its own name, "卒煙日の年", not as the row's label.
+    outer->addLayout(Row({Text(QStringLiteral("卒煙日")), date}));
 
-    perDay_ = Box(QStringLiteral("perDayBox"), 3, QStringLiteral("一日あたりの本数"));
-    price_ = Box(QStringLiteral("priceBox"), 4, QStringLiteral("一箱（２０本）の金額"));
+    perDay_ = Box(QStringLiteral("perDayBox"), 3, QStringLiteral("一日あたりの本数"), Hint(kPerDayRange));
+    price_ =
+        Box(QStringLiteral("priceBox"), 4, QStringLiteral("一箱（２０本）の金額"), Hint(kPackPriceRange));
     outer->addLayout(
         Row({Text(QStringLiteral("一日あたりの本数"), perDay_), perDay_, Text(QStringLiteral("本")),
              Text(QStringLiteral("　一箱（２０本）の金額"), price_), price_, Text(QStringLiteral("円"))}));
 
     auto* sizeRow = new QHBoxLayout;
-    CigaretteSizeGroup(this, sizeRow, sizes_);
+    CigaretteSizeGroup(this, sizeRow, QStringLiteral("サイズ"), sizes_);
     outer->addLayout(Row({Text(QStringLiteral("サイズ")), sizeRow}));
 
-    tax_ = Box(QStringLiteral("taxRateBox"), 5, QStringLiteral("税率（％）"));
+    tax_ = Box(QStringLiteral("taxRateBox"), 5, QStringLiteral("税率（％）"), Hint(kTaxRateRange));
     status_ = new QComboBox;
     status_->setObjectName(QStringLiteral("statusModeList"));
     status_->setAccessibleName(QStringLiteral("ステータスの選択"));
@@ -169,8 +187,8 @@ void SettingsDialog::buildControls() {
     outer->addWidget(Separator());
 
     // How the figures look and what the long copy adds.
-    auto* textColor = Button(QStringLiteral("テキストの色"), "textColorButton");
-    auto* backColor = Button(QStringLiteral("背景の色"), "backColorButton");
+    textColor_ = Button(QStringLiteral("テキストの色"), "textColorButton");
+    backColor_ = Button(QStringLiteral("背景の色"), "backColorButton");
     sample_ = new QLabel(QStringLiteral("サンプル色"));
     sample_->setObjectName(QStringLiteral("colorSample"));
     sample_->setAutoFillBackground(true);
@@ -178,17 +196,19 @@ void SettingsDialog::buildControls() {
     sample_->setMinimumWidth(sample_->sizeHint().width() + 12);
     boxCount_ = new QCheckBox(QStringLiteral("箱数表示"));
     boxCount_->setObjectName(QStringLiteral("boxCountCheck"));
-    outer->addLayout(Row({textColor, backColor, sample_, boxCount_}));
-    connect(textColor, &QPushButton::clicked, this, &SettingsDialog::chooseTextColor);
-    connect(backColor, &QPushButton::clicked, this, &SettingsDialog::chooseBackColor);
+    outer->addLayout(Row({textColor_, backColor_, sample_, boxCount_}));
+    connect(textColor_, &QPushButton::clicked, this, &SettingsDialog::chooseTextColor);
+    connect(backColor_, &QPushButton::clicked, this, &SettingsDialog::chooseBackColor);
 
     auto* copyRow = new QHBoxLayout;
-    QButtonGroup* copyGroup = OptionGroup(
-        this, copyRow, {QStringLiteral("OFF"), QStringLiteral("ON"), QStringLiteral("ON+喫煙年数→")},
-        {QStringLiteral("copyPlusOffButton"), QStringLiteral("copyPlusOnButton"),
-         QStringLiteral("copyPlusYearsButton")},
-        copyPlus_);
-    smokingYears_ = Box(QStringLiteral("smokingYearsBox"), 2, QStringLiteral("喫煙年数"));
+    QButtonGroup* copyGroup =
+        OptionGroup(this, copyRow, QStringLiteral("copy+"),
+                    {QStringLiteral("OFF"), QStringLiteral("ON"), QStringLiteral("ON+喫煙年数→")},
+                    {QStringLiteral("copyPlusOffButton"), QStringLiteral("copyPlusOnButton"),
+                     QStringLiteral("copyPlusYearsButton")},
+                    copyPlus_);
+    smokingYears_ =
+        Box(QStringLiteral("smokingYearsBox"), 2, QStringLiteral("喫煙年数"), Hint(kSmokingYearsRange));
     auto* copyPlusTitle = new QLabel(QStringLiteral("copy+"));
     copyPlusTitle->setObjectName(QStringLiteral("copyPlusTitle"));
     outer->addLayout(Row({copyPlusTitle, copyRow, smokingYears_, Text(QStringLiteral("年"))}));
@@ -201,6 +221,7 @@ void SettingsDialog::buildControls() {
     link_->setObjectName(QStringLiteral("linkBox"));
     link_->setMaxLength(256);
     link_->setAccessibleName(QStringLiteral("あなたのブログや掲示板のアドレス"));
+    link_->setAccessibleDescription(QStringLiteral("（http:// に続けて半角で記入）"));
     outer->addWidget(Text(QStringLiteral("あなたのブログや掲示板のアドレス"), link_));
     auto* linkRow = new QHBoxLayout;
     linkRow->addWidget(new QLabel(QStringLiteral("http://")));
@@ -226,10 +247,11 @@ void SettingsDialog::buildControls() {
 
     // Tab follows the reading order: the quit profile, then the display and
     // copy options, the address and the buttons.
-    const QList<QWidget*> order = {
-        quit_[0],     quit_[1],     quit_[2],      quit_[3], quit_[4],  perDay_,   price_,     sizes_[0],
-        sizes_[1],    sizes_[2],    tax_,          status_,  textColor, backColor, boxCount_,  copyPlus_[0],
-        copyPlus_[1], copyPlus_[2], smokingYears_, link_,    site,      help,      saveButton, cancelButton};
+    const QList<QWidget*> order = {quit_[0],     quit_[1],     quit_[2],     quit_[3],      quit_[4],
+                                   perDay_,      price_,       sizes_[0],    sizes_[1],     sizes_[2],
+                                   tax_,         status_,      textColor_,   backColor_,    boxCount_,
+                                   copyPlus_[0], copyPlus_[1], copyPlus_[2], smokingYears_, link_,
+                                   site,         help,         saveButton,   cancelButton};
     for (qsizetype i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
 }
 
@@ -265,7 +287,16 @@ void SettingsDialog::showEvent(QShowEvent* e) {
     quit_[0]->setFocus(Qt::OtherFocusReason);
 }
 
-void SettingsDialog::updateSample() { SetStoredColors(sample_, options_.backColor, options_.foreColor); }
+void SettingsDialog::updateSample() {
+    SetStoredColors(sample_, options_.backColor, options_.foreColor);
+    // The buttons say the colour they hold, the sample both.
+    const QString text = QString::fromStdString(ColorWords(options_.foreColor));
+    const QString back = QString::fromStdString(ColorWords(options_.backColor));
+    textColor_->setAccessibleName(QStringLiteral("テキストの色　") + text);
+    backColor_->setAccessibleName(QStringLiteral("背景の色　") + back);
+    sample_->setAccessibleName(QStringLiteral("サンプル色　テキストは") + text + QStringLiteral("、背景は") +
+                               back);
+}
 
 void SettingsDialog::chooseTextColor() {
     if (auto c = desktop_.chooseColor(ToQColor(options_.foreColor), this)) {

@@ -102,6 +102,8 @@ private:
     std::array<QRadioButton*, 3> sizes_{};
     std::array<QRadioButton*, 3> copyPlus_{};
     QLabel* sample_ = nullptr;
+    QPushButton* textColor_ = nullptr;
+    QPushButton* backColor_ = nullptr;
 };
 
 }  // namespace kemless

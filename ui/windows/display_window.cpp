@@ -20,6 +20,8 @@ const DisplayWindow::MenuEntry DisplayWindow::kSettings{"settingsAction", "設�
 const DisplayWindow::MenuEntry DisplayWindow::kVersion{"versionAction", "バージョン情報", Action::Version};
 const DisplayWindow::MenuEntry DisplayWindow::kHelp{"helpAction", "ヘルプを読む", Action::Help};
 const DisplayWindow::MenuEntry DisplayWindow::kExit{"exitAction", "アプリケーションの終了", Action::Exit};
+const DisplayWindow::MenuEntry DisplayWindow::kHideToTray{"hideToTrayAction", "タスクトレイに入れる",
+                                                          Action::HideToTray};
 
 DisplayWindow::DisplayWindow(QWidget* parent) : QWidget(parent), tray_(new TrayIcon(this)) {
     connect(tray_, &TrayIcon::restoreRequested, this, &DisplayWindow::restoreFromTray);
@@ -29,6 +31,8 @@ QMenu* DisplayWindow::popupMenu() {
     if (menu_ != nullptr) return menu_;
     menu_ = new QMenu(this);
     menu_->setObjectName(QStringLiteral("contextMenu"));
+    // A screen reader names the menu before its first item.
+    menu_->setAccessibleName(QStringLiteral("ケムレスのメニュー"));
     for (const MenuEntry& entry : entries_) {
         QAction* a = menu_->addAction(QString::fromUtf8(entry.caption));
         a->setObjectName(QString::fromLatin1(entry.name));
@@ -47,6 +51,7 @@ void DisplayWindow::trigger(Action action) {
         case Action::Version: emit versionRequested(); break;
         case Action::SwitchSize: emit switchSizeRequested(); break;
         case Action::Help: emit helpRequested(); break;
+        case Action::HideToTray: emit hideRequested(); break;
         case Action::Exit:
             // Closed after the menu has gone, like the close box: the unload
             // runs from closeEvent either way.
@@ -86,6 +91,12 @@ void DisplayWindow::showAtStart(bool hidden, bool trayAvailable, bool positionsK
 
 void DisplayWindow::popupAt(const QPoint& globalPos) { popupMenu()->popup(globalPos); }
 
+void DisplayWindow::popupFromKeyboard() {
+    QMenu* menu = popupMenu();
+    menu->popup(mapToGlobal(keyboardMenuAnchor()));
+    if (!menu->actions().isEmpty()) menu->setActiveAction(menu->actions().constFirst());
+}
+
 void DisplayWindow::mousePressEvent(QMouseEvent* e) {
     // Only the background gets here: controls keep their own presses.
     if (e->button() == Qt::RightButton) popupAt(e->globalPosition().toPoint());
@@ -98,7 +109,7 @@ void DisplayWindow::mouseDoubleClickEvent(QMouseEvent* e) {
 void DisplayWindow::keyPressEvent(QKeyEvent* e) {
     // Shift+F10 opens the menu like the Menu key, as on other desktops.
     if (e->key() == Qt::Key_F10 && (e->modifiers() & Qt::ShiftModifier)) {
-        popupAt(mapToGlobal(keyboardMenuAnchor()));
+        popupFromKeyboard();
         return;
     }
     QWidget::keyPressEvent(e);
@@ -106,7 +117,7 @@ void DisplayWindow::keyPressEvent(QKeyEvent* e) {
 
 void DisplayWindow::contextMenuEvent(QContextMenuEvent* e) {
     // The mouse opens the menu on the press; this is the Menu key.
-    if (e->reason() != QContextMenuEvent::Mouse) popupAt(mapToGlobal(keyboardMenuAnchor()));
+    if (e->reason() != QContextMenuEvent::Mouse) popupFromKeyboard();
 }
 
 void DisplayWindow::closeEvent(QCloseEvent* e) {

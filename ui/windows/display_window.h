@@ -16,7 +16,17 @@ class TrayIcon;
 class DisplayWindow : public QWidget {
     Q_OBJECT
 public:
-    enum class Action { CopySummary, CopyShort, OpenLink, Settings, Version, SwitchSize, Help, Exit };
+    enum class Action {
+        CopySummary,
+        CopyShort,
+        OpenLink,
+        Settings,
+        Version,
+        SwitchSize,
+        Help,
+        Exit,
+        HideToTray
+    };
 
     // Made on first use: most starts never open it.
     QMenu* popupMenu();
@@ -42,7 +52,8 @@ signals:
     // The main window's "mini size", the mini window's "standard size".
     void switchSizeRequested();
     void helpRequested();
-    // A double-click on the background (or on a control that passes it on).
+    // A double-click on the background (or on a control that passes it on),
+    // or the menu's "タスクトレイに入れる".
     void hideRequested();
     // The window is closing for good: its close box or "exit".
     void closeRequested();
@@ -56,8 +67,9 @@ protected:
         Action action;
     };
     // The items both menus have; each window lists them in its own order
-    // with its own item for switching size.
-    static const MenuEntry kCopy, kCopyShort, kOpenLink, kSettings, kVersion, kHelp, kExit;
+    // with its own item for switching size. Hiding in the notification area
+    // comes last in both: the keyboard's way to what a double-click does.
+    static const MenuEntry kCopy, kCopyShort, kOpenLink, kSettings, kVersion, kHelp, kExit, kHideToTray;
     void setPopupMenu(std::initializer_list<MenuEntry> entries) { entries_ = entries; }
     // Where the Menu key and Shift+F10 open the menu, in window coordinates.
     virtual QPoint keyboardMenuAnchor() const = 0;
@@ -68,6 +80,9 @@ protected:
     void keyPressEvent(QKeyEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
     void popupAt(const QPoint& globalPos);
+    // From the keyboard the first item is selected at once, so a screen
+    // reader says the menu and its first item, and the arrows start there.
+    void popupFromKeyboard();
 
 private:
     void trigger(Action action);

@@ -4,8 +4,10 @@
 #include <QProgressBar>
 #include <QPushButton>
 
+#include "desktop/accessibility.h"
 #include "desktop/artwork.h"
 #include "desktop/colors.h"
+#include "desktop/focus_ring.h"
 #include "desktop/twips.h"
 #include "windows/widgets.h"
 
@@ -17,29 +19,34 @@ struct Heading {
     const char* caption;
     int left, top, width;
 };
-// Fixed captions above the value lines, in twips.
+// Fixed captions above the value lines and the lungs, in twips; the last is
+// the lungs'.
 constexpr Heading kHeadings[] = {
     {"elapsedHeading", "卒煙からの日数", 120, 60, 1335},
     {"lifeHeading", "延びた寿命", 120, 610, 975},
     {"savingsHeading", "節約できた金額", 120, 1155, 1335},
+    {"statusHeading", "ステータス", 4005, 60, 975},
     {"unsmokedHeading", "吸わなかった煙草", 120, 1710, 1455},
     {"messageHeading", "今日の一言", 120, 2235, 975},
-    {"statusHeading", "ステータス", 4005, 60, 975},
     {"lungsHeading", "肺の状態", 4080, 630, 735},
 };
+constexpr int kLungsHeading = 6;
 
 struct ValuePlace {
     const char* name;
     int left, top, width;
-    const char* heading;  // what a screen reader announces with the value
 };
-// In the order of ValueLabel.
+// In the order of ValueLabel; each is heard with the heading of the same
+// index above.
 constexpr ValuePlace kValues[6] = {
-    {"elapsedValue", 240, 240, 3615, "卒煙からの日数"},     {"lifeValue", 240, 790, 3615, "延びた寿命"},
-    {"savingsValue", 240, 1340, 3615, "節約できた金額"},    {"statusValue", 4080, 240, 1335, "ステータス"},
-    {"unsmokedValue", 240, 1890, 5175, "吸わなかった煙草"}, {"messageValue", 240, 2440, 5175, "今日の一言"},
+    {"elapsedValue", 240, 240, 3615}, {"lifeValue", 240, 790, 3615},      {"savingsValue", 240, 1340, 3615},
+    {"statusValue", 4080, 240, 1335}, {"unsmokedValue", 240, 1890, 5175}, {"messageValue", 240, 2440, 5175},
 };
 constexpr int kValueHeight = 255;
+// The keyboard's way through the value lines: the left column, then the
+// title at the top right, then the message of the day.
+constexpr ValueLabel kReadingOrder[6] = {kElapsedLabel,  kLifeLabel,   kMoneyLabel,
+                                         kUnsmokedLabel, kStatusLabel, kMessageLabel};
 
 struct ButtonPlace {
     const char* name;
@@ -61,6 +68,7 @@ constexpr int kPleasedTop = 1560;
 MainWindow::MainWindow(QWidget* parent) : DisplayWindow(parent) {
     setObjectName(QStringLiteral("mainWindow"));
     setWindowTitle(QStringLiteral(" ケムレス - lunapo"));
+    DescribeWindow(this, WindowKind::Window, QStringLiteral("ケムレス"));
     setFixedSize(Px(5625), Px(3330));
     setAutoFillBackground(true);
     QPalette pal = palette();
@@ -72,7 +80,9 @@ MainWindow::MainWindow(QWidget* parent) : DisplayWindow(parent) {
 void MainWindow::buildControls() {
     QFont headingFont = font();
     headingFont.setPointSizeF(8);
-    for (const Heading& h : kHeadings) {
+    std::array<ControlLabel*, std::size(kHeadings)> headings{};
+    for (size_t i = 0; i < std::size(kHeadings); ++i) {
+        const Heading& h = kHeadings[i];
         auto* l = new ControlLabel(this);
         l->setObjectName(QString::fromLatin1(h.name));
         l->setTextFormat(Qt::PlainText);
@@ -80,31 +90,41 @@ void MainWindow::buildControls() {
         l->setFont(headingFont);
         l->setStyleSheet(QStringLiteral("color: white;"));
         l->setGeometry(TwipsRect(h.left, h.top, h.width, 180).adjusted(0, 0, 0, 2));
+        // Heard with the value or picture under it, never alone.
+        MarkDecorative(l);
+        headings[i] = l;
     }
 
+    // Every figure is a stop for the keyboard, marked together with its
+    // heading, so a screen reader user reaches each of them with Tab.
     for (int i = 0; i < 6; ++i) {
         auto* l = new ControlLabel(this);
         l->setObjectName(QString::fromLatin1(kValues[i].name));
         l->setGeometry(TwipsRect(kValues[i].left, kValues[i].top, kValues[i].width, kValueHeight));
         l->setAutoFillBackground(true);
-        l->setHeading(QString::fromUtf8(kValues[i].heading));
+        l->setHeading(QString::fromUtf8(kHeadings[i].caption));
         l->setTextInteractionFlags(Qt::NoTextInteraction);
         // Texts are never markup; guessing would lay some out as a document.
         l->setTextFormat(Qt::PlainText);
+        l->setFocusPolicy(Qt::TabFocus);
+        RingAlsoAround(l, headings[i]);
         values_[i] = l;
     }
     setValueColors(Rgb(128, 128, 128), Rgb(255, 255, 255));
-    connect(values_[kElapsedLabel], &ControlLabel::clicked, this, &MainWindow::elapsedClicked);
     // The elapsed time switches its form with Space too, so the keyboard
     // reaches everything a click does.
-    values_[kElapsedLabel]->setFocusPolicy(Qt::TabFocus);
+    connect(values_[kElapsedLabel], &ControlLabel::clicked, this, &MainWindow::elapsedClicked);
 
     lungs_ = new LungPicture(this);
+    lungs_->setObjectName(QStringLiteral("lungs"));
     lungs_->setGeometry(TwipsRect(4320, 860, 855, 735));
+    lungs_->setFocusPolicy(Qt::TabFocus);
+    RingAlsoAround(lungs_, headings[kLungsHeading]);
 
     for (int i = 0; i < kDuckCount; ++i) {
         auto* d = new QLabel(this);
         StopMousePropagation(d);
+        d->setFocusPolicy(Qt::TabFocus);
         ducks_[i] = d;
     }
     placeDuckPixmaps();
@@ -117,6 +137,7 @@ void MainWindow::buildControls() {
     progress_->setGeometry(TwipsRect(1800, 3120, 2055, 120));
     StopMousePropagation(progress_);
     progress_->setAccessibleName(QStringLiteral("次のアヒルまで"));
+    progress_->setFocusPolicy(Qt::TabFocus);
 
     const std::array<void (MainWindow::*)(), 4> actions = {
         &MainWindow::copySummaryRequested, &MainWindow::copyShortRequested, &MainWindow::openLinkRequested,
@@ -129,13 +150,24 @@ void MainWindow::buildControls() {
         PressWithEnter(b);
         connect(b, &QPushButton::clicked, this, actions[i]);
     }
-    button("copySummaryButton")->setAccessibleName(QStringLiteral("コピーする"));
-    button("copyShortButton")->setAccessibleName(QStringLiteral("ツイッター用にコピー"));
-    button("openLinkButton")->setAccessibleName(QStringLiteral("ブログや掲示板を開く"));
-    button("settingsButton")->setAccessibleName(QStringLiteral("設定変更をする"));
+    // Heard by their captions, then by what they do, in the menu's words.
+    button("copySummaryButton")->setAccessibleDescription(QString::fromUtf8(kCopy.caption));
+    button("copyShortButton")->setAccessibleDescription(QString::fromUtf8(kCopyShort.caption));
+    button("openLinkButton")->setAccessibleDescription(QString::fromUtf8(kOpenLink.caption));
+    button("settingsButton")->setAccessibleDescription(QString::fromUtf8(kSettings.caption));
+
+    // Tab goes through the figures in reading order (the value lines, the
+    // title, the message, the ducks, the progress, the lungs), then the
+    // buttons.
+    QList<QWidget*> order;
+    for (ValueLabel line : kReadingOrder) order << values_[line];
+    for (QLabel* d : ducks_) order << d;
+    order << progress_ << lungs_;
+    for (const ButtonPlace& b : kButtons) order << button(b.name);
+    for (qsizetype i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
 
     const MenuEntry mini{"miniSizeAction", "ミニサイズで運転する", Action::SwitchSize};
-    setPopupMenu({kCopy, kCopyShort, kOpenLink, kSettings, kVersion, mini, kHelp, kExit});
+    setPopupMenu({kCopy, kCopyShort, kOpenLink, kSettings, kVersion, mini, kHelp, kExit, kHideToTray});
 }
 
 void MainWindow::placeDuckPixmaps() {

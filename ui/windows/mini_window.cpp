@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "content/landmarks.h"
+#include "desktop/accessibility.h"
 #include "desktop/colors.h"
 #include "desktop/twips.h"
 #include "windows/widgets.h"
@@ -30,6 +31,7 @@ int WidestLine(const QFontMetrics& fm) {
 MiniWindow::MiniWindow(QWidget* parent) : DisplayWindow(parent) {
     setObjectName(QStringLiteral("miniWindow"));
     setWindowTitle(QStringLiteral(" ケムレス mini mode"));
+    DescribeWindow(this, WindowKind::Window, QStringLiteral("ケムレス　ミニサイズ"));
     setAutoFillBackground(true);
     // The window takes the keyboard itself, so the Menu key and Shift+F10
     // reach its menu: it has no other control that could.
@@ -42,8 +44,10 @@ MiniWindow::MiniWindow(QWidget* parent) : DisplayWindow(parent) {
     label_->setTextFormat(Qt::PlainText);
     label_->setHeading(QStringLiteral("卒煙の記録"));
     // The keyboard rests on the summary, so a screen reader reads the six
-    // lines when the window comes up; the keys it does not use travel on to
-    // the window, and its frame shows that the window has the keyboard.
+    // lines when the window comes up, however it came up; the keys it does
+    // not use travel on to the window, and its ring shows that the window
+    // has the keyboard.
+    label_->setFocusPolicy(Qt::TabFocus);
     setFocusProxy(label_);
     connect(label_, &ControlLabel::rightPressed, this, &MiniWindow::popupAt);
     connect(label_, &ControlLabel::doubleClicked, this, &MiniWindow::hideRequested);
@@ -51,7 +55,7 @@ MiniWindow::MiniWindow(QWidget* parent) : DisplayWindow(parent) {
 
     // Help comes before the settings here, and the switch goes the other way.
     const MenuEntry standard{"standardSizeAction", "標準サイズで運転する", Action::SwitchSize};
-    setPopupMenu({kCopy, kCopyShort, kOpenLink, kHelp, kSettings, kVersion, standard, kExit});
+    setPopupMenu({kCopy, kCopyShort, kOpenLink, kHelp, kSettings, kVersion, standard, kExit, kHideToTray});
     // The designed size until the window is first shown: in the main-window
     // mode it is loaded hidden at every start and may never be shown.
     setFixedSize(Px(4230), Px(1320));

@@ -1,7 +1,6 @@
 #pragma once
 // Small widgets shared by the display windows.
 #include <QLabel>
-#include <QProxyStyle>
 #include <QWidget>
 
 class QAbstractButton;
@@ -17,10 +16,9 @@ class ControlLabel : public QLabel {
 public:
     explicit ControlLabel(QWidget* parent = nullptr);
 
-    // A value line is heard with its heading: a screen reader sitting on it
-    // is told "heading　value" as the name (the widget's accessible name is
-    // the heading, its description the value), and hears the new value when
-    // a refresh changes it.
+    // A value line is heard with its heading, as one name "heading　value",
+    // and heard again when a refresh changes the value while it has the
+    // keyboard.
     void setHeading(const QString& heading);
     QString heading() const { return heading_; }
     // Stands in for QLabel::setText, so whoever writes a line through this
@@ -38,9 +36,6 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* e) override;
     // Space on a label that takes the keyboard is its click.
     void keyPressEvent(QKeyEvent* e) override;
-    // A label that has the keyboard draws a frame in its own text colour
-    // over its own background, so the mark follows the stored colours.
-    void paintEvent(QPaintEvent* e) override;
 
 private:
     void updateSpokenText();
@@ -50,7 +45,8 @@ private:
 };
 
 // The three filled shapes of the lung picture: two ovals joined by a bar.
-// Shapes are not controls: clicks pass through them to the window.
+// Shapes are not controls: clicks pass through them to the window. The
+// keyboard stops on it, and a screen reader hears its state in words.
 class LungPicture : public QWidget {
     Q_OBJECT
 public:
@@ -64,21 +60,6 @@ protected:
 
 private:
     QColor fill_{255, 192, 192};
-};
-
-// Draws a clear ring around the control that has the keyboard: two pixels in
-// the highlight colour, outside the style's own faint mark. The program sets
-// it for the whole application, so every window and dialog shows it.
-class FocusRingStyle : public QProxyStyle {
-    Q_OBJECT
-public:
-    using QProxyStyle::QProxyStyle;
-    void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
-                     const QWidget* widget = nullptr) const override;
-    void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
-                       const QWidget* widget = nullptr) const override;
-    void drawComplexControl(ComplexControl control, const QStyleOptionComplex* option, QPainter* painter,
-                            const QWidget* widget = nullptr) const override;
 };
 
 // Keeps mouse presses on a control from reaching the window behind it (a

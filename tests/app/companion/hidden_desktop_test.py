@@ -12,8 +12,10 @@ import tempfile
 import time
 import unittest
 
+# The helpers shared by the desktop tests; no compiled copy is left in the tree.
+sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "support"))
-from kemless_support import end_groups, has_claimed, has_window_manager, start_xvfb, wait_for  # noqa: E402
+from kemless_support import end_process_groups, has_claimed, has_window_manager, start_xvfb, wait_for  # noqa: E402
 
 PROGRAM = None
 RECORD_INITIAL = b"2026,11,1,9,0,25,480,100\r\n"
@@ -38,7 +40,7 @@ class Desktop(unittest.TestCase):
                         LANG="C.UTF-8")
 
     def tearDown(self):
-        end_groups(self.processes)
+        end_process_groups(self.processes, grace=5)
         shutil.rmtree(self.tmp, ignore_errors=True)
 
     def spawn(self, *args):

@@ -1,5 +1,6 @@
 // The start ceremony on ordinary and seasonal dates: which window completes
 // the start, what it shows, and which minute becomes the quit moment.
+#include <QAccessible>
 #include <QApplication>
 #include <QFile>
 #include <QLabel>
@@ -53,6 +54,7 @@ private slots:
     void closingSeasonalWindowWritesNothing();
     void keysOfTheCeremonyWhicheverButtonHasThem_data();
     void keysOfTheCeremonyWhicheverButtonHasThem();
+    void eachCeremonyIntroducesItself();
 };
 
 // `caption` empty: an ordinary date, the ceremony completes the start itself.
@@ -187,14 +189,17 @@ void CeremonyTest::closingSeasonalWindowWritesNothing() {
     QCOMPARE(p.store().readOption()->quitStarted, 0);
 }
 
-// The window sees Enter and Escape before its buttons: Enter starts even on a
-// decline button, Escape declines even on the start button.
+// Enter presses the button that has the keyboard: a decline button the user
+// chose with Tab declines, and nothing is written. Escape declines on any.
 void CeremonyTest::keysOfTheCeremonyWhicheverButtonHasThem_data() {
     QTest::addColumn<QString>("button");
     QTest::addColumn<int>("key");
     QTest::addColumn<bool>("starts");
-    QTest::addRow("Return on もう少し考える") << "thinkMoreButton" << int(Qt::Key_Return) << true;
-    QTest::addRow("keypad Enter on また次の機会にする") << "nextTimeButton" << int(Qt::Key_Enter) << true;
+    QTest::addRow("Return on the start button") << "startButton" << int(Qt::Key_Return) << true;
+    QTest::addRow("keypad Enter on the start button") << "startButton" << int(Qt::Key_Enter) << true;
+    QTest::addRow("Return on もう少し考える") << "thinkMoreButton" << int(Qt::Key_Return) << false;
+    QTest::addRow("keypad Enter on また次の機会にする") << "nextTimeButton" << int(Qt::Key_Enter) << false;
+    QTest::addRow("Space on また次の機会にする") << "nextTimeButton" << int(Qt::Key_Space) << false;
     QTest::addRow("Escape on the start button") << "startButton" << int(Qt::Key_Escape) << false;
     QTest::addRow("Escape on もう少し考える") << "thinkMoreButton" << int(Qt::Key_Escape) << false;
 }
@@ -218,6 +223,36 @@ void CeremonyTest::keysOfTheCeremonyWhicheverButtonHasThem() {
     } else {
         QVERIFY(p.nothingWritten());
         QVERIFY(!AnyWindowVisible());
+    }
+}
+
+// A screen reader hears the window as a dialog that says its welcome and
+// question (or the seasonal message) when it comes up, and not the
+// sparkles, which are decoration; the captions stay as they are.
+void CeremonyTest::eachCeremonyIntroducesItself() {
+    Program p;
+    p.clock.moment = {2026, 12, 24, 9, 0};
+    QAccessibleInterface* ceremony = QAccessible::queryAccessibleInterface(p.ceremony());
+    QCOMPARE(ceremony->role(), QAccessible::Dialog);
+    QCOMPARE(ceremony->text(QAccessible::Name), QStringLiteral("卒煙の開始"));
+    QCOMPARE(ceremony->text(QAccessible::Description),
+             QStringLiteral("ようこそケムレスへ これでタバコとは、永遠のサヨナラとなります。 "
+                            "今から卒煙を開始しますか？ どうしますか？"));
+    QCOMPARE(p.ceremony()->windowTitle(), QStringLiteral(" ( ・◇・)  - lunapo"));
+
+    p.ceremony()->startButton()->click();
+    QVERIFY(p.seasonal());
+    QAccessibleInterface* seasonal = QAccessible::queryAccessibleInterface(p.seasonal());
+    QCOMPARE(seasonal->role(), QAccessible::Dialog);
+    QCOMPARE(seasonal->text(QAccessible::Name), QStringLiteral("卒煙の開始"));
+    QCOMPARE(seasonal->text(QAccessible::Description),
+             QStringLiteral("クリスマスイブ限定スペシャルメッセージ 聖なる日の卒煙が成功しますように！"));
+    QCOMPARE(p.seasonal()->windowTitle(), QStringLiteral("クリスマスイブ - Pelorin"));
+    QVERIFY(p.seasonal()->picture(1)->isVisible());
+    for (int i = 0; i < 3; ++i) {
+        QAccessibleInterface* sparkle = QAccessible::queryAccessibleInterface(p.seasonal()->picture(i));
+        QVERIFY(sparkle->state().invisible);
+        QVERIFY(sparkle->text(QAccessible::Name).isEmpty());
     }
 }
 

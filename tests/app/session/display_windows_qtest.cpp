@@ -8,6 +8,7 @@
 #include <QTimer>
 
 #include "basics/text.h"
+#include "desktop/focus_ring.h"
 #include "desktop/placement.h"
 #include "desktop/twips.h"
 #include "dialogs/settings_dialog.h"
@@ -53,8 +54,8 @@ private:
     }
 
 private slots:
-    // The focus ring comes with the application's style, as the program sets it.
-    void initTestCase() { QApplication::setStyle(new FocusRingStyle); }
+    // The focus ring is drawn for the whole application, as the program sets it.
+    void initTestCase() { ShowFocusRings(); }
     void init() { fx = std::make_unique<SessionFixture>(); }
     void cleanup() { fx.reset(); }
 
@@ -92,6 +93,27 @@ private slots:
         QVERIFY(w->isVisible());
         QVERIFY(w->windowState() & Qt::WindowMinimized);
         QVERIFY(!w->trayIcon()->isShown());
+    }
+
+    // The menu's "タスクトレイに入れる" does what the double-click does, with
+    // the same way back, and the same fallback without a notification area.
+    void theMenuHidesTheWindowInTheNotificationArea_data() {
+        QTest::addColumn<bool>("tray");
+        QTest::addRow("with a notification area") << true;
+        QTest::addRow("without one") << false;
+    }
+    void theMenuHidesTheWindowInTheNotificationArea() {
+        QFETCH(bool, tray);
+        fx->desktop.tray = tray;
+        MainWindow* w = startMain();
+        MenuItem(w, "hideToTrayAction")->trigger();
+        QCOMPARE(w->isVisible(), !tray);
+        QCOMPARE(w->trayIcon()->isShown(), tray);
+        QCOMPARE(bool(w->windowState() & Qt::WindowMinimized), !tray);
+        if (tray) {
+            emit w->trayIcon()->restoreRequested();
+            QVERIFY(w->isVisible());
+        }
     }
 
     void elapsedToggleUntilTheNextTick() {
@@ -335,6 +357,27 @@ private slots:
         QVERIFY(!third.miniWindow()->isVisible());
     }
 
+    // However the window comes up, the keyboard lands on the summary, so a
+    // screen reader reads the six lines: at start and from the main
+    // window's menu alike.
+    void theSummaryTakesTheKeyboardWhenTheWindowComesUp() {
+        for (const bool fromTheMenu : {false, true}) {
+            OptionSettings o;
+            o.windowMode = fromTheMenu ? WindowMode::Main : WindowMode::Mini;
+            Session& s = startWith(o);
+            if (fromTheMenu) {
+                s.mainWindow()->activateWindow();
+                QVERIFY(QTest::qWaitForWindowActive(s.mainWindow()));
+                MenuItem(s.mainWindow(), "miniSizeAction")->trigger();
+            }
+            MiniWindow* mini = s.miniWindow();
+            mini->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(mini));
+            QCOMPARE(QApplication::focusWidget(), mini->summaryLabel());
+            fx = std::make_unique<SessionFixture>();
+        }
+    }
+
     void doubleClickOnTheLabelHidesToTheTray() {
         OptionSettings o;
         o.windowMode = WindowMode::Mini;
@@ -356,10 +399,9 @@ private slots:
         const QString summary = QString::fromStdString(SummaryText(s.display(), s.initial(), s.options()));
         QCOMPARE(s.miniWindow()->text(), summary);
         QCOMPARE(s.miniWindow()->summaryLabel()->text().count(QLatin1Char('\n')), 5);
-        // A screen reader hears the six lines after the label's name.
-        QCOMPARE(s.miniWindow()->summaryLabel()->accessibleName(), QStringLiteral("卒煙の記録"));
-        QCOMPARE(s.miniWindow()->summaryLabel()->accessibleDescription(),
-                 s.miniWindow()->summaryLabel()->text());
+        // A screen reader hears the six lines after what they are.
+        QCOMPARE(s.miniWindow()->summaryLabel()->accessibleName(),
+                 QStringLiteral("卒煙の記録　") + s.miniWindow()->summaryLabel()->text());
 
         miniAction("copySummaryAction")->trigger();
         const QString fromMini = fx->desktop.clipboard;
@@ -382,7 +424,7 @@ private slots:
         QVERIFY(Tick(s));
         // The refresh reads the toggle before resetting it.
         QVERIFY(s.miniWindow()->text().contains(QStringLiteral("卒煙からの日数： 39日 3時間 30分")));
-        QVERIFY(s.miniWindow()->summaryLabel()->accessibleDescription().contains(
+        QVERIFY(s.miniWindow()->summaryLabel()->accessibleName().contains(
             QStringLiteral("卒煙からの日数： 39日 3時間 30分")));
         s.mainWindow()->button("copySummaryButton")->click();
         QVERIFY(fx->desktop.clipboard.contains(QStringLiteral("卒煙からの日数： 0年 1ヶ月 9日 3時間 30分")));

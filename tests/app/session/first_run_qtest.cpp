@@ -1,5 +1,6 @@
 // A new user's first start: from an empty folder through the setup and the
 // start ceremony to the main window, and every way of leaving it early.
+#include <QAccessible>
 #include <QApplication>
 #include <QFile>
 #include <QFileInfo>
@@ -50,6 +51,7 @@ private slots:
     void confirmation_data();
     void confirmation();
     void keyboardOnlySetup();
+    void whatAScreenReaderIsToldAndTheArrows();
     void declineWritesNothing_data();
     void declineWritesNothing();
     void closingSetupWritesNothing_data();
@@ -196,6 +198,44 @@ void FirstRunSetupTest::keyboardOnlySetup() {
     QCOMPARE(p.session->initial().cigarettesPerDay, 40);
     QCOMPARE(p.session->initial().packPrice, 520);
     QCOMPARE(p.session->initial().cigaretteSize, 85);
+}
+
+// A screen reader hears the window say what it asks, each box with its
+// label and the hint shown above it, the size buttons with their group;
+// Up and Down move the size as Left and Right do, and Enter on the button
+// presses it.
+void FirstRunSetupTest::whatAScreenReaderIsToldAndTheArrows() {
+    Program p;
+    p.session->start();
+    FirstRunSetup* setup = p.setup();
+    QAccessibleInterface* window = QAccessible::queryAccessibleInterface(setup);
+    QCOMPARE(window->role(), QAccessible::Dialog);
+    QCOMPARE(window->text(QAccessible::Name), QStringLiteral("ケムレス初期設定"));
+    QCOMPARE(window->text(QAccessible::Description), QStringLiteral("初期値を設定してください"));
+    QCOMPARE(QAccessible::queryAccessibleInterface(setup->perDayBox())->text(QAccessible::Description),
+             QStringLiteral("（１から２００までの半角数字で記入）"));
+    QCOMPARE(QAccessible::queryAccessibleInterface(setup->priceBox())->text(QAccessible::Description),
+             QStringLiteral("（１から２０００の半角数字で記入）"));
+    QCOMPARE(QAccessible::queryAccessibleInterface(setup->sizeButton(1))->text(QAccessible::Name),
+             QStringLiteral("あなたの吸っているタバコのサイズ　スタンダード"));
+
+    setup->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(setup));
+    setup->sizeButton(1)->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(setup->sizeButton(1), Qt::Key_Down);
+    QVERIFY(setup->sizeButton(2)->isChecked());
+    QCOMPARE(QApplication::focusWidget(), setup->sizeButton(2));
+    QTest::keyClick(setup->sizeButton(2), Qt::Key_Down);  // round to the first
+    QVERIFY(setup->sizeButton(0)->isChecked());
+    QTest::keyClick(setup->sizeButton(0), Qt::Key_Up);
+    QVERIFY(setup->sizeButton(2)->isChecked());
+
+    setup->perDayBox()->setText(QStringLiteral("40"));
+    setup->priceBox()->setText(QStringLiteral("520"));
+    setup->confirmButton()->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(setup->confirmButton(), Qt::Key_Return);
+    QVERIFY(p.ceremony());
+    QCOMPARE(p.session->initial().cigaretteSize, 100);
 }
 
 void FirstRunSetupTest::declineWritesNothing_data() {

@@ -1,4 +1,5 @@
 // The help window and the smartphone notice reached from the settings dialog.
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QFile>
@@ -71,6 +72,8 @@ private slots:
     void noticeReplacesSettings();
     void versionBoxAndNoticeNameOneMakerAddress();
     void escapeClosesHelpAndTheNotice();
+    void helpAndTheNoticeAreReadAsTheyOpen();
+    void enterOnTheNoticeButtonOpensTheSite();
 };
 
 void HelpNoticeTest::helpOpensOnce() {
@@ -241,6 +244,9 @@ void HelpNoticeTest::versionBoxAndNoticeNameOneMakerAddress() {
     Program p;
     p.session->mainWindow()->popupMenu()->findChild<QAction*>(QStringLiteral("versionAction"))->trigger();
     QCOMPARE(p.desktop.messages.size(), 1);
+    // It informs: a screen reader hears a dialog named for what it is, not
+    // an alert.
+    QCOMPARE(p.desktop.informationNames, QStringList{QStringLiteral("バージョン情報")});
     const QString version = p.desktop.messages.takeFirst();
     QVERIFY(version.contains(QStringLiteral("１．２０")));
     QVERIFY2(version.startsWith(QStringLiteral(
@@ -271,6 +277,54 @@ void HelpNoticeTest::escapeClosesHelpAndTheNotice() {
     QVERIFY(!p.notice());
     QVERIFY(p.settings() && p.settings()->isVisible());
     QVERIFY(p.desktop.opened.isEmpty());
+}
+
+// Help is read from its first line by a caret the arrow keys move; the
+// notice says its whole text as it opens, keeps the keyboard on its button,
+// and can be read line by line too. Both are named for what they are.
+void HelpNoticeTest::helpAndTheNoticeAreReadAsTheyOpen() {
+    Program p;
+    ShowHelp(*p.session);
+    QPlainTextEdit* guide = p.help()->textBox();
+    QVERIFY(guide->isReadOnly());
+    QVERIFY(guide->textInteractionFlags() & Qt::TextSelectableByKeyboard);
+    QCOMPARE(guide->textCursor().position(), 0);
+    QAccessibleInterface* help = QAccessible::queryAccessibleInterface(p.help());
+    QCOMPARE(help->text(QAccessible::Name), QStringLiteral("ケムレスヘルプ"));
+    QAccessibleTextInterface* text = QAccessible::queryAccessibleInterface(guide)->textInterface();
+    int start = 0, end = 0;
+    QCOMPARE(text->textAtOffset(0, QAccessible::LineBoundary, &start, &end).trimmed(),
+             QStringLiteral("＝＝ウインドウ右上のＸボタンを押すとヘルプが終了します＝＝"));
+    QTest::keyClick(guide, Qt::Key_Down);
+    QTest::keyClick(guide, Qt::Key_Down);
+    QCOMPARE(text->textAtOffset(text->cursorPosition(), QAccessible::LineBoundary, &start, &end).trimmed(),
+             QStringLiteral("◆　ケムレスヘルプメニュー"));
+    p.help()->close();
+
+    OpenSettings(*p.session);
+    p.click(p.settings(), "noticeButton");
+    NoticeWindow* notice = p.notice();
+    notice->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(notice));
+    QCOMPARE(QApplication::focusWidget(), notice->goButton());
+    QAccessibleInterface* dialog = QAccessible::queryAccessibleInterface(notice);
+    QCOMPARE(dialog->role(), QAccessible::Dialog);
+    QCOMPARE(dialog->text(QAccessible::Name), QStringLiteral("スマートフォン版のお知らせ"));
+    QCOMPARE(dialog->text(QAccessible::Description), notice->textBox()->toPlainText());
+    QVERIFY(notice->textBox()->textInteractionFlags() & Qt::TextSelectableByKeyboard);
+    QCOMPARE(QAccessible::queryAccessibleInterface(notice->textBox())->text(QAccessible::Name),
+             QStringLiteral("お知らせ"));
+    QCOMPARE(notice->windowTitle(), QStringLiteral(" ヾ(〃^∇^)ﾉ つぎはのんびり卒煙旅行～"));
+}
+
+void HelpNoticeTest::enterOnTheNoticeButtonOpensTheSite() {
+    Program p;
+    OpenSettings(*p.session);
+    p.click(p.settings(), "noticeButton");
+    p.notice()->goButton()->setFocus();
+    QTest::keyClick(p.notice()->goButton(), Qt::Key_Return);
+    QCOMPARE(p.desktop.opened.size(), 1);
+    QVERIFY(p.notice());
 }
 
 QTEST_MAIN(HelpNoticeTest)

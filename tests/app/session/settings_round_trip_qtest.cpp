@@ -1,6 +1,7 @@
 // The settings dialog as the user meets it: opened by a display window that
 // has just unloaded, saved, cancelled, and its colour and copy-plus controls.
 #include <QAbstractItemView>
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -15,6 +16,7 @@
 #include <QtTest>
 #include <memory>
 
+#include "desktop/colors.h"
 #include "desktop/twips.h"
 #include "dialogs/settings_dialog.h"
 #include "session/session.h"
@@ -88,8 +90,10 @@ private slots:
     void smokingYearsBoxFollowsCopyPlus();
     void statusListOffersTheFourModes();
     void escapeCancels();
-    void enterAndEscapeFromEveryKindOfControl_data();
-    void enterAndEscapeFromEveryKindOfControl();
+    void keysByTheControlThatHasTheKeyboard_data();
+    void keysByTheControlThatHasTheKeyboard();
+    void whatAScreenReaderIsTold();
+    void theStatusListSaysItsChoiceAndEveryChange();
     void openStatusListKeepsItsKeys_data();
     void openStatusListKeepsItsKeys();
     void keysOfTheHelpWindowStayThere();
@@ -494,45 +498,163 @@ void SettingsDialogTest::escapeCancels() {
     QVERIFY(p.desktop.messages.isEmpty());
 }
 
-// The dialog sees Enter and Escape before its controls: whichever control
-// has the keyboard, Enter saves and Escape cancels, also on the cancel
-// button and the combo box.
-void SettingsDialogTest::enterAndEscapeFromEveryKindOfControl_data() {
+// What a key does, by the control that has the keyboard. Enter on a button
+// presses that button: the user chose it with Tab. Enter anywhere else
+// saves, and Escape anywhere cancels. Cancelling, or a button that opens
+// another window, keeps both files byte for byte, also with changes made in
+// the dialog (the year and the size here).
+void SettingsDialogTest::keysByTheControlThatHasTheKeyboard_data() {
     QTest::addColumn<QString>("control");
     QTest::addColumn<int>("key");
-    QTest::addColumn<bool>("saves");
-    const char* controls[] = {"quitMinuteBox",     "statusModeList",  "standardSizeButton", "boxCountCheck",
-                              "copyPlusOffButton", "backColorButton", "helpButton",         "cancelButton"};
-    for (const char* control : controls) {
-        QTest::addRow("Return in %s", control) << control << int(Qt::Key_Return) << true;
-        QTest::addRow("Escape in %s", control) << control << int(Qt::Key_Escape) << false;
+    QTest::addColumn<QString>("outcome");
+    const char* fields[] = {"quitMinuteBox", "statusModeList", "longSizeButton", "boxCountCheck",
+                            "copyPlusOffButton"};
+    for (const char* control : fields) {
+        QTest::addRow("Return in %s saves", control) << control << int(Qt::Key_Return) << "saved";
+        QTest::addRow("Escape in %s cancels", control) << control << int(Qt::Key_Escape) << "cancelled";
     }
-    QTest::addRow("keypad Enter in linkBox") << "linkBox" << int(Qt::Key_Enter) << true;
-    QTest::addRow("keypad Enter in saveButton") << "saveButton" << int(Qt::Key_Enter) << true;
+    QTest::addRow("keypad Enter in linkBox saves") << "linkBox" << int(Qt::Key_Enter) << "saved";
+    QTest::addRow("Return on 設定を保存 saves") << "saveButton" << int(Qt::Key_Return) << "saved";
+    QTest::addRow("keypad Enter on 設定を保存 saves") << "saveButton" << int(Qt::Key_Enter) << "saved";
+    QTest::addRow("Return on キャンセル cancels") << "cancelButton" << int(Qt::Key_Return) << "cancelled";
+    QTest::addRow("keypad Enter on キャンセル cancels")
+        << "cancelButton" << int(Qt::Key_Enter) << "cancelled";
+    QTest::addRow("Space on キャンセル cancels") << "cancelButton" << int(Qt::Key_Space) << "cancelled";
+    QTest::addRow("Escape on 設定を保存 cancels") << "saveButton" << int(Qt::Key_Escape) << "cancelled";
+    QTest::addRow("Return on テキストの色 offers the text colour")
+        << "textColorButton" << int(Qt::Key_Return) << "text colour offered";
+    QTest::addRow("Return on 背景の色 offers the background colour")
+        << "backColorButton" << int(Qt::Key_Return) << "background colour offered";
+    QTest::addRow("Return on ヘルプ opens help") << "helpButton" << int(Qt::Key_Return) << "help";
+    QTest::addRow("Return on ケムレス.com opens the notice")
+        << "noticeButton" << int(Qt::Key_Return) << "notice";
 }
 
-void SettingsDialogTest::enterAndEscapeFromEveryKindOfControl() {
+void SettingsDialogTest::keysByTheControlThatHasTheKeyboard() {
     QFETCH(QString, control);
     QFETCH(int, key);
-    QFETCH(bool, saves);
+    QFETCH(QString, outcome);
     Program p(0);
     const QByteArray initialBefore = p.bytes("initial.ini");
     const QByteArray optionBefore = p.bytes("option.ini");
+    p.dialog->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(p.dialog));
     p.type("quitYearBox", "2019");
+    p.dialog->sizeButton(2)->setChecked(true);
     QWidget* target = p.dialog->findChild<QWidget*>(control);
     QVERIFY(target);
-    target->setFocus();
+    target->setFocus(Qt::TabFocusReason);
+    QCOMPARE(QApplication::focusWidget(), target);
 
     QTest::keyClick(target, Qt::Key(key));
 
-    QVERIFY(!Window("settingsDialog"));
-    QVERIFY(Window("mainWindow") && Window("mainWindow")->isVisible());
     QVERIFY(p.desktop.messages.isEmpty());
-    QCOMPARE(p.bytes("initial.ini"), saves ? QByteArray("2019,1,2,3,4,20,300,85\r\n") : initialBefore);
-    if (!saves) QCOMPARE(p.bytes("option.ini"), optionBefore);
-    // The key went to the dialog, not to the button that had the keyboard.
-    QVERIFY(!Window("helpWindow"));
-    QVERIFY(p.desktop.colorOffered.isEmpty());
+    if (outcome == QLatin1String("saved")) {
+        QVERIFY(!Window("settingsDialog"));
+        QVERIFY(Window("mainWindow") && Window("mainWindow")->isVisible());
+        QCOMPARE(p.bytes("initial.ini"), QByteArray("2019,1,2,3,4,20,300,100\r\n"));
+        return;
+    }
+    // Nothing of the dialog reached the files.
+    QCOMPARE(p.bytes("initial.ini"), initialBefore);
+    QCOMPARE(p.bytes("option.ini"), optionBefore);
+    if (outcome == QLatin1String("cancelled")) {
+        QVERIFY(!Window("settingsDialog"));
+        QVERIFY(Window("mainWindow") && Window("mainWindow")->isVisible());
+        QVERIFY(!Window("helpWindow"));
+        QVERIFY(p.desktop.colorOffered.isEmpty());
+    } else if (outcome == QLatin1String("help")) {
+        QVERIFY(Window("helpWindow") && Window("helpWindow")->isVisible());
+        QVERIFY(Window("settingsDialog") && p.dialog->isVisible());
+    } else if (outcome == QLatin1String("notice")) {
+        QVERIFY(Window("noticeWindow") && Window("noticeWindow")->isVisible());
+        // The dialog waits, hidden, for the notice to close.
+        QVERIFY(!p.dialog->isVisible());
+    } else {
+        // The chooser, preset with the colour of that button; the dialog stays.
+        QCOMPARE(p.desktop.colorOffered,
+                 QList<QColor>{ToQColor(outcome.startsWith(QLatin1String("text")) ? Rgb::FromBgr(0xF0E0D0)
+                                                                                  : Rgb::FromBgr(0x102030))});
+        QVERIFY(Window("settingsDialog") && p.dialog->isVisible());
+        QVERIFY(!Window("mainWindow"));
+    }
+}
+
+// Every box says its whole text (one run of attributes, which a screen
+// reader joins), its name and what it takes; the option buttons their
+// group; the colour buttons the colour they hold, also after a pick; the
+// dialog what it is and what it asks.
+void SettingsDialogTest::whatAScreenReaderIsTold() {
+    Program p(0);
+    QAccessibleInterface* dialog = QAccessible::queryAccessibleInterface(p.dialog);
+    QCOMPARE(dialog->role(), QAccessible::Dialog);
+    QCOMPARE(dialog->text(QAccessible::Name), QStringLiteral("設定ウィンドウ"));
+    QCOMPARE(dialog->text(QAccessible::Description), QStringLiteral("全て半角で記入してください"));
+    QCOMPARE(p.dialog->windowTitle(),
+             QStringLiteral(" 設定ウィンドウ - 全て半角で記入してください - lunapo"));
+
+    const std::pair<QLineEdit*, const char*> boxes[] = {
+        {p.dialog->quitBox(0), "（１９００から２０２６までの半角数字で記入）"},
+        {p.dialog->quitBox(1), "（１から１２までの半角数字で記入）"},
+        {p.dialog->quitBox(2), "（１から３１までの半角数字で記入）"},
+        {p.dialog->quitBox(3), "（０から２３までの半角数字で記入）"},
+        {p.dialog->quitBox(4), "（０から５９までの半角数字で記入）"},
+        {p.dialog->perDayBox(), "（１から２００までの半角数字で記入）"},
+        {p.dialog->priceBox(), "（１から２０００までの半角数字で記入）"},
+        {p.dialog->taxRateBox(), "（０から１００までの半角数字で記入）"},
+        {p.dialog->smokingYearsBox(), "（１から９９までの半角数字で記入）"},
+        {p.dialog->linkBox(), "（http:// に続けて半角で記入）"},
+    };
+    for (const auto& [box, hint] : boxes) {
+        QAccessibleInterface* spoken = QAccessible::queryAccessibleInterface(box);
+        QAccessibleTextInterface* text = spoken->textInterface();
+        QVERIFY2(text, qPrintable(box->objectName()));
+        QCOMPARE(text->text(0, text->characterCount()), box->text());
+        int start = -1, end = -1;
+        text->attributes(text->characterCount() - 1, &start, &end);
+        QCOMPARE(std::pair(start, end), std::pair(0, int(box->text().size())));
+        QCOMPARE(spoken->text(QAccessible::Description), QString::fromUtf8(hint));
+        QVERIFY(!spoken->text(QAccessible::Name).isEmpty());
+        QVERIFY(spoken->editableTextInterface());
+    }
+    QCOMPARE(QAccessible::queryAccessibleInterface(p.dialog->quitBox(0))->text(QAccessible::Name),
+             QStringLiteral("卒煙日の年"));
+    QCOMPARE(QAccessible::queryAccessibleInterface(p.dialog->sizeButton(0))->text(QAccessible::Name),
+             QStringLiteral("サイズ　ショート"));
+    QCOMPARE(QAccessible::queryAccessibleInterface(p.dialog->copyPlusButton(2))->text(QAccessible::Name),
+             QStringLiteral("copy+　ON+喫煙年数→"));
+
+    // 0x102030 holds red 0x30, green 0x20, blue 0x10; 0xF0E0D0 likewise.
+    auto name = [&](const char* button) {
+        return QAccessible::queryAccessibleInterface(p.dialog->button(button))->text(QAccessible::Name);
+    };
+    QCOMPARE(name("textColorButton"), QStringLiteral("テキストの色　赤208、緑224、青240"));
+    QCOMPARE(name("backColorButton"), QStringLiteral("背景の色　赤48、緑32、青16"));
+    p.desktop.colorAnswers = {QColor(Qt::white)};
+    p.click("textColorButton");
+    QCOMPARE(name("textColorButton"), QStringLiteral("テキストの色　白"));
+    QCOMPARE(p.dialog->colorSample()->accessibleName(),
+             QStringLiteral("サンプル色　テキストは白、背景は赤48、緑32、青16"));
+}
+
+// The closed list says its choice as its text; a change with the arrow keys
+// moves the caret there, so a screen reader reads the new choice.
+void SettingsDialogTest::theStatusListSaysItsChoiceAndEveryChange() {
+    Program p(0);
+    QComboBox* list = p.dialog->statusModeList();
+    QAccessibleInterface* spoken = QAccessible::queryAccessibleInterface(list);
+    QCOMPARE(spoken->role(), QAccessible::ComboBox);
+    QAccessibleTextInterface* text = spoken->textInterface();
+    QVERIFY(text);
+    QCOMPARE(text->text(0, text->characterCount()), QStringLiteral("コスモ"));
+    const int caret = text->cursorPosition();
+    list->setCurrentIndex(2);
+    QCOMPARE(text->text(0, text->characterCount()), QStringLiteral("会社モード"));
+    QVERIFY(text->cursorPosition() != caret);
+    // A screen reader can open it as Qt's own list.
+    spoken->actionInterface()->doAction(QAccessibleActionInterface::showMenuAction());
+    QTRY_VERIFY(list->view()->isVisible());
+    list->hidePopup();
 }
 
 // The open list of the combo box is a window of its own: Escape closes the

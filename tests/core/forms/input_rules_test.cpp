@@ -16,6 +16,12 @@ TEST(NumberFromText, LeadingDecimalRoundedDown) {
     for (auto [text, value] : cases) EXPECT_EQ(NumberFromText(text), value) << '"' << text << '"';
 }
 
+TEST(RangeHint, SaysTheRangeInFullWidthDigits) {
+    EXPECT_EQ(RangeHint(kPerDayRange), "（１から２００までの半角数字で記入）");
+    EXPECT_EQ(RangeHint(kHourRange), "（０から２３までの半角数字で記入）");
+    EXPECT_EQ(RangeHint(QuitYearRange({2031, 1, 1, 0, 0})), "（１９００から２０３１までの半角数字で記入）");
+}
+
 TEST(TaxRateFromText, WholeTextMustBeANumber) {
     EXPECT_EQ(TaxRateFromText("58"), 58);
     EXPECT_EQ(TaxRateFromText("58.5"), 58);

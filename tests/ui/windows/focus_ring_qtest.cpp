@@ -1,79 +1,264 @@
-// The focus ring style on every kind of control the windows and dialogs
-// use: a control that has the keyboard shows a ring in the highlight colour
-// along its edge, at scale 1 and 2, and the same control without the
-// keyboard shows none.
+// The focus ring as the eye sees it, measured from a grab of every window at
+// scale 1 and 2: Tab goes through every stop of the window, and at each one
+// the control that has the keyboard gets a closed ring that stands at least
+// 3:1 against the pixels on both sides of it, keeps a gap to what it marks
+// (so it never touches the text of the control), and nothing else in the
+// window changes. Each window is made alone, as the program makes it.
 #include <QApplication>
-#include <QCheckBox>
-#include <QComboBox>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QTest>
-#include <QVBoxLayout>
 #include <functional>
+#include <memory>
+#include <optional>
 
+#include "basics/contrast.h"
+#include "content/season.h"
+#include "desktop/colors.h"
+#include "desktop/focus_ring.h"
+#include "desktop/twips.h"
+#include "dialogs/ceremony.h"
+#include "dialogs/first_run_setup.h"
+#include "dialogs/help_window.h"
+#include "dialogs/notice_window.h"
+#include "dialogs/settings_dialog.h"
+#include "display/refresh.h"
+#include "support/fake_desktop.h"
 #include "support/grab.h"
+#include "support/records.h"
+#include "support/shown_window.h"
+#include "support/windows.h"
+#include "windows/main_window.h"
+#include "windows/mini_window.h"
 #include "windows/widgets.h"
 
 using namespace kemless;
 
-using MakeControl = std::function<QWidget*(QWidget*)>;
-Q_DECLARE_METATYPE(MakeControl)
+namespace {
+
+// A started quit in colours a user might choose: a dark line on the grey.
+OptionSettings Colours() {
+    OptionSettings o;
+    o.backColor = Rgb(0, 0, 128);
+    o.foreColor = Rgb(255, 255, 0);
+    return o;
+}
+
+// Each window as the program makes it, alone, with what it needs around it.
+struct Scene {
+    FakeClock clock;
+    FakeDesktop desktop;
+    std::optional<SeasonalGreeting> greeting;
+    std::unique_ptr<ShownMainWindow> main;
+
+    Scene() = default;
+    Scene(const Scene&) = delete;
+    Scene& operator=(const Scene&) = delete;
+    ~Scene() {
+        main.reset();
+        DeleteAllWindows();
+    }
+};
+using OpenWindow = std::function<QWidget*(Scene&)>;
+
+template <typename W>
+W* Shown(W* window) {
+    window->show();
+    return window;
+}
+
+QWidget* Main(Scene& s) {
+    s.main = std::make_unique<ShownMainWindow>(Colours());
+    return &s.main->window;
+}
+
+MiniWindow* Mini(Scene& s, OptionSettings options = Colours()) {
+    auto* mini = new MiniWindow;
+    DisplayState display;
+    RefreshDisplay(display, SampleInitial(), options, s.clock.moment, 50);
+    mini->setText(QString::fromStdString(display.miniText));
+    mini->setColors(options.backColor, options.foreColor);
+    return Shown(mini);
+}
+
+QWidget* Settings(Scene& s) {
+    return Shown(new SettingsDialog(s.clock, s.desktop, SampleInitial(), Colours()));
+}
+
+QWidget* Setup(Scene& s) { return Shown(new FirstRunSetup(s.desktop)); }
+
+QWidget* Ceremony(Scene&) { return Shown(new StartCeremony); }
+
+QWidget* Seasonal(Scene& s) {
+    s.greeting = SeasonalGreetingFor(12, 25);
+    return Shown(new SeasonalCeremony(&*s.greeting));
+}
+
+QWidget* Help(Scene&) { return Shown(new HelpWindow); }
+
+QWidget* Notice(Scene& s) {
+    Settings(s)->findChild<QPushButton*>(QStringLiteral("noticeButton"))->click();
+    return Window("noticeWindow");
+}
+
+// Every control Tab reaches in `window`, from the one that has the keyboard.
+QList<QWidget*> TabStops(QWidget* window) {
+    QList<QWidget*> stops;
+    QWidget* first = QApplication::focusWidget();
+    if (first == nullptr) return stops;
+    for (QWidget* w = first; stops.size() < 60;) {
+        stops << w;
+        QTest::keyClick(w, Qt::Key_Tab);
+        w = QApplication::focusWidget();
+        if (w == nullptr || w == first || w->window() != window) break;
+    }
+    return stops;
+}
+
+Rgb At(const QImage& image, QPoint p) { return RgbOf(image.pixelColor(p)); }
+
+}  // namespace
+
+Q_DECLARE_METATYPE(OpenWindow)
 
 class FocusRingTest : public QObject {
     Q_OBJECT
 private slots:
-    void ringShowsOnlyWithTheKeyboard_data() {
-        QTest::addColumn<MakeControl>("make");
+    void initTestCase() { ShowFocusRings(); }
+
+    void everyStopOfEveryWindowShowsARing_data() {
+        QTest::addColumn<OpenWindow>("open");
         QTest::addColumn<qreal>("scale");
-        // On the control alone, or for the whole application.
-        QTest::addColumn<bool>("appWide");
-        const std::pair<const char*, MakeControl> kinds[] = {
-            {"push button", [](QWidget* p) { return new QPushButton(QStringLiteral("設定する"), p); }},
-            {"option button", [](QWidget* p) { return new QRadioButton(QStringLiteral("普通"), p); }},
-            {"check box", [](QWidget* p) { return new QCheckBox(QStringLiteral("箱数"), p); }},
-            {"text box", [](QWidget* p) { return new QLineEdit(QStringLiteral("20"), p); }},
-            {"combo box",
-             [](QWidget* p) {
-                 auto* c = new QComboBox(p);
-                 c->addItem(QStringLiteral("ソルジャー"));
-                 return c;
-             }},
+        const std::pair<const char*, OpenWindow> windows[] = {
+            {"main window", Main},
+            {"mini window", [](Scene& s) -> QWidget* { return Mini(s); }},
+            {"settings dialog", Settings},
+            {"first-run setup", Setup},
+            {"start ceremony", Ceremony},
+            {"seasonal ceremony", Seasonal},
+            {"help", Help},
+            {"notice", Notice},
         };
-        for (const auto& [name, make] : kinds) {
+        for (const auto& [name, open] : windows)
             for (const qreal scale : {1.0, 2.0})
-                QTest::addRow("%s at scale %g", name, scale) << make << scale << false;
-            QTest::addRow("%s, application style", name) << make << 1.0 << true;
+                QTest::addRow("%s at scale %g", name, scale) << open << scale;
+    }
+
+    void everyStopOfEveryWindowShowsARing() {
+        QFETCH(OpenWindow, open);
+        QFETCH(qreal, scale);
+        Scene scene;
+        QWidget* window = open(scene);
+        QVERIFY(window && window->isVisible());
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        if (QApplication::focusWidget() == nullptr) QTest::keyClick(window, Qt::Key_Tab);
+        const QList<QWidget*> stops = TabStops(window);
+        QVERIFY2(!stops.isEmpty(), "no control takes the keyboard");
+
+        const QRect inside = QRect(QPoint(0, 0), window->size() * scale);
+        for (QWidget* stop : stops) {
+            const QString what = stop->objectName() + QStringLiteral(" (") +
+                                 QString::fromLatin1(stop->metaObject()->className()) + QLatin1Char(')');
+            if (QWidget* focused = QApplication::focusWidget()) focused->clearFocus();
+            QCoreApplication::processEvents();
+            const QImage without = GrabAtScale(window, scale);
+            stop->setFocus(Qt::TabFocusReason);
+            QVERIFY2(stop->hasFocus(), qPrintable(what));
+            QCoreApplication::processEvents();
+            const QImage with = GrabAtScale(window, scale);
+
+            // In device pixels: what is marked, and the ring around it, with
+            // the gap between them.
+            const auto grown = [scale](const QRect& r, int by) {
+                const int d = qRound(by * scale);
+                return QRect(qRound(r.left() * scale), qRound(r.top() * scale), qRound(r.width() * scale),
+                             qRound(r.height() * scale))
+                    .adjusted(-d, -d, d, d);
+            };
+            const QRect marked = FocusMarkedArea(stop);
+            const QRect gapOuter = grown(marked, kFocusRingGap);
+            const QRect ringOuter = grown(marked, kFocusRingGap + kFocusRingWidth);
+            const bool outside = inside.contains(ringOuter);
+            const QColor ring = FocusRingColorFor(stop);
+            const Rgb ringRgb = RgbOf(ring);
+
+            // The ring: every pixel of the band in its colour, all the way
+            // round (along the window's edge where it has no room outside).
+            const QRect band = outside ? ringOuter : inside;
+            const int w = qRound(kFocusRingWidth * scale);
+            int ringPixels = 0;
+            for (int x = band.left(); x <= band.right(); ++x)
+                for (int y = band.top(); y <= band.bottom(); ++y) {
+                    const bool inBand = x < band.left() + w || x > band.right() - w || y < band.top() + w ||
+                                        y > band.bottom() - w;
+                    if (!inBand) continue;
+                    QVERIFY2(with.pixelColor(x, y) == ring,
+                             qPrintable(QStringLiteral("%1: no ring at %2,%3").arg(what).arg(x).arg(y)));
+                    // It stands out from what was there before, and from its
+                    // neighbours on both sides.
+                    QVERIFY2(
+                        ContrastRatio(ringRgb, At(without, {x, y})) >= kFocusMarkContrast || !outside,
+                        qPrintable(
+                            QStringLiteral("%1: ring like the ground at %2,%3").arg(what).arg(x).arg(y)));
+                    ++ringPixels;
+                }
+            QVERIFY2(ringPixels > 0, qPrintable(what));
+            for (const QPoint& p :
+                 {QPoint(band.center().x(), band.top() - 1), QPoint(band.center().x(), band.bottom() + 1),
+                  QPoint(band.left() - 1, band.center().y()), QPoint(band.right() + 1, band.center().y()),
+                  QPoint(band.center().x(), band.top() + w), QPoint(band.center().x(), band.bottom() - w),
+                  QPoint(band.left() + w, band.center().y()), QPoint(band.right() - w, band.center().y())}) {
+                if (!inside.contains(p)) continue;
+                QVERIFY2(ContrastRatio(ringRgb, At(with, p)) >= kFocusMarkContrast,
+                         qPrintable(QStringLiteral("%1: %2:1 beside the ring at %3,%4")
+                                        .arg(what)
+                                        .arg(ContrastRatio(ringRgb, At(with, p)), 0, 'f', 2)
+                                        .arg(p.x())
+                                        .arg(p.y())));
+            }
+
+            // Nothing outside the control changes but the ring, and the ring
+            // keeps its gap: it never covers the control's own pixels.
+            for (int x = 0; x < with.width(); ++x)
+                for (int y = 0; y < with.height(); ++y) {
+                    if (with.pixel(x, y) == without.pixel(x, y) || gapOuter.contains(x, y)) continue;
+                    QVERIFY2(!outside || ringOuter.contains(x, y),
+                             qPrintable(QStringLiteral("%1: changed at %2,%3").arg(what).arg(x).arg(y)));
+                }
+            // Where the ring runs along the window's edge over the control
+            // (the guide fills its window), the text keeps off it.
+            if (!outside) {
+                auto* text = qobject_cast<QPlainTextEdit*>(stop);
+                QVERIFY2(text, qPrintable(what));
+                const QRect textArea = text->viewport()->geometry().marginsRemoved(
+                    QMargins(1, 1, 1, 1) * int(text->document()->documentMargin()));
+                QVERIFY(QRect(QPoint(0, 0), window->size())
+                            .adjusted(kFocusRingWidth + kFocusRingGap, kFocusRingWidth + kFocusRingGap,
+                                      -kFocusRingWidth - kFocusRingGap, -kFocusRingWidth - kFocusRingGap)
+                            .contains(QRect(text->mapTo(window, textArea.topLeft()), textArea.size())));
+            }
         }
     }
-    void ringShowsOnlyWithTheKeyboard() {
-        QFETCH(MakeControl, make);
-        QFETCH(qreal, scale);
-        QFETCH(bool, appWide);
-        if (appWide) QApplication::setStyle(new FocusRingStyle);
-        FocusRingStyle onTheControl;
-        QWidget window;
-        auto* layout = new QVBoxLayout(&window);
-        QWidget* control = make(&window);
-        auto* other = new QPushButton(QStringLiteral("ほか"), &window);
-        layout->addWidget(control);
-        layout->addWidget(other);
-        if (!appWide) control->setStyle(&onTheControl);
-        window.show();
-        window.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&window));
-        auto grab = [control, scale] { return GrabAtScale(control, scale); };
-        const QColor ring = control->palette().color(QPalette::Active, QPalette::Highlight);
-        const QPoint edge(qRound(control->width() * scale / 2), qRound(scale));
 
-        other->setFocus(Qt::TabFocusReason);
-        QVERIFY(!control->hasFocus());
-        const QImage without = grab();
-        control->setFocus(Qt::TabFocusReason);
-        QVERIFY(control->hasFocus());
-        const QImage with = grab();
-        QCOMPARE(with.pixelColor(edge), ring);
-        QVERIFY(without.pixelColor(edge) != ring);
+    // The ring follows the user's colours: on a dark window a light ring.
+    void theRingStandsOutOnAnyGround_data() {
+        QTest::addColumn<QColor>("ground");
+        QTest::addRow("default grey") << QColor(192, 192, 192);
+        QTest::addRow("dark blue") << QColor(0, 0, 128);
+        QTest::addRow("mid grey") << QColor(128, 128, 128);
+        QTest::addRow("white") << QColor(Qt::white);
+        QTest::addRow("black") << QColor(Qt::black);
+    }
+    void theRingStandsOutOnAnyGround() {
+        QFETCH(QColor, ground);
+        Scene scene;
+        OptionSettings o = Colours();
+        o.backColor = RgbOf(ground);
+        MiniWindow* mini = Mini(scene, o);
+        const QColor ring = FocusRingColorFor(mini->summaryLabel());
+        QVERIFY(ContrastRatio(RgbOf(ring), RgbOf(ground)) >= kFocusMarkContrast);
     }
 };
 

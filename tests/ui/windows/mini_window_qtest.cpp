@@ -1,6 +1,7 @@
 // The mini window alone: its menu, mouse and keys, and its size for the
 // widest summary it can show. No session: the window shows the text it is
 // given and says what the user asked for.
+#include <QAccessible>
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QSignalSpy>
@@ -39,10 +40,14 @@ private slots:
         QStringList names;
         for (QAction* a : mini->popupMenu()->actions()) names << a->objectName();
         QCOMPARE(names, (QStringList{"copySummaryAction", "copyShortAction", "openLinkAction", "helpAction",
-                                     "settingsAction", "versionAction", "standardSizeAction", "exitAction"}));
+                                     "settingsAction", "versionAction", "standardSizeAction", "exitAction",
+                                     "hideToTrayAction"}));
         QCOMPARE(mini->popupMenu()->findChild<QAction*>(QStringLiteral("standardSizeAction"))->text(),
                  QStringLiteral("標準サイズで運転する"));
         QCOMPARE(mini->windowTitle(), QStringLiteral(" ケムレス mini mode"));
+        // A screen reader hears first what the window is.
+        QCOMPARE(QAccessible::queryAccessibleInterface(mini)->text(QAccessible::Name),
+                 QStringLiteral("ケムレス　ミニサイズ"));
     }
 
     void rightButtonOnLabelOrMarginOpensTheMenu() {
@@ -87,6 +92,9 @@ private slots:
         QSignalSpy hide(&shown.window, &DisplayWindow::hideRequested);
         QTest::mouseDClick(shown.window.summaryLabel(), Qt::LeftButton, {}, QPoint(10, 10));
         QCOMPARE(hide.size(), 1);
+        // The menu's last item, the keyboard's way, asks the same.
+        shown.window.popupMenu()->findChild<QAction*>(QStringLiteral("hideToTrayAction"))->trigger();
+        QCOMPARE(hide.size(), 2);
     }
 
     void windowFitsTheWidestLine() {
