@@ -107,9 +107,16 @@ void Session::start() {
 void Session::watchNotificationArea() {
     if (areaWatched_) return;
     areaWatched_ = true;
+    // The toolkit learns that an X11 tray has gone from the destruction of
+    // its window, which can come a moment after the event that told us (the
+    // tray's connection closing): looked at again once that has surely
+    // arrived. Both looks follow an event; nothing is asked in between.
+    areaSettled_.setSingleShot(true);
+    areaSettled_.setInterval(kAreaSettleMs);
+    connect(&areaSettled_, &QTimer::timeout, this, &Session::notificationAreaChanged);
     desktop_.watchNotificationArea(this, [this] {
-        // Looked at once the events of the moment are in: a tray that has
-        // just gone may still have its last events on the way.
+        areaSettled_.start();
+        // Looked at once the events of the moment are in.
         if (areaCheckQueued_) return;
         areaCheckQueued_ = true;
         QTimer::singleShot(0, this, [this] {

@@ -34,6 +34,10 @@ class SettingsDialog;
 class Session : public QObject {
     Q_OBJECT
 public:
+    // How long after a change of the notification area it is looked at a
+    // second time (see watchNotificationArea).
+    static constexpr int kAreaSettleMs = 500;
+
     Session(Clock& clock, Desktop& desktop, Process& process, std::string baseFolder,
             QObject* parent = nullptr);
     ~Session() override;
@@ -142,6 +146,8 @@ private:
     bool startHidden_ = false;
     bool areaWatched_ = false;
     bool areaCheckQueued_ = false;
+    // A second look a moment after a change of the notification area.
+    QTimer areaSettled_;
     // A hidden start found no notification area and minimised the window.
     bool waitingForArea_ = false;
 };
