@@ -49,7 +49,7 @@ KEMLESS_PACKAGE_PACKAGES=(
   "${KEMLESS_RUN_PACKAGES[@]}" debhelper dpkg-dev lintian devscripts
   autopkgtest faketime diffoscope-minimal
   # What the autopkgtests depend on (debian/tests/control).
-  desktop-file-utils appstream xvfb xauth x11-utils
+  desktop-file-utils appstream xvfb xauth x11-utils python3
 )
 
 # kemless_install_missing PACKAGE...

@@ -36,7 +36,8 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "support"))
-from kemless_support import end_process_groups, has_claimed, has_window_manager, start_xvfb, wait_for  # noqa: E402
+from kemless_support import (  # noqa: E402
+    end_process_groups, has_claimed, has_window_manager, start_session_bus, start_xvfb, wait_for)
 
 MODES = {
     # name: (program options, notification area, double-click into the area)
@@ -119,11 +120,7 @@ class Desktop:
         self.env.update(HOME=self.tmp, XDG_RUNTIME_DIR=runtime, XDG_CONFIG_HOME=os.path.join(self.tmp, "config"),
                         LANG="C.UTF-8")
         start_xvfb(self.env, self.processes, "1280x800x24")
-        read_end, write_end = os.pipe()
-        self.spawn(["dbus-daemon", "--session", "--nofork", f"--print-address={write_end}"], pass_fds=(write_end,))
-        os.close(write_end)
-        with os.fdopen(read_end) as f:
-            self.env["DBUS_SESSION_BUS_ADDRESS"] = f.readline().strip()
+        start_session_bus(self.env, self.processes)
         self.spawn(["openbox"])
         if not wait_for(lambda: has_window_manager(self.env)):
             raise SystemExit("openbox did not start")

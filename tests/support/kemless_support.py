@@ -96,3 +96,20 @@ def start_xvfb(env, processes, size="1024x768x24"):
         raise RuntimeError("Xvfb gave no display")
     env["DISPLAY"] = f":{number}"
     return xvfb
+
+
+def start_session_bus(env, processes):
+    """A private session bus (dbus-daemon), added to `processes`; sets
+    DBUS_SESSION_BUS_ADDRESS in `env`."""
+    read_end, write_end = os.pipe()
+    bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", f"--print-address={write_end}"], env=env,
+                           pass_fds=(write_end,), stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                           stderr=subprocess.DEVNULL, start_new_session=True)
+    processes.append(bus)
+    os.close(write_end)
+    with os.fdopen(read_end) as f:
+        address = f.readline().strip()
+    if not address:
+        raise RuntimeError("dbus-daemon gave no address")
+    env["DBUS_SESSION_BUS_ADDRESS"] = address
+    return bus

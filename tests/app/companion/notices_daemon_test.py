@@ -22,7 +22,8 @@ import unittest
 # The helpers shared by the desktop tests; no compiled copy is left in the tree.
 sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "support"))
-from kemless_support import end_process, end_process_groups, has_claimed, start_xvfb, wait_for  # noqa: E402
+from kemless_support import (  # noqa: E402
+    end_process, end_process_groups, has_claimed, start_session_bus, start_xvfb, wait_for)
 
 PROGRAM = None
 FAKETIME_LIBS = ["/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1", "/usr/lib/faketime/libfaketime.so.1"]
@@ -53,11 +54,7 @@ class NoticesToARealDaemon(unittest.TestCase):
         self.env.update(HOME=self.tmp, XDG_RUNTIME_DIR=run, XDG_CONFIG_HOME=os.path.join(self.tmp, "config"),
                         LANG="C.UTF-8")
         start_xvfb(self.env, self.processes)
-        read_end, write_end = os.pipe()
-        self.spawn(["dbus-daemon", "--session", "--nofork", f"--print-address={write_end}"], pass_fds=(write_end,))
-        os.close(write_end)
-        with os.fdopen(read_end) as f:
-            self.env["DBUS_SESSION_BUS_ADDRESS"] = f.readline().strip()
+        start_session_bus(self.env, self.processes)
         self.spawn(["dunst"])
         # Asked before dunst holds its name, the bus would start another one.
         self.assertTrue(wait_for(self.daemon_is_up), "dunst did not take the notification service")
