@@ -11,9 +11,10 @@ minutes (default 2), the voluntary context switches of every thread of the
 process (/proc/PID/task/*/status): each time a thread goes to sleep again
 after something woke it, whatever woke it (a timer, the display, the bus).
 Then, for as long again, the waits that ended because a timer ran out
-(strace: a poll that returns 0). It prints, a minute: timer wake-ups,
-context switches of all threads and of the main thread alone; and the
-resident memory at the start and the end of the first count.
+(strace: a poll that returns 0, or a timed wait that runs out). It prints,
+a minute: timer wake-ups, context switches of all threads and of the main
+thread alone; and the resident memory at the start and the end of the
+first count.
 
 Modes (default: all of them):
     plain            shown, no options
@@ -82,19 +83,30 @@ def count_wakeups(pid, seconds):
     return total, last.get(pid, 0) - first.get(pid, 0)
 
 
+def is_timeout(line):
+    """A wait that ended because its time was up: a poll that returns 0; the
+    wait strace interrupted to attach, restarted and then timed out (it
+    shows as restart_syscall returning 0); a timed futex wait of another
+    thread (a thread pool's idle expiry, say)."""
+    line = line.rstrip()
+    return (line.endswith("= 0 (Timeout)") or ("restart_syscall resumed>" in line and line.endswith(") = 0"))
+            or line.endswith("ETIMEDOUT (Connection timed out)"))
+
+
 def count_timeouts(pid, seconds):
     """Waits of the process that ended because their time was up, not
-    because something happened (strace: a poll that returns 0): a timer's
-    wake-up. Counted after the context switches, since tracing adds some."""
+    because something happened: a timer's wake-up. Counted after the
+    context switches, since tracing adds some."""
     out = tempfile.NamedTemporaryFile(prefix="kemless-strace-", delete=False)
     out.close()
-    tracer = subprocess.Popen(["strace", "-f", "-qq", "-e", "trace=poll,ppoll,select,pselect6,epoll_wait,epoll_pwait",
+    tracer = subprocess.Popen(["strace", "-f", "-qq", "-e",
+                               "trace=poll,ppoll,select,pselect6,epoll_wait,epoll_pwait,futex,restart_syscall",
                                "-o", out.name, "-p", str(pid)], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     time.sleep(seconds)
     tracer.send_signal(signal.SIGINT)
     tracer.wait(10)
     with open(out.name, errors="replace") as f:
-        timeouts = sum(1 for line in f if line.rstrip().endswith("= 0 (Timeout)"))
+        timeouts = sum(1 for line in f if is_timeout(line))
     os.unlink(out.name)
     return timeouts
 
