@@ -89,7 +89,7 @@ def is_timeout(line):
     shows as restart_syscall returning 0); a timed futex wait of another
     thread (a thread pool's idle expiry, say)."""
     line = line.rstrip()
-    return (line.endswith("= 0 (Timeout)") or ("restart_syscall resumed>" in line and line.endswith(") = 0"))
+    return (line.endswith("= 0 (Timeout)") or ("restart_syscall" in line and line.endswith(") = 0"))
             or line.endswith("ETIMEDOUT (Connection timed out)"))
 
 
