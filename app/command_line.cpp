@@ -46,7 +46,7 @@ std::string RawDataDir(const std::vector<std::string>& arguments) {
                 value = arguments[++i];
             continue;
         }
-        bool takesValue = name == "autostart";
+        bool takesValue = name == "autostart" || name == "format";
         for (const char* option : kQtValueOptions) takesValue = takesValue || name == option;
         if (takesValue && equals == std::string::npos) ++i;
     }
@@ -74,7 +74,12 @@ CommandLine ParseCommandLine(const std::vector<std::string>& raw) {
     const QCommandLineOption notify(QStringLiteral("notify"));
     const QCommandLineOption summary(QStringLiteral("summary"));
     const QCommandLineOption shortText(QStringLiteral("short"));
-    parser.addOptions({autostart, hidden, notify, summary, shortText});
+    const QCommandLineOption format(QStringLiteral("format"), QString(), QStringLiteral("text|json"));
+    const QCommandLineOption json(QStringLiteral("json"));
+    const QCommandLineOption compact(QStringLiteral("compact"));
+    const QCommandLineOption days(QStringLiteral("days"));
+    const QCommandLineOption markup(QStringLiteral("markup"));
+    parser.addOptions({autostart, hidden, notify, summary, shortText, format, json, compact, days, markup});
     // The windows beside the display, each by its option.
     const QCommandLineOption craving(QStringLiteral("craving"));
     const QCommandLineOption record(QStringLiteral("record"));
@@ -99,7 +104,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& raw) {
         if (last == QLatin1String("--data-dir") || last == QLatin1String("-data-dir"))
             return fail(QStringLiteral("kemless: --data-dir にはフォルダを指定してください"));
         if (last == QLatin1String("--autostart") || last == QLatin1String("-autostart"))
-            return fail(QStringLiteral("kemless: %1 には on か off を指定してください").arg(last));
+            return fail(
+                QStringLiteral("kemless: %1 には on、off、status のどれかを指定してください").arg(last));
         return fail(QStringLiteral("kemless: %1 には値を指定してください").arg(last));
     }
     if (!parser.positionalArguments().isEmpty())
@@ -121,11 +127,21 @@ CommandLine ParseCommandLine(const std::vector<std::string>& raw) {
     if (parser.isSet(dataDir) && result.dataDir.empty())
         return fail(QStringLiteral("kemless: --data-dir にはフォルダを指定してください"));
     // One thing to do besides running: print a text, or set the login start.
-    const int tasks =
-        int(parser.isSet(autostart)) + int(parser.isSet(summary)) + int(parser.isSet(shortText));
+    const bool summaryText = parser.isSet(summary) || parser.isSet(json);
+    const bool shortLine = parser.isSet(shortText) || parser.isSet(days);
+    const int tasks = int(parser.isSet(autostart)) + int(summaryText) + int(shortLine);
     if (tasks > 1)
-        return fail(
-            QStringLiteral("kemless: --autostart、--summary、--short はどれか一つだけ指定してください"));
+        return fail(QStringLiteral(
+            "kemless: --autostart、--summary（--json）、--short（--days）はどれか一つだけ指定してください"));
+    // The forms of a text go with their text.
+    if (parser.isSet(format) && !summaryText)
+        return fail(QStringLiteral("kemless: --format は --summary と一緒に指定してください"));
+    if (parser.isSet(compact) && !shortLine)
+        return fail(QStringLiteral("kemless: --compact は --short と一緒に指定してください"));
+    if (parser.isSet(markup) && !summaryText && !shortLine)
+        return fail(QStringLiteral(
+            "kemless: --markup は --summary、--short、--json、--days と一緒に指定してください"));
+    result.markup = parser.isSet(markup);
     for (const QCommandLineOption* option : {&craving, &record, &health}) {
         if (!parser.isSet(*option)) continue;
         if (!result.window.isEmpty())
@@ -135,22 +151,34 @@ CommandLine ParseCommandLine(const std::vector<std::string>& raw) {
     }
     // A window opens in a running program; the tasks print or set and end.
     if (tasks > 0 && !result.window.isEmpty())
-        return fail(
-            QStringLiteral("kemless: --%1 は --autostart、--summary、--short と一緒には指定できません")
-                .arg(result.window));
+        return fail(QStringLiteral("kemless: --%1 は --autostart、--summary（--json）、--short（--days）と"
+                                   "一緒には指定できません")
+                        .arg(result.window));
     if (parser.isSet(autostart)) {
         const QString value = parser.value(autostart);
         if (value == QLatin1String("on"))
             result.action = CommandLine::Action::AutostartOn;
         else if (value == QLatin1String("off"))
             result.action = CommandLine::Action::AutostartOff;
+        else if (value == QLatin1String("status"))
+            result.action = CommandLine::Action::AutostartStatus;
         else
-            return fail(QStringLiteral("kemless: %1 には on か off を指定してください")
+            return fail(QStringLiteral("kemless: %1 には on、off、status のどれかを指定してください")
                             .arg(AsTyped(arguments, QStringLiteral("autostart"))));
-    } else if (parser.isSet(summary)) {
-        result.action = CommandLine::Action::Summary;
-    } else if (parser.isSet(shortText)) {
-        result.action = CommandLine::Action::Short;
+    } else if (summaryText) {
+        const QString form = parser.isSet(json) ? QStringLiteral("json") : parser.value(format);
+        if (form.isEmpty() || form == QLatin1String("text"))
+            result.action = CommandLine::Action::Summary;
+        else if (form == QLatin1String("json"))
+            result.action = CommandLine::Action::Json;
+        else
+            return fail(QStringLiteral("kemless: --format には text か json を指定してください"));
+        if (parser.isSet(json) && parser.isSet(format) && parser.value(format) != QLatin1String("json"))
+            return fail(QStringLiteral("kemless: --json と --format=%1 は一緒に指定できません")
+                            .arg(parser.value(format)));
+    } else if (shortLine) {
+        result.action = parser.isSet(days) || parser.isSet(compact) ? CommandLine::Action::Compact
+                                                                    : CommandLine::Action::Short;
     }
     return result;
 }
@@ -158,8 +186,9 @@ CommandLine ParseCommandLine(const std::vector<std::string>& raw) {
 QString UsageText() {
     return QStringLiteral(
         "使い方: kemless [--data-dir フォルダ] [--hidden] [--notify] [Qt のオプション]\n"
-        "        kemless [--data-dir フォルダ] --summary | --short\n"
-        "        kemless [--data-dir フォルダ] --autostart on|off\n"
+        "        kemless [--data-dir フォルダ] --summary [--format=text|json] | --json [--markup]\n"
+        "        kemless [--data-dir フォルダ] --short [--compact] | --days [--markup]\n"
+        "        kemless [--data-dir フォルダ] --autostart on|off|status\n"
         "        kemless [--data-dir フォルダ] --craving | --record | --health\n"
         "        kemless --help | --version\n"
         "\n"
@@ -174,10 +203,18 @@ QString UsageText() {
         "                     X11 では最小化、Wayland ではそのまま表示）。もう一度起動すると出てきます。\n"
         "  --notify           ステータスが変わったとき、卒煙○ヶ月・○年、アヒルの来訪、\n"
         "                     吸わなかったタバコの長さの節目に、デスクトップ通知でお知らせします。\n"
+        "                     止めていたあいだの節目は次の起動でまとめてお知らせし、同じお知らせは\n"
+        "                     二度出しません（kemlessdata/journal.txt に記録します）。\n"
         "  --summary          コピ１と同じ６行の文を標準出力に書いて終了します（パネルやスクリプト用）。\n"
         "  --short            コピ２と同じ１行の文を標準出力に書いて終了します。\n"
-        "  --autostart on|off ログイン時に --hidden --notify で起動する設定を\n"
-        "                     $XDG_CONFIG_HOME/autostart/kemless.desktop に登録（on）・削除（off）します。\n"
+        "  --format=json, --json\n"
+        "                     すべての数字と文を JSON で１行に書きます（waybar などのパネル用）。\n"
+        "  --compact, --days  「卒煙122日・84,477円」のような短い１行を書きます。\n"
+        "  --markup           書く文の & < > を Pango のマークアップ用に書き換えます。\n"
+        "  --autostart on|off|status\n"
+        "                     ログイン時に --hidden --notify で起動する設定を\n"
+        "                     $XDG_CONFIG_HOME/autostart/kemless.desktop に登録（on）・取り消し（off）、\n"
+        "                     いまの状態と起動するコマンドを表示（status）します。\n"
         "                     --data-dir を一緒に指定すると、そのフォルダの記録で起動します。\n"
         "  --craving          「吸いたくなったら」を開きます（５分のカウントダウンと呼吸のガイド）。\n"
         "  --record           「これまでの記録」を開きます（乗り越えた回数、吸ってしまった回数など）。\n"
@@ -186,7 +223,7 @@ QString UsageText() {
         "  -platform 名前     Qt のプラットフォーム（xcb、wayland など）を選びます。\n"
         "\n"
         "記録の場所:\n"
-        "  $XDG_DATA_HOME/kemless/kemlessdata/initial.ini と option.ini\n"
+        "  $XDG_DATA_HOME/kemless/kemlessdata/initial.ini と option.ini（--notify では journal.txt も）\n"
         "  （XDG_DATA_HOME がなければ ~/.local/share/kemless/kemlessdata/）\n");
 }
 

@@ -9,11 +9,24 @@
 namespace kemless {
 
 struct CommandLine {
-    enum class Action { Run, Help, Version, Error, AutostartOn, AutostartOff, Summary, Short };
+    enum class Action {
+        Run,
+        Help,
+        Version,
+        Error,
+        AutostartOn,
+        AutostartOff,
+        AutostartStatus,
+        Summary,  // --summary: the six lines of the copy button
+        Short,    // --short: the one line
+        Compact,  // --short --compact, --days: 「卒煙122日・84,477円」
+        Json,     // --summary --format=json, --json
+    };
     Action action = Action::Run;
     std::string dataDir;  // the bytes as given; empty: the per-user data folder
     bool hidden = false;  // start in the notification area
     bool notify = false;  // a desktop notice at each milestone
+    bool markup = false;  // the printed text escaped for Pango markup
     QString error;        // one line, for Action::Error
     QString platform;     // Qt's -platform, when given
     // A window beside the display to open at start, or in the copy that

@@ -43,11 +43,12 @@ std::string BaseFolder(const kemless::CommandLine& command, const std::string& c
     return data.empty() ? cwd : data + "/kemless";
 }
 
-// --summary and --short: a text on standard output, and nothing else done.
+// --summary, --short, --json, --days: a text on standard output, and nothing else done.
 int PrintSummary(const kemless::CommandLine& command, kemless::SummaryKind kind) {
     kemless::SystemClock clock;
     const kemless::SettingsStore store(BaseFolder(command, kemless::CurrentWorkingDirectory()));
-    const kemless::SummaryOutput output = kemless::MakeSummaryOutput(kind, store, clock.now(), clock.draw());
+    const kemless::SummaryOutput output =
+        kemless::MakeSummaryOutput(kind, store, clock.now(), clock.draw(), command.markup);
     if (output.exitCode != 0) {
         PrintLine(stderr, output.error);
         return output.exitCode;
@@ -57,16 +58,25 @@ int PrintSummary(const kemless::CommandLine& command, kemless::SummaryKind kind)
     return std::fflush(stdout) == 0 ? 0 : 1;
 }
 
-int SetAutostart(const kemless::CommandLine& command, bool on) {
-    // The entry names the record's folder absolutely: a login start runs
-    // from the home folder, not from where this was typed.
-    const std::string dataDir =
-        command.dataDir.empty()
-            ? std::string()
-            : kemless::ResolveBaseFolder(command.dataDir, kemless::CurrentWorkingDirectory());
-    const kemless::AutostartResult result =
-        kemless::SetAutostart(on, kemless::AutostartEntryPath(), kemless::RunningProgramPath(), dataDir);
-    PrintLine(result.exitCode == 0 ? stdout : stderr, result.line);
+// --autostart on|off|status: lines on standard output (standard error when
+// it failed), warnings on standard error.
+int Autostart(const kemless::CommandLine& command) {
+    kemless::AutostartResult result;
+    if (command.action == kemless::CommandLine::Action::AutostartStatus) {
+        result = kemless::AutostartStatus(kemless::AutostartEntryPlaces());
+    } else {
+        // The entry names the record's folder absolutely: a login start runs
+        // from the home folder, not from where this was typed.
+        const std::string dataDir =
+            command.dataDir.empty()
+                ? std::string()
+                : kemless::ResolveBaseFolder(command.dataDir, kemless::CurrentWorkingDirectory());
+        result =
+            kemless::SetAutostart(command.action == kemless::CommandLine::Action::AutostartOn,
+                                  kemless::AutostartEntryPlaces(), kemless::RunningProgramPath(), dataDir);
+    }
+    for (const std::string& line : result.lines) PrintLine(result.exitCode == 0 ? stdout : stderr, line);
+    for (const std::string& line : result.warnings) PrintLine(stderr, line);
     return result.exitCode;
 }
 
@@ -86,8 +96,12 @@ int main(int argc, char* argv[]) {
         case kemless::CommandLine::Action::Summary:
             return PrintSummary(command, kemless::SummaryKind::Summary);
         case kemless::CommandLine::Action::Short: return PrintSummary(command, kemless::SummaryKind::Short);
-        case kemless::CommandLine::Action::AutostartOn: return SetAutostart(command, true);
-        case kemless::CommandLine::Action::AutostartOff: return SetAutostart(command, false);
+        case kemless::CommandLine::Action::Compact:
+            return PrintSummary(command, kemless::SummaryKind::Compact);
+        case kemless::CommandLine::Action::Json: return PrintSummary(command, kemless::SummaryKind::Json);
+        case kemless::CommandLine::Action::AutostartOn:
+        case kemless::CommandLine::Action::AutostartOff:
+        case kemless::CommandLine::Action::AutostartStatus: return Autostart(command);
         case kemless::CommandLine::Action::Run: break;
     }
 
@@ -120,9 +134,9 @@ int main(int argc, char* argv[]) {
     kemless::EndOnTerminationSignals(&session, [&session] { session.end(); });
     session.setStartHidden(command.hidden);
     session.setStartWindow(command.window);
-    // Made before the first refresh, which is the baseline of the notices.
+    // Made before the first refresh, which says what came while the program was off.
     std::optional<kemless::Companion> companion;
-    if (command.hidden || command.notify) companion.emplace(session, command.notify);
+    if (command.notify) companion.emplace(session);
     session.start();
     // A signal during a start-up message: the end has come before the loop.
     if (process.quitRequested()) return 0;

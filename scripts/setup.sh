@@ -8,6 +8,8 @@ set -euo pipefail
 KEMLESS_RUN_PACKAGES=(
   g++ cmake ninja-build pkg-config
   qt6-base-dev libgl-dev
+  # The notification area's comings and goings arrive as XFixes events.
+  libxcb-xfixes0-dev
   qt6-translations-l10n fonts-ipafont-gothic
 )
 # ./run on a machine without a display starts the program on Xvfb and takes a
@@ -36,6 +38,9 @@ KEMLESS_TEST_PACKAGES=(
   # fixed by libfaketime.
   at-spi2-core gir1.2-atspi-2.0 python3-gi dbus
   orca locales
+  # Notices to a real notification daemon (dunst) in the notices test; the
+  # wake-up benchmark counts a running copy's poll timeouts with strace.
+  dunst strace
 )
 
 # ./package: the source package's Build-Depends (debian/control) and the
@@ -44,7 +49,7 @@ KEMLESS_PACKAGE_PACKAGES=(
   "${KEMLESS_RUN_PACKAGES[@]}" debhelper dpkg-dev lintian devscripts
   autopkgtest faketime diffoscope-minimal
   # What the autopkgtests depend on (debian/tests/control).
-  desktop-file-utils appstream xvfb xauth x11-utils
+  desktop-file-utils appstream xvfb xauth x11-utils python3
 )
 
 # kemless_install_missing PACKAGE...

@@ -1,55 +1,55 @@
 #include "companion/companion.h"
 
-#include <QDBusConnection>
-#include <QDBusInterface>
-#include <QDBusServiceWatcher>
 #include <QPointer>
-#include <QWidget>
+#include <QTimer>
+#include <optional>
 
-#include "desktop/desktop.h"
 #include "desktop/notifier.h"
 #include "session/session.h"
+#include "windows/notice_balloon.h"
 #include "windows/tray_icon.h"
 
 namespace kemless {
-namespace {
 
-// How long a borrowed icon stays for its balloon when the window is in view.
-constexpr int kBalloonIconMs = 20000;
-
-const char* const kStatusNotifierWatcher = "org.kde.StatusNotifierWatcher";
-
-}  // namespace
-
-Companion::Companion(Session& session, bool notify, int trayWatchMs, QObject* parent)
-    : QObject(parent), session_(session) {
-    if (notify) {
-        notifier_ = new Notifier(this);
-        notifier_->setFallback([this](const QString& s, const QString& b) { return showInTray(s, b); });
-        connect(notifier_, &Notifier::activated, &session_, &Session::bringForward);
-        connect(&session_, &Session::refreshed, this, &Companion::refreshed);
-    }
-    trayWatch_.setInterval(trayWatchMs);
-    connect(&trayWatch_, &QTimer::timeout, this, &Companion::watchTray);
-    trayWatch_.start();
-    // Where the icons live in a StatusNotifier host, its going away is heard
-    // on the session bus rather than seen by asking Qt.
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (bus.isConnected()) {
-        const QString watcher = QString::fromLatin1(kStatusNotifierWatcher);
-        auto* owner =
-            new QDBusServiceWatcher(watcher, bus, QDBusServiceWatcher::WatchForUnregistration, this);
-        connect(owner, &QDBusServiceWatcher::serviceUnregistered, this, &Companion::bringBackFromTheArea);
-        bus.connect(watcher, QStringLiteral("/StatusNotifierWatcher"), watcher,
-                    QStringLiteral("StatusNotifierHostUnregistered"), this, SLOT(statusNotifierHostGone()));
-    }
+Companion::Companion(Session& session, QObject* parent) : QObject(parent), session_(session) {
+    notifier_ = new Notifier(this);
+    notifier_->setFallback([this](const QString& s, const QString& b) { return showWithoutService(s, b); });
+    connect(notifier_, &Notifier::activated, &session_, &Session::bringForward);
+    connect(&session_, &Session::refreshed, this, &Companion::refreshed);
 }
 
 void Companion::refreshed(const DisplayState& display) {
-    const std::vector<MilestoneNotice> due = DueMilestones(last_, display.milestones);
-    last_ = display.milestones;
-    if (due.empty()) return;
-    const NoticeText text = JoinNotices(due);
+    const bool first = !started_;
+    started_ = true;
+    const CalendarMoment now = session_.now();
+    MilestoneRound round = NextMilestones(known_, display.milestones, now);
+    // The journal is read at the first refresh, and again whenever this
+    // run's own account has something to say or to write: another copy may
+    // have said it meanwhile. Otherwise nothing is read.
+    if (journalKept_ && (first || !round.lines.empty())) {
+        std::vector<JournalEvent> read;
+        MilestoneRound decided;
+        const bool kept = session_.updateJournal([&](std::string_view journal) {
+            read = NoticeLines(ParseJournal(journal));
+            decided = NextMilestones(read, display.milestones, now);
+            return JournalLines(decided.lines);
+        });
+        if (kept) {
+            known_ = std::move(read);
+            round = std::move(decided);
+        } else {
+            journalKept_ = false;
+            // Unrecorded, a notice of what happened while the program was
+            // off would come again at every start: this run begins afresh.
+            if (first) {
+                known_.clear();
+                round = NextMilestones(known_, display.milestones, now);
+            }
+        }
+    }
+    known_.insert(known_.end(), round.lines.begin(), round.lines.end());
+    if (round.due.empty()) return;
+    const NoticeText text = first ? JoinNoticesWhileAway(round.due) : JoinNotices(round.due);
     notifier_->notify(QString::fromStdString(text.summary), QString::fromStdString(text.body));
 }
 
@@ -59,43 +59,22 @@ TrayIcon* TrayOf(DisplayWindow* window) { return window != nullptr ? window->tra
 
 }  // namespace
 
-bool Companion::showInTray(const QString& summary, const QString& body) {
-    for (TrayIcon* icon : {TrayOf(session_.mainWindow()), TrayOf(session_.miniWindow())})
-        if (icon != nullptr && icon->showMessage(summary, body)) return true;
-    if (!session_.desktop().trayAvailable()) return false;
-    // The window is in view: its icon is borrowed for the balloon, and
-    // given back unless the window has gone into the area meanwhile.
+bool Companion::showWithoutService(const QString& summary, const QString& body) {
+    // In the area: the balloon comes from the icon once the icon has its place.
+    for (TrayIcon* icon : {TrayOf(session_.mainWindow()), TrayOf(session_.miniWindow())}) {
+        if (icon == nullptr || !icon->isShown()) continue;
+        if (!icon->showMessage(summary, body))
+            QTimer::singleShot(kPlaceWaitMs, icon,
+                               [icon, summary, body] { icon->showMessage(summary, body, true); });
+        return true;
+    }
+    // In view: the words beside the window, not a balloon pointing at nothing.
     DisplayWindow* window = session_.windowOfTheMode();
-    TrayIcon* icon = TrayOf(window);
-    if (icon == nullptr) return false;
-    icon->add();
-    icon->showMessage(summary, body);
-    QPointer<QWidget> guard(window);
-    QTimer::singleShot(kBalloonIconMs, icon, [icon, guard] {
-        if (guard && guard->isVisible()) icon->remove();
-    });
+    if (window == nullptr || !window->isVisible() || window->isMinimized()) return false;
+    auto* balloon = new NoticeBalloon(window, summary, body);
+    connect(balloon, &NoticeBalloon::clicked, &session_, &Session::bringForward);
+    balloon->showBeside(window);
     return true;
-}
-
-void Companion::watchTray() {
-    // The area is gone: a window hidden in it would be lost.
-    if (!session_.desktop().trayAvailable()) bringBackFromTheArea();
-}
-
-void Companion::statusNotifierHostGone() {
-    // Another host may still be there to hold the icon.
-    const QString watcher = QString::fromLatin1(kStatusNotifierWatcher);
-    QDBusInterface host(watcher, QStringLiteral("/StatusNotifierWatcher"), watcher);
-    const QVariant registered = host.property("IsStatusNotifierHostRegistered");
-    if (!registered.isValid() || !registered.toBool()) bringBackFromTheArea();
-}
-
-void Companion::bringBackFromTheArea() {
-    for (TrayIcon* icon : {TrayOf(session_.mainWindow()), TrayOf(session_.miniWindow())})
-        if (icon != nullptr && icon->isShown()) {
-            session_.bringForward();
-            return;
-        }
 }
 
 }  // namespace kemless

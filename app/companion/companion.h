@@ -1,10 +1,13 @@
 #pragma once
-// What --notify and --hidden add to a running session: a desktop notice at
-// each milestone a refresh crosses, and a watch on the notification area so
-// a window hidden in it comes back when the area goes away.
+// What --notify adds to a running session: a desktop notice at each
+// milestone, said once. The journal beside the record holds what was said,
+// so what was crossed while the program was off is said at the next start
+// (one notice naming the latest of each kind), and nothing is said twice:
+// not after a restart, a clock set back, or by a second copy sharing the
+// folder. Where the journal cannot be kept, notices go on for the run from
+// what this run has seen.
 #include <QObject>
-#include <QTimer>
-#include <optional>
+#include <vector>
 
 #include "display/milestones.h"
 
@@ -16,30 +19,26 @@ class Session;
 class Companion : public QObject {
     Q_OBJECT
 public:
-    // How often the notification area is looked for while a window hides in
-    // it: no signal says that an X11 tray went away.
-    static constexpr int kTrayWatchMs = 2000;
+    // How long a balloon waits for an icon just put in the notification
+    // area to get its place there.
+    static constexpr int kPlaceWaitMs = 1000;
 
-    Companion(Session& session, bool notify, int trayWatchMs = kTrayWatchMs, QObject* parent = nullptr);
+    explicit Companion(Session& session, QObject* parent = nullptr);
 
     Notifier* notifier() const { return notifier_; }
-    QTimer* trayWatch() { return &trayWatch_; }
-
-private slots:
-    // The StatusNotifier host went away (KDE, or GNOME with the AppIndicator
-    // extension): Qt asks only once at start whether it is there.
-    void statusNotifierHostGone();
 
 private:
     void refreshed(const DisplayState& display);
-    bool showInTray(const QString& summary, const QString& body);
-    void watchTray();
-    void bringBackFromTheArea();
+    // The words without a notification service: beside a window in view,
+    // or from the icon of a window in the area; false where neither is.
+    bool showWithoutService(const QString& summary, const QString& body);
 
     Session& session_;
     Notifier* notifier_ = nullptr;
-    std::optional<MilestoneFigures> last_;
-    QTimer trayWatch_;
+    // The journal's notice lines as last read, and those written since.
+    std::vector<JournalEvent> known_;
+    bool started_ = false;
+    bool journalKept_ = true;
 };
 
 }  // namespace kemless

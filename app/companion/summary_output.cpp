@@ -1,6 +1,7 @@
 #include "companion/summary_output.h"
 
 #include "display/copy_texts.h"
+#include "display/panel_texts.h"
 #include "display/refresh.h"
 
 namespace kemless {
@@ -18,23 +19,10 @@ std::string Unreadable(const SettingsStore& store, SettingsStore::File file) {
     return "kemless: 記録を読めません: " + path + "（中身が記録の形ではありません）";
 }
 
-// The copy texts end their lines with CR LF for the clipboard; a terminal,
-// a panel and a script want LF.
-std::string WithLineFeeds(const std::string& text) {
-    std::string out;
-    out.reserve(text.size() + 1);
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
-        out += text[i];
-    }
-    out += '\n';
-    return out;
-}
-
 }  // namespace
 
 SummaryOutput MakeSummaryOutput(SummaryKind kind, const SettingsStore& store, const CalendarMoment& now,
-                                int draw) {
+                                int draw, bool markup) {
     const std::optional<InitialSettings> initial = store.readInitial();
     if (!initial) return Failure(Unreadable(store, SettingsStore::File::Initial));
     std::optional<OptionSettings> options = store.readOption();
@@ -46,10 +34,18 @@ SummaryOutput MakeSummaryOutput(SummaryKind kind, const SettingsStore& store, co
     // would give at this minute.
     DisplayState display;
     RefreshDisplay(display, *initial, *options, now, draw);
-    const std::string text = kind == SummaryKind::Summary ? SummaryText(display, *initial, *options)
-                                                          : ShortText(display, *initial, *options);
+    std::string text;
+    switch (kind) {
+        case SummaryKind::Summary: text = SummaryText(display, *initial, *options); break;
+        case SummaryKind::Short: text = ShortText(display, *initial, *options); break;
+        case SummaryKind::Compact: text = CompactText(display, *initial, *options); break;
+        case SummaryKind::Json: return {0, SummaryJson(display, *initial, *options, now, markup) + "\n", {}};
+    }
     if (text.empty()) return Failure("kemless: 記録のコピー＋の設定が読めません: " + store.optionPath());
-    return {0, WithLineFeeds(text), {}};
+    // The copy texts end their lines with CR LF for the clipboard; a
+    // terminal, a panel and a script want LF, and a line end at the last.
+    text = WithLineFeeds(text) + "\n";
+    return {0, markup ? EscapeMarkup(text) : text, {}};
 }
 
 }  // namespace kemless

@@ -1,7 +1,8 @@
 #pragma once
 // --summary and --short: the two texts the copy buttons put on the
-// clipboard, printed for panel widgets and scripts. No application object,
-// no display, no single-instance lock, nothing written: only the record read.
+// clipboard, printed for panel widgets and scripts; --json every figure as
+// JSON and --days one short line. No application object, no display, no
+// single-instance lock, nothing written: only the record read.
 #include <string>
 
 #include "records/moment.h"
@@ -9,7 +10,7 @@
 
 namespace kemless {
 
-enum class SummaryKind { Summary, Short };
+enum class SummaryKind { Summary, Short, Compact, Json };
 
 struct SummaryOutput {
     int exitCode = 0;
@@ -17,10 +18,12 @@ struct SummaryOutput {
     std::string error;  // one line, without the line end
 };
 
-// The text as a copy button would put it on the clipboard `now`, read from
-// the record in `store`; an error when the record is missing, unreadable or
-// not yet started.
+// The text as a copy button would put it on the clipboard `now` (or the
+// compact line, or the JSON object), read from the record in `store`; an
+// error when the record is missing, unreadable or not yet started. With
+// `markup`, "&", "<" and ">" are escaped for Pango markup (in the JSON, in
+// its "text" and "tooltip" only).
 SummaryOutput MakeSummaryOutput(SummaryKind kind, const SettingsStore& store, const CalendarMoment& now,
-                                int draw);
+                                int draw, bool markup = false);
 
 }  // namespace kemless

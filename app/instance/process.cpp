@@ -15,7 +15,7 @@ Process::Process(QString runtimeFolder, QObject* parent)
 
 Process::~Process() = default;
 
-bool Process::claimSingleInstance() {
+bool Process::claimSingleInstance(bool askToShow) {
     if (!instance_) {
         if (folder_.isEmpty()) folder_ = SingleInstance::DefaultFolder();
         if (folder_.isEmpty()) {
@@ -32,7 +32,7 @@ bool Process::claimSingleInstance() {
         connect(instance_.get(), &SingleInstance::windowRequested, this, &Process::windowRequested);
     }
     if (instance_->acquire()) return true;
-    instance_->askRunningCopyToShow(1000, request_);
+    if (askToShow) instance_->askRunningCopyToShow(1000, request_);
     return false;
 }
 

@@ -20,8 +20,10 @@ public:
     // (empty, the default) or the window of that name.
     void setActivationRequest(const QString& window) { request_ = window; }
     // True when this is the only running copy (per user). Otherwise the
-    // running copy has just been asked for what setActivationRequest named.
-    virtual bool claimSingleInstance();
+    // running copy has just been asked for what setActivationRequest named,
+    // unless `askToShow` is false (a login start that finds a copy running
+    // leaves it as it is).
+    virtual bool claimSingleInstance(bool askToShow = true);
     // Ends at once: no window's unload runs, no file is written.
     [[noreturn]] virtual void terminate();
     // Ends the event loop: every window has unloaded. Also before the loop

@@ -105,6 +105,19 @@ RecordView RecordKeeper::recordView(const CalendarMoment& now) const {
                           attempts_->keepsAcrossRuns());
 }
 
+RecordKeeper::JournalStep RecordKeeper::updateJournal(const JournalDecision& decide) {
+    if (journalBroken_) return {};
+    const DataFolder* folder = store_.folder();
+    if (folder == nullptr) {
+        journalBroken_ = true;
+        return {};
+    }
+    FileOutcome outcome = folder->updateJournal(kJournalName, decide);
+    if (outcome) return {true, std::nullopt};
+    journalBroken_ = true;
+    return {false, std::move(outcome)};
+}
+
 FileOutcome RecordKeeper::save() const {
     FileOutcome initial = writeInitial(records_.initial);
     FileOutcome option = writeOption();

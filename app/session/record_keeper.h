@@ -69,6 +69,18 @@ public:
     // again, and that save says it).
     void takeCancelled(const SettingsResult& result);
 
+    // The journal beside the record: one step of reading it and appending
+    // to it (see UpdateJournalAt). Once a step has failed, the journal is
+    // left alone for the rest of the run: what stands there may not be
+    // ours to write. The first failure comes back to be said; later steps
+    // fail without a word, and so do all where the data folder itself was
+    // unusable (said at start).
+    struct JournalStep {
+        bool kept = false;
+        std::optional<FileOutcome> sayOnce;
+    };
+    JournalStep updateJournal(const JournalDecision& decide);
+
     // option.ini with the window positions on the way out; a failure goes
     // unsaid (not worth a message box, and a record that cannot be kept was
     // named at start).
@@ -104,6 +116,7 @@ private:
     Records records_;
     std::string adoptFrom_;
     std::unique_ptr<AttemptLog> attempts_ = std::make_unique<MemoryAttemptLog>();
+    bool journalBroken_ = false;
 };
 
 }  // namespace kemless

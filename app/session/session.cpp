@@ -104,16 +104,18 @@ void Session::start() {
     // Only one copy goes on; a later one has asked the running copy to come
     // forward (or to open the window it was started for), and ends before it
     // has made or written a file (it may name another data folder).
+    // A login start (hidden) that finds the user's copy running has nothing
+    // to add: no box to click away, nothing brought forward.
     process_.setActivationRequest(startWindow_);
-    if (!process_.claimSingleInstance()) {
+    if (!process_.claimSingleInstance(!startHidden_)) {
         // Asked for a window (a launcher's action, say): the running copy
         // opens it, which is all the answer needed.
-        if (!startWindow_.isEmpty()) {
+        if (!startWindow_.isEmpty() && !startHidden_) {
             SayOnStandardError(
                 QStringLiteral("起動中のケムレスに「%1」を開くよう伝えました").arg(TitleOf(startWindow_)));
             process_.terminate();
         }
-        Tell(desktop_, nullptr, kAlreadyRunning);
+        if (!startHidden_) Tell(desktop_, nullptr, kAlreadyRunning);
         process_.terminate();
     }
     const StartupState st = keeper_.start(clock_.now());
@@ -126,7 +128,12 @@ void Session::start() {
     const bool tray = desktop_.trayAvailable();
     const bool known = desktop_.windowPositionsKnown();
     switch (st.first) {
-        case FirstWindow::FirstRunSetup: showFirstRunSetup(); break;
+        case FirstWindow::FirstRunSetup:
+            showFirstRunSetup();
+            if (!startWindow_.isEmpty())
+                SayOnStandardError(
+                    QStringLiteral("「%1」は、卒煙を始めてから開けます").arg(TitleOf(startWindow_)));
+            return;
         case FirstWindow::MiniShown:
             loadMainWindow();
             loadMiniWindow()->showAtStart(startHidden_, tray, known);
@@ -136,11 +143,51 @@ void Session::start() {
             loadMiniWindow();
             break;
     }
-    if (startWindow_.isEmpty()) return;
-    if (main_)
-        openWindow(startWindow_);
-    else
-        SayOnStandardError(QStringLiteral("「%1」は、卒煙を始めてから開けます").arg(TitleOf(startWindow_)));
+    if (startHidden_) {
+        waitingForArea_ = !tray && known;
+        watchNotificationArea();
+    }
+    if (!startWindow_.isEmpty()) openWindow(startWindow_);
+}
+
+void Session::watchNotificationArea() {
+    if (areaWatched_) return;
+    areaWatched_ = true;
+    // The toolkit learns that an X11 tray has gone from the destruction of
+    // its window, which can come a moment after the event that told us (the
+    // tray's connection closing): looked at again once that has surely
+    // arrived. Both looks follow an event; nothing is asked in between.
+    areaSettled_.setSingleShot(true);
+    areaSettled_.setInterval(kAreaSettleMs);
+    connect(&areaSettled_, &QTimer::timeout, this, &Session::notificationAreaChanged);
+    desktop_.watchNotificationArea(this, [this] {
+        areaSettled_.start();
+        // Looked at once the events of the moment are in.
+        if (areaCheckQueued_) return;
+        areaCheckQueued_ = true;
+        QTimer::singleShot(0, this, [this] {
+            areaCheckQueued_ = false;
+            notificationAreaChanged();
+        });
+    });
+}
+
+void Session::notificationAreaChanged() {
+    if (!desktop_.trayAvailable()) {
+        // The area went away: a window hidden in it would be lost.
+        for (DisplayWindow* w : {static_cast<DisplayWindow*>(main_), static_cast<DisplayWindow*>(mini_)})
+            if (w != nullptr && w->trayIcon()->isShown()) {
+                bringForward();
+                return;
+            }
+        return;
+    }
+    if (!waitingForArea_) return;
+    waitingForArea_ = false;
+    // Only a window still as the start left it: one the user has opened
+    // from the task bar meanwhile stays where it is.
+    DisplayWindow* w = windowOfTheMode();
+    if (w != nullptr && w->isMinimized()) w->hideToTray(true);
 }
 
 void Session::end() {
@@ -170,6 +217,7 @@ DisplayWindow* Session::windowOfTheMode() const {
 }
 
 void Session::bringForward() {
+    waitingForArea_ = false;
     // The display window of the current mode; the other one stays hidden.
     if (DisplayWindow* shown = windowOfTheMode()) {
         RemapIfMinimised(shown, desktop_.windowPositionsKnown());
@@ -184,6 +232,20 @@ void Session::bringForward() {
         BringToFront(w);
         return;
     }
+}
+
+CalendarMoment Session::now() const { return clock_.now(); }
+
+bool Session::updateJournal(const JournalDecision& decide) {
+    RecordKeeper::JournalStep step = keeper_.updateJournal(decide);
+    if (step.sayOnce) {
+        // After the step: a box opened from inside a refresh would let the
+        // next refresh run inside it.
+        QTimer::singleShot(0, this, [this, text = JournalNotKeptText(*step.sayOnce)] {
+            if (!ending_) Tell(desktop_, nullptr, text);
+        });
+    }
+    return step.kept;
 }
 
 void Session::refreshDisplay() {
@@ -276,7 +338,11 @@ void Session::wireDisplayWindow(DisplayWindow* w) {
             [this, w] { openAddress(w, QStringLiteral("http://") + Q(keeper_.options().linkUrl)); });
     connect(w, &DisplayWindow::versionRequested, this, [this, w] { showVersion(w); });
     connect(w, &DisplayWindow::helpRequested, this, &Session::showHelp);
-    connect(w, &DisplayWindow::hideRequested, this, [this, w] { w->hideToTray(desktop_.trayAvailable()); });
+    connect(w, &DisplayWindow::hideRequested, this, [this, w] {
+        const bool tray = desktop_.trayAvailable();
+        w->hideToTray(tray);
+        if (tray) watchNotificationArea();
+    });
     // After the menu has gone: the window unloads on the way.
     connect(
         w, &DisplayWindow::settingsRequested, this,

@@ -38,12 +38,19 @@ class SettingsDialog;
 class Session : public QObject {
     Q_OBJECT
 public:
+    // How long after a change of the notification area it is looked at a
+    // second time (see watchNotificationArea).
+    static constexpr int kAreaSettleMs = 500;
+
     Session(Clock& clock, Desktop& desktop, Process& process, std::string baseFolder,
             QObject* parent = nullptr);
     ~Session() override;
 
     // Before start(): the display window starts in the notification area
-    // (--hidden) instead of on the screen.
+    // (--hidden) instead of on the screen. Where there is none yet (a login
+    // whose panel comes later), it waits minimised and goes in when one
+    // comes. A hidden start that finds a copy running ends without a word
+    // and leaves that copy as it is.
     void setStartHidden(bool hidden) { startHidden_ = hidden; }
     // The windows beside the display, by the names the command line and a
     // later start use: "craving", "record", "health".
@@ -78,6 +85,12 @@ public:
     void end();
 
     const RecordKeeper& records() const { return keeper_; }
+    // The clock's minute, as the next refresh would take it.
+    CalendarMoment now() const;
+    // One step on the journal beside the record (RecordKeeper::updateJournal):
+    // false when the journal cannot be kept; the first time, that is said
+    // once the step is over.
+    bool updateJournal(const JournalDecision& decide);
     const InitialSettings& initial() const { return keeper_.initial(); }
     const OptionSettings& options() const { return keeper_.options(); }
     const DisplayState& display() const { return display_; }
@@ -105,6 +118,13 @@ private:
     // Exit closes them with the display windows: they show its figures.
     void closeSideWindows();
     void answerCraving(bool passed);
+    // From the first window hidden in the notification area (or a hidden
+    // start) on, the area's comings and goings are followed: a window
+    // hidden in an area that goes comes back, in every mode, and one that
+    // a hidden start left minimised for want of an area goes into the one
+    // that comes. Nothing is polled.
+    void watchNotificationArea();
+    void notificationAreaChanged();
     // Loading runs a window's load: placed, coloured, refreshed; not shown.
     MainWindow* loadMainWindow();
     MiniWindow* loadMiniWindow();
@@ -157,6 +177,12 @@ private:
     bool ending_ = false;
     bool startHidden_ = false;
     QString startWindow_;
+    bool areaWatched_ = false;
+    bool areaCheckQueued_ = false;
+    // A second look a moment after a change of the notification area.
+    QTimer areaSettled_;
+    // A hidden start found no notification area and minimised the window.
+    bool waitingForArea_ = false;
 };
 
 }  // namespace kemless

@@ -63,6 +63,29 @@ size_t Utf8SequenceLength(unsigned char lead) {
     return 1;
 }
 
+bool IsUtf8(std::string_view text) {
+    for (size_t i = 0; i < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        }
+        // A continuation byte cannot lead; C0 and C1 only start overlong forms.
+        if (lead < 0xC2 || lead > 0xF4) return false;
+        const size_t length = Utf8SequenceLength(lead);
+        if (i + length > text.size()) return false;
+        for (size_t k = 1; k < length; ++k)
+            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
+        // Overlong three- and four-byte forms, surrogates, beyond U+10FFFF.
+        const auto next = static_cast<unsigned char>(text[i + 1]);
+        if ((lead == 0xE0 && next < 0xA0) || (lead == 0xED && next >= 0xA0) ||
+            (lead == 0xF0 && next < 0x90) || (lead == 0xF4 && next >= 0x90))
+            return false;
+        i += length;
+    }
+    return true;
+}
+
 int DisplayCells(std::string_view utf8) {
     int cells = 0;
     for (size_t i = 0; i < utf8.size();) {

@@ -29,6 +29,9 @@ std::string FullWidth(int64_t value);
 
 // Length of the UTF-8 sequence that starts with `lead` (1 for a stray byte).
 size_t Utf8SequenceLength(unsigned char lead);
+// Whether `text` is well-formed UTF-8 throughout: no stray or missing
+// continuation byte, no overlong form, no surrogate, nothing beyond U+10FFFF.
+bool IsUtf8(std::string_view text);
 // How much room a text takes on a line, in cells: two for a full-width
 // character (kana, kanji, full-width letters), one for any other.
 int DisplayCells(std::string_view utf8);

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <iterator>
+#include <utility>
 
 namespace kemless {
 namespace {
@@ -181,23 +182,47 @@ constexpr TravelRow kTravelRows[] = {
 
 std::span<const char* const> JapanTravelPlaces() { return kJapanPlaces; }
 
-std::string ComputeStatusTitle(std::string_view statusMode, int32_t wholeDays, int32_t years) {
-    // Every row that holds replaces the title, so later rows win.
+namespace {
+
+// The title and its rank: the row that decided it (later rows win); on the
+// journey one rank a stop, then the years rows after the 366 stops.
+std::pair<const char*, int32_t> TitleAndRank(std::string_view statusMode, int32_t wholeDays, int32_t years) {
     const char* title = "";
+    int32_t rank = -1;
     if (statusMode == kStatusModes[3]) {
-        for (const TravelRow& row : kTravelRows) {
+        constexpr auto kStops = static_cast<int32_t>(std::size(kJapanPlaces));
+        for (std::size_t i = 0; i < std::size(kTravelRows); ++i) {
+            const TravelRow& row = kTravelRows[i];
             if (!Holds(row.condition, row.value, wholeDays, years)) continue;
             title = row.title != nullptr ? row.title : kJapanPlaces[wholeDays];
+            // Day 365 before the anniversary stays at the stop of day 364.
+            rank = row.condition == Condition::DayHasPlace                ? wholeDays
+                   : row.condition == Condition::LastDayBeforeAnniversary ? kStops - 2
+                                                                          : kStops + static_cast<int32_t>(i);
         }
-        return title;
+        return {title, rank};
     }
     for (std::size_t column = 0; column < 3; ++column) {
         if (statusMode != kStatusModes[column]) continue;
-        for (const SharedRow& row : kSharedRows) {
-            if (Holds(row.condition, row.value, wholeDays, years)) title = row.titles[column];
+        for (std::size_t i = 0; i < std::size(kSharedRows); ++i) {
+            const SharedRow& row = kSharedRows[i];
+            if (!Holds(row.condition, row.value, wholeDays, years)) continue;
+            title = row.titles[column];
+            rank = static_cast<int32_t>(i);
         }
     }
-    return title;
+    return {title, rank};
+}
+
+}  // namespace
+
+std::string ComputeStatusTitle(std::string_view statusMode, int32_t wholeDays, int32_t years) {
+    // Every row that holds replaces the title, so later rows win.
+    return TitleAndRank(statusMode, wholeDays, years).first;
+}
+
+int32_t StatusTitleRank(std::string_view statusMode, int32_t wholeDays, int32_t years) {
+    return TitleAndRank(statusMode, wholeDays, years).second;
 }
 
 }  // namespace kemless

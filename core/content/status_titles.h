@@ -20,4 +20,11 @@ std::span<const char* const> JapanTravelPlaces();
 // kStatusModes, or negative figures, give the empty title.
 std::string ComputeStatusTitle(std::string_view statusMode, int32_t wholeDays, int32_t years);
 
+// Where that title stands in its theme: a number that grows with each new
+// title, the same while the title stays (for a milestone notice to tell a
+// rank gained from one seen before). -1 with the empty title. Within a theme
+// it never goes down, except after the year of ルパン三世 (years = 333),
+// when the title before it comes back.
+int32_t StatusTitleRank(std::string_view statusMode, int32_t wholeDays, int32_t years);
+
 }  // namespace kemless

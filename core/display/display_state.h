@@ -39,19 +39,19 @@ enum ValueLabel { kElapsedLabel = 0, kLifeLabel, kMoneyLabel, kStatusLabel, kUns
 
 // What one refresh showed, as far as milestones are concerned.
 struct MilestoneFigures {
-    // What the figures were computed from: when it changes (the settings
-    // were saved) the next refresh starts afresh instead of announcing.
+    // What the figures were computed from: a milestone belongs to the record
+    // it was reached on (a new quit moment starts afresh; a new theme or
+    // cigarette count is no rank or length reached).
     CalendarMoment quit;
     int32_t cigarettesPerDay = 0;
     int32_t cigaretteSize = 0;
     std::string statusMode;
 
-    int32_t wholeDays = 0;
-    int32_t fullMonths = 0;  // years * 12 + months on the calendar
     std::string title;
+    int32_t titleRank = -1;     // StatusTitleRank: grows with each new title; -1 for none
+    int32_t fullMonths = 0;     // years * 12 + months on the calendar
+    int32_t duckStage = 0;      // as DuckStage::stage
     int64_t roundLengthMm = 0;  // the last round length passed (10 m, 20 m, … 100 m, 200 m, …); 0 below 10 m
-    std::string landmark;
-    int32_t duckStage = 0;  // as DuckStage::stage
     friend bool operator==(const MilestoneFigures&, const MilestoneFigures&) = default;
 };
 

@@ -1,8 +1,18 @@
 #include "display/milestones.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <cstdio>
+#include <optional>
+#include <utility>
 
 #include "basics/text.h"
+#include "content/landmarks.h"
+#include "content/status_titles.h"
+#include "content/unsmoked.h"
+#include "display/refresh.h"
+#include "figures/calendar.h"
 
 namespace kemless {
 namespace {
@@ -15,10 +25,72 @@ const char* const kDuckWords[] = {
     "アヒル副隊長がお祝いに来ました。", "アヒル隊長がお祝いに来ました。", "アヒルの王様がお祝いに来ました。",
     "アヒル副隊長が喜んでいます。",     "アヒル隊長が喜んでいます。",     "アヒルの王様が喜んでいます。",
 };
+const char* const kDuckPhrases[] = {
+    "アヒル副隊長のお祝い", "アヒル隊長のお祝い", "アヒルの王様のお祝い",
+    "アヒル副隊長が大喜び", "アヒル隊長が大喜び", "アヒルの王様が大喜び",
+};
 
-bool SameRecord(const MilestoneFigures& a, const MilestoneFigures& b) {
-    return a.quit == b.quit && a.cigarettesPerDay == b.cigarettesPerDay &&
-           a.cigaretteSize == b.cigaretteSize && a.statusMode == b.statusMode;
+using Fields = std::vector<std::pair<std::string, std::string>>;
+
+// One kind of milestone as a refresh left it: its name in the journal, the
+// words that say where it stands (the last one a number that grows), and
+// the fields of the record it belongs to.
+struct Track {
+    MilestoneKind kind;
+    const char* name;
+    std::vector<std::string> words;
+    int64_t value;
+    Fields fields;
+};
+
+std::string QuitWord(const CalendarMoment& q) {
+    char text[40];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d", q.year, q.month, q.day, q.hour, q.minute);
+    return text;
+}
+
+std::vector<Track> TracksOf(const MilestoneFigures& f) {
+    const std::string quit = QuitWord(f.quit);
+    std::vector<Track> tracks;
+    // An unknown theme has no title, and no rank to reach.
+    if (f.titleRank >= 0)
+        tracks.push_back({MilestoneKind::Title,
+                          "title",
+                          {f.title, Decimal(f.titleRank)},
+                          f.titleRank,
+                          {{"mode", f.statusMode}, {"quit", quit}}});
+    tracks.push_back(
+        {MilestoneKind::Calendar, "month", {Decimal(f.fullMonths)}, f.fullMonths, {{"quit", quit}}});
+    tracks.push_back({MilestoneKind::Duck, "duck", {Decimal(f.duckStage)}, f.duckStage, {{"quit", quit}}});
+    tracks.push_back(
+        {MilestoneKind::Length,
+         "length",
+         {Decimal(f.roundLengthMm)},
+         f.roundLengthMm,
+         {{"per", Decimal(f.cigarettesPerDay)}, {"size", Decimal(f.cigaretteSize)}, {"quit", quit}}});
+    return tracks;
+}
+
+bool SameFields(Fields a, Fields b) {
+    std::sort(a.begin(), a.end());
+    std::sort(b.begin(), b.end());
+    return a == b;
+}
+
+bool IsNoticeLine(const JournalEvent& e) {
+    return (e.kind == "notice" || e.kind == "seen") && !e.words.empty();
+}
+
+// The number a line of this track reached; nothing for a line that is not one.
+std::optional<int64_t> Reached(const JournalEvent& e, const Track& t) {
+    if (!IsNoticeLine(e) || e.words[0] != t.name || e.words.size() != t.words.size() + 1 ||
+        !SameFields(e.fields, t.fields))
+        return std::nullopt;
+    const std::string& last = e.words.back();
+    int64_t value = 0;
+    const auto [end, error] = std::from_chars(last.data(), last.data() + last.size(), value);
+    if (error != std::errc() || end != last.data() + last.size()) return std::nullopt;
+    return value;
 }
 
 // "２０ｍ", "１．５ｋｍ" as the program writes lengths, full-width.
@@ -33,6 +105,109 @@ std::string LengthWords(int64_t mm) {
     return ToFullWidth(km) + "ｋｍ";
 }
 
+MilestoneNotice NoticeOf(const Track& t, const MilestoneFigures& f) {
+    switch (t.kind) {
+        case MilestoneKind::Title:
+            return {t.kind, "ランクアップ！", "ステータスが「" + f.title + "」になりました。",
+                    "ランクアップ『" + f.title + "』"};
+        case MilestoneKind::Calendar: {
+            const int32_t years = f.fullMonths / 12;
+            const int32_t months = f.fullMonths % 12;
+            const std::string span = months == 0 ? FullWidth(years) + "年" : FullWidth(f.fullMonths) + "ヶ月";
+            return {t.kind, "卒煙" + span + "達成！",
+                    "卒煙して" + span + "になりました。おめでとうございます。", "卒煙" + span + "達成"};
+        }
+        case MilestoneKind::Duck: {
+            const auto index = static_cast<size_t>(std::clamp(f.duckStage, 1, 6) - 1);
+            return {t.kind, "アヒルからのお知らせ", kDuckWords[index], kDuckPhrases[index]};
+        }
+        case MilestoneKind::Length: break;
+    }
+    // The landmark of the round length itself, not of wherever the length
+    // has got to since.
+    const std::string length = LengthWords(f.roundLengthMm);
+    return {t.kind, "吸わなかったタバコが" + length + "に！",
+            std::string("並べると") + LookupLandmark(static_cast<double>(f.roundLengthMm)) + "に匹敵します。",
+            "吸わなかったタバコが" + length};
+}
+
+// Elapsed minutes are 32-bit: nothing is reached beyond them.
+constexpr int64_t kLastMinute = INT32_MAX;
+
+// The smallest minute in (low, high] at which `reached` holds, where it
+// holds at `high` and from the first such minute on.
+template <typename Reached>
+int64_t FirstMinute(int64_t low, int64_t high, Reached reached) {
+    while (high - low > 1) {
+        const int64_t middle = low + (high - low) / 2;
+        (reached(middle) ? high : low) = middle;
+    }
+    return high;
+}
+
+// Everything a refresh `minutes` after the quit moment shows of the milestones.
+MilestoneFigures FiguresAt(const InitialSettings& initial, const OptionSettings& options, int64_t minutes) {
+    DisplayState display;
+    OptionSettings copy = options;
+    RefreshDisplay(display, initial, copy, MomentAfter(initial.quit, minutes), 0);
+    return display.milestones;
+}
+
+int32_t YearsAt(const InitialSettings& initial, int64_t minutes) {
+    return ComputeElapsed(initial.quit, MomentAfter(initial.quit, minutes)).time.years;
+}
+
+// When each kind next goes beyond where it stands `from` minutes after the quit.
+std::optional<int64_t> NextTitle(const InitialSettings& initial, const OptionSettings& options, int64_t from,
+                                 int32_t rank) {
+    if (rank < 0) return std::nullopt;
+    const int32_t years = YearsAt(initial, from);
+    auto rankAt = [&](int64_t m) { return FiguresAt(initial, options, m).titleRank; };
+    if (years == 0) {
+        // Within the first year the title follows the days, and the first
+        // anniversary always brings a new one.
+        const int64_t anniversary = FirstMinute(from, std::min(from + 367 * 1440, kLastMinute),
+                                                [&](int64_t m) { return YearsAt(initial, m) >= 1; });
+        if (YearsAt(initial, anniversary) < 1) return std::nullopt;
+        return FirstMinute(from, anniversary, [&](int64_t m) { return rankAt(m) > rank; });
+    }
+    // From then on only an anniversary changes it.
+    for (int32_t year = years + 1; year <= 1100; ++year) {
+        if (StatusTitleRank(options.statusMode, 400, year) <= rank) continue;
+        const int64_t high = std::min(from + int64_t{year - years + 1} * 366 * 1440, kLastMinute);
+        if (YearsAt(initial, high) < year) return std::nullopt;
+        return FirstMinute(from, high, [&](int64_t m) { return YearsAt(initial, m) >= year; });
+    }
+    return std::nullopt;
+}
+
+std::optional<int64_t> NextMonth(const InitialSettings& initial, const OptionSettings& options, int64_t from,
+                                 int32_t fullMonths) {
+    auto beyond = [&](int64_t m) { return FiguresAt(initial, options, m).fullMonths > fullMonths; };
+    const int64_t high = std::min(from + 62 * 1440, kLastMinute);
+    if (!beyond(high)) return std::nullopt;
+    return FirstMinute(from, high, beyond);
+}
+
+std::optional<int64_t> NextLength(const InitialSettings& initial, int64_t from, int64_t round) {
+    const double perMinute = static_cast<double>(initial.cigaretteSize) * initial.cigarettesPerDay / 1440.0;
+    if (!(perMinute > 0)) return std::nullopt;
+    auto roundAt = [&](int64_t m) {
+        return RoundLengthBelow(
+            ComputeUnsmoked(static_cast<int32_t>(m), initial.cigarettesPerDay, initial.cigaretteSize)
+                .lengthMm);
+    };
+    // The next round length, and a minute safely past it.
+    int64_t step = kTenMetres;
+    while (round >= step * 10 && step <= INT64_MAX / 100) step *= 10;
+    const int64_t next = round < kTenMetres ? kTenMetres : round + step;
+    const double past = static_cast<double>(next) / perMinute + 1440;
+    if (!(past < static_cast<double>(kLastMinute))) return std::nullopt;
+    const int64_t high = std::max(from + 1, static_cast<int64_t>(past));
+    if (roundAt(high) <= round) return std::nullopt;
+    return FirstMinute(from, high, [&](int64_t m) { return roundAt(m) > round; });
+}
+
 }  // namespace
 
 int64_t RoundLengthBelow(double lengthMm) {
@@ -44,38 +219,74 @@ int64_t RoundLengthBelow(double lengthMm) {
     return lead * step;
 }
 
-std::vector<MilestoneNotice> DueMilestones(const std::optional<MilestoneFigures>& previous,
-                                           const MilestoneFigures& current) {
-    std::vector<MilestoneNotice> due;
-    if (!previous || !SameRecord(*previous, current)) return due;
-    const MilestoneFigures& before = *previous;
-    // The clock went back (or the record moved forward): nothing is crossed.
-    if (current.wholeDays < before.wholeDays) return due;
-
-    if (current.title != before.title && current.wholeDays > before.wholeDays)
-        due.push_back(
-            {MilestoneKind::Title, "ランクアップ！", "ステータスが「" + current.title + "」になりました。"});
-    if (current.fullMonths > before.fullMonths) {
-        const int32_t years = current.fullMonths / 12;
-        const int32_t months = current.fullMonths % 12;
-        const std::string span =
-            months == 0 ? FullWidth(years) + "年" : FullWidth(current.fullMonths) + "ヶ月";
-        due.push_back({MilestoneKind::Calendar, "卒煙" + span + "達成！",
-                       "卒煙して" + span + "になりました。おめでとうございます。"});
+MilestoneRound NextMilestones(const std::vector<JournalEvent>& journal, const MilestoneFigures& figures,
+                              const CalendarMoment& now) {
+    MilestoneRound round;
+    for (const Track& t : TracksOf(figures)) {
+        std::optional<int64_t> furthest;
+        for (const JournalEvent& e : journal)
+            if (const std::optional<int64_t> reached = Reached(e, t))
+                furthest = std::max(furthest.value_or(*reached), *reached);
+        if (furthest && t.value <= *furthest) continue;
+        JournalEvent line{now, furthest ? "notice" : "seen", {t.name}, t.fields};
+        line.words.insert(line.words.end(), t.words.begin(), t.words.end());
+        round.lines.push_back(std::move(line));
+        if (furthest) round.due.push_back(NoticeOf(t, figures));
     }
-    if (current.duckStage > before.duckStage)
-        due.push_back({MilestoneKind::Duck, "アヒルからのお知らせ", kDuckWords[current.duckStage - 1]});
-    if (current.roundLengthMm > before.roundLengthMm)
-        due.push_back({MilestoneKind::Length,
-                       "吸わなかったタバコが" + LengthWords(current.roundLengthMm) + "に！",
-                       "並べると" + current.landmark + "に匹敵します。"});
-    return due;
+    return round;
+}
+
+std::optional<UpcomingMilestone> NextMilestoneAfter(const InitialSettings& initial,
+                                                    const OptionSettings& options,
+                                                    const CalendarMoment& now) {
+    const Elapsed elapsed = ComputeElapsed(initial.quit, now);
+    const int64_t from = elapsed.minutes;
+    // A quit moment still to come (a clock set back): counted from now.
+    const int64_t wait = elapsed.quitInFuture ? ComputeElapsed(now, initial.quit).minutes : 0;
+    const MilestoneFigures figures = FiguresAt(initial, options, from);
+    std::optional<int64_t> when[4];
+    when[0] = NextTitle(initial, options, from, figures.titleRank);
+    when[1] = NextMonth(initial, options, from, figures.fullMonths);
+    // Ducks come on whole days: 11, 22, … 66.
+    if (figures.duckStage < 6) when[2] = int64_t{figures.duckStage + 1} * 11 * 1440;
+    when[3] = NextLength(initial, from, figures.roundLengthMm);
+    std::optional<UpcomingMilestone> first;
+    for (int kind = 0; kind < 4; ++kind) {
+        if (!when[kind] || (first && *when[kind] - from + wait >= first->minutesFromNow)) continue;
+        const MilestoneFigures then = FiguresAt(initial, options, *when[kind]);
+        for (const Track& t : TracksOf(then))
+            if (static_cast<int>(t.kind) == kind)
+                first = UpcomingMilestone{NoticeOf(t, then), MomentAfter(initial.quit, *when[kind]),
+                                          *when[kind] - from + wait};
+    }
+    return first;
+}
+
+std::string JournalLines(const std::vector<JournalEvent>& lines) {
+    std::string text;
+    for (const JournalEvent& e : lines) text += FormatJournalLine(e);
+    return text;
+}
+
+std::vector<JournalEvent> NoticeLines(std::vector<JournalEvent> journal) {
+    std::erase_if(journal, [](const JournalEvent& e) { return !IsNoticeLine(e); });
+    return journal;
 }
 
 NoticeText JoinNotices(const std::vector<MilestoneNotice>& due) {
     if (due.empty()) return {};
     NoticeText text{due.front().summary, due.front().body};
-    for (std::size_t i = 1; i < due.size(); ++i) text.body += "\n" + due[i].summary + due[i].body;
+    for (std::size_t i = 1; i < due.size(); ++i) text.body += "\n" + due[i].summary + "\n" + due[i].body;
+    return text;
+}
+
+NoticeText JoinNoticesWhileAway(const std::vector<MilestoneNotice>& due) {
+    if (due.empty()) return {};
+    NoticeText text{"お休みのあいだに：", {}};
+    for (std::size_t i = 0; i < due.size(); ++i) {
+        text.summary += (i == 0 ? "" : "、") + due[i].phrase;
+        text.body += (i == 0 ? "" : "\n") + due[i].summary + "\n" + due[i].body;
+    }
     return text;
 }
 

@@ -102,12 +102,11 @@ void RefreshDisplay(DisplayState& state, const InitialSettings& initial, OptionS
     m.cigarettesPerDay = initial.cigarettesPerDay;
     m.cigaretteSize = initial.cigaretteSize;
     m.statusMode = options.statusMode;
-    m.wholeDays = days;
-    m.fullMonths = state.elapsed.years * 12 + state.elapsed.months;
     m.title = state.captions[kStatusLabel];
-    m.roundLengthMm = RoundLengthBelow(unsmoked.lengthMm);
-    m.landmark = unsmoked.landmark;
+    m.titleRank = StatusTitleRank(options.statusMode, days, state.elapsed.years);
+    m.fullMonths = state.elapsed.years * 12 + state.elapsed.months;
     m.duckStage = state.ducks.stage;
+    m.roundLengthMm = RoundLengthBelow(unsmoked.lengthMm);
 }
 
 void ToggleElapsedForm(DisplayState& state) {

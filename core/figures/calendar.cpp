@@ -171,6 +171,44 @@ CalendarMoment MonthsAfter(const CalendarMoment& from, int32_t months) {
     return out;
 }
 
+namespace {
+
+// Days from 1 March of year 0 to the date, by 400-year cycles of 146097 days
+// (the Gregorian rule of IsLeapYear), and back.
+int64_t DayNumber(int64_t year, int32_t month, int32_t day) {
+    if (month <= 2) --year;
+    const int64_t era = (year >= 0 ? year : year - 399) / 400;
+    const int64_t yearOfEra = year - era * 400;
+    const int64_t dayOfYear = (153 * (month > 2 ? month - 3 : month + 9) + 2) / 5 + day - 1;
+    return era * 146097 + yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+}
+
+void DateOfDayNumber(int64_t number, int64_t& year, int32_t& month, int32_t& day) {
+    const int64_t era = (number >= 0 ? number : number - 146096) / 146097;
+    const int64_t dayOfEra = number - era * 146097;
+    const int64_t yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    const int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    const int64_t shiftedMonth = (5 * dayOfYear + 2) / 153;
+    day = static_cast<int32_t>(dayOfYear - (153 * shiftedMonth + 2) / 5 + 1);
+    month = static_cast<int32_t>(shiftedMonth < 10 ? shiftedMonth + 3 : shiftedMonth - 9);
+    year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
+}
+
+}  // namespace
+
+CalendarMoment MomentAfter(const CalendarMoment& storedStart, int64_t minutes) {
+    const CalendarMoment start = WithinCalendar(storedStart);
+    const int64_t total = DayNumber(start.year, start.month, start.day) * 1440 + int64_t{start.hour} * 60 +
+                          start.minute + std::max<int64_t>(minutes, 0);
+    int64_t year = 0;
+    CalendarMoment m;
+    DateOfDayNumber(total / 1440, year, m.month, m.day);
+    m.year = static_cast<int32_t>(std::clamp<int64_t>(year, INT32_MIN, INT32_MAX));
+    m.hour = static_cast<int32_t>(total % 1440 / 60);
+    m.minute = static_cast<int32_t>(total % 60);
+    return m;
+}
+
 int64_t MomentKey(const CalendarMoment& m) {
     return ((((int64_t{m.year} * 100 + m.month) * 100 + m.day) * 100 + m.hour) * 100) + m.minute;
 }

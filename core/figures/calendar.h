@@ -32,6 +32,11 @@ void CountDaysAndMinutes(const CalendarMoment& quit, const CalendarMoment& now, 
 // before now's month and the quit month, so a quit on the 31st never loses days.
 ElapsedTime BreakDownElapsed(const CalendarMoment& quit, const CalendarMoment& now);
 
+// The moment `minutes` after `start` (never before it: a negative count is
+// 0), by the same calendar: ComputeElapsed(start, MomentAfter(start, m))
+// counts m minutes for any start on the calendar.
+CalendarMoment MomentAfter(const CalendarMoment& start, int64_t minutes);
+
 // The moment as the twelve-digit number yyyymmddhhmm (used to compare moments).
 int64_t MomentKey(const CalendarMoment& m);
 

@@ -105,17 +105,11 @@ void RemoveLeftovers(int dirFd, const std::string& target) {
     ::closedir(dir);
 }
 
-// Where a save of a name lands: the name itself, or the final target of the
-// user's own link, held by its folder so nothing renamed on the way moves it.
-struct SaveTarget {
-    Descriptor owned;  // the folder of a link's target, when it is not the first
-    int dir = -1;
-    std::string dirPath;
-    std::string name;
-    std::string path() const { return JoinPath(dirPath, name); }
-};
+}  // namespace
 
-FileOutcome ResolveSaveTarget(int dir, const std::string& dirPath, const std::string& name, SaveTarget& t) {
+std::string FileTarget::path() const { return JoinPath(dirPath, name); }
+
+FileOutcome ResolveFileTarget(int dir, const std::string& dirPath, const std::string& name, FileTarget& t) {
     t.owned.reset();
     t.dir = dir;
     t.dirPath = dirPath;
@@ -152,6 +146,8 @@ FileOutcome ResolveSaveTarget(int dir, const std::string& dirPath, const std::st
     }
     return Failed(FileProblem::LinkLoop, ELOOP, JoinPath(dirPath, name));
 }
+
+namespace {
 
 // The open folder of a path; its links are followed, as the user named them.
 Descriptor OpenFolderOf(const std::string& path) {
@@ -255,6 +251,11 @@ std::string ProblemText(const FileOutcome& outcome) {
 }
 
 ReadOutcome ReadRecordFileAt(int dir, const std::string& dirPath, const std::string& name) {
+    return ReadRegularFileAt(dir, dirPath, name, kMaxRecordFileBytes, kMaxReadBytes);
+}
+
+ReadOutcome ReadRegularFileAt(int dir, const std::string& dirPath, const std::string& name,
+                              off_t maxFileBytes, size_t maxReadBytes) {
     ReadOutcome out;
     const std::string path = JoinPath(dirPath, name);
     auto blocked = [&out](FileOutcome why) {
@@ -262,8 +263,8 @@ ReadOutcome ReadRecordFileAt(int dir, const std::string& dirPath, const std::str
         out.blocked = std::move(why);
         return out;
     };
-    SaveTarget t;
-    if (FileOutcome links = ResolveSaveTarget(dir, dirPath, name, t); !links) {
+    FileTarget t;
+    if (FileOutcome links = ResolveFileTarget(dir, dirPath, name, t); !links) {
         // A link into a folder that is not there: missing.
         if (links.problem == FileProblem::NoFolder || links.problem == FileProblem::NotAFolder) return out;
         return blocked(links);
@@ -280,9 +281,9 @@ ReadOutcome ReadRecordFileAt(int dir, const std::string& dirPath, const std::str
     struct stat st {};
     if (::fstat(fd.get(), &st) != 0) return blocked(FailedErrno(path));
     if (!S_ISREG(st.st_mode)) return blocked(Failed(FileProblem::NotAFile, 0, path));
-    if (st.st_size > kMaxRecordFileBytes) return blocked(Failed(FileProblem::TooLarge, 0, path));
-    // Only the first line matters; a long file is cut rather than read whole.
-    if (!ReadAll(fd.get(), out.bytes, kMaxReadBytes)) return blocked(FailedErrno(path));
+    if (st.st_size > maxFileBytes) return blocked(Failed(FileProblem::TooLarge, 0, path));
+    // A record's first line is all that matters: a long file is cut rather than read whole.
+    if (!ReadAll(fd.get(), out.bytes, maxReadBytes)) return blocked(FailedErrno(path));
     out.state = ReadOutcome::State::Read;
     out.owner = st.st_uid;
     out.mode = st.st_mode;
@@ -291,8 +292,8 @@ ReadOutcome ReadRecordFileAt(int dir, const std::string& dirPath, const std::str
 
 FileOutcome WriteFileAtomicallyAt(int dir, const std::string& dirPath, const std::string& name,
                                   std::string_view bytes) {
-    SaveTarget t;
-    if (FileOutcome links = ResolveSaveTarget(dir, dirPath, name, t); !links) return links;
+    FileTarget t;
+    if (FileOutcome links = ResolveFileTarget(dir, dirPath, name, t); !links) return links;
     RemoveLeftovers(t.dir, t.name);
     // Only a file (or nothing) is ever replaced: a folder, FIFO or device
     // standing at the name is somebody's, not a record.
@@ -328,8 +329,8 @@ FileOutcome WriteFileAtomicallyAt(int dir, const std::string& dirPath, const std
 
 FileOutcome KeepCopyAt(int dir, const std::string& dirPath, const std::string& name,
                        const std::string& suffix, std::string& kept) {
-    SaveTarget t;
-    if (FileOutcome links = ResolveSaveTarget(dir, dirPath, name, t); !links) return links;
+    FileTarget t;
+    if (FileOutcome links = ResolveFileTarget(dir, dirPath, name, t); !links) return links;
     const std::string path = JoinPath(dirPath, name);
     const Descriptor in(
         ::openat(t.dir, t.name.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY));
@@ -362,8 +363,8 @@ FileOutcome KeepCopyAt(int dir, const std::string& dirPath, const std::string& n
 
 FileOutcome TrialWriteFor(int dir, const std::string& dirPath, const std::string& name, size_t size,
                           std::vector<std::pair<dev_t, ino_t>>& tried) {
-    SaveTarget t;
-    if (FileOutcome links = ResolveSaveTarget(dir, dirPath, name, t); !links) return links;
+    FileTarget t;
+    if (FileOutcome links = ResolveFileTarget(dir, dirPath, name, t); !links) return links;
     struct stat st {};
     if (::fstat(t.dir, &st) != 0) return FailedErrno(t.dirPath);
     const std::pair<dev_t, ino_t> folder{st.st_dev, st.st_ino};

@@ -81,6 +81,26 @@ private:
 // followed when it is the user's own (a dotfiles link stays a link, and a
 // save lands beside its target); one another user made never is.
 
+// Where a file of that name is read and written: the name itself, or the
+// final target of the user's own link, held by its folder so nothing renamed
+// on the way moves it. Missing files resolve too (a new file, or a dangling
+// link's target to make); a link another user made, a loop or a folder on
+// the way that cannot be opened does not.
+struct FileTarget {
+    Descriptor owned;  // the folder of a link's target, when it is not `dir`
+    int dir = -1;
+    std::string dirPath;
+    std::string name;
+    std::string path() const;
+};
+FileOutcome ResolveFileTarget(int dir, const std::string& dirPath, const std::string& name,
+                              FileTarget& target);
+
+// Reads a regular file of at most `maxFileBytes` (larger is TooLarge), its
+// first `maxReadBytes` (a few more may come), the way a record is read below.
+ReadOutcome ReadRegularFileAt(int dir, const std::string& dirPath, const std::string& name,
+                              off_t maxFileBytes, size_t maxReadBytes);
+
 // Reads a record file. Only a regular file is a record: it is opened without
 // blocking (a FIFO never holds the program up) and checked with fstat before
 // a byte is read. Missing means nothing stands at the name (ENOENT, a

@@ -75,4 +75,11 @@ std::string SaveFailedText(const FileOutcome& why, const std::string& dataFolder
            "前に保存した記録はそのまま残っています。";
 }
 
+std::string JournalNotKeptText(const FileOutcome& why) {
+    return "お知らせの記録（日誌）が使えません。\n\n" + ProblemLines({why}) +
+           "\n"
+           "節目のお知らせは出ますが、記録に残せないため、次の起動で同じお知らせがもう一度出たり、"
+           "止めていたあいだの節目が出なかったりします。このファイルはそのまま残し、書き換えません。";
+}
+
 }  // namespace kemless

@@ -41,5 +41,7 @@ StartupState RunStartupFileSteps(SettingsStore& store, const CalendarMoment& now
 std::string RecordNotKeptText(const std::vector<FileOutcome>& problems, const std::string& dataFolder);
 // The message when a settings change could not be saved.
 std::string SaveFailedText(const FileOutcome& why, const std::string& dataFolder);
+// The one message of a run whose journal cannot be kept.
+std::string JournalNotKeptText(const FileOutcome& why);
 
 }  // namespace kemless

@@ -66,7 +66,20 @@ INSTANTIATE_TEST_SUITE_P(
         ArgsCase{"autostart_without_value", {"--autostart"}, Action::Error, {}, {}},
         ArgsCase{"summary_and_short_together", {"--summary", "--short"}, Action::Error, {}, {}},
         ArgsCase{"summary_and_autostart_together", {"--autostart", "on", "--summary"}, Action::Error, {}, {}},
-        ArgsCase{"help_wins_over_summary", {"--summary", "--help"}, Action::Help, {}, {}}),
+        ArgsCase{"help_wins_over_summary", {"--summary", "--help"}, Action::Help, {}, {}},
+        ArgsCase{"autostart_status", {"--autostart=status"}, Action::AutostartStatus, {}, {}},
+        ArgsCase{"summary_as_json", {"--summary", "--format=json"}, Action::Json, {}, {}},
+        ArgsCase{"summary_as_text", {"--summary", "--format", "text"}, Action::Summary, {}, {}},
+        ArgsCase{"json_alone", {"--json", "--markup"}, Action::Json, {}, {}},
+        ArgsCase{"json_and_format_json", {"--json", "--format=json"}, Action::Json, {}, {}},
+        ArgsCase{"json_and_format_text", {"--json", "--format=text"}, Action::Error, {}, {}},
+        ArgsCase{"summary_in_an_unknown_form", {"--summary", "--format=xml"}, Action::Error, {}, {}},
+        ArgsCase{"format_without_summary", {"--format=json"}, Action::Error, {}, {}},
+        ArgsCase{"short_compact", {"--short", "--compact"}, Action::Compact, {}, {}},
+        ArgsCase{"days", {"--days", "--markup"}, Action::Compact, {}, {}},
+        ArgsCase{"compact_without_short", {"--summary", "--compact"}, Action::Error, {}, {}},
+        ArgsCase{"markup_without_a_text", {"--markup"}, Action::Error, {}, {}},
+        ArgsCase{"json_and_days_together", {"--json", "--days"}, Action::Error, {}, {}}),
     [](const testing::TestParamInfo<ArgsCase>& info) { return info.param.name; });
 
 // The windows beside the display: one of them, with a run, never with a task.
@@ -126,17 +139,17 @@ TEST(CommandLineFlags, HiddenAndNotifyAreReadOnTheirOwn) {
     EXPECT_FALSE(plain.hidden);
     EXPECT_FALSE(plain.notify);
     EXPECT_EQ(ParseCommandLine({"kemless", "--autostart=maybe"}).error,
-              QStringLiteral("kemless: --autostart には on か off を指定してください"));
+              QStringLiteral("kemless: --autostart には on、off、status のどれかを指定してください"));
     EXPECT_EQ(ParseCommandLine({"kemless", "--autostart"}).error,
-              QStringLiteral("kemless: --autostart には on か off を指定してください"));
+              QStringLiteral("kemless: --autostart には on、off、status のどれかを指定してください"));
 }
 
 TEST(CommandLineTexts, UsageNamesEveryOptionAndWhereTheRecordLives) {
     const QString usage = UsageText();
     for (const char* word :
          {"--help", "--version", "--data-dir", "-platform", "XDG_DATA_HOME", "--hidden", "--notify",
-          "--summary", "--short", "--autostart on|off", "autostart/kemless.desktop",
-          ".local/share/kemless/kemlessdata", "initial.ini", "option.ini"})
+          "--summary", "--short", "--json", "--days", "--compact", "--markup", "--autostart on|off|status",
+          "autostart/kemless.desktop", ".local/share/kemless/kemlessdata", "initial.ini", "option.ini"})
         EXPECT_TRUE(usage.contains(QLatin1String(word))) << word;
     EXPECT_EQ(VersionText(), QStringLiteral("kemless 1.20\n"));
 }

@@ -316,6 +316,70 @@ class HostileWorld(unittest.TestCase):
                     self.assertEqual(after[f], before[f], f)
                 self.assertEqual(sorted(os.listdir(w.data)), ["initial.ini", "option.ini"])
 
+    def test_a_journal_it_cannot_use_is_said_and_never_written(self):
+        w = self.world
+        journal_said = "お知らせの記録（日誌）が使えません"
+        rows = [
+            # name, what to put at journal.txt, the reason said, run as root only
+            ("a FIFO", lambda: os.mkfifo(w.path("journal.txt")), "普通のファイルではありません", False),
+            ("a link to /dev/zero", lambda: os.symlink("/dev/zero", w.path("journal.txt")),
+             "普通のファイルではありません", False),
+            ("a link another user planted", lambda: os.symlink(os.path.join(w.home, "notes.txt"),
+                                                                w.path("journal.txt")),
+             "別のユーザーが作ったリンク", True),
+            ("another user's file, mode 0600",
+             lambda: as_root_owned(w.path("journal.txt"), b"2026-11-02 09:00 seen title x\n"), "権限", True),
+        ]
+        for name, make, reason, root_only in rows:
+            with self.subTest(name):
+                if root_only and not ROOT:
+                    continue  # nobody else to own it; the core tests cover the rule
+                self.world.close()
+                w = self.world = World()
+                w.put_record()
+                notes = os.path.join(w.home, "notes.txt")
+                with open(notes, "wb") as f:
+                    f.write(b"the user's own notes\n")
+                w.give(w.home)
+                make()  # root's where root makes it: another user's
+                if not root_only:
+                    w.give(w.home)
+                watched = ("initial.ini", "option.ini", "journal.txt")
+                before = {f: snapshot(w.path(f)) for f in watched}
+                notes_before = snapshot(notes)
+                w.start(args=["--notify", "--data-dir", w.base])
+                w.wait_until_up(said=journal_said)
+                said = w.said()
+                self.assertIn(w.path("journal.txt"), said)
+                self.assertIn(reason, said)
+                self.assertEqual(said.count(journal_said), 1, said)
+                self.assertEqual(w.end(), 0)
+                # The exit save writes option.ini; nothing else changes.
+                after = {f: snapshot(w.path(f)) for f in watched}
+                self.assertEqual(after["initial.ini"], before["initial.ini"])
+                self.assertEqual(after["journal.txt"], before["journal.txt"])
+                self.assertEqual(snapshot(notes), notes_before)
+                self.assertEqual(sorted(os.listdir(w.data)), sorted(watched))
+
+    def test_a_folder_without_a_journal_gets_a_private_one(self):
+        w = self.world
+        w.put_record()
+        w.start(args=["--notify", "--data-dir", w.base])
+        w.wait_until_up()
+        self.assertTrue(wait_for(lambda: os.path.exists(w.path("journal.txt"))), w.said())
+        self.assertEqual(w.end(), 0)
+        st = os.lstat(w.path("journal.txt"))
+        self.assertTrue(stat.S_ISREG(st.st_mode))
+        self.assertEqual(stat.S_IMODE(st.st_mode), 0o600)
+        self.assertEqual(st.st_uid, w.uid)
+        with open(w.path("initial.ini"), "rb") as f:
+            self.assertEqual(f.read(), RECORD_INITIAL)
+        with open(w.path("journal.txt"), "rb") as f:
+            lines = f.read().decode("utf-8").splitlines()
+        self.assertTrue(lines, "the first run starts the journal")
+        self.assertTrue(all(line.split(" ")[2] == "seen" for line in lines), lines)
+        self.assertNotIn("日誌", w.said())
+
     def test_a_dotfiles_link_is_saved_through_and_stays(self):
         w = self.world
         w.put_record()
@@ -557,6 +621,12 @@ class HostileWorld(unittest.TestCase):
         # What is written passes the validator and means the same to GLib
         # and to a runner that hands the line to sh -c.
         safe = os.path.join(w.home, "it's (odd) & <reserved>; a|b #~*? 記録 [x]")
+        # `on` names only a folder that holds a started record.
+        os.makedirs(os.path.join(safe, "kemlessdata"))
+        for name, data in (("initial.ini", RECORD_INITIAL), ("option.ini", RECORD_OPTION)):
+            with open(os.path.join(safe, "kemlessdata", name), "wb") as f:
+                f.write(data)
+        w.give(w.home)
         r = subprocess.run(w.command(["--autostart", "on", "--data-dir", safe]), env=w.env, capture_output=True,
                            timeout=20)
         self.assertEqual(r.returncode, 0, r.stderr)

@@ -55,9 +55,9 @@ class RecoveryWindows(unittest.TestCase):
                     if k not in ("DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "DBUS_SESSION_BUS_ADDRESS")}
         self.env.update(HOME=self.tmp, XDG_RUNTIME_DIR=run, XDG_DATA_HOME=os.path.join(self.tmp, "data"),
                         XDG_CONFIG_HOME=os.path.join(self.tmp, "config"), LANG="C.UTF-8")
-        xvfb, answered = start_xvfb(self.env, "1366x768x24")
-        self.processes.append(xvfb)
-        self.assertTrue(answered, "Xvfb gave no display")
+        start_xvfb(self.env, self.processes, "1366x768x24")
+        self.assertTrue(wait_for(lambda: subprocess.run(["xwininfo", "-root"], env=self.env,
+                                                        capture_output=True).returncode == 0), "Xvfb did not answer")
         self.spawn("openbox")
         self.assertTrue(wait_for(lambda: has_window_manager(self.env)), "openbox did not start")
 

@@ -2,8 +2,11 @@
 // Test doubles for the clock and the desktop: a settable "now" and draw,
 // and a desktop that records messages, clipboard writes and launches
 // instead of showing them.
+#include <QCoreApplication>
+#include <QPointer>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QUrl>
 #include <deque>
 
@@ -36,6 +39,11 @@ public:
     QList<QColor> colorOffered;
     bool tray = true;
     bool positionsKnown = true;
+    // The notification area's watch: `areaChanged` says it came or went,
+    // as the desktop would; with `realAreaWatch` the real one listens.
+    bool realAreaWatch = false;
+    int areaWatches = 0;
+    std::function<void()> areaChanged;
 
     void message(QWidget*, const QString& text) override { messages << text; }
     void information(QWidget*, const QString& what, const QString& text) override {
@@ -63,6 +71,25 @@ public:
         return c;
     }
     bool trayAvailable() override { return tray; }
+    void watchNotificationArea(QObject* context, std::function<void()> changed) override {
+        ++areaWatches;
+        if (realAreaWatch) {
+            Desktop::watchNotificationArea(context, std::move(changed));
+            return;
+        }
+        QPointer<QObject> alive(context);
+        areaChanged = [alive, changed = std::move(changed)] {
+            if (alive) changed();
+        };
+    }
+    // The area came or went: `tray` says which; the program looks once the
+    // events of the moment are in.
+    void setTray(bool there) {
+        tray = there;
+        if (areaChanged) areaChanged();
+        QCoreApplication::sendPostedEvents();
+        QTest::qWait(1);
+    }
     bool windowPositionsKnown() override { return positionsKnown; }
 };
 

@@ -16,11 +16,13 @@ class FakeProcess : public Process {
 public:
     bool singleInstance = true;
     int claims = 0;
+    bool askedToShow = false;  // by the last claim
     int terminations = 0;
     int quits = 0;
 
-    bool claimSingleInstance() override {
+    bool claimSingleInstance(bool askToShow) override {
         ++claims;
+        askedToShow = askToShow;
         return singleInstance;
     }
     [[noreturn]] void terminate() override {

@@ -52,28 +52,6 @@ def has_window_manager(env):
     return b"_NET_CLIENT_LIST(WINDOW)" in out
 
 
-def start_xvfb(env, screen="1024x768x24"):
-    """An Xvfb server in a session of its own on a display number it picks
-    itself (-displayfd), so runs beside each other never meet; -noreset keeps
-    it up when its last client goes (a client connecting just then would
-    fail). Sets DISPLAY in `env`; returns the process and whether the
-    server gave a display and answered on it."""
-    read_end, write_end = os.pipe()
-    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", screen,
-                             "-nolisten", "tcp", "-noreset"], env=dict(env), pass_fds=(write_end,),
-                            stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                            start_new_session=True)
-    os.close(write_end)
-    with os.fdopen(read_end) as f:
-        number = f.readline().strip()
-    if not number:
-        return xvfb, False
-    env["DISPLAY"] = f":{number}"
-    answered = wait_for(lambda: subprocess.run(["xwininfo", "-root"], env=dict(env),
-                                               capture_output=True).returncode == 0)
-    return xvfb, bool(answered)
-
-
 def end_process(process, grace=10.0):
     """SIGTERM (the program saves and ends on it), SIGKILL after `grace`
     seconds."""
@@ -103,3 +81,38 @@ def end_process_groups(processes, grace=10.0):
         for stream in (p.stdout, p.stderr):
             if stream:
                 stream.close()
+
+
+def start_xvfb(env, processes, size="1024x768x24"):
+    """A private X server on a display number it picks itself (-displayfd),
+    added to `processes`; sets DISPLAY in `env`. -noreset: a server resets
+    when its last client leaves, and a client that connects then fails."""
+    read_end, write_end = os.pipe()
+    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", size, "-nolisten", "tcp",
+                             "-noreset"], env=env, pass_fds=(write_end,), stdin=subprocess.DEVNULL,
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, start_new_session=True)
+    processes.append(xvfb)
+    os.close(write_end)
+    with os.fdopen(read_end) as f:
+        number = f.readline().strip()
+    if not number:
+        raise RuntimeError("Xvfb gave no display")
+    env["DISPLAY"] = f":{number}"
+    return xvfb
+
+
+def start_session_bus(env, processes):
+    """A private session bus (dbus-daemon), added to `processes`; sets
+    DBUS_SESSION_BUS_ADDRESS in `env`."""
+    read_end, write_end = os.pipe()
+    bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", f"--print-address={write_end}"], env=env,
+                           pass_fds=(write_end,), stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                           stderr=subprocess.DEVNULL, start_new_session=True)
+    processes.append(bus)
+    os.close(write_end)
+    with os.fdopen(read_end) as f:
+        address = f.readline().strip()
+    if not address:
+        raise RuntimeError("dbus-daemon gave no address")
+    env["DBUS_SESSION_BUS_ADDRESS"] = address
+    return bus

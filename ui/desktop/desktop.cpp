@@ -8,6 +8,7 @@
 
 #include "desktop/accessibility.h"
 #include "desktop/launcher.h"
+#include "desktop/notification_area.h"
 
 namespace kemless {
 
@@ -44,6 +45,11 @@ std::optional<QColor> Desktop::chooseColor(const QColor& initial, QWidget* paren
 }
 
 bool Desktop::trayAvailable() { return QSystemTrayIcon::isSystemTrayAvailable(); }
+
+void Desktop::watchNotificationArea(QObject* context, std::function<void()> changed) {
+    auto* watch = new NotificationAreaWatch(context);
+    QObject::connect(watch, &NotificationAreaWatch::changed, context, std::move(changed));
+}
 
 bool Desktop::windowPositionsKnown() {
     // Native Wayland neither places top-level windows nor says where they are.

@@ -31,6 +31,10 @@ public:
     virtual void openUrl(const QUrl& url, QObject* context, std::function<void(bool)> done);
     virtual std::optional<QColor> chooseColor(const QColor& initial, QWidget* parent);
     virtual bool trayAvailable();
+    // Calls `changed` (for as long as `context` lives) whenever a
+    // notification area may have come or gone (see NotificationAreaWatch);
+    // nothing is polled. Ask trayAvailable() then.
+    virtual void watchNotificationArea(QObject* context, std::function<void()> changed);
     // False where the windowing system neither places windows nor says where
     // they are (native Wayland): stored positions must not be overwritten
     // with what the program never learnt.

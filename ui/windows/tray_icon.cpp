@@ -35,8 +35,15 @@ void TrayIcon::remove() {
 bool TrayIcon::isShown() const { return icon_ != nullptr && icon_->isVisible(); }
 QString TrayIcon::toolTip() const { return QStringLiteral("ケムレス"); }
 
-bool TrayIcon::showMessage(const QString& title, const QString& body) {
+bool TrayIcon::hasPlace() const {
     if (!isShown()) return false;
+    // Before the area takes it in, the icon's window stands at the origin.
+    const QRect at = icon_->geometry();
+    return !at.isEmpty() && at.topLeft() != QPoint(0, 0);
+}
+
+bool TrayIcon::showMessage(const QString& title, const QString& body, bool evenUnplaced) {
+    if (!isShown() || (!evenUnplaced && !hasPlace())) return false;
     icon_->showMessage(title, body, artwork::ProgramIcon());
     return true;
 }

@@ -19,8 +19,13 @@ public:
     bool isShown() const;
     QString toolTip() const;
     // A balloon from the icon, for desktops without a notification service;
-    // false when the icon is not shown. A click on it restores the window.
-    bool showMessage(const QString& title, const QString& body);
+    // false when the icon is not shown, or (unless `evenUnplaced`) has no
+    // place in the area yet: just added, it is still on its way there, and
+    // a balloon would point at the screen's corner. A click on it restores
+    // the window.
+    bool showMessage(const QString& title, const QString& body, bool evenUnplaced = false);
+    // Whether the area has given the icon its place.
+    bool hasPlace() const;
 
 signals:
     void restoreRequested();

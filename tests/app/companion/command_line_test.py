@@ -65,16 +65,40 @@ class CompanionCommandLine(unittest.TestCase):
 
     # --autostart
 
+    def entry_keys(self, path=None):
+        with open(path or self.entry, encoding="utf-8") as f:
+            return dict(line.split("=", 1) for line in f.read().splitlines() if "=" in line)
+
+    def assert_build_folder_warning(self, stderr):
+        # The program under test runs from its build folder, so `on` says the
+        # entry will break when that folder goes; installed, it says nothing.
+        lines = stderr.decode().splitlines()
+        self.assertEqual(len(lines), 1, lines)
+        self.assertTrue(lines[0].startswith("kemless: 注意: ビルドしたフォルダのプログラム "), lines[0])
+
     def test_on_writes_a_valid_entry_and_off_removes_it_each_twice(self):
         r = self.run_program("--autostart", "on")
         self.assertEqual(r.returncode, 0, r.stderr)
         self.assertEqual(r.stdout.decode().count("\n"), 1)
         self.assertIn(self.entry, r.stdout.decode())
-        self.assertEqual(r.stderr, b"")
+        self.assert_build_folder_warning(r.stderr)
         if shutil.which("desktop-file-validate"):
             v = subprocess.run(["desktop-file-validate", self.entry], capture_output=True)
             self.assertEqual(v.returncode, 0, v.stdout + v.stderr)
         self.assertEqual(self.exec_line(), [f"Exec={os.path.realpath(PROGRAM)} --hidden --notify"])
+        keys = self.entry_keys()
+        self.assertEqual(keys["TryExec"], os.path.realpath(PROGRAM))
+        self.assertEqual(keys["X-GNOME-Autostart-enabled"], "true")
+        self.assertLessEqual(int(keys["X-GNOME-Autostart-Delay"]), 10)
+        self.assertEqual(keys["X-KDE-autostart-after"], "panel")
+        self.assertEqual(keys["X-LXQt-Need-Tray"], "true")
+        self.assertNotIn("Hidden", keys)
+        status = self.run_program("--autostart", "status")
+        self.assertEqual(status.returncode, 0, status.stderr)
+        self.assertEqual(status.stdout.decode().splitlines(),
+                         [f"kemless: ログイン時の起動はオンです: {self.entry}",
+                          f"kemless: 起動するコマンド: {os.path.realpath(PROGRAM)} --hidden --notify"])
+        self.assertEqual(status.stderr, b"")
         before = snapshot(os.path.join(self.tmp, "config"))
         again = self.run_program("--autostart", "on")
         self.assertEqual(again.returncode, 0)
@@ -92,11 +116,97 @@ class CompanionCommandLine(unittest.TestCase):
         self.assertEqual(off_again.returncode, 0)
         self.assertIn("登録されていません", off_again.stdout.decode())
         self.assertFalse(os.path.exists(self.entry))
+        self.assertIn("オフです", self.run_program("--autostart", "status").stdout.decode())
+
+    def test_keys_the_user_added_stay_when_on_rewrites_the_entry(self):
+        self.assertEqual(self.run_program("--autostart", "on").returncode, 0)
+        with open(self.entry, "a", encoding="utf-8") as f:
+            f.write("X-Mine=keep me\nName[de]=Kemless\n")
+        base = os.path.join(self.tmp, "records")
+        self.put_record(base)
+        r = self.run_program("--autostart", "on", "--data-dir", base)
+        self.assertEqual(r.returncode, 0, r.stderr)
+        keys = self.entry_keys()
+        self.assertEqual((keys["X-Mine"], keys["Name[de]"]), ("keep me", "Kemless"))
+        self.assertEqual(keys["Exec"], f"{os.path.realpath(PROGRAM)} --hidden --notify --data-dir {base}")
+
+    def test_a_system_wide_entry_is_switched_off_by_a_hidden_user_entry(self):
+        system = os.path.join(self.tmp, "xdg")
+        os.makedirs(os.path.join(system, "autostart"))
+        system_entry = os.path.join(system, "autostart", "kemless.desktop")
+        with open(system_entry, "w", encoding="utf-8") as f:
+            f.write("[Desktop Entry]\nType=Application\nName=ケムレス\nExec=/usr/bin/kemless --hidden --notify\n"
+                    "TryExec=/usr/bin/kemless\n")
+        env = dict(self.env, XDG_CONFIG_DIRS=f"relative/ignored:{system}")
+        status = self.run_program("--autostart", "status", env=env)
+        self.assertEqual(status.returncode, 0)
+        self.assertIn(f"ログイン時の起動はオンです: {system_entry}", status.stdout.decode())
+        if not os.path.exists("/usr/bin/kemless"):
+            self.assertIn("/usr/bin/kemless がありません", status.stderr.decode())
+        off = self.run_program("--autostart", "off", env=env)
+        self.assertEqual(off.returncode, 0, off.stderr)
+        self.assertIn("止めました", off.stdout.decode())
+        keys = self.entry_keys()
+        self.assertEqual(keys["Hidden"], "true")
+        with open(system_entry, encoding="utf-8") as f:
+            self.assertIn("Exec=/usr/bin/kemless", f.read(), "the system's entry is left alone")
+        if shutil.which("desktop-file-validate"):
+            v = subprocess.run(["desktop-file-validate", self.entry], capture_output=True)
+            self.assertEqual(v.returncode, 0, v.stdout + v.stderr)
+        self.assertIn("オフです", self.run_program("--autostart", "status", env=env).stdout.decode())
+        # On again: ours is written over the Hidden one, and starts.
+        self.assertEqual(self.run_program("--autostart", "on", env=env).returncode, 0)
+        self.assertNotIn("Hidden", self.entry_keys())
+        self.assertIn("オンです", self.run_program("--autostart", "status", env=env).stdout.decode())
+
+    def test_status_warns_when_the_command_is_gone_or_cannot_run(self):
+        moved = os.path.join(self.tmp, "moved")
+        os.makedirs(moved)
+        not_executable = os.path.join(moved, "kemless")
+        with open(not_executable, "w") as f:
+            f.write("#!/bin/sh\n")
+        os.chmod(not_executable, 0o644)
+        no_record = os.path.join(self.tmp, "no record")
+        rows = (
+            # (Exec, TryExec or None, words the warning must hold)
+            (f"{moved}/gone --hidden --notify", f"{moved}/gone", f"{moved}/gone がありません"),
+            (f"{moved}/gone --hidden", None, f"{moved}/gone がありません"),
+            (f"{not_executable} --hidden", not_executable, f"{not_executable} は実行できません"),
+            (f"kemless-surely-not-on-path --hidden", None, "kemless-surely-not-on-path がありません"),
+            (f'{os.path.realpath(PROGRAM)} --hidden --notify --data-dir "{no_record}"', os.path.realpath(PROGRAM),
+             f"{no_record}/kemlessdata に卒煙を始めた記録がありません"),
+        )
+        os.makedirs(os.path.dirname(self.entry))
+        for exec_line, try_exec, words in rows:
+            with self.subTest(exec_line=exec_line):
+                with open(self.entry, "w", encoding="utf-8") as f:
+                    f.write("[Desktop Entry]\nType=Application\nName=ケムレス\n"
+                            f"Exec={exec_line}\n" + (f"TryExec={try_exec}\n" if try_exec else ""))
+                r = self.run_program("--autostart", "status")
+                self.assertEqual(r.returncode, 0, r.stderr)
+                self.assertTrue(r.stdout.decode().startswith("kemless: ログイン時の起動はオンです: "))
+                [warning] = r.stderr.decode().splitlines()
+                self.assertTrue(warning.startswith("kemless: 注意: "), warning)
+                self.assertIn(words, warning)
+
+    def test_on_refuses_a_data_dir_without_a_started_record(self):
+        for name, make in (("missing", lambda d: None), ("empty", os.makedirs),
+                           ("unstarted", lambda d: os.makedirs(os.path.join(d, "kemlessdata")))):
+            with self.subTest(name=name):
+                folder = os.path.join(self.tmp, name)
+                make(folder)
+                r = self.run_program("--autostart", "on", "--data-dir", folder)
+                self.assertEqual(r.returncode, 1)
+                self.assertEqual(r.stdout, b"")
+                [line] = r.stderr.decode().splitlines()
+                self.assertIn(f"{folder}/kemlessdata に卒煙を始めた記録がありません", line)
+                self.assertFalse(os.path.exists(self.entry))
 
     def test_a_data_dir_with_spaces_and_reserved_characters_is_quoted(self):
         for given in ("my kemless data", "it's (odd) & <reserved>; a|b #~*? 記録 [x]"):
             with self.subTest(given=given):
                 base = os.path.join(self.tmp, given)
+                self.put_record(base)
                 r = self.run_program("--autostart", "on", "--data-dir", base)
                 self.assertEqual(r.returncode, 0, r.stderr)
                 if shutil.which("desktop-file-validate"):
@@ -122,6 +232,7 @@ class CompanionCommandLine(unittest.TestCase):
                 args.append(arg)
                 self.assertEqual(args, [os.path.realpath(PROGRAM), "--hidden", "--notify", "--data-dir", base])
         # A relative folder is named absolutely: login starts from elsewhere.
+        self.put_record(os.path.join(self.env["HOME"], "rel folder"))
         r = self.run_program("--autostart", "on", "--data-dir", "rel folder")
         self.assertEqual(r.returncode, 0)
         self.assertIn(f'--data-dir "{self.env["HOME"]}/rel folder"', self.exec_line()[0])
@@ -140,7 +251,7 @@ class CompanionCommandLine(unittest.TestCase):
     def test_a_wrong_value_is_a_command_line_error(self):
         r = self.run_program("--autostart", "yes")
         self.assertEqual(r.returncode, 2)
-        self.assertTrue(r.stderr.decode().startswith("kemless: --autostart には on か off を指定してください\n"))
+        self.assertTrue(r.stderr.decode().startswith("kemless: --autostart には on、off、status のどれかを指定してください\n"))
         self.assertFalse(os.path.exists(self.entry))
 
     # --summary and --short

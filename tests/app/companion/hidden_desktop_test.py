@@ -55,9 +55,9 @@ class Desktop(unittest.TestCase):
         for tool in ("Xvfb", "openbox", "xwininfo", "xprop") + (("trayer",) if with_tray else ()):
             if not shutil.which(tool):
                 self.skipTest(f"{tool} is not installed")
-        xvfb, answered = start_xvfb(self.env)
-        self.processes.append(xvfb)
-        self.assertTrue(answered, "Xvfb gave no display")
+        start_xvfb(self.env, self.processes)
+        self.assertTrue(wait_for(lambda: subprocess.run(["xwininfo", "-root"], env=self.env,
+                                                        capture_output=True).returncode == 0))
         self.spawn("openbox")
         # A window mapped while the window manager is still starting would
         # be nobody's to minimise or frame.
@@ -121,6 +121,30 @@ class Desktop(unittest.TestCase):
         self.spawn(PROGRAM, "--data-dir", self.base)
         self.assertTrue(wait_for(lambda: self.main_window_state() == "Normal"), self.tree())
         self.assertFalse(self.in_tray())
+
+    def test_x11_an_area_that_comes_after_a_hidden_start_takes_the_window(self):
+        # The login race: the program starts before the panel's area exists.
+        self.start_x(with_tray=False)
+        self.spawn(PROGRAM, "--hidden", "--notify", "--data-dir", self.base)
+        self.assertTrue(wait_for(lambda: self.main_window_state() == "Iconic"), self.tree())
+        self.spawn("trayer", "--edge", "top", "--align", "right")
+        self.assertTrue(wait_for(self.in_tray), self.tree())
+        self.assertTrue(wait_for(lambda: self.main_window_state() in (None, "Withdrawn")), self.tree())
+
+    def test_x11_plain_mode_a_window_hidden_in_the_area_comes_back_when_it_goes(self):
+        if not shutil.which("xdotool"):
+            self.skipTest("xdotool is not installed")
+        tray = self.start_x(with_tray=True)
+        self.spawn(PROGRAM, "--data-dir", self.base)
+        self.assertTrue(wait_for(lambda: self.main_window_state() == "Normal"), self.tree())
+        # A double-click on the window's edge hides it in the area.
+        subprocess.run(["xdotool", "search", "--sync", "--onlyvisible", "--name", "ケムレス", "windowactivate", "--sync",
+                        "mousemove", "--window", "%1", "3", "218", "click", "--repeat", "2", "--delay", "80", "1"],
+                       env=self.env, capture_output=True, timeout=20)
+        self.assertTrue(wait_for(lambda: self.in_tray() and self.main_window_state() != "Normal"), self.tree())
+        tray.terminate()
+        tray.wait(5)
+        self.assertTrue(wait_for(lambda: self.main_window_state() == "Normal"), self.tree())
 
     def test_x11_notify_runs_hidden_and_says_nothing_at_start(self):
         # The login start as the autostart entry runs it, on a session bus

@@ -1,7 +1,10 @@
 // Milestone notices of a running program, on a private session bus
 // (dbus-run-session) where a fake notification service writes down every
 // notice it is sent. The clock is fixed: the minute before a title changes,
-// then the minute it does.
+// then the minute it does; the program stops and starts again on the same
+// folder, whose journal remembers what was said.
+#include <sys/stat.h>
+
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
@@ -9,6 +12,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLabel>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTest>
@@ -71,11 +75,21 @@ private:
     // A started record, the program running at `now`, with --notify or without.
     MainWindow* run(CalendarMoment now, bool notify) {
         fx->clock.moment = now;
-        fx->writeStarted(SampleInitial(), {});
+        if (fx->bytes("option.ini").isEmpty()) fx->writeStarted(SampleInitial(), {});
         Session& s = fx->make();
-        companion = std::make_unique<Companion>(s, notify);
+        if (notify) companion = std::make_unique<Companion>(s);
         s.start();
         return s.mainWindow();
+    }
+    // The program ends, and starts again on the same folder at `now`.
+    MainWindow* restart(CalendarMoment now) {
+        companion.reset();
+        fx->stop();
+        return run(now, true);
+    }
+    QString journal() const {
+        QFile f(fx->dir.filePath(QStringLiteral("kemlessdata/journal.txt")));
+        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
     }
 
     // The 30-second refresh at `now` (the window stands for where it is shown).
@@ -133,11 +147,16 @@ private slots:
         QCOMPARE(notices().size(), 1);
     }
 
-    void nothingAtStartEvenOnTheMinuteOfATitle() {
+    void theFirstRunWithNoticesSaysNothingOld() {
+        // Started with --notify for the first time on a record a month old,
+        // on the very minute of a title: the journal begins now.
         MainWindow* w = run(kAtTitle, true);
         tickAt(w, kAtTitle);
         letTheBusSettle();
         QVERIFY(notices().isEmpty());
+        QVERIFY2(
+            journal().contains(QStringLiteral(" seen title 中尉 9 mode=ソルジャー quit=2026-11-01T09:00\n")),
+            qPrintable(journal()));
     }
 
     void nothingWithoutNotify() {
@@ -145,30 +164,82 @@ private slots:
         tickAt(w, kAtTitle);
         letTheBusSettle();
         QVERIFY(notices().isEmpty());
-        // A plain start has no companion at all: the refreshes go on alone.
-        cleanup();
-        init();
-        fx->clock.moment = kBeforeTitle;
-        fx->writeStarted(SampleInitial(), {});
-        MainWindow* plain = fx->start().mainWindow();
-        tickAt(plain, kAtTitle);
-        letTheBusSettle();
-        QVERIFY(notices().isEmpty());
+        QVERIFY2(journal().isEmpty(), "no journal without --notify");
     }
 
     void afterASuspendOneNoticeForTheLatest() {
         // Asleep from day 11 to day 40: the title, the month, the duck and the
-        // length each once, in one notice, naming where they stand now.
+        // length each once, in one notice, naming where they stand now, each
+        // headline on its own line before its sentence.
         MainWindow* w = run({2026, 11, 12, 10, 0}, true);
         tickAt(w, {2026, 12, 11, 10, 0});
         QTRY_COMPARE(notices().size(), 1);
         const QJsonObject n = notices().first();
         QCOMPARE(n[u"summary"].toString(), QStringLiteral("ランクアップ！"));
         const QStringList lines = n[u"body"].toString().split(QLatin1Char('\n'));
-        QCOMPARE(lines.size(), 4);
+        QCOMPARE(lines.size(), 7);
         QCOMPARE(lines[0], QStringLiteral("ステータスが「大将」になりました。"));
-        QVERIFY(lines[1].startsWith(QStringLiteral("卒煙１ヶ月達成！")));
-        QVERIFY(lines[2].endsWith(QStringLiteral("アヒルの王様がお祝いに来ました。")));
+        QCOMPARE(lines[1], QStringLiteral("卒煙１ヶ月達成！"));
+        QCOMPARE(lines[3], QStringLiteral("アヒルからのお知らせ"));
+        QCOMPARE(lines[4], QStringLiteral("アヒルの王様がお祝いに来ました。"));
+        QVERIFY(lines[5].startsWith(QStringLiteral("吸わなかったタバコが")));
+    }
+
+    void whatCameWhileOffIsSaidAtTheNextStartAndNeverTwice() {
+        MainWindow* w = run(kBeforeTitle, true);
+        tickAt(w, kBeforeTitle);
+        // Off overnight; the title changed at 9:00, the program starts at 10:00.
+        w = restart({2026, 11, 13, 10, 0});
+        QTRY_COMPARE(notices().size(), 1);
+        QCOMPARE(notices().first()[u"summary"].toString(),
+                 QStringLiteral("お休みのあいだに：ランクアップ『中尉』"));
+        QCOMPARE(notices().first()[u"body"].toString(),
+                 QStringLiteral("ランクアップ！\nステータスが「中尉」になりました。"));
+        // A restart, a clock set back five days and put right again: nothing more.
+        for (const CalendarMoment at :
+             {CalendarMoment{2026, 11, 13, 10, 5}, CalendarMoment{2026, 11, 8, 10, 0},
+              CalendarMoment{2026, 11, 13, 10, 10}}) {
+            w = restart(at);
+            tickAt(w, at);
+        }
+        letTheBusSettle();
+        QCOMPARE(notices().size(), 1);
+    }
+
+    void twoCopiesSharingTheFolderSayItOnce() {
+        MainWindow* w = run(kBeforeTitle, true);
+        // A second machine on the same folder, with its own lock.
+        FakeProcess otherProcess;
+        Session other(fx->clock, fx->desktop, otherProcess, fx->dir.path().toStdString());
+        Companion otherCompanion(other);
+        other.start();
+        tickAt(w, kAtTitle);
+        QVERIFY(Tick(other));
+        QTRY_COMPARE(notices().size(), 1);
+        letTheBusSettle();
+        QCOMPARE(notices().size(), 1);
+        QCOMPARE(journal().count(QStringLiteral(" notice title ")), 1);
+    }
+
+    void aJournalThatCannotBeKeptIsSaidOnceAndLeftAlone() {
+        fx->writeStarted(SampleInitial(), {});
+        const QByteArray fifo =
+            QFile::encodeName(fx->dir.filePath(QStringLiteral("kemlessdata/journal.txt")));
+        QCOMPARE(::mkfifo(fifo.constData(), 0600), 0);
+        MainWindow* w = run(kBeforeTitle, true);
+        QTRY_COMPARE(fx->desktop.messages.size(), 1);
+        QVERIFY2(fx->desktop.messages.first().contains(QString::fromUtf8(fifo)),
+                 qPrintable(fx->desktop.messages.first()));
+        // The notices go on for the run, from what it has seen.
+        tickAt(w, kAtTitle);
+        QTRY_COMPARE(notices().size(), 1);
+        tickAt(w, {2026, 11, 13, 9, 1});
+        letTheBusSettle();
+        QCOMPARE(notices().size(), 1);
+        QCOMPARE(fx->desktop.messages.size(), 1);
+        struct stat st {};
+        QCOMPARE(::lstat(fifo.constData(), &st), 0);
+        QVERIFY(S_ISFIFO(st.st_mode));
     }
 
     void clickingTheNoticeBringsTheWindowForward() {
@@ -201,11 +272,13 @@ private slots:
                     {QStringLiteral("-c"), QString::fromLatin1(kFakeStatusNotifierWatcher)});
         QVERIFY(panel.waitForStarted());
         QTRY_VERIFY_WITH_TIMEOUT(Registered("org.kde.StatusNotifierWatcher"), 10000);
+        fx->desktop.realAreaWatch = true;
         MainWindow* w = run(kBeforeTitle, false);
-        w->hideToTray(true);
+        emit w->hideRequested();
         letTheBusSettle();
         QVERIFY(!w->isVisible());
         // The panel quits: the icon has nowhere to be, the window comes back.
+        fx->desktop.tray = false;
         panel.kill();
         panel.waitForFinished();
         QTRY_VERIFY(w->isVisible());
@@ -225,11 +298,35 @@ private slots:
         QTRY_COMPARE(delivered.size(), 1);
         QCOMPARE(delivered.first().first().toBool(), false);
         QVERIFY(notices().isEmpty());
+        QVERIFY(SessionFixture::window("noticeBalloon") == nullptr);
+    }
+
+    void withoutTheServiceAWindowInViewShowsItBesideItself() {
+        MainWindow* w = run(kBeforeTitle, true);
+        QVERIFY(w->isVisible());
+        QSignalSpy delivered(companion->notifier(), &Notifier::delivered);
+        tickAt(w, kAtTitle);
+        QTRY_COMPARE(delivered.size(), 1);
+        QWidget* balloon = SessionFixture::window("noticeBalloon");
+        QVERIFY(balloon != nullptr);
+        QVERIFY(balloon->isVisible());
+        QCOMPARE(balloon->findChild<QLabel*>(QStringLiteral("noticeSummary"))->text(),
+                 QStringLiteral("ランクアップ！"));
+        // Beside the window: above its frame, not at the screen's corner.
+        QVERIFY(balloon->geometry().bottom() < w->frameGeometry().top() ||
+                w->geometry().contains(balloon->geometry().topLeft()));
+        QVERIFY(balloon->x() > 0 || w->frameGeometry().left() <= 0);
+        // A click brings the window forward and takes the note away.
+        w->hide();
+        QTest::mouseClick(balloon, Qt::LeftButton);
+        QTRY_VERIFY(SessionFixture::window("noticeBalloon") == nullptr);
+        QVERIFY(w->isVisible());
     }
 
     void withNeitherItIsSilent() {
         fx->desktop.tray = false;
         MainWindow* w = run(kBeforeTitle, true);
+        w->hideToTray(false);  // minimised: nothing in view, nothing in the area
         QSignalSpy dropped(companion->notifier(), &Notifier::dropped);
         tickAt(w, kAtTitle);
         QTRY_COMPARE(dropped.size(), 1);

@@ -3,6 +3,8 @@
 // text of a running program at that minute, with LF line ends; a record
 // that is missing, unreadable or not started is one error line, and
 // nothing is ever written.
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QPushButton>
 #include <QTest>
 
@@ -46,6 +48,7 @@ private slots:
         QTest::addRow("a year and a month on a journey")
             << 40 << 85 << 1 << 0 << "日本旅行" << 396 * 1440 + 59;
         QTest::addRow("eleven years") << 1 << 85 << 0 << 0 << "ソルジャー" << 4018 * 1440;
+        QTest::addRow("a landmark with an ampersand") << 20 << 85 << 0 << 0 << "ソルジャー" << 181 * 1440;
     }
     void printedAsTheCopyButtonsCopy() {
         QFETCH(int, cigarettesPerDay);
@@ -105,6 +108,55 @@ private slots:
         QCOMPARE(QString::fromStdString(summary.out).count(QLatin1Char('\n')), 6);
         QVERIFY(!QString::fromStdString(summary.out).contains(QLatin1Char('\r')));
         QCOMPARE(QString::fromStdString(shortText.out).count(QLatin1Char('\n')), 1);
+
+        // The JSON holds the same texts, and figures that agree with them.
+        const SummaryOutput json = MakeSummaryOutput(SummaryKind::Json, fx->store(), now, 0);
+        QCOMPARE(json.exitCode, 0);
+        QVERIFY(json.out.ends_with("}\n"));
+        QCOMPARE(QString::fromStdString(json.out).count(QLatin1Char('\n')), 1);
+        QJsonParseError parseError;
+        const QJsonObject j =
+            QJsonDocument::fromJson(QByteArray::fromStdString(json.out), &parseError).object();
+        QVERIFY2(parseError.error == QJsonParseError::NoError, qPrintable(parseError.errorString()));
+        const auto text = [&](const char* key) { return j.value(QLatin1String(key)).toString() + '\n'; };
+        QCOMPARE(text("summary"), QString::fromStdString(summary.out));
+        QCOMPARE(text("tooltip"), QString::fromStdString(summary.out));
+        QCOMPARE(text("short"), QString::fromStdString(shortText.out));
+        const SummaryOutput compact = MakeSummaryOutput(SummaryKind::Compact, fx->store(), now, 0);
+        QCOMPARE(text("text"), QString::fromStdString(compact.out));
+        QCOMPARE(j.value("minutes").toInteger(), minutesAfterQuit);
+        QCOMPARE(j.value("totalDays").toInteger(), minutesAfterQuit / 1440);
+        QVERIFY(j.value("money").isDouble() && j.value("cigarettes").isDouble() &&
+                j.value("metres").isDouble());
+        const QString moneyLine = QStringLiteral("節約できた金額： %1円（節税分 %2円）")
+                                      .arg(j.value("money").toInteger())
+                                      .arg(j.value("tax").toInteger());
+        QVERIFY2(text("summary").contains(moneyLine), qPrintable(moneyLine));
+        QVERIFY(text("summary").contains(j.value("landmark").toString()));
+        QVERIFY(
+            text("summary").startsWith(QStringLiteral("ステータス： ") + j.value("title").toString() + '\n'));
+        QCOMPARE(j.value("elapsed").toObject().value("text").toString(),
+                 text("short")
+                     .section(QStringLiteral("。"), copyPlusMode == 0 ? 1 : 2, -1)
+                     .section(QStringLiteral("経過しました"), 0, 0));
+
+        // For a markup widget: "&", "<" and ">" escaped, in the texts shown
+        // and nowhere else.
+        const SummaryOutput markedJson = MakeSummaryOutput(SummaryKind::Json, fx->store(), now, 0, true);
+        const QJsonObject m = QJsonDocument::fromJson(QByteArray::fromStdString(markedJson.out)).object();
+        const auto escaped = [](QString t) {
+            return t.toHtmlEscaped().replace(QStringLiteral("&quot;"), "\"");
+        };
+        QCOMPARE(m.value("tooltip").toString(), escaped(j.value("tooltip").toString()));
+        QCOMPARE(m.value("text").toString(), escaped(j.value("text").toString()));
+        QCOMPARE(m.value("landmark"), j.value("landmark"));
+        QCOMPARE(
+            QString::fromStdString(MakeSummaryOutput(SummaryKind::Summary, fx->store(), now, 0, true).out),
+            escaped(QString::fromStdString(summary.out)));
+        if (minutesAfterQuit == 181 * 1440) {
+            QCOMPARE(j.value("landmark").toString(), QStringLiteral("AT&T Corporate Center"));
+            QVERIFY(m.value("tooltip").toString().contains(QStringLiteral("AT&amp;T Corporate Center")));
+        }
     }
 
     void theTextsInFull() {
@@ -157,7 +209,8 @@ private slots:
         };
         put(store.initialPath(), initialBytes);
         put(store.optionPath(), optionBytes);
-        for (SummaryKind kind : {SummaryKind::Summary, SummaryKind::Short}) {
+        for (SummaryKind kind :
+             {SummaryKind::Summary, SummaryKind::Short, SummaryKind::Compact, SummaryKind::Json}) {
             const SummaryOutput out = MakeSummaryOutput(kind, store, {2026, 12, 10, 12, 0}, 0);
             QCOMPARE(out.exitCode, 1);
             QVERIFY(out.out.empty());

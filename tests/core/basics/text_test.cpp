@@ -52,6 +52,16 @@ TEST(DisplayCellsTest, FullWidthCountsTwoAndEverythingElseOne) {
     EXPECT_EQ(DisplayCells("F1マシン"), 8);
 }
 
+TEST(Utf8, WellFormedOnly) {
+    for (const char* text :
+         {"", "plain", "ケムレス", "é", "\xF0\x9F\xA6\x86", "\xEF\xBF\xBD", "\xF4\x8F\xBF\xBF"})
+        EXPECT_TRUE(IsUtf8(text)) << text;
+    for (const char* text :
+         {"\x80", "a\xBF", "\xC0\x80", "\xC1\xBF", "\xE0\x80\x80", "\xED\xA0\x80", "\xF0\x80\x80\x80",
+          "\xF4\x90\x80\x80", "\xF5\x80\x80\x80", "\xFF", "\xE3\x81", "caf\xE9", "\xE3\x41\x81"})
+        EXPECT_FALSE(IsUtf8(text)) << text;
+}
+
 TEST(Blanks, TrimTakesOnlyTheGivenCharacters) {
     EXPECT_EQ(Trim(" \t 58 \t"), "58");
     EXPECT_EQ(TrimStart("  12 34 "), "12 34 ");

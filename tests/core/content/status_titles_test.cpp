@@ -128,6 +128,35 @@ TEST(StatusTitleTest, EveryListedModeHasATitle) {
     }
 }
 
+TEST(StatusTitleRankTest, RisesWithEachNewTitleAndStaysWithTheSame) {
+    // Day by day through the first year and a half, then year by year: a new
+    // title has a higher rank, the same title the same rank, and only the
+    // year after ルパン三世 goes back.
+    for (const char* mode : kStatusModes) {
+        std::string title = ComputeStatusTitle(mode, 0, 0);
+        int32_t rank = StatusTitleRank(mode, 0, 0);
+        EXPECT_EQ(rank, 0) << mode;
+        auto step = [&](int32_t days, int32_t years) {
+            const std::string next = ComputeStatusTitle(mode, days, years);
+            const int32_t nextRank = StatusTitleRank(mode, days, years);
+            if (next == title)
+                EXPECT_EQ(nextRank, rank) << mode << " day " << days << " year " << years;
+            else if (years == 334)
+                EXPECT_LT(nextRank, rank) << mode;
+            else
+                EXPECT_GT(nextRank, rank) << mode << " day " << days << " year " << years;
+            title = next;
+            rank = nextRank;
+        };
+        for (int32_t day = 1; day <= 365; ++day) step(day, 0);
+        // Day 365 reaches its first anniversary, or (across 29 February) not yet.
+        for (int32_t day = 365; day <= 548; ++day) step(day, 1);
+        for (int32_t year = 2; year <= 1100; ++year) step(548 + year * 365, year);
+    }
+    EXPECT_EQ(StatusTitleRank("なにか", 10, 0), -1);
+    EXPECT_EQ(StatusTitleRank(kStatusModes[0], -1, 0), -1);
+}
+
 TEST(JapanTravelPlacesTest, OnePlaceForEachDayOfTheFirstYear) {
     const auto places = JapanTravelPlaces();
     ASSERT_EQ(places.size(), 366u);

@@ -93,6 +93,24 @@ TEST(ElapsedTexts, FullAndTotalDaysForms) {
     EXPECT_EQ(FormatElapsedFull(ElapsedTime{}), "０年０ヶ月０日０時間０分");
 }
 
+TEST(MomentAfter, CountsAsTheElapsedTimeDoes) {
+    // Starts on awkward dates, steps of every size: the moment m minutes on
+    // is m minutes on by the program's own count and by an independent one.
+    const CalendarMoment starts[] = {{2024, 1, 31, 9, 0},  {2024, 2, 29, 23, 59}, {1970, 1, 1, 0, 0},   
+                                     {2099, 12, 31, 23, 0}, {2000, 3, 1, 0, 1},   {9999, 12, 1, 0, 0}};
+    const int64_t steps[] = {0, 1, 59, 60, 1439, 1440, 44640, 525600, 527040, 52'596'000, 2'000'000'000};
+    for (const CalendarMoment& start : starts) {
+        for (const int64_t m : steps) {
+            const CalendarMoment after = MomentAfter(start, m);
+            EXPECT_EQ(after, MinutesAfter(start, m)) << start.year << "-" << start.month << " + " << m;
+            if (after.year <= 9999) {
+                EXPECT_EQ(ComputeElapsed(start, after).minutes, m) << start.year << "-" << start.month << " + " << m;
+            }
+        }
+    }
+    EXPECT_EQ(MomentAfter({2024, 3, 1, 12, 0}, -5), (CalendarMoment{2024, 3, 1, 12, 0}));
+}
+
 TEST(LeapRule, GregorianCenturies) {
     for (auto [year, length] : {std::pair{2000, 29}, {1900, 28}, {2100, 28}, {2004, 29}, {2400, 29}}) {
         EXPECT_EQ(MonthLength(year, 2), length) << year;

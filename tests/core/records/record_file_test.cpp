@@ -22,6 +22,7 @@
 #include "records/settings_store.h"
 #include "records/shift_jis.h"
 #include "records/startup.h"
+#include "support/file_bytes.h"
 
 namespace kemless {
 namespace {
@@ -32,13 +33,8 @@ const char kRecord[] = "2014,3,14,21,5,20,300,85\r\n";
 
 class RecordFolder : public ::testing::Test {
 public:
-    static std::string Slurp(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
-    static void Put(const std::string& path, const std::string& bytes) {
-        std::ofstream(path, std::ios::binary) << bytes;
-    }
+    static std::string Slurp(const std::string& path) { return kemless::Slurp(path); }
+    static void Put(const std::string& path, const std::string& bytes) { kemless::Put(path, bytes); }
 
 protected:
     void SetUp() override {

@@ -1,0 +1,35 @@
+#pragma once
+// The figures for a panel widget or a script, beside the copy texts: one
+// short line, the whole set as JSON, and any text made safe for a widget
+// that reads Pango markup (waybar, a genmon <txt>).
+#include <string>
+#include <string_view>
+
+#include "display/display_state.h"
+#include "records/settings.h"
+
+namespace kemless {
+
+// 「卒煙122日・84,477円」: the whole days since the quit and the money not
+// spent, half-width with thousands grouped.
+std::string CompactText(const DisplayState& display, const InitialSettings& initial,
+                        const OptionSettings& options);
+
+// "&", "<" and ">" as "&amp;", "&lt;" and "&gt;": a landmark such as
+// "AT&T Corporate Center" reads as text, not as markup.
+std::string EscapeMarkup(std::string_view text);
+
+// The texts with LF line ends, as a terminal and a script want them (the
+// clipboard's CR LF taken out); no line end after the last line.
+std::string WithLineFeeds(std::string_view text);
+
+// One JSON object on one line (UTF-8, no line end) with every figure of the
+// refresh `display` made `now`: numbers as numbers, texts as the windows
+// show them, the next milestone and when, and "text" (the compact line),
+// "tooltip" (the six summary lines) and "class" as waybar reads a custom
+// module's output. With `markup`, "text" and "tooltip" are escaped for Pango
+// markup; nothing else is.
+std::string SummaryJson(const DisplayState& display, const InitialSettings& initial,
+                        const OptionSettings& options, const CalendarMoment& now, bool markup);
+
+}  // namespace kemless

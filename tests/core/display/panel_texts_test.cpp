@@ -1,0 +1,63 @@
+// The texts for panels and scripts: the compact line, markup made safe, the
+// copy texts' line ends. (The JSON is held against the copy texts by the
+// companion's tests, which can read it.)
+#include "display/panel_texts.h"
+
+#include <gtest/gtest.h>
+
+#include "display/copy_texts.h"
+#include "display/refresh.h"
+
+namespace kemless {
+namespace {
+
+DisplayState RefreshedAt(const InitialSettings& in, OptionSettings op, CalendarMoment now) {
+    DisplayState d;
+    RefreshDisplay(d, in, op, now, 50);
+    return d;
+}
+
+TEST(CompactText, DaysAndMoneyGroupedByThousands) {
+    struct Case {
+        int32_t perDay, price;
+        CalendarMoment now;
+        const char* text;
+    };
+    // Quit 2026-01-01 00:00: 20 a day at 500 yen is 500 yen a day.
+    const Case cases[] = {
+        {20, 500, {2026, 1, 1, 0, 0}, "卒煙0日・0円"},
+        {20, 500, {2026, 1, 2, 23, 59}, "卒煙1日・999円"},
+        {20, 500, {2026, 1, 3, 0, 0}, "卒煙2日・1,000円"},
+        {20, 500, {2026, 5, 3, 0, 0}, "卒煙122日・61,000円"},
+        {200, 2000, {2036, 1, 1, 0, 0}, "卒煙3652日・73,040,000円"},
+    };
+    for (const Case& c : cases) {
+        InitialSettings in;
+        in.quit = {2026, 1, 1, 0, 0};
+        in.cigarettesPerDay = c.perDay;
+        in.packPrice = c.price;
+        const OptionSettings op;
+        EXPECT_EQ(CompactText(RefreshedAt(in, op, c.now), in, op), c.text) << c.text;
+    }
+}
+
+TEST(Markup, TheThreeCharactersPangoReadsAreEscaped) {
+    EXPECT_EQ(EscapeMarkup("AT&T Corporate Center <b>x</b> & 記録"),
+              "AT&amp;T Corporate Center &lt;b&gt;x&lt;/b&gt; &amp; 記録");
+    EXPECT_EQ(EscapeMarkup("卒煙1日・999円"), "卒煙1日・999円");
+}
+
+TEST(LineFeeds, TheClipboardsLineEndsBecomeLineFeeds) {
+    EXPECT_EQ(WithLineFeeds("a\r\nb\r\nc"), "a\nb\nc");
+    EXPECT_EQ(WithLineFeeds("lone\rcr\n"), "lone\rcr\n");
+    InitialSettings in;
+    in.quit = {2026, 1, 1, 0, 0};
+    const OptionSettings op;
+    const DisplayState d = RefreshedAt(in, op, {2026, 3, 1, 0, 0});
+    const std::string summary = WithLineFeeds(SummaryText(d, in, op));
+    EXPECT_EQ(std::count(summary.begin(), summary.end(), '\n'), 5);
+    EXPECT_EQ(summary.find('\r'), std::string::npos);
+}
+
+}  // namespace
+}  // namespace kemless
