@@ -101,8 +101,11 @@ bool RecordKeeper::noteSlip(const CalendarMoment& now) {
 }
 
 RecordView RecordKeeper::recordView(const CalendarMoment& now) const {
-    return MakeRecordView(SummariseAttempts(attempts_->events(), records_.initial.quit, now),
-                          attempts_->keepsAcrossRuns());
+    const std::vector<AttemptEvent> events = attempts_->events();
+    const RecordKeeping keeping = !attempts_->readable()         ? RecordKeeping::Unavailable
+                                  : attempts_->keepsAcrossRuns() ? RecordKeeping::ForGood
+                                                                 : RecordKeeping::ThisRun;
+    return MakeRecordView(SummariseAttempts(events, records_.initial.quit, now), keeping);
 }
 
 RecordKeeper::JournalStep RecordKeeper::updateJournal(const JournalDecision& decide) {

@@ -86,8 +86,9 @@ public:
     // named at start).
     void writePositions() const;
 
-    // The record of urges, slips and attempts. Until a log that outlives
-    // the run is handed in, it is kept in memory for this run only. A quit
+    // The record of urges, slips and attempts: in memory for this run only
+    // until a log that outlives the run is handed in (the session hands in
+    // the journal's). A quit
     // moment that replaces the one in force (the ceremony, the settings)
     // ends that attempt and starts the next in it, at the clock's minute.
     void setAttemptLog(std::unique_ptr<AttemptLog> log) { attempts_ = std::move(log); }

@@ -20,6 +20,7 @@
 #include "records/clock.h"
 #include "recovery/craving.h"
 #include "recovery/health_steps.h"
+#include "session/journal_attempt_log.h"
 #include "windows/tray_icon.h"
 #include "windows/widgets.h"
 
@@ -81,6 +82,9 @@ Session::Session(Clock& clock, Desktop& desktop, Process& process, std::string b
     refreshTimer_.setObjectName(QStringLiteral("refreshTimer"));
     refreshTimer_.setInterval(kRefreshIntervalMs);
     connect(&refreshTimer_, &QTimer::timeout, this, &Session::refreshDisplay);
+    // Urges, slips and attempts are kept in the journal beside the record.
+    keeper_.setAttemptLog(
+        std::make_unique<JournalAttemptLog>([this](const JournalDecision& d) { return updateJournal(d); }));
 }
 
 Session::~Session() {

@@ -66,8 +66,8 @@ public:
     // window is loaded (the setup, the ceremony or the settings are open)
     // those come forward instead. Unknown names are ignored.
     void openWindow(const QString& name);
-    // Where urges, slips and attempts are kept (see RecordKeeper): in memory
-    // for the run unless a log that outlives it is handed in.
+    // Where urges, slips and attempts are kept (see RecordKeeper): the
+    // journal beside the record unless another log is handed in (a test's).
     void setAttemptLog(std::unique_ptr<AttemptLog> log) { keeper_.setAttemptLog(std::move(log)); }
     // Before start(): a record an older version left in this folder is
     // adopted when the data folder holds none (see AdoptRecord), once this

@@ -43,14 +43,8 @@ struct Track {
     Fields fields;
 };
 
-std::string QuitWord(const CalendarMoment& q) {
-    char text[40];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d", q.year, q.month, q.day, q.hour, q.minute);
-    return text;
-}
-
 std::vector<Track> TracksOf(const MilestoneFigures& f) {
-    const std::string quit = QuitWord(f.quit);
+    const std::string quit = MinuteWord(f.quit);
     std::vector<Track> tracks;
     // An unknown theme has no title, and no rank to reach.
     if (f.titleRank >= 0)

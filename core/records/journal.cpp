@@ -351,4 +351,16 @@ FileOutcome UpdateJournalAt(int dir, const std::string& dirPath, const std::stri
     return Failed(FileProblem::Other, EAGAIN, path);
 }
 
+std::string MinuteWord(const CalendarMoment& m) {
+    char text[40];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d", m.year, m.month, m.day, m.hour, m.minute);
+    return text;
+}
+
+std::optional<CalendarMoment> ParseMinuteWord(std::string_view word) {
+    const size_t t = word.find('T');
+    if (t == std::string_view::npos) return std::nullopt;
+    return ParseMinute(word.substr(0, t), word.substr(t + 1));
+}
+
 }  // namespace kemless

@@ -86,4 +86,9 @@ using JournalDecision = std::function<std::string(std::string_view journal)>;
 FileOutcome UpdateJournalAt(int dir, const std::string& dirPath, const std::string& name,
                             const JournalDecision& decide, bool* appended = nullptr);
 
+// A minute as a field's value, "2026-11-01T09:00" (a quit moment, say), and
+// back; nullopt for anything else.
+std::string MinuteWord(const CalendarMoment& m);
+std::optional<CalendarMoment> ParseMinuteWord(std::string_view word);
+
 }  // namespace kemless

@@ -74,7 +74,7 @@ AttemptSummary SummariseAttempts(const std::vector<AttemptEvent>& events, const 
     return s;
 }
 
-RecordView MakeRecordView(const AttemptSummary& s, bool keptAcrossRuns) {
+RecordView MakeRecordView(const AttemptSummary& s, RecordKeeping keeping) {
     RecordView v;
     v.lines = {
         {"今回の卒煙で乗り越えた吸いたい気持ち", Times(s.urgesThisAttempt)},
@@ -117,7 +117,16 @@ RecordView MakeRecordView(const AttemptSummary& s, bool keptAcrossRuns) {
         }
         v.chartWords += "。";
     }
-    if (!keptAcrossRuns) v.note = "この記録は、ケムレスを終了するまでのあいだ残ります。";
+    switch (keeping) {
+        case RecordKeeping::ThisRun: v.note = "この記録は、ケムレスを終了するまでのあいだ残ります。"; break;
+        case RecordKeeping::ForGood: break;
+        case RecordKeeping::Unavailable:
+            // The counts above are no count at all: said plainly.
+            v.note =
+                "記録ファイル（journal.txt）を読み書きできないため、これまでの回数は数えられず、"
+                "新しい記録も残せません。";
+            break;
+    }
     return v;
 }
 

@@ -39,6 +39,9 @@ public:
     virtual std::vector<AttemptEvent> events() const = 0;
     // Whether the events outlive this run of the program.
     virtual bool keepsAcrossRuns() const = 0;
+    // False once the place they are kept could not be read or written:
+    // events() then holds nothing to go by, and append() keeps nothing.
+    virtual bool readable() const { return true; }
 };
 
 // The events of this run only: nothing is written anywhere.
@@ -89,9 +92,15 @@ struct RecordView {
     std::string firstDay;    // "２月１０日"
     std::string lastDay;     // "今日"
     std::string chartWords;  // the chart told in words
-    std::string note;        // how long the record is kept, when not for good
+    std::string note;        // how the record is kept, when not for good
 };
-RecordView MakeRecordView(const AttemptSummary& summary, bool keptAcrossRuns);
+// How the record is kept, for the words under it.
+enum class RecordKeeping {
+    ThisRun,     // in memory until the program ends
+    ForGood,     // in the journal beside the record
+    Unavailable  // the journal could not be read or written: nothing counted, nothing kept
+};
+RecordView MakeRecordView(const AttemptSummary& summary, RecordKeeping keeping);
 
 // "４５日３時間", "３時間２０分": a span of minutes as the record shows it.
 std::string SpanText(int64_t minutes);

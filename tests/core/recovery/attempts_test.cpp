@@ -137,7 +137,7 @@ TEST(RecordView, LinesBarsAndWords) {
                                                    NewQuit({2024, 2, 20, 21, 30}, kFirstQuit, kSecondQuit),
                                                    {Urge({2024, 2, 25, 7, 0}), Urge({2024, 2, 25, 19, 0}),
                                                     Urge({2024, 2, 27, 7, 0}), Urge({2024, 3, 1, 7, 0})}});
-    const RecordView v = MakeRecordView(SummariseAttempts(events, kSecondQuit, kNow), false);
+    const RecordView v = MakeRecordView(SummariseAttempts(events, kSecondQuit, kNow), RecordKeeping::ThisRun);
     ASSERT_EQ(v.lines.size(), size_t{5});
     EXPECT_EQ(v.lines[0].value, "４回");
     EXPECT_EQ(v.lines[1].value, "０回");
@@ -158,12 +158,17 @@ TEST(RecordView, LinesBarsAndWords) {
               "いちばん多かったのは２月２５日の２回、今日は１回です。"
               "日ごとの回数：２月２５日 ２回、２月２７日 １回、３月１日 １回。");
     EXPECT_EQ(v.note, "この記録は、ケムレスを終了するまでのあいだ残ります。");
-    EXPECT_TRUE(MakeRecordView(SummariseAttempts(events, kSecondQuit, kNow), true).note.empty());
+    EXPECT_TRUE(
+        MakeRecordView(SummariseAttempts(events, kSecondQuit, kNow), RecordKeeping::ForGood).note.empty());
+    // Where the journal cannot be read, the zeros above are no count: the note says so.
+    EXPECT_EQ(MakeRecordView(SummariseAttempts({}, kSecondQuit, kNow), RecordKeeping::Unavailable).note,
+              "記録ファイル（journal.txt）を読み書きできないため、これまでの回数は数えられず、"
+              "新しい記録も残せません。");
 }
 
 TEST(RecordView, AnEmptyChartSaysSoAndTheRunningAttemptIsMarked) {
-    const RecordView v =
-        MakeRecordView(SummariseAttempts({}, {2024, 3, 1, 8, 0}, {2024, 3, 1, 11, 20}), true);
+    const RecordView v = MakeRecordView(SummariseAttempts({}, {2024, 3, 1, 8, 0}, {2024, 3, 1, 11, 20}),
+                                        RecordKeeping::ForGood);
     EXPECT_EQ(v.chartWords,
               "この２８日間（２月３日〜３月１日）に乗り越えた吸いたい気持ちの記録は、まだありません。");
     EXPECT_EQ(v.lines[4].value, "３時間２０分（今回）");

@@ -36,7 +36,7 @@ RecordView SampleRecord() {
                                     CalendarMoment{2026, 12, 10, 20, 0}})
         events.push_back({at, AttemptEventKind::UrgePassed, {}});
     events.push_back({{2026, 12, 2, 9, 0}, AttemptEventKind::Slip, {}});
-    return MakeRecordView(SummariseAttempts(events, kQuit, kNow), false);
+    return MakeRecordView(SummariseAttempts(events, kQuit, kNow), RecordKeeping::ThisRun);
 }
 
 std::array<FigureLine, 3> SampleFigures() {
@@ -194,7 +194,7 @@ private slots:
         QCOMPARE(SpokenName(w.chart()), QString::fromStdString(view.chartHeading + "　" + view.chartWords));
         w.show();
         QVERIFY(w.noteLabel()->isVisible());
-        w.render(MakeRecordView(SummariseAttempts({}, kQuit, kNow), true));
+        w.render(MakeRecordView(SummariseAttempts({}, kQuit, kNow), RecordKeeping::ForGood));
         QVERIFY(!w.noteLabel()->isVisible());
         QCOMPARE(w.line(0)->text(), QStringLiteral("０回"));
     }

@@ -129,7 +129,7 @@ QWidget* Record(Scene&) {
     std::vector<AttemptEvent> events{{{2026, 12, 1, 9, 0}, AttemptEventKind::UrgePassed, {}},
                                      {{2026, 12, 2, 9, 0}, AttemptEventKind::Slip, {}},
                                      {{2026, 12, 10, 8, 0}, AttemptEventKind::UrgePassed, {}}};
-    w->render(MakeRecordView(SummariseAttempts(events, kSideQuit, kSideNow), false));
+    w->render(MakeRecordView(SummariseAttempts(events, kSideQuit, kSideNow), RecordKeeping::ThisRun));
     return Shown(w);
 }
 

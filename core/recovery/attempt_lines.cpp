@@ -1,0 +1,47 @@
+#include "recovery/attempt_lines.h"
+
+#include "figures/calendar.h"
+
+namespace kemless {
+namespace {
+
+constexpr const char* kUrge = "urge";
+constexpr const char* kSlip = "slip";
+constexpr const char* kAttemptStart = "attempt-start";
+constexpr const char* kAttemptEnd = "attempt-end";
+
+}  // namespace
+
+JournalEvent AttemptJournalLine(const AttemptEvent& e) {
+    switch (e.kind) {
+        case AttemptEventKind::UrgePassed: return {e.at, kUrge, {}, {}};
+        case AttemptEventKind::Slip: return {e.at, kSlip, {}, {}};
+        case AttemptEventKind::AttemptStart: return {e.at, kAttemptStart, {}, {{"quit", MinuteWord(e.quit)}}};
+        case AttemptEventKind::AttemptEnd: break;
+    }
+    return {e.at, kAttemptEnd, {}, {{"quit", MinuteWord(e.quit)}}};
+}
+
+std::optional<AttemptEvent> AttemptEventOfLine(const JournalEvent& line) {
+    // Words a later version may add to a line are passed over.
+    if (line.kind == kUrge) return AttemptEvent{line.at, AttemptEventKind::UrgePassed, {}};
+    if (line.kind == kSlip) return AttemptEvent{line.at, AttemptEventKind::Slip, {}};
+    const bool start = line.kind == kAttemptStart;
+    if (!start && line.kind != kAttemptEnd) return std::nullopt;
+    const std::optional<std::string_view> word = line.field("quit");
+    if (!word) return std::nullopt;
+    const std::optional<CalendarMoment> quit = ParseMinuteWord(*word);
+    // A day the month does not have is no quit moment of ours.
+    if (!quit || !IsRealMoment(*quit)) return std::nullopt;
+    return AttemptEvent{line.at, start ? AttemptEventKind::AttemptStart : AttemptEventKind::AttemptEnd,
+                        *quit};
+}
+
+std::vector<AttemptEvent> AttemptEventsOf(const std::vector<JournalEvent>& journal) {
+    std::vector<AttemptEvent> events;
+    for (const JournalEvent& line : journal)
+        if (std::optional<AttemptEvent> e = AttemptEventOfLine(line)) events.push_back(*e);
+    return events;
+}
+
+}  // namespace kemless
