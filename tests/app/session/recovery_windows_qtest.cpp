@@ -3,14 +3,19 @@
 // line; what the craving helper's answers leave in the record (and that
 // closing it leaves nothing, nor touches a file); attempts when the quit
 // moment changes; the refresh they follow; and the exit they go with.
+#include <sys/stat.h>
+
 #include <QAction>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QtTest>
 
+#include "dialogs/record_window.h"
 #include "dialogs/settings_dialog.h"
+#include "dialogs/urge_chart.h"
 #include "recovery/craving.h"
 #include "recovery/health_steps.h"
 #include "session/session.h"
@@ -34,6 +39,14 @@ struct Program : SessionFixture {
         clock.moment = {2026, 12, 10, 12, 0};
     }
     std::vector<AttemptEvent> events() const { return session->records().attemptLog().events(); }
+    void open(const char* name) const { session->openWindow(QString::fromLatin1(name)); }
+    void answer(const char* button) const {
+        open(Session::kCravingName);
+        session->cravingWindow()->button(button)->click();
+        session->cravingWindow()->close();
+        settle();
+    }
+    QString journalPath() const { return dir.filePath(QStringLiteral("kemlessdata/journal.txt")); }
     void trigger(const char* action) const {
         session->windowOfTheMode()->popupMenu()->findChild<QAction*>(QLatin1String(action))->trigger();
         QCoreApplication::sendPostedEvents();
@@ -166,6 +179,86 @@ private slots:
         QVERIFY(Tick(*p.session));
         QCOMPARE(p.session->recordWindow()->line(4)->text(),
                  QStringLiteral("３９日３時間（１１月１日から）"));
+    }
+
+    // What the helper's answers and a new quit moment leave is kept in the
+    // journal beside the record, as lines a person can read, and the record
+    // of the next run shows it; the record no longer says it lasts a run.
+    void theRecordIsKeptInTheJournalAcrossARestart() {
+        Program p;
+        p.start();
+        p.clock.moment = {2026, 12, 10, 12, 5};
+        p.answer("urgePassedButton");
+        p.clock.moment = {2026, 12, 10, 19, 0};
+        p.answer("slipButton");
+        // A new quit moment from the settings, the next morning.
+        p.clock.moment = {2026, 12, 11, 8, 0};
+        OpenSettings(*p.session);
+        auto* dialog = qobject_cast<SettingsDialog*>(Window("settingsDialog"));
+        dialog->quitBox(1)->setText(QStringLiteral("12"));
+        dialog->quitBox(2)->setText(QStringLiteral("11"));
+        dialog->quitBox(3)->setText(QStringLiteral("8"));
+        dialog->quitBox(4)->setText(QStringLiteral("0"));
+        dialog->findChild<QPushButton*>(QStringLiteral("saveButton"))->click();
+        p.settle();
+        p.clock.moment = {2026, 12, 11, 9, 30};
+        p.answer("urgePassedButton");
+        QCOMPARE(p.bytes("journal.txt"), QByteArray("2026-12-10 12:05 urge\n"
+                                                    "2026-12-10 19:00 slip\n"
+                                                    "2026-12-11 08:00 attempt-end quit=2026-11-01T09:00\n"
+                                                    "2026-12-11 08:00 attempt-start quit=2026-12-11T08:00\n"
+                                                    "2026-12-11 09:30 urge\n"));
+        p.stop();
+
+        p.clock.moment = {2026, 12, 12, 9, 0};
+        p.start();
+        p.open(Session::kRecordName);
+        RecordWindow* record = p.session->recordWindow();
+        const QStringList expected{"１回", "０回", "２回", "１回", "３９日２３時間（１１月１日から）"};
+        for (int i = 0; i < expected.size(); ++i) QCOMPARE(record->line(i)->text(), expected[i]);
+        QCOMPARE(record->chart()->counts()[kChartDays - 3], 1);  // 10 December
+        QCOMPARE(record->chart()->counts()[kChartDays - 2], 1);  // 11 December
+        QVERIFY(record->noteLabel()->isHidden());
+        QVERIFY(p.desktop.messages.isEmpty());
+    }
+
+    // Where the journal stands something that is no file of ours, the
+    // helper's answers write nothing, the words say it was not kept, the
+    // record says why it counts nothing, and the box about it comes once.
+    void aJournalThatIsNoFileWritesNothing_data() {
+        QTest::addColumn<QString>("what");
+        QTest::addRow("a FIFO") << "fifo";
+        QTest::addRow("a folder") << "folder";
+    }
+    void aJournalThatIsNoFileWritesNothing() {
+        QFETCH(QString, what);
+        Program p;
+        const QByteArray path = p.journalPath().toLocal8Bit();
+        if (what == QLatin1String("fifo"))
+            QCOMPARE(mkfifo(path.constData(), 0600), 0);
+        else
+            QVERIFY(QDir().mkpath(p.journalPath()));
+        const QByteArray initialBefore = p.bytes("initial.ini");
+        p.start();
+        p.open(Session::kCravingName);
+        p.session->cravingWindow()->button("urgePassedButton")->click();
+        QCOMPARE(p.session->cravingWindow()->messageLabel()->text(),
+                 QString::fromUtf8(kUrgePassedWords) + QLatin1Char('\n') + QString::fromUtf8(kNotKeptWords));
+        p.session->cravingWindow()->close();
+        p.settle();
+        p.answer("slipButton");
+        p.open(Session::kRecordName);
+        QVERIFY(p.session->recordWindow()->noteLabel()->text().contains(QStringLiteral("読み書きできない")));
+        QCOMPARE(p.session->recordWindow()->line(0)->text(), QStringLiteral("０回"));
+        QCoreApplication::sendPostedEvents();
+        QCOMPARE(p.desktop.messages.size(), 1);
+        QVERIFY(p.desktop.messages.first().contains(QStringLiteral("吸ってしまった")));
+        // What stands there is as it was, and so is the record.
+        struct stat st {};
+        QCOMPARE(lstat(path.constData(), &st), 0);
+        QVERIFY(what == QLatin1String("fifo") ? S_ISFIFO(st.st_mode) : S_ISDIR(st.st_mode));
+        QCOMPARE(p.bytes("initial.ini"), initialBefore);
+        QVERIFY(p.session->initial().quit == kQuit);
     }
 
     void exitClosesThemAndClosingThemEndsNothing() {
