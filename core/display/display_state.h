@@ -52,6 +52,7 @@ struct MilestoneFigures {
     int32_t fullMonths = 0;     // years * 12 + months on the calendar
     int32_t duckStage = 0;      // as DuckStage::stage
     int64_t roundLengthMm = 0;  // the last round length passed (10 m, 20 m, … 100 m, 200 m, …); 0 below 10 m
+    int32_t healthSteps = 0;  // steps of 回復のあゆみ reached
     friend bool operator==(const MilestoneFigures&, const MilestoneFigures&) = default;
 };
 

@@ -13,6 +13,7 @@
 #include "content/unsmoked.h"
 #include "display/refresh.h"
 #include "figures/calendar.h"
+#include "recovery/health_steps.h"
 
 namespace kemless {
 namespace {
@@ -62,6 +63,8 @@ std::vector<Track> TracksOf(const MilestoneFigures& f) {
          {Decimal(f.roundLengthMm)},
          f.roundLengthMm,
          {{"per", Decimal(f.cigarettesPerDay)}, {"size", Decimal(f.cigaretteSize)}, {"quit", quit}}});
+    tracks.push_back(
+        {MilestoneKind::Health, "health", {Decimal(f.healthSteps)}, f.healthSteps, {{"quit", quit}}});
     return tracks;
 }
 
@@ -114,6 +117,11 @@ MilestoneNotice NoticeOf(const Track& t, const MilestoneFigures& f) {
         case MilestoneKind::Duck: {
             const auto index = static_cast<size_t>(std::clamp(f.duckStage, 1, 6) - 1);
             return {t.kind, "アヒルからのお知らせ", kDuckWords[index], kDuckPhrases[index]};
+        }
+        case MilestoneKind::Health: {
+            const HealthStepWords step = HealthStepWordsAt(f.healthSteps - 1);
+            const std::string name = "回復のあゆみ「" + step.when + "」";
+            return {t.kind, name, step.change, name};
         }
         case MilestoneKind::Length: break;
     }

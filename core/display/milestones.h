@@ -1,7 +1,7 @@
 #pragma once
 // The moments worth a word: a new rank title, a new full month or year on
 // the calendar, a duck arriving or pleased, the cigarettes not smoked laid
-// end to end passing a round length. Each is said once: the journal beside
+// end to end passing a round length, a step of 回復のあゆみ reached. Each is said once: the journal beside
 // the record holds what was said (a "notice" line) and where the notices
 // began (a "seen" line, written without a word), so a restart, a clock set
 // back or a second copy sharing the folder repeats nothing, and what was
@@ -19,7 +19,7 @@
 
 namespace kemless {
 
-enum class MilestoneKind { Title, Calendar, Duck, Length };
+enum class MilestoneKind { Title, Calendar, Duck, Length, Health };
 
 struct MilestoneNotice {
     MilestoneKind kind;
@@ -67,9 +67,9 @@ int64_t RoundLengthBelow(double lengthMm);
 
 // The first milestone to come after `now` on this record, and when: the
 // notice it will give and the minute it is reached (a new title, month,
-// duck or round length; the earliest, the more important one on a tie).
-// Nothing where none can come (an unknown theme and no cigarettes, say,
-// or beyond the calendar's reach).
+// duck or round length, which the main window shows: not a health step; the earliest, the more important one
+// on a tie). Nothing where none can come (an unknown theme and no cigarettes, say, or beyond the calendar's
+// reach).
 struct UpcomingMilestone {
     MilestoneNotice notice;
     CalendarMoment at;

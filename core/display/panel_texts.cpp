@@ -73,6 +73,7 @@ const char* KindName(MilestoneKind kind) {
         case MilestoneKind::Calendar: return "month";
         case MilestoneKind::Duck: return "duck";
         case MilestoneKind::Length: return "length";
+        case MilestoneKind::Health: return "health";
     }
     return "";
 }

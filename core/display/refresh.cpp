@@ -8,6 +8,7 @@
 #include "display/copy_texts.h"
 #include "display/milestones.h"
 #include "figures/statistics.h"
+#include "recovery/health_steps.h"
 
 namespace kemless {
 
@@ -107,6 +108,7 @@ void RefreshDisplay(DisplayState& state, const InitialSettings& initial, OptionS
     m.fullMonths = state.elapsed.years * 12 + state.elapsed.months;
     m.duckStage = state.ducks.stage;
     m.roundLengthMm = RoundLengthBelow(unsmoked.lengthMm);
+    m.healthSteps = HealthStepsReached(initial.quit, now);
 }
 
 void ToggleElapsedForm(DisplayState& state) {

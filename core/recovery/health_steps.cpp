@@ -69,6 +69,16 @@ std::string MomentText(const CalendarMoment& m) {
     return out;
 }
 
+int32_t HealthStepsReached(const CalendarMoment& quit, const CalendarMoment& now) {
+    return ComputeHealthTimeline(quit, now).reachedCount;
+}
+
+HealthStepWords HealthStepWordsAt(int32_t index) {
+    const StepDefinition& d =
+        kSteps[std::clamp<size_t>(static_cast<size_t>(std::max(index, 0)), 0, std::size(kSteps) - 1)];
+    return {d.when, d.change};
+}
+
 HealthTimeline ComputeHealthTimeline(const CalendarMoment& storedQuit, const CalendarMoment& now) {
     // The quit moment as the elapsed count reads it: a day the month does
     // not have (a hand-edited 31 April) runs on into the next month.

@@ -42,6 +42,15 @@ struct HealthTimeline {
 // as the main window shows it.
 HealthTimeline ComputeHealthTimeline(const CalendarMoment& quit, const CalendarMoment& now);
 
+// How many steps are reached at `now`: the count a health notice follows.
+int32_t HealthStepsReached(const CalendarMoment& quit, const CalendarMoment& now);
+// The words of the step at `index` (0-based, held inside the steps).
+struct HealthStepWords {
+    std::string when;
+    std::string change;
+};
+HealthStepWords HealthStepWordsAt(int32_t index);
+
 // "あと３日４時間", "あと４時間５分", "あと２０分": the days and hours of a
 // long wait, the hours and minutes of a shorter one.
 std::string RemainingText(int64_t minutes);

@@ -33,13 +33,15 @@ RECORD_OPTION = ('1,58,5,0,5,1,300,300,9241372,16777215,"kemless.example.jp/",0,
                  .encode("shift_jis"))
 # What is crossed between 2026-11-20 10:00 and 2026-12-02 08:00: the title
 # 大将 (30 days), the first full month (12-01 09:00), the duck of the first
-# month and 70 m of cigarettes (28 days at 2.5 m a day), each named by the
-# latest of its kind.
-WHILE_AWAY = ("お休みのあいだに：ランクアップ『大将』、卒煙１ヶ月達成、アヒル隊長のお祝い、吸わなかったタバコが７０ｍ",
+# month, 70 m of cigarettes (28 days at 2.5 m a day) and the step of 回復のあゆみ
+# a month brings, each named by the latest of its kind.
+WHILE_AWAY = ("お休みのあいだに：ランクアップ『大将』、卒煙１ヶ月達成、アヒル隊長のお祝い、吸わなかったタバコが７０ｍ、"
+              "回復のあゆみ「１〜９ヶ月後」",
               "ランクアップ！\nステータスが「大将」になりました。\n"
               "卒煙１ヶ月達成！\n卒煙して１ヶ月になりました。おめでとうございます。\n"
               "アヒルからのお知らせ\nアヒル隊長がお祝いに来ました。\n"
-              "吸わなかったタバコが７０ｍに！\n並べると太陽の塔に匹敵します。")
+              "吸わなかったタバコが７０ｍに！\n並べると太陽の塔に匹敵します。\n"
+              "回復のあゆみ「１〜９ヶ月後」\nせきや息切れが楽になってきます。")
 
 
 class NoticesToARealDaemon(unittest.TestCase):
@@ -127,14 +129,17 @@ class NoticesToARealDaemon(unittest.TestCase):
         # A started record with no journal yet: the first --notify run
         # starts one at "now" and says nothing old.
         added = self.run_at("2026-11-20 10:00:00")
-        self.assertEqual([line.split(" ")[2] for line in added], ["seen"] * 4, added)
+        self.assertEqual([line.split(" ")[2] for line in added], ["seen"] * 5, added)
+        # Five steps of 回復のあゆみ are behind it, and none is said.
+        self.assertEqual(added[4].split(" ")[2:5], ["seen", "health", "5"])
         self.assertEqual(self.received(), [])
 
         # The next morning after the crossings, one notice names them all.
         added = self.run_at("2026-12-02 08:00:00")
         self.assertEqual(self.received(), [("ケムレス", *WHILE_AWAY)])
         self.assertEqual([line.split(" ")[2:4] for line in added],
-                         [["notice", "title"], ["notice", "month"], ["notice", "duck"], ["notice", "length"]])
+                         [["notice", "title"], ["notice", "month"], ["notice", "duck"], ["notice", "length"],
+                          ["notice", "health"]])
 
         # A restart, the clock set back a week, and forward again: silence,
         # and nothing more written.

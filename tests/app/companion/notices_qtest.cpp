@@ -168,21 +168,51 @@ private slots:
     }
 
     void afterASuspendOneNoticeForTheLatest() {
-        // Asleep from day 11 to day 40: the title, the month, the duck and the
-        // length each once, in one notice, naming where they stand now, each
-        // headline on its own line before its sentence.
+        // Asleep from day 11 to day 40: the title, the month, the duck, the
+        // length and the step of 回復のあゆみ each once, in one notice, naming
+        // where they stand now, each headline on its own line before its
+        // sentence.
         MainWindow* w = run({2026, 11, 12, 10, 0}, true);
         tickAt(w, {2026, 12, 11, 10, 0});
         QTRY_COMPARE(notices().size(), 1);
         const QJsonObject n = notices().first();
         QCOMPARE(n[u"summary"].toString(), QStringLiteral("ランクアップ！"));
         const QStringList lines = n[u"body"].toString().split(QLatin1Char('\n'));
-        QCOMPARE(lines.size(), 7);
+        QCOMPARE(lines.size(), 9);
         QCOMPARE(lines[0], QStringLiteral("ステータスが「大将」になりました。"));
         QCOMPARE(lines[1], QStringLiteral("卒煙１ヶ月達成！"));
         QCOMPARE(lines[3], QStringLiteral("アヒルからのお知らせ"));
         QCOMPARE(lines[4], QStringLiteral("アヒルの王様がお祝いに来ました。"));
         QVERIFY(lines[5].startsWith(QStringLiteral("吸わなかったタバコが")));
+        QCOMPARE(lines[7], QStringLiteral("回復のあゆみ「１〜９ヶ月後」"));
+        QCOMPARE(lines[8], QStringLiteral("せきや息切れが楽になってきます。"));
+    }
+
+    // A step of 回復のあゆみ reached while the program runs is said on its
+    // minute, remembered in the journal, and never said again after a restart.
+    void aHealthStepIsSaidOnItsMinuteAndNeverAgain() {
+        const QString step = QStringLiteral("回復のあゆみ「２週間〜３ヶ月後」");
+        auto saidTimes = [&] {
+            int n = 0;
+            for (const QJsonObject& o : notices())
+                n += int((o[u"summary"].toString() + o[u"body"].toString()).contains(step));
+            return n;
+        };
+        MainWindow* w = run({2026, 11, 15, 8, 58}, true);
+        tickAt(w, {2026, 11, 15, 8, 59});
+        letTheBusSettle();
+        QCOMPARE(saidTimes(), 0);
+        tickAt(w, {2026, 11, 15, 9, 0});
+        QTRY_COMPARE(saidTimes(), 1);
+        QVERIFY(
+            journal().contains(QStringLiteral("2026-11-15 09:00 notice health 5 quit=2026-11-01T09:00\n")));
+        for (const CalendarMoment at :
+             {CalendarMoment{2026, 11, 15, 9, 1}, CalendarMoment{2026, 11, 15, 9, 30}}) {
+            w = restart(at);
+            tickAt(w, at);
+        }
+        letTheBusSettle();
+        QCOMPARE(saidTimes(), 1);
     }
 
     void whatCameWhileOffIsSaidAtTheNextStartAndNeverTwice() {

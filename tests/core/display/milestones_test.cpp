@@ -54,7 +54,7 @@ protected:
 TEST_F(Milestones, TheFirstRoundOnAnOldRecordSaysNothingAndStartsTheJournalNow) {
     const MilestoneRound first = round(afterDays(40));
     EXPECT_TRUE(first.due.empty());
-    ASSERT_EQ(first.lines.size(), 4u);
+    ASSERT_EQ(first.lines.size(), 5u);
     for (const JournalEvent& e : first.lines) EXPECT_EQ(e.kind, "seen");
     EXPECT_EQ(FormatJournalLine(first.lines[0]),
               "2024-04-10 12:00 seen title 大将 16 mode=ソルジャー quit=2024-03-01T12:00\n");
@@ -62,6 +62,8 @@ TEST_F(Milestones, TheFirstRoundOnAnOldRecordSaysNothingAndStartsTheJournalNow) 
     EXPECT_EQ(FormatJournalLine(first.lines[2]), "2024-04-10 12:00 seen duck 3 quit=2024-03-01T12:00\n");
     EXPECT_EQ(FormatJournalLine(first.lines[3]),
               "2024-04-10 12:00 seen length 60000 per=20 size=85 quit=2024-03-01T12:00\n");
+    // Six steps of 回復のあゆみ are behind an old record: none of them is said.
+    EXPECT_EQ(FormatJournalLine(first.lines[4]), "2024-04-10 12:00 seen health 6 quit=2024-03-01T12:00\n");
     // From there on only what comes next is said: 70 m on day 41.18.
     EXPECT_TRUE(round(afterDays(40.5)).due.empty());
     const MilestoneRound length = round(afterDays(41.2));
@@ -103,7 +105,8 @@ INSTANTIATE_TEST_SUITE_P(
         Resume{"off_for_a_month",
                10,
                40,
-               {MilestoneKind::Title, MilestoneKind::Calendar, MilestoneKind::Duck, MilestoneKind::Length}},
+               {MilestoneKind::Title, MilestoneKind::Calendar, MilestoneKind::Duck, MilestoneKind::Length,
+                MilestoneKind::Health}},
         Resume{"the_clock_set_back_five_days", 35, 30, {}},
         Resume{"the_clock_set_back_before_the_quit", 35, -3, {}}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -111,16 +114,18 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(Milestones, WhileOffOneNoticeNamesTheLatestOfEachKind) {
     round(afterDays(10));
     const MilestoneRound away = round(afterDays(40));
-    ASSERT_EQ(away.due.size(), 4u);
+    ASSERT_EQ(away.due.size(), 5u);
     const NoticeText text = JoinNoticesWhileAway(away.due);
     EXPECT_EQ(text.summary,
               "お休みのあいだに：ランクアップ『大将』、卒煙１ヶ月達成、アヒルの王様のお祝い、吸わなかったタバ"
-              "コが６０ｍ");
-    EXPECT_EQ(text.body, std::string("ランクアップ！\nステータスが「大将」になりました。\n"
-                                     "卒煙１ヶ月達成！\n卒煙して１ヶ月になりました。おめでとうございます。\n"
-                                     "アヒルからのお知らせ\nアヒルの王様がお祝いに来ました。\n"
-                                     "吸わなかったタバコが６０ｍに！\n並べると") +
-                             LookupLandmark(60000) + "に匹敵します。");
+              "コが６０ｍ、回復のあゆみ「１〜９ヶ月後」");
+    EXPECT_EQ(text.body,
+              std::string("ランクアップ！\nステータスが「大将」になりました。\n"
+                          "卒煙１ヶ月達成！\n卒煙して１ヶ月になりました。おめでとうございます。\n"
+                          "アヒルからのお知らせ\nアヒルの王様がお祝いに来ました。\n"
+                          "吸わなかったタバコが６０ｍに！\n並べると") +
+                  LookupLandmark(60000) +
+                  "に匹敵します。\n回復のあゆみ「１〜９ヶ月後」\nせきや息切れが楽になってきます。");
 }
 
 TEST_F(Milestones, TwoCopiesSharingTheFolderSayItOnce) {
@@ -152,7 +157,7 @@ TEST_F(Milestones, ANewRecordTheOrAThemeOrACountStartsAfreshWithoutAWord) {
     initial.quit = {2024, 3, 20, 12, 0};
     r = round(afterDays(1));
     EXPECT_TRUE(r.due.empty());
-    EXPECT_EQ(r.lines.size(), 4u);
+    EXPECT_EQ(r.lines.size(), 5u);
     // Back to the first theme: what it reached before is not said again.
     options.statusMode = "ソルジャー";
     initial = {};
@@ -165,7 +170,7 @@ TEST_F(Milestones, ANewRecordTheOrAThemeOrACountStartsAfreshWithoutAWord) {
 TEST_F(Milestones, AnUnknownThemeHasNoTitleToReach) {
     options.statusMode = "なにか";
     const MilestoneRound r = round(afterDays(1));
-    EXPECT_EQ(r.lines.size(), 3u);
+    EXPECT_EQ(r.lines.size(), 4u);
     for (const JournalEvent& e : r.lines) EXPECT_NE(e.words[0], "title");
 }
 
@@ -248,6 +253,48 @@ TEST_F(Milestones, DucksComeAndArePleasedOnTheirDays) {
         for (const MilestoneNotice& n : round(afterDays(stage * 11)).due)
             if (n.kind == MilestoneKind::Duck) said = n.body == bodies[stage - 1];
         EXPECT_TRUE(said) << stage;
+    }
+}
+
+// Each step of 回復のあゆみ is said on the minute it is reached, once, by
+// its name and what the body wins back; the quit on 1 March 2024 at noon
+// reaches "１〜９ヶ月後" on 1 April at noon, on the calendar.
+TEST_F(Milestones, EachHealthStepIsSaidOnItsMinuteOnce) {
+    struct Step {
+        CalendarMoment at;
+        const char* summary;
+        const char* body;
+    };
+    const Step steps[] = {
+        {{2024, 3, 1, 12, 20},
+         "回復のあゆみ「２０分後」",
+         "血圧と脈拍が正常に近づき、手足が温かくなってきます。"},
+        {{2024, 3, 1, 20, 0}, "回復のあゆみ「８時間後」", "血液中の一酸化炭素が減り、酸素が増えてきます。"},
+        {{2024, 3, 2, 12, 0}, "回復のあゆみ「２４時間後」", "心臓発作が起こる可能性が下がり始めます。"},
+        {{2024, 3, 4, 12, 0}, "回復のあゆみ「数日後」", "味や香りが、よくわかるようになってきます。"},
+        {{2024, 3, 15, 12, 0},
+         "回復のあゆみ「２週間〜３ヶ月後」",
+         "血液の巡りがよくなり、心臓や血管の働きが改善します。"},
+        {{2024, 4, 1, 12, 0}, "回復のあゆみ「１〜９ヶ月後」", "せきや息切れが楽になってきます。"},
+        {{2025, 3, 1, 12, 0}, "回復のあゆみ「１年後」", "肺の働きがよくなってきます。"},
+    };
+    round(initial.quit);
+    for (const Step& s : steps) {
+        auto health = [](const MilestoneRound& r) {
+            const MilestoneNotice* found = nullptr;
+            for (const MilestoneNotice& n : r.due)
+                if (n.kind == MilestoneKind::Health) found = &n;
+            return found ? std::optional<MilestoneNotice>(*found) : std::nullopt;
+        };
+        EXPECT_FALSE(health(round(MinutesAfter(s.at, -1)))) << s.summary;
+        const std::optional<MilestoneNotice> said = health(round(s.at));
+        ASSERT_TRUE(said) << s.summary;
+        EXPECT_EQ(said->summary, s.summary);
+        EXPECT_EQ(said->body, s.body);
+        EXPECT_EQ(said->phrase, s.summary);
+        // Never twice: the next round, a restart at the same minute, a clock set back.
+        EXPECT_FALSE(health(round(s.at))) << s.summary;
+        EXPECT_FALSE(health(round(MinutesAfter(s.at, -600)))) << s.summary;
     }
 }
 
