@@ -113,7 +113,7 @@ def descendants(obj):
 class ProgramOnTheBus:
     """The real program with a record in a folder of its own."""
 
-    def __init__(self, record=None, args=()):
+    def __init__(self, record=None, args=(), journal=None):
         self.dir = tempfile.mkdtemp(prefix="kemless-a11y-")
         self.base = os.path.join(self.dir, "base")
         self.data = os.path.join(self.base, "kemlessdata")
@@ -122,6 +122,9 @@ class ProgramOnTheBus:
             for name, data in zip(("initial.ini", "option.ini"), record):
                 with open(os.path.join(self.data, name), "wb") as f:
                     f.write(data)
+        if journal is not None:
+            with open(os.path.join(self.data, "journal.txt"), "wb") as f:
+                f.write(journal)
         env = dict(os.environ, HOME=self.dir, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", LANG="C.UTF-8",
                    XDG_RUNTIME_DIR=os.path.join(self.dir, "run"))
         env.pop("QT_QPA_PLATFORM", None)
@@ -159,8 +162,8 @@ class ProgramOnTheBus:
 
 
 class AccessibilityTest(unittest.TestCase):
-    def start(self, record=None, args=()):
-        program = ProgramOnTheBus(record, args)
+    def start(self, record=None, args=(), journal=None):
+        program = ProgramOnTheBus(record, args, journal)
         self.addCleanup(program.close)
         return program
 
@@ -330,6 +333,36 @@ class AccessibilityTest(unittest.TestCase):
         names = [n.name for n in descendants(window) if n.showing]
         self.assertIn("今回の卒煙で乗り越えた吸いたい気持ち　０回", names)
         self.assertTrue(any(n.startswith("この２８日間に乗り越えた回数　この２８日間（") for n in names), names)
+
+    def test_answers_are_kept_in_the_journal_and_read_by_the_next_run(self):
+        # One run passes an urge, the next slips, a third shows the record:
+        # each starts where the one before left its journal.
+        quit_moment = datetime.datetime.now() - datetime.timedelta(days=20, hours=3)
+        record, journal = record_of(quit_moment, 0), None
+        for answer, kind in (("乗り越えた", "urge"), ("吸ってしまった", "slip")):
+            program = self.start(record, ["--craving"], journal)
+            window = program.window("吸いたくなったら")
+            button = next(n for n in descendants(window) if n.role == "push button" and n.name == answer)
+            button.obj.do_action(0)
+            path = os.path.join(program.data, "journal.txt")
+            def ends_with_it():
+                if not os.path.exists(path):
+                    return False
+                with open(path, "rb") as f:
+                    return f.read().decode().endswith(f" {kind}\n")
+            expect(f"a {kind} line", ends_with_it)
+            with open(path, "rb") as f:
+                journal = f.read()
+            program.close()
+        self.assertEqual([line.split(" ")[2] for line in journal.decode().splitlines()], ["urge", "slip"])
+        program = self.start(record, ["--record"], journal)
+        window = program.window("これまでの記録")
+        names = [n.name for n in descendants(window) if n.showing]
+        for line in ("今回の卒煙で乗り越えた吸いたい気持ち　１回", "今回の卒煙で吸ってしまった　１回",
+                     "これまでに乗り越えた吸いたい気持ち　１回"):
+            self.assertIn(line, names)
+        # Kept for good: no word that it lasts only the run.
+        self.assertFalse(any("終了するまで" in n for n in names), names)
 
     def test_settings_dialog_names_every_control(self):
         quit_moment = datetime.datetime.now() - datetime.timedelta(days=400)

@@ -16,6 +16,7 @@ owner or a mount use root for the set-up only.
 import contextlib
 import fcntl
 import grp
+import itertools
 import os
 import pwd
 import resource
@@ -330,8 +331,10 @@ class HostileWorld(unittest.TestCase):
             ("another user's file, mode 0600",
              lambda: as_root_owned(w.path("journal.txt"), b"2026-11-02 09:00 seen title x\n"), "権限", True),
         ]
-        for name, make, reason, root_only in rows:
-            with self.subTest(name):
+        # Read for the notices (--notify) or for the record of urges and
+        # slips (--record): either way said once, and nothing written there.
+        for (name, make, reason, root_only), use in itertools.product(rows, ("--notify", "--record")):
+            with self.subTest(name, use=use):
                 if root_only and not ROOT:
                     continue  # nobody else to own it; the core tests cover the rule
                 self.world.close()
@@ -347,7 +350,7 @@ class HostileWorld(unittest.TestCase):
                 watched = ("initial.ini", "option.ini", "journal.txt")
                 before = {f: snapshot(w.path(f)) for f in watched}
                 notes_before = snapshot(notes)
-                w.start(args=["--notify", "--data-dir", w.base])
+                w.start(args=[use, "--data-dir", w.base])
                 w.wait_until_up(said=journal_said)
                 said = w.said()
                 self.assertIn(w.path("journal.txt"), said)
