@@ -44,10 +44,18 @@ std::optional<QColor> Desktop::chooseColor(const QColor& initial, QWidget* paren
     return c;
 }
 
-bool Desktop::trayAvailable() { return QSystemTrayIcon::isSystemTrayAvailable(); }
+bool Desktop::trayAvailable() {
+    // Qt learns that an X11 tray has gone only from the destruction of its
+    // window, which can come well after the event that said so: what the
+    // event said is taken first, where the icon lives in that tray.
+    if (areaWatch_ && areaWatch_->x11AreaGone() && !NotificationAreaWatch::statusNotifierHostThere())
+        return false;
+    return QSystemTrayIcon::isSystemTrayAvailable();
+}
 
 void Desktop::watchNotificationArea(QObject* context, std::function<void()> changed) {
     auto* watch = new NotificationAreaWatch(context);
+    areaWatch_ = watch;
     QObject::connect(watch, &NotificationAreaWatch::changed, context, std::move(changed));
 }
 

@@ -3,6 +3,7 @@
 // clipboard, the browser, the colour chooser and the notification area.
 // Tests replace them to run without a real desktop.
 #include <QColor>
+#include <QPointer>
 #include <QString>
 #include <QUrl>
 #include <functional>
@@ -12,6 +13,8 @@ class QObject;
 class QWidget;
 
 namespace kemless {
+
+class NotificationAreaWatch;
 
 class Desktop {
 public:
@@ -39,6 +42,9 @@ public:
     // they are (native Wayland): stored positions must not be overwritten
     // with what the program never learnt.
     virtual bool windowPositionsKnown();
+
+private:
+    QPointer<NotificationAreaWatch> areaWatch_;
 };
 
 }  // namespace kemless

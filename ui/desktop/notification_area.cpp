@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QDBusServiceWatcher>
 #include <QGuiApplication>
 #include <cstdlib>
@@ -61,6 +62,10 @@ void NotificationAreaWatch::watchX11() {
                                       XCB_XFIXES_SELECTION_EVENT_MASK_SET_SELECTION_OWNER |
                                           XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_WINDOW_DESTROY |
                                           XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_CLIENT_CLOSE);
+    // The owner now; from here on each change arrives as an event.
+    std::unique_ptr<xcb_get_selection_owner_reply_t, FreeReply> owner(
+        xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, trayAtom_), nullptr));
+    trayOwner_ = owner ? owner->owner : 0;
     xcb_flush(c);
     QCoreApplication::instance()->installNativeEventFilter(this);
 }
@@ -80,12 +85,23 @@ void NotificationAreaWatch::watchSessionBus() {
                     this, SIGNAL(changed()));
 }
 
+bool NotificationAreaWatch::statusNotifierHostThere() {
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    return bus.isConnected() && bus.interface() != nullptr &&
+           bus.interface()->isServiceRegistered(QString::fromLatin1(kStatusNotifierWatcher)).value();
+}
+
 bool NotificationAreaWatch::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) {
     if (trayAtom_ == 0 || eventType != "xcb_generic_event_t") return false;
     const auto* event = static_cast<const xcb_generic_event_t*>(message);
     if ((event->response_type & 0x7F) != selectionNotify_) return false;
     const auto* notify = reinterpret_cast<const xcb_xfixes_selection_notify_event_t*>(event);
-    if (notify->selection == trayAtom_) emit changed();
+    if (notify->selection == trayAtom_) {
+        // A tray window destroyed or its client gone leaves the selection
+        // without an owner.
+        trayOwner_ = notify->subtype == XCB_XFIXES_SELECTION_EVENT_SET_SELECTION_OWNER ? notify->owner : 0;
+        emit changed();
+    }
     // Qt reads the event too: it follows the clipboard by the same kind.
     return false;
 }

@@ -18,6 +18,12 @@ public:
 
     // Whether the X11 selection is watched (an X11 display with XFixes).
     bool watchesX11() const { return trayAtom_ != 0; }
+    // True when the X11 selection is watched and nobody owns it now, as the
+    // last event said: no X11 notification area.
+    bool x11AreaGone() const { return trayAtom_ != 0 && trayOwner_ == 0; }
+    // Whether a StatusNotifier watcher is on the session bus: then the
+    // icon lives there, not in an X11 tray.
+    static bool statusNotifierHostThere();
 
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
 
@@ -31,6 +37,7 @@ private:
 
     uint8_t selectionNotify_ = 0;  // XFixes' SelectionNotify event code on this display
     uint32_t trayAtom_ = 0;
+    uint32_t trayOwner_ = 0;  // the window owning the selection, 0 for none
 };
 
 }  // namespace kemless
