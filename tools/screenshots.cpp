@@ -3,6 +3,7 @@
 //   build/kemless_screenshots docs
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QPixmap>
 #include <QTemporaryDir>
@@ -16,6 +17,7 @@
 #include "figures/calendar.h"
 #include "instance/process.h"
 #include "records/clock.h"
+#include "recovery/attempt_lines.h"
 #include "recovery/attempts.h"
 #include "session/session.h"
 #include "ui_setup.h"
@@ -64,18 +66,30 @@ int main(int argc, char* argv[]) {
         return 1;
     }
 
+    // A few weeks of urges passed, and one slip, in the journal, as the
+    // program keeps them.
+    std::vector<kemless::AttemptEvent> events;
+    const kemless::CalendarMoment now = clock.now();
+    const int daysBack[] = {25, 24, 24, 22, 20, 19, 19, 19, 15, 12, 9, 9, 6, 3, 1, 0};
+    for (const int back : daysBack)
+        events.push_back(
+            {kemless::AddMinutes(now, -int64_t{back} * 1440 - 90),
+             back == 20 ? kemless::AttemptEventKind::Slip : kemless::AttemptEventKind::UrgePassed,
+             {}});
+    std::string journal;
+    for (const kemless::AttemptEvent& e : events)
+        journal += kemless::FormatJournalLine(kemless::AttemptJournalLine(e));
+    QFile journalFile(dir.filePath(QStringLiteral("kemlessdata/journal.txt")));
+    if (!journalFile.open(QIODevice::WriteOnly) ||
+        journalFile.write(journal.data(), qint64(journal.size())) != qint64(journal.size())) {
+        std::fprintf(stderr, "kemless_screenshots: cannot write the sample journal in %s\n",
+                     qPrintable(dir.path()));
+        return 1;
+    }
+    journalFile.close();
+
     kemless::Process process;
     kemless::Session session(clock, desktop, process, dir.path().toStdString());
-    // A few weeks of urges passed, and one slip, for the record.
-    auto log = std::make_unique<kemless::MemoryAttemptLog>();
-    const kemless::CalendarMoment now = clock.now();
-    const int daysBack[] = {25, 24, 24, 22, 19, 19, 19, 15, 12, 9, 9, 6, 3, 1, 0};
-    for (const int back : daysBack)
-        log->append({kemless::AddMinutes(now, -int64_t{back} * 1440 - 90),
-                     kemless::AttemptEventKind::UrgePassed,
-                     {}});
-    log->append({kemless::AddMinutes(now, -20 * 1440), kemless::AttemptEventKind::Slip, {}});
-    session.setAttemptLog(std::move(log));
     session.start();
     bool ok = Save(session.mainWindow(), out + QStringLiteral("/main-window.png"));
     ok &= Save(session.miniWindow(), out + QStringLiteral("/mini-window.png"));
