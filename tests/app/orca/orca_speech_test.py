@@ -86,7 +86,6 @@ MINI = record(window_mode=1)
 NEW_USER = None
 
 ELAPSED = "卒煙からの日数　０年０ヶ月２０日３時間０分 ラベル"
-RECORD_NOTE = "この記録は、ケムレスを終了するまでのあいだ残ります。 ラベル"
 SETTINGS_INTRO = "設定ウィンドウ ダイアログ 全て半角で記入してください"
 
 
@@ -197,9 +196,10 @@ ROWS = [
         *tabs("今回の卒煙で吸ってしまった　０回 ラベル", "これまでに乗り越えた吸いたい気持ち　０回 ラベル",
               "これまでに吸ってしまった　０回 ラベル", "いちばん長い卒煙　２０日３時間（今回） ラベル",
               "この２８日間に乗り越えた回数　この２８日間（４月２４日〜５月２１日）に乗り越えた吸いたい気持ちの記録は、"
-              "まだありません。 画像",
-              RECORD_NOTE,
-              "吸いたくなったら プッシュボタン", "閉じる プッシュボタン"),
+              "まだありません。 画像"),
+        # Kept in the journal for good: no note that it lasts only the run.
+        Step(["Tab"], says=["吸いたくなったら プッシュボタン"], never=["終了するまで"]),
+        *tabs("閉じる プッシュボタン"),
     ]),
     Row("health timeline from the menu: every step, the bar to the next, the source", STARTED, [
         *from_menu(1, "回復のあゆみ", "回復のあゆみ", "１０の変化のうち５つに到達しました。次の「１〜９ヶ月後」まで、あと１０日"),
