@@ -240,19 +240,19 @@ TEST(RecordFileTexts, EveryProblemHasItsOwnWords) {
     for (FileProblem p : {FileProblem::NoPermission, FileProblem::NotAFile, FileProblem::LinkLoop,
                           FileProblem::ForeignLink, FileProblem::TooLarge, FileProblem::NoSpace,
                           FileProblem::ReadOnly, FileProblem::NoFolder, FileProblem::Other}) {
-        const std::string text = ProblemText({p, 5, "/x"});
+        const std::string text = ProblemText({p, 5, "/x", {}});
         EXPECT_FALSE(text.empty());
         EXPECT_EQ(std::find(seen.begin(), seen.end(), text), seen.end()) << text;
         seen.push_back(text);
     }
     const std::string message =
-        RecordNotKeptText({{FileProblem::NoSpace, 28, "/home/u/kemlessdata"}}, "/home/u/kemlessdata");
+        RecordNotKeptText({{FileProblem::NoSpace, 28, "/home/u/kemlessdata", {}}}, "/home/u/kemlessdata");
     EXPECT_NE(message.find("/home/u/kemlessdata"), std::string::npos);
-    EXPECT_NE(message.find(ProblemText({FileProblem::NoSpace, 28, ""})), std::string::npos);
+    EXPECT_NE(message.find(ProblemText({FileProblem::NoSpace, 28, "", {}})), std::string::npos);
     // The headline says whose fault it is: the folder's, or a file's in it.
     EXPECT_EQ(message.rfind("記録を保存するフォルダが使えません。", 0), 0u);
-    const std::string file = RecordNotKeptText({{FileProblem::NotAFile, 0, "/home/u/kemlessdata/option.ini"}},
-                                               "/home/u/kemlessdata");
+    const std::string file = RecordNotKeptText(
+        {{FileProblem::NotAFile, 0, "/home/u/kemlessdata/option.ini", {}}}, "/home/u/kemlessdata");
     EXPECT_EQ(file.rfind("記録のファイルが使えません。", 0), 0u);
 }
 

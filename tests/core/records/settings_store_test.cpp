@@ -352,7 +352,7 @@ TEST(Keeping, SaysWhyARecordCannotBeKept) {
     ASSERT_TRUE(store.writeOption(OptionSettings{}));
     EXPECT_TRUE(store.keepingProblems().empty());
     // A file the start could not read is named, and never written this run.
-    store.block(SettingsStore::File::Option, {FileProblem::NoPermission, EACCES, store.optionPath()});
+    store.block(SettingsStore::File::Option, {FileProblem::NoPermission, EACCES, store.optionPath(), {}});
     only(FileProblem::NoPermission, store.optionPath());
     EXPECT_EQ(store.writeOption(OptionSettings{}).problem, FileProblem::NoPermission);
     std::filesystem::remove_all(root);
