@@ -83,20 +83,29 @@ def end_process_groups(processes, grace=10.0):
                 stream.close()
 
 
+def _start_reporting(argv_with_fd, env, processes, what):
+    """Starts a daemon that writes one line (its display or address) to a
+    pipe whose descriptor `argv_with_fd` puts on its command line; adds it to
+    `processes` and returns (process, line)."""
+    read_end, write_end = os.pipe()
+    process = subprocess.Popen(argv_with_fd(write_end), env=env, pass_fds=(write_end,), stdin=subprocess.DEVNULL,
+                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, start_new_session=True)
+    processes.append(process)
+    os.close(write_end)
+    with os.fdopen(read_end) as f:
+        line = f.readline().strip()
+    if not line:
+        raise RuntimeError(f"{what} gave nothing")
+    return process, line
+
+
 def start_xvfb(env, processes, size="1024x768x24"):
     """A private X server on a display number it picks itself (-displayfd),
     added to `processes`; sets DISPLAY in `env`. -noreset: a server resets
     when its last client leaves, and a client that connects then fails."""
-    read_end, write_end = os.pipe()
-    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", size, "-nolisten", "tcp",
-                             "-noreset"], env=env, pass_fds=(write_end,), stdin=subprocess.DEVNULL,
-                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, start_new_session=True)
-    processes.append(xvfb)
-    os.close(write_end)
-    with os.fdopen(read_end) as f:
-        number = f.readline().strip()
-    if not number:
-        raise RuntimeError("Xvfb gave no display")
+    xvfb, number = _start_reporting(
+        lambda fd: ["Xvfb", "-displayfd", str(fd), "-screen", "0", size, "-nolisten", "tcp", "-noreset"], env,
+        processes, "Xvfb")
     env["DISPLAY"] = f":{number}"
     return xvfb
 
@@ -104,15 +113,7 @@ def start_xvfb(env, processes, size="1024x768x24"):
 def start_session_bus(env, processes):
     """A private session bus (dbus-daemon), added to `processes`; sets
     DBUS_SESSION_BUS_ADDRESS in `env`."""
-    read_end, write_end = os.pipe()
-    bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", f"--print-address={write_end}"], env=env,
-                           pass_fds=(write_end,), stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                           stderr=subprocess.DEVNULL, start_new_session=True)
-    processes.append(bus)
-    os.close(write_end)
-    with os.fdopen(read_end) as f:
-        address = f.readline().strip()
-    if not address:
-        raise RuntimeError("dbus-daemon gave no address")
+    bus, address = _start_reporting(lambda fd: ["dbus-daemon", "--session", "--nofork", f"--print-address={fd}"],
+                                    env, processes, "dbus-daemon")
     env["DBUS_SESSION_BUS_ADDRESS"] = address
     return bus
