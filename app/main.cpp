@@ -16,6 +16,7 @@
 #include "desktop/desktop.h"
 #include "instance/process.h"
 #include "instance/termination.h"
+#include "journal/journal_book.h"
 #include "platform.h"
 #include "records/settings_store.h"
 #include "records/user_folders.h"
@@ -127,7 +128,10 @@ int main(int argc, char* argv[]) {
     kemless::SystemClock clock;
     kemless::Desktop desktop;
     kemless::Process process;
-    kemless::Session session(clock, desktop, process, BaseFolder(command, cwd));
+    // The journal beside the record: one for the run, which the session
+    // keeps the record of urges in and the companion its notices.
+    kemless::JournalBook journal;
+    kemless::Session session(clock, desktop, process, BaseFolder(command, cwd), &journal);
     // A record an older version left in the working directory moves in with
     // the first start that finds the per-user folder empty.
     if (command.dataDir.empty()) session.setAdoptFrom(cwd);
@@ -136,7 +140,7 @@ int main(int argc, char* argv[]) {
     session.setStartWindow(command.window);
     // Made before the first refresh, which says what came while the program was off.
     std::optional<kemless::Companion> companion;
-    if (command.notify) companion.emplace(session);
+    if (command.notify) companion.emplace(session, journal);
     session.start();
     // A signal during a start-up message: the end has come before the loop.
     if (process.quitRequested()) return 0;

@@ -5,13 +5,15 @@
 #include <optional>
 
 #include "desktop/notifier.h"
+#include "journal/journal_book.h"
 #include "session/session.h"
 #include "windows/notice_balloon.h"
 #include "windows/tray_icon.h"
 
 namespace kemless {
 
-Companion::Companion(Session& session, QObject* parent) : QObject(parent), session_(session) {
+Companion::Companion(Session& session, JournalBook& journal, QObject* parent)
+    : QObject(parent), session_(session), journal_(journal) {
     notifier_ = new Notifier(this);
     notifier_->setFallback([this](const QString& s, const QString& b) { return showWithoutService(s, b); });
     connect(notifier_, &Notifier::activated, &session_, &Session::bringForward);
@@ -19,37 +21,14 @@ Companion::Companion(Session& session, QObject* parent) : QObject(parent), sessi
 }
 
 void Companion::refreshed(const DisplayState& display) {
-    const bool first = !started_;
-    started_ = true;
-    const CalendarMoment now = session_.now();
-    MilestoneRound round = NextMilestones(known_, display.milestones, now);
-    // The journal is read at the first refresh, and again whenever this
-    // run's own account has something to say or to write: another copy may
-    // have said it meanwhile. Otherwise nothing is read.
-    if (journalKept_ && (first || !round.lines.empty())) {
-        std::vector<JournalEvent> read;
-        MilestoneRound decided;
-        const bool kept = session_.updateJournal([&](std::string_view journal) {
-            read = NoticeLines(ParseJournal(journal));
-            decided = NextMilestones(read, display.milestones, now);
-            return JournalLines(decided.lines);
-        });
-        if (kept) {
-            known_ = std::move(read);
-            round = std::move(decided);
-        } else {
-            journalKept_ = false;
-            // Unrecorded, a notice of what happened while the program was
-            // off would come again at every start: this run begins afresh.
-            if (first) {
-                known_.clear();
-                round = NextMilestones(known_, display.milestones, now);
-            }
-        }
-    }
-    known_.insert(known_.end(), round.lines.begin(), round.lines.end());
+    // A notice nobody could see is not marked said: it comes at a later
+    // refresh, once a notification service, an area or a window is there.
+    const bool seen = canShow();
+    const MilestoneRound round = journal_.milestones(display.milestones, session_.now(), seen);
+    const bool away = away_;
+    if (seen) away_ = false;
     if (round.due.empty()) return;
-    const NoticeText text = first ? JoinNoticesWhileAway(round.due) : JoinNotices(round.due);
+    const NoticeText text = away ? JoinNoticesWhileAway(round.due) : JoinNotices(round.due);
     notifier_->notify(QString::fromStdString(text.summary), QString::fromStdString(text.body));
 }
 
@@ -58,6 +37,14 @@ namespace {
 TrayIcon* TrayOf(DisplayWindow* window) { return window != nullptr ? window->trayIcon() : nullptr; }
 
 }  // namespace
+
+bool Companion::canShow() const {
+    if (notifier_->serviceAvailable()) return true;
+    for (TrayIcon* icon : {TrayOf(session_.mainWindow()), TrayOf(session_.miniWindow())})
+        if (icon != nullptr && icon->isShown()) return true;
+    DisplayWindow* window = session_.windowOfTheMode();
+    return window != nullptr && window->isVisible() && !window->isMinimized();
+}
 
 bool Companion::showWithoutService(const QString& summary, const QString& body) {
     // In the area: the balloon comes from the icon once the icon has its place.

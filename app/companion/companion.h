@@ -7,12 +7,12 @@
 // folder. Where the journal cannot be kept, notices go on for the run from
 // what this run has seen.
 #include <QObject>
-#include <vector>
 
 #include "display/milestones.h"
 
 namespace kemless {
 
+class JournalBook;
 class Notifier;
 class Session;
 
@@ -23,7 +23,8 @@ public:
     // area to get its place there.
     static constexpr int kPlaceWaitMs = 1000;
 
-    explicit Companion(Session& session, QObject* parent = nullptr);
+    // `journal`: the one the session keeps its record in.
+    Companion(Session& session, JournalBook& journal, QObject* parent = nullptr);
 
     Notifier* notifier() const { return notifier_; }
 
@@ -32,13 +33,14 @@ private:
     // The words without a notification service: beside a window in view,
     // or from the icon of a window in the area; false where neither is.
     bool showWithoutService(const QString& summary, const QString& body);
+    // Whether a notice sent now is seen: a service, an area or a window in view.
+    bool canShow() const;
 
     Session& session_;
+    JournalBook& journal_;
     Notifier* notifier_ = nullptr;
-    // The journal's notice lines as last read, and those written since.
-    std::vector<JournalEvent> known_;
-    bool started_ = false;
-    bool journalKept_ = true;
+    // Until the first notice is said: what came while the program was off.
+    bool away_ = true;
 };
 
 }  // namespace kemless

@@ -18,8 +18,8 @@ void SayKept(const FileOutcome& outcome) {
 
 }  // namespace
 
-RecordKeeper::RecordKeeper(std::string baseFolder, Clock& clock)
-    : clock_(clock), store_(std::move(baseFolder)) {
+RecordKeeper::RecordKeeper(std::string baseFolder, Clock& clock, JournalBook& journal)
+    : clock_(clock), store_(std::move(baseFolder)), journal_(journal) {
     records_.initial = DefaultInitialSettings(clock.now());
     store_.setClock([&clock] { return clock.now(); });
 }
@@ -28,11 +28,15 @@ StartupState RecordKeeper::start(const CalendarMoment& now) {
     if (!adoptFrom_.empty()) AdoptRecord(SettingsStore(adoptFrom_), store_);
     StartupState state = RunStartupFileSteps(store_, now);
     records_ = {state.initial, state.options};
+    if (const DataFolder* folder = store_.folder())
+        if (FileOutcome journal = journal_.open(folder->fd(), folder->path(), now); !journal)
+            state.journalProblem = std::move(journal);
     return state;
 }
 
 void RecordKeeper::refresh(DisplayState& display, const CalendarMoment& now, int draw) {
     RefreshDisplay(display, records_.initial, records_.options, now, draw);
+    journal_.catchUp(now);
 }
 
 void RecordKeeper::storeMainCorner(std::optional<Corner> corner) {
@@ -58,7 +62,7 @@ FileOutcome RecordKeeper::startQuit(const CalendarMoment& quit, std::optional<Co
     const bool wasRunning = static_cast<bool>(records_.options.quitStarted);
     records_.initial.quit = quit;
     records_.options.quitStarted = true;
-    noteQuitChange(before, wasRunning);
+    noteQuitChange(before, wasRunning, true);
     storeMainCorner(mainCorner);
     return save();
 }
@@ -66,7 +70,7 @@ FileOutcome RecordKeeper::startQuit(const CalendarMoment& quit, std::optional<Co
 FileOutcome RecordKeeper::takeSaved(const SettingsResult& result, std::optional<Corner> mainCorner) {
     const CalendarMoment before = records_.initial.quit;
     records_ = {result.initial, result.options};
-    noteQuitChange(before, true);
+    noteQuitChange(before, true, false);
     storeMainCorner(mainCorner);
     // A data folder removed while the dialog was open is made again.
     store_.ensureDataFolder();
@@ -77,48 +81,36 @@ void RecordKeeper::takeCancelled(const SettingsResult& result) {
     const CalendarMoment before = records_.initial.quit;
     records_ = KeptAfterCancel(records_, result);
     // A save refused for its options has taken the quit profile all the same.
-    noteQuitChange(before, true);
+    noteQuitChange(before, true, false);
     if (result.profileTaken) (void)writeInitial(*result.profileTaken);
 }
 
 void RecordKeeper::writePositions() const { (void)writeOption(); }
 
-void RecordKeeper::noteQuitChange(const CalendarMoment& before, bool wasRunning) {
+void RecordKeeper::noteQuitChange(const CalendarMoment& before, bool wasRunning, bool newAttempt) {
     const CalendarMoment& after = records_.initial.quit;
     if (wasRunning && after == before) return;
     const CalendarMoment now = clock_.now();
+    if (!newAttempt) {
+        // A typo mended is the same attempt, begun at another minute.
+        (void)journal_.record({now, AttemptEventKind::QuitCorrected, after});
+        return;
+    }
     // The end first, then the start, at the same minute.
-    if (wasRunning) (void)attempts_->append({now, AttemptEventKind::AttemptEnd, before});
-    (void)attempts_->append({now, AttemptEventKind::AttemptStart, after});
+    if (wasRunning) (void)journal_.record({now, AttemptEventKind::AttemptEnd, before});
+    (void)journal_.record({now, AttemptEventKind::AttemptStart, after});
 }
 
 bool RecordKeeper::noteUrgePassed(const CalendarMoment& now) {
-    return attempts_->append({now, AttemptEventKind::UrgePassed, {}});
+    return journal_.record({now, AttemptEventKind::UrgePassed, {}});
 }
 
 bool RecordKeeper::noteSlip(const CalendarMoment& now) {
-    return attempts_->append({now, AttemptEventKind::Slip, {}});
+    return journal_.record({now, AttemptEventKind::Slip, {}});
 }
 
 RecordView RecordKeeper::recordView(const CalendarMoment& now) const {
-    const std::vector<AttemptEvent> events = attempts_->events();
-    const RecordKeeping keeping = !attempts_->readable()         ? RecordKeeping::Unavailable
-                                  : attempts_->keepsAcrossRuns() ? RecordKeeping::ForGood
-                                                                 : RecordKeeping::ThisRun;
-    return MakeRecordView(SummariseAttempts(events, records_.initial.quit, now), keeping);
-}
-
-RecordKeeper::JournalStep RecordKeeper::updateJournal(const JournalDecision& decide) {
-    if (journalBroken_) return {};
-    const DataFolder* folder = store_.folder();
-    if (folder == nullptr) {
-        journalBroken_ = true;
-        return {};
-    }
-    FileOutcome outcome = folder->updateJournal(kJournalName, decide);
-    if (outcome) return {true, std::nullopt};
-    journalBroken_ = true;
-    return {false, std::move(outcome)};
+    return MakeRecordView(journal_.summary(records_.initial.quit, now), journal_.keeping());
 }
 
 FileOutcome RecordKeeper::save() const {

@@ -5,7 +5,6 @@
 // write first kept unreadable bytes beside the record does it say where
 // itself, on standard error, whichever write that was.
 #include <cstdint>
-#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -13,9 +12,9 @@
 #include "display/display_state.h"
 #include "forms/settings_result.h"
 #include "geometry/placement.h"
+#include "journal/journal_book.h"
 #include "records/settings_store.h"
 #include "records/startup.h"
-#include "recovery/attempts.h"
 
 namespace kemless {
 
@@ -25,7 +24,10 @@ class RecordKeeper {
 public:
     // The quit profile in memory starts as the defaults of the clock's now;
     // the clock also dates the name of any unreadable bytes a write keeps.
-    RecordKeeper(std::string baseFolder, Clock& clock);
+    // The journal is where urges, slips and attempts are kept: opened in
+    // the data folder at start() (until then, and without a data folder,
+    // for this run only).
+    RecordKeeper(std::string baseFolder, Clock& clock, JournalBook& journal);
     // Before start(): a record an older version left in this folder is
     // adopted when the data folder holds none (see AdoptRecord).
     void setAdoptFrom(std::string folder) { adoptFrom_ = std::move(folder); }
@@ -69,30 +71,15 @@ public:
     // again, and that save says it).
     void takeCancelled(const SettingsResult& result);
 
-    // The journal beside the record: one step of reading it and appending
-    // to it (see UpdateJournalAt). Once a step has failed, the journal is
-    // left alone for the rest of the run: what stands there may not be
-    // ours to write. The first failure comes back to be said; later steps
-    // fail without a word, and so do all where the data folder itself was
-    // unusable (said at start).
-    struct JournalStep {
-        bool kept = false;
-        std::optional<FileOutcome> sayOnce;
-    };
-    JournalStep updateJournal(const JournalDecision& decide);
-
     // option.ini with the window positions on the way out; a failure goes
     // unsaid (not worth a message box, and a record that cannot be kept was
     // named at start).
     void writePositions() const;
 
-    // The record of urges, slips and attempts: in memory for this run only
-    // until a log that outlives the run is handed in (the session hands in
-    // the journal's). A quit
-    // moment that replaces the one in force (the ceremony, the settings)
-    // ends that attempt and starts the next in it, at the clock's minute.
-    void setAttemptLog(std::unique_ptr<AttemptLog> log) { attempts_ = std::move(log); }
-    const AttemptLog& attemptLog() const { return *attempts_; }
+    // The record of urges, slips and attempts, kept in the journal. Only
+    // the ceremony ends the attempt in force and starts the next, at the
+    // clock's minute; a quit moment changed in the settings corrects this
+    // attempt (a line that says so), so no attempt is made that never was.
     // An urge passed or a slip at `now`; false when it could not be kept.
     // A slip leaves the quit moment as it is.
     bool noteUrgePassed(const CalendarMoment& now);
@@ -103,7 +90,7 @@ public:
 private:
     // The quit moment in force went from `before` (running when `wasRunning`)
     // to the one the records hold now.
-    void noteQuitChange(const CalendarMoment& before, bool wasRunning);
+    void noteQuitChange(const CalendarMoment& before, bool wasRunning, bool newAttempt);
 
     // Both files, even when the first fails: each is whole on its own. The
     // first failure, if any.
@@ -116,8 +103,7 @@ private:
     SettingsStore store_;
     Records records_;
     std::string adoptFrom_;
-    std::unique_ptr<AttemptLog> attempts_ = std::make_unique<MemoryAttemptLog>();
-    bool journalBroken_ = false;
+    JournalBook& journal_;
 };
 
 }  // namespace kemless

@@ -20,7 +20,6 @@
 #include "records/clock.h"
 #include "recovery/craving.h"
 #include "recovery/health_steps.h"
-#include "session/journal_attempt_log.h"
 #include "windows/tray_icon.h"
 #include "windows/widgets.h"
 
@@ -73,18 +72,25 @@ bool Session::IsWindowName(const QString& name) {
     return false;
 }
 
-Session::Session(Clock& clock, Desktop& desktop, Process& process, std::string baseFolder, QObject* parent)
+Session::Session(Clock& clock, Desktop& desktop, Process& process, std::string baseFolder,
+                 JournalBook* journal, QObject* parent)
     : QObject(parent),
       clock_(clock),
       desktop_(desktop),
       process_(process),
-      keeper_(std::move(baseFolder), clock) {
+      ownJournal_(journal == nullptr ? std::make_unique<JournalBook>() : nullptr),
+      journal_(journal == nullptr ? *ownJournal_ : *journal),
+      keeper_(std::move(baseFolder), clock, journal_) {
     refreshTimer_.setObjectName(QStringLiteral("refreshTimer"));
     refreshTimer_.setInterval(kRefreshIntervalMs);
     connect(&refreshTimer_, &QTimer::timeout, this, &Session::refreshDisplay);
-    // Urges, slips and attempts are kept in the journal beside the record.
-    keeper_.setAttemptLog(
-        std::make_unique<JournalAttemptLog>([this](const JournalDecision& d) { return updateJournal(d); }));
+    // A step on the journal that failed is said once it is over: a box
+    // opened from inside a refresh would let the next refresh run inside it.
+    journal_.setProblemHandler([this](const FileOutcome& why) {
+        QTimer::singleShot(0, this, [this, text = JournalNotKeptText(why)] {
+            if (!ending_) Tell(desktop_, nullptr, text);
+        });
+    });
 }
 
 Session::~Session() {
@@ -127,6 +133,7 @@ void Session::start() {
     // without a word.
     if (!st.problems.empty())
         Tell(desktop_, nullptr, RecordNotKeptText(st.problems, keeper_.store().dataFolder()));
+    if (st.journalProblem) Tell(desktop_, nullptr, JournalNotKeptText(*st.journalProblem));
     // A signal while the message was up ends the program right there.
     if (ending_) return;
     const bool tray = desktop_.trayAvailable();
@@ -198,6 +205,9 @@ void Session::end() {
     if (ending_) return;
     ending_ = true;
     unloadDisplayWindows(main_);
+    // A notice said while the journal could not take it is not said again
+    // at the next start: one more try on the way out.
+    journal_.flush();
     process_.quit();
 }
 
@@ -239,18 +249,6 @@ void Session::bringForward() {
 }
 
 CalendarMoment Session::now() const { return clock_.now(); }
-
-bool Session::updateJournal(const JournalDecision& decide) {
-    RecordKeeper::JournalStep step = keeper_.updateJournal(decide);
-    if (step.sayOnce) {
-        // After the step: a box opened from inside a refresh would let the
-        // next refresh run inside it.
-        QTimer::singleShot(0, this, [this, text = JournalNotKeptText(*step.sayOnce)] {
-            if (!ending_) Tell(desktop_, nullptr, text);
-        });
-    }
-    return step.kept;
-}
 
 void Session::refreshDisplay() {
     const CalendarMoment now = clock_.now();

@@ -42,8 +42,11 @@ public:
     // second time (see watchNotificationArea).
     static constexpr int kAreaSettleMs = 500;
 
+    // `journal`: where urges, slips, attempts and notices are kept, shared
+    // with whoever else follows it (the companion); without one the session
+    // keeps its own.
     Session(Clock& clock, Desktop& desktop, Process& process, std::string baseFolder,
-            QObject* parent = nullptr);
+            JournalBook* journal = nullptr, QObject* parent = nullptr);
     ~Session() override;
 
     // Before start(): the display window starts in the notification area
@@ -66,9 +69,6 @@ public:
     // window is loaded (the setup, the ceremony or the settings are open)
     // those come forward instead. Unknown names are ignored.
     void openWindow(const QString& name);
-    // Where urges, slips and attempts are kept (see RecordKeeper): the
-    // journal beside the record unless another log is handed in (a test's).
-    void setAttemptLog(std::unique_ptr<AttemptLog> log) { keeper_.setAttemptLog(std::move(log)); }
     // Before start(): a record an older version left in this folder is
     // adopted when the data folder holds none (see AdoptRecord), once this
     // copy is the only one.
@@ -87,10 +87,6 @@ public:
     const RecordKeeper& records() const { return keeper_; }
     // The clock's minute, as the next refresh would take it.
     CalendarMoment now() const;
-    // One step on the journal beside the record (RecordKeeper::updateJournal):
-    // false when the journal cannot be kept; the first time, that is said
-    // once the step is over.
-    bool updateJournal(const JournalDecision& decide);
     const InitialSettings& initial() const { return keeper_.initial(); }
     const OptionSettings& options() const { return keeper_.options(); }
     const DisplayState& display() const { return display_; }
@@ -159,6 +155,8 @@ private:
     Clock& clock_;
     Desktop& desktop_;
     Process& process_;
+    std::unique_ptr<JournalBook> ownJournal_;
+    JournalBook& journal_;
     RecordKeeper keeper_;
     DisplayState display_;
 

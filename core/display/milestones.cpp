@@ -68,26 +68,8 @@ std::vector<Track> TracksOf(const MilestoneFigures& f) {
     return tracks;
 }
 
-bool SameFields(Fields a, Fields b) {
-    std::sort(a.begin(), a.end());
-    std::sort(b.begin(), b.end());
-    return a == b;
-}
-
 bool IsNoticeLine(const JournalEvent& e) {
     return (e.kind == "notice" || e.kind == "seen") && !e.words.empty();
-}
-
-// The number a line of this track reached; nothing for a line that is not one.
-std::optional<int64_t> Reached(const JournalEvent& e, const Track& t) {
-    if (!IsNoticeLine(e) || e.words[0] != t.name || e.words.size() != t.words.size() + 1 ||
-        !SameFields(e.fields, t.fields))
-        return std::nullopt;
-    const std::string& last = e.words.back();
-    int64_t value = 0;
-    const auto [end, error] = std::from_chars(last.data(), last.data() + last.size(), value);
-    if (error != std::errc() || end != last.data() + last.size()) return std::nullopt;
-    return value;
 }
 
 // "２０ｍ", "１．５ｋｍ" as the program writes lengths, full-width.
@@ -221,21 +203,55 @@ int64_t RoundLengthBelow(double lengthMm) {
     return lead * step;
 }
 
-MilestoneRound NextMilestones(const std::vector<JournalEvent>& journal, const MilestoneFigures& figures,
+void NoticeLedger::add(const JournalEvent& e) {
+    const std::optional<int64_t> value = NoticeValueOf(e);
+    if (!value) return;
+    const std::string key = *NoticeKeyOf(e);
+    auto [it, fresh] = furthest_.try_emplace(key, *value);
+    if (!fresh) it->second = std::max(it->second, *value);
+    if (e.words[0] == "title")
+        if (const auto quit = e.field("quit"), mode = e.field("mode"); quit && mode)
+            titleMode_[std::string(*quit)] = std::string(*mode);
+}
+
+std::optional<int64_t> NoticeLedger::furthest(const std::string& key) const {
+    const auto it = furthest_.find(key);
+    if (it == furthest_.end()) return std::nullopt;
+    return it->second;
+}
+
+const std::string* NoticeLedger::lastTitleMode(const std::string& quitWord) const {
+    const auto it = titleMode_.find(quitWord);
+    return it == titleMode_.end() ? nullptr : &it->second;
+}
+
+MilestoneRound NextMilestones(const NoticeLedger& journal, const MilestoneFigures& figures,
                               const CalendarMoment& now) {
     MilestoneRound round;
     for (const Track& t : TracksOf(figures)) {
-        std::optional<int64_t> furthest;
-        for (const JournalEvent& e : journal)
-            if (const std::optional<int64_t> reached = Reached(e, t))
-                furthest = std::max(furthest.value_or(*reached), *reached);
-        if (furthest && t.value <= *furthest) continue;
-        JournalEvent line{now, furthest ? "notice" : "seen", {t.name}, t.fields};
+        JournalEvent line{now, "notice", {t.name}, t.fields};
         line.words.insert(line.words.end(), t.words.begin(), t.words.end());
+        const std::optional<int64_t> furthest = journal.furthest(*NoticeKeyOf(line));
+        bool themeChanged = false;
+        if (t.kind == MilestoneKind::Title)
+            if (const std::string* mode = journal.lastTitleMode(MinuteWord(figures.quit)))
+                themeChanged = *mode != figures.statusMode;
+        if (!themeChanged && furthest && t.value <= *furthest) continue;
+        if (!furthest || themeChanged) {
+            line.kind = "seen";
+        } else {
+            round.due.push_back(NoticeOf(t, figures));
+        }
         round.lines.push_back(std::move(line));
-        if (furthest) round.due.push_back(NoticeOf(t, figures));
     }
     return round;
+}
+
+MilestoneRound NextMilestones(const std::vector<JournalEvent>& journal, const MilestoneFigures& figures,
+                              const CalendarMoment& now) {
+    NoticeLedger ledger;
+    for (const JournalEvent& e : journal) ledger.add(e);
+    return NextMilestones(ledger, figures, now);
 }
 
 std::optional<UpcomingMilestone> NextMilestoneAfter(const InitialSettings& initial,

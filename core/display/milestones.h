@@ -9,6 +9,7 @@
 // comparison of what a refresh computed with the journal's lines, so any
 // "now" can be tested.
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -41,6 +42,27 @@ struct MilestoneRound {
     std::vector<MilestoneNotice> due;  // most important first, at most one a kind: its latest
     std::vector<JournalEvent> lines;   // to append, dated `now`
 };
+// What the journal says of the milestones, line by line: how far each
+// reached (the highest value, wherever its line stands: a merge of two
+// computers' journals may put a lower one last), and which theme the
+// latest title line of each quit moment named.
+class NoticeLedger {
+public:
+    void clear() { *this = NoticeLedger(); }
+    // Every line but notice lines is passed over.
+    void add(const JournalEvent& line);
+    std::optional<int64_t> furthest(const std::string& key) const;
+    const std::string* lastTitleMode(const std::string& quitWord) const;
+
+private:
+    std::map<std::string, int64_t> furthest_;
+    std::map<std::string, std::string> titleMode_;
+};
+
+// A title is the rank within the quit moment whatever the theme: a theme
+// changed since the last title line is taken as it stands, without a word.
+MilestoneRound NextMilestones(const NoticeLedger& journal, const MilestoneFigures& figures,
+                              const CalendarMoment& now);
 MilestoneRound NextMilestones(const std::vector<JournalEvent>& journal, const MilestoneFigures& figures,
                               const CalendarMoment& now);
 

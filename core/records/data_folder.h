@@ -10,7 +10,6 @@
 #include <utility>
 #include <vector>
 
-#include "records/journal.h"
 #include "records/record_file.h"
 
 namespace kemless {
@@ -47,12 +46,6 @@ public:
     }
     FileOutcome keepCopy(const std::string& name, const std::string& suffix, std::string& kept) const {
         return KeepCopyAt(fd(), path_, name, suffix, kept);
-    }
-    // The journal beside the record (see journal.h).
-    ReadOutcome readJournal(const std::string& name) const { return ReadJournalAt(fd(), path_, name); }
-    FileOutcome updateJournal(const std::string& name, const JournalDecision& decide,
-                              bool* appended = nullptr) const {
-        return UpdateJournalAt(fd(), path_, name, decide, appended);
     }
     FileOutcome trialWrite(const std::string& name, size_t size,
                            std::vector<std::pair<dev_t, ino_t>>& tried) const {

@@ -1,28 +1,14 @@
 #include "records/journal.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <charconv>
 #include <cstdio>
-#include <ctime>
 #include <map>
 
 #include "basics/text.h"
 
 namespace kemless {
 namespace {
-
-// How long an append waits for another copy of the program that holds the
-// journal (its own step takes milliseconds), and how often the file at the
-// name may change under it before it gives up.
-constexpr int kLockTries = 50;
-constexpr long kLockWaitNs = 20'000'000;
-constexpr int kReopenTries = 5;
 
 bool IsKindWord(std::string_view word) {
     if (word.empty() || word[0] < 'a' || word[0] > 'z') return false;
@@ -94,13 +80,22 @@ std::optional<std::string> Unescaped(std::string_view word) {
     return out;
 }
 
-// A number of exactly `digits` digits (any number of them for 0) at the start of `text`.
+// A number of exactly `digits` digits (any number of them for 0): digits
+// alone, so no sign slips through as a number.
 std::optional<int32_t> Digits(std::string_view text, size_t digits) {
     if (text.empty() || (digits != 0 && text.size() != digits) || text.size() > 9) return std::nullopt;
+    if (!std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return std::nullopt;
     int32_t value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
     return value;
+}
+
+int DaysInMonthOf(int32_t year, int32_t month) {
+    constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return month == 2 && leap ? 29 : kDays[month - 1];
 }
 
 std::optional<CalendarMoment> ParseMinute(std::string_view date, std::string_view time) {
@@ -114,7 +109,10 @@ std::optional<CalendarMoment> ParseMinute(std::string_view date, std::string_vie
     const auto hour = Digits(time.substr(0, 2), 2);
     const auto minute = Digits(time.substr(3, 2), 2);
     if (!year || !month || !day || !hour || !minute) return std::nullopt;
-    if (*month < 1 || *month > 12 || *day < 1 || *day > 31 || *hour > 23 || *minute > 59) return std::nullopt;
+    // Only a minute the calendar has: no 30 February, no year 0.
+    if (*year < 1 || *month < 1 || *month > 12 || *day < 1 || *day > DaysInMonthOf(*year, *month) ||
+        *hour > 23 || *minute > 59)
+        return std::nullopt;
     return CalendarMoment{*year, *month, *day, *hour, *minute};
 }
 
@@ -135,73 +133,6 @@ std::vector<std::string_view> Lines(std::string_view bytes) {
     std::vector<std::string_view> lines = Split(bytes, '\n');
     if (!lines.empty() && lines.back().empty()) lines.pop_back();
     return lines;
-}
-
-// Notice lines of the same milestone and record share a key; others have none.
-std::optional<std::string> NoticeKey(const JournalEvent& e) {
-    if ((e.kind != "notice" && e.kind != "seen") || e.words.empty()) return std::nullopt;
-    std::vector<std::pair<std::string, std::string>> fields = e.fields;
-    std::sort(fields.begin(), fields.end());
-    std::string key = e.words[0];
-    for (const auto& [k, v] : fields) key += '\0' + k + '=' + v;
-    return key;
-}
-
-FileOutcome Failed(FileProblem problem, int error, const std::string& path) {
-    return {problem, error, path, {}};
-}
-FileOutcome FailedErrno(const std::string& path) {
-    const int error = errno;
-    return Failed(ProblemOfErrno(error), error, path);
-}
-
-// The whole of an open file, from its start; false with errno set.
-bool ReadWhole(int fd, std::string& out) {
-    out.clear();
-    char buffer[8192];
-    for (off_t offset = 0;;) {
-        const ssize_t n = ::pread(fd, buffer, sizeof buffer, offset);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return false;
-        if (n == 0) return true;
-        out.append(buffer, static_cast<size_t>(n));
-        offset += n;
-        if (offset > kJournalMaxBytes) {
-            errno = EFBIG;
-            return false;
-        }
-    }
-}
-
-// Another copy may hold the journal for the moment of its own step.
-bool Lock(int fd) {
-    for (int attempt = 0; attempt < kLockTries; ++attempt) {
-        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return true;
-        if (errno != EWOULDBLOCK && errno != EINTR) return false;
-        const timespec pause{0, kLockWaitNs};
-        ::nanosleep(&pause, nullptr);
-    }
-    return false;
-}
-
-// `bytes` appended with one write and synced; a write that fails halfway is
-// taken back to `size`, so no cut line is ever left. False with errno set.
-bool AppendOnce(int fd, off_t size, std::string_view bytes) {
-    ssize_t n;
-    do {
-        n = ::write(fd, bytes.data(), bytes.size());
-    } while (n < 0 && errno == EINTR);
-    int error = 0;
-    if (n < 0)
-        error = errno;
-    else if (static_cast<size_t>(n) != bytes.size())
-        error = ENOSPC;  // a short write: the disk is full
-    else if (::fsync(fd) != 0)
-        error = errno;
-    if (error == 0) return true;
-    if (::ftruncate(fd, size) == 0) ::fsync(fd);
-    errno = error;
-    return false;
 }
 
 }  // namespace
@@ -275,80 +206,57 @@ std::vector<JournalEvent> ParseJournal(std::string_view bytes) {
     return events;
 }
 
+std::optional<std::string> NoticeKeyOf(const JournalEvent& e) {
+    if ((e.kind != "notice" && e.kind != "seen") || e.words.empty()) return std::nullopt;
+    std::vector<std::pair<std::string, std::string>> fields = e.fields;
+    std::sort(fields.begin(), fields.end());
+    std::string key = e.words[0];
+    key += '\0';
+    key += std::to_string(e.words.size());
+    for (const auto& [k, v] : fields) key += '\0' + k + '=' + v;
+    return key;
+}
+
+std::optional<int64_t> NoticeValueOf(const JournalEvent& e) {
+    if ((e.kind != "notice" && e.kind != "seen") || e.words.empty()) return std::nullopt;
+    const std::string& last = e.words.back();
+    if (last.empty() || last.size() > 18 ||
+        !std::all_of(last.begin(), last.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return std::nullopt;
+    int64_t value = 0;
+    std::from_chars(last.data(), last.data() + last.size(), value);
+    return value;
+}
+
 std::string CompactJournal(std::string_view bytes) {
     const std::vector<std::string_view> lines = Lines(bytes);
-    std::vector<std::optional<std::string>> keys;
-    std::map<std::string, size_t> last;
+    // For each milestone, the line that reached furthest: the highest value,
+    // the later line on a tie. Where a line stands says nothing: a merge of
+    // two computers' journals may put a lower value last.
+    struct Best {
+        int64_t value;
+        size_t line;
+    };
+    std::vector<std::optional<std::string>> keys(lines.size());
+    std::map<std::string, Best> best;
     for (size_t i = 0; i < lines.size(); ++i) {
         const std::optional<JournalEvent> e = ParseJournalLine(lines[i]);
-        keys.push_back(e ? NoticeKey(*e) : std::nullopt);
-        if (keys.back()) last[*keys.back()] = i;
+        if (!e) continue;
+        // A notice line that names no number is kept as it stands.
+        const std::optional<int64_t> value = NoticeValueOf(*e);
+        if (!value) continue;
+        keys[i] = NoticeKeyOf(*e);
+        auto [it, fresh] = best.try_emplace(*keys[i], Best{*value, i});
+        if (!fresh && *value >= it->second.value) it->second = {*value, i};
     }
     std::string out;
     out.reserve(bytes.size() + 1);
     for (size_t i = 0; i < lines.size(); ++i) {
-        if (keys[i] && last[*keys[i]] != i) continue;
+        if (keys[i] && best[*keys[i]].line != i) continue;
         out += lines[i];
         out += '\n';
     }
     return out;
-}
-
-ReadOutcome ReadJournalAt(int dir, const std::string& dirPath, const std::string& name) {
-    return ReadRegularFileAt(dir, dirPath, name, kJournalMaxBytes, static_cast<size_t>(kJournalMaxBytes));
-}
-
-FileOutcome UpdateJournalAt(int dir, const std::string& dirPath, const std::string& name,
-                            const JournalDecision& decide, bool* appended) {
-    if (appended != nullptr) *appended = false;
-    const std::string path = JoinPath(dirPath, name);
-    for (int attempt = 0; attempt < kReopenTries; ++attempt) {
-        FileTarget t;
-        if (FileOutcome links = ResolveFileTarget(dir, dirPath, name, t); !links) return links;
-        // O_RDWR: a journal this user may not read is never written either.
-        // O_NONBLOCK: a FIFO at the name opens at once and is then refused.
-        constexpr int kFlags = O_RDWR | O_APPEND | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
-        Descriptor fd(::openat(t.dir, t.name.c_str(), kFlags));
-        if (!fd.valid() && errno == ENOENT) {
-            // Made at the first event only: a start with nothing to say leaves no file.
-            if (decide(std::string_view()).empty()) return {};
-            fd.reset(::openat(t.dir, t.name.c_str(), kFlags | O_CREAT | O_EXCL, 0600));
-            if (!fd.valid() && errno == EEXIST) continue;
-        }
-        if (!fd.valid()) return FailedErrno(path);
-        struct stat st {};
-        if (::fstat(fd.get(), &st) != 0) return FailedErrno(path);
-        if (!S_ISREG(st.st_mode)) return Failed(FileProblem::NotAFile, 0, path);
-        if (st.st_size > kJournalMaxBytes) return Failed(FileProblem::TooLarge, 0, path);
-        const bool locked = Lock(fd.get());
-        // A compaction by another copy may have put a new file at the name
-        // while this one waited: the step starts again on that one.
-        struct stat there {};
-        if (::fstatat(t.dir, t.name.c_str(), &there, AT_SYMLINK_NOFOLLOW) != 0 || there.st_dev != st.st_dev ||
-            there.st_ino != st.st_ino)
-            continue;
-        std::string journal;
-        if (!ReadWhole(fd.get(), journal)) {
-            if (errno == EFBIG) return Failed(FileProblem::TooLarge, 0, path);
-            return FailedErrno(path);
-        }
-        std::string lines = decide(journal);
-        if (lines.empty()) return {};
-        // A last line cut by a crash or an editor keeps its own line.
-        if (!journal.empty() && journal.back() != '\n') lines.insert(lines.begin(), '\n');
-        const auto size = static_cast<off_t>(journal.size());
-        if (!AppendOnce(fd.get(), size, lines)) return FailedErrno(path);
-        if (appended != nullptr) *appended = true;
-        const std::string whole = journal + lines;
-        if (locked && static_cast<off_t>(whole.size()) > kJournalCompactAbove) {
-            const std::string compact = CompactJournal(whole);
-            // Worth a rewrite only when it frees a good part of the file.
-            if (compact.size() * 4 <= whole.size() * 3)
-                (void)WriteFileAtomicallyAt(t.dir, t.dirPath, t.name, compact);
-        }
-        return {};
-    }
-    return Failed(FileProblem::Other, EAGAIN, path);
 }
 
 std::string MinuteWord(const CalendarMoment& m) {

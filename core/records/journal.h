@@ -18,9 +18,7 @@
 // does not read as an event (damaged, cut, hand-edited, not UTF-8) is
 // skipped by the reader and kept in the file as it stands; a kind this
 // version does not know is read, passed over and kept.
-#include <sys/types.h>
-
-#include <functional>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -28,7 +26,6 @@
 #include <vector>
 
 #include "records/moment.h"
-#include "records/record_file.h"
 
 namespace kemless {
 
@@ -54,37 +51,20 @@ std::optional<JournalEvent> ParseJournalLine(std::string_view line);
 // Every event of a journal's bytes, in file order; damaged lines skipped.
 std::vector<JournalEvent> ParseJournal(std::string_view bytes);
 
-// The journal with every notice line dropped that a later one of the same
-// milestone and record makes pointless ("notice" and "seen" lines with the
-// same first word and the same fields: only the last is kept, it is the
-// furthest reached). Every other line stays, in its place, byte for byte:
-// other kinds, kinds this version does not know, damaged lines. A last line
-// without its line end gets one.
+// Notice lines ("notice" and "seen") of one milestone in one record share
+// a key: the milestone's name, the number of its words and its fields in
+// any order; nullopt for any other line. The value is how far it reached:
+// its last word, a whole number (nullopt where it is none).
+std::optional<std::string> NoticeKeyOf(const JournalEvent& event);
+std::optional<int64_t> NoticeValueOf(const JournalEvent& event);
+
+// The journal with every notice line dropped that another of the same
+// milestone makes pointless: of each, only the line with the highest value
+// is kept (the later one on a tie), wherever it stands. Every other line
+// stays, in its place, byte for byte: urges, slips, attempts, kinds this
+// version does not know, damaged lines. A last line without its line end
+// gets one.
 std::string CompactJournal(std::string_view bytes);
-
-// The file. Past this size a journal is compacted after an append, when
-// that makes it at least a quarter smaller; beyond the upper limit it is no
-// journal of ours and never read or written.
-inline constexpr off_t kJournalCompactAbove = 64 * 1024;
-inline constexpr off_t kJournalMaxBytes = 16 * 1024 * 1024;
-
-// Reads the journal in the folder `dir`, as record files are read (only a
-// regular file, the user's own links followed, never waiting on a FIFO).
-ReadOutcome ReadJournalAt(int dir, const std::string& dirPath, const std::string& name);
-
-// One step on the journal, with no other copy of the program in between:
-// the journal is opened (made when missing, 0600, and only when there is
-// something to write), locked, read whole, and `decide` is given its bytes
-// ("" when there is none); what it returns (whole lines) is appended with
-// one write and synced. A journal past kJournalCompactAbove is compacted
-// then, beside it, and renamed over it. Opened with O_NOFOLLOW after the
-// same checks as a save (a link another user planted is never followed),
-// only a regular file is written, and a write that fails halfway is taken
-// back, so the file is whole either way. `appended` is true when lines were
-// written.
-using JournalDecision = std::function<std::string(std::string_view journal)>;
-FileOutcome UpdateJournalAt(int dir, const std::string& dirPath, const std::string& name,
-                            const JournalDecision& decide, bool* appended = nullptr);
 
 // A minute as a field's value, "2026-11-01T09:00" (a quit moment, say), and
 // back; nullopt for anything else.

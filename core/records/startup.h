@@ -1,6 +1,7 @@
 #pragma once
 // The file steps of start-up and which window opens first.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,8 @@ struct StartupState {
     OptionSettings options;
     FirstWindow first = FirstWindow::FirstRunSetup;
     std::vector<FileOutcome> problems;
+    // The journal beside the record could not be read (its own message).
+    std::optional<FileOutcome> journalProblem;
 };
 
 // Ensure the data folder, create a file that is missing with its defaults

@@ -9,6 +9,7 @@ constexpr const char* kUrge = "urge";
 constexpr const char* kSlip = "slip";
 constexpr const char* kAttemptStart = "attempt-start";
 constexpr const char* kAttemptEnd = "attempt-end";
+constexpr const char* kQuitCorrected = "attempt-corrected";
 
 }  // namespace
 
@@ -17,6 +18,8 @@ JournalEvent AttemptJournalLine(const AttemptEvent& e) {
         case AttemptEventKind::UrgePassed: return {e.at, kUrge, {}, {}};
         case AttemptEventKind::Slip: return {e.at, kSlip, {}, {}};
         case AttemptEventKind::AttemptStart: return {e.at, kAttemptStart, {}, {{"quit", MinuteWord(e.quit)}}};
+        case AttemptEventKind::QuitCorrected:
+            return {e.at, kQuitCorrected, {}, {{"quit", MinuteWord(e.quit)}}};
         case AttemptEventKind::AttemptEnd: break;
     }
     return {e.at, kAttemptEnd, {}, {{"quit", MinuteWord(e.quit)}}};
@@ -26,15 +29,21 @@ std::optional<AttemptEvent> AttemptEventOfLine(const JournalEvent& line) {
     // Words a later version may add to a line are passed over.
     if (line.kind == kUrge) return AttemptEvent{line.at, AttemptEventKind::UrgePassed, {}};
     if (line.kind == kSlip) return AttemptEvent{line.at, AttemptEventKind::Slip, {}};
-    const bool start = line.kind == kAttemptStart;
-    if (!start && line.kind != kAttemptEnd) return std::nullopt;
+    AttemptEventKind kind;
+    if (line.kind == kAttemptStart)
+        kind = AttemptEventKind::AttemptStart;
+    else if (line.kind == kAttemptEnd)
+        kind = AttemptEventKind::AttemptEnd;
+    else if (line.kind == kQuitCorrected)
+        kind = AttemptEventKind::QuitCorrected;
+    else
+        return std::nullopt;
     const std::optional<std::string_view> word = line.field("quit");
     if (!word) return std::nullopt;
     const std::optional<CalendarMoment> quit = ParseMinuteWord(*word);
     // A day the month does not have is no quit moment of ours.
     if (!quit || !IsRealMoment(*quit)) return std::nullopt;
-    return AttemptEvent{line.at, start ? AttemptEventKind::AttemptStart : AttemptEventKind::AttemptEnd,
-                        *quit};
+    return AttemptEvent{line.at, kind, *quit};
 }
 
 std::vector<AttemptEvent> AttemptEventsOf(const std::vector<JournalEvent>& journal) {

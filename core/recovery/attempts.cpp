@@ -22,56 +22,72 @@ std::string SpanText(int64_t minutes) {
     return FullWidth(minutes / 60) + "時間" + FullWidth(minutes % 60) + "分";
 }
 
-AttemptSummary SummariseAttempts(const std::vector<AttemptEvent>& events, const CalendarMoment& quit,
-                                 const CalendarMoment& now) {
+int32_t DayKey(const CalendarMoment& m) { return m.year * 10000 + m.month * 100 + m.day; }
+
+void AttemptLedger::add(const AttemptEvent& e, const CalendarMoment& now) {
+    switch (e.kind) {
+        case AttemptEventKind::UrgePassed:
+            ++urgesAll_;
+            ++urgesThis_;
+            if (IsRealMoment(e.at)) ++urgesPerDay_[DayKey(e.at)];
+            break;
+        case AttemptEventKind::Slip:
+            ++slipsAll_;
+            ++slipsThis_;
+            break;
+        case AttemptEventKind::AttemptEnd:
+            if (IsRealMoment(e.at) && MinutesBetween(now, e.at) > 0) break;
+            ++ended_;
+            if (IsRealMoment(e.quit) && IsRealMoment(e.at)) spans_.emplace_back(e.quit, e.at);
+            urgesThis_ = 0;
+            slipsThis_ = 0;
+            break;
+        case AttemptEventKind::AttemptStart:
+            if (MinutesBetween(now, e.at) > 0) break;
+            urgesThis_ = 0;
+            slipsThis_ = 0;
+            break;
+        case AttemptEventKind::QuitCorrected: break;  // the same attempt goes on
+    }
+}
+
+AttemptSummary AttemptLedger::summarise(const CalendarMoment& quit, const CalendarMoment& now) const {
     AttemptSummary s;
+    s.urgesAll = urgesAll_;
+    s.slipsAll = slipsAll_;
+    s.urgesThisAttempt = urgesThis_;
+    s.slipsThisAttempt = slipsThis_;
+    s.endedAttempts = ended_;
     s.currentMinutes = std::max<int64_t>(ComputeElapsed(quit, now).minutes, 0);
     s.longestMinutes = s.currentMinutes;
     s.longestQuit = quit;
-
-    const CalendarMoment today = StartOfDay(now);
-    for (int i = 0; i < kChartDays; ++i)
-        s.chartDays[i] = AddMinutes(today, int64_t{i - (kChartDays - 1)} * 1440);
-
-    for (const AttemptEvent& e : events) {
-        switch (e.kind) {
-            case AttemptEventKind::UrgePassed: {
-                ++s.urgesAll;
-                ++s.urgesThisAttempt;
-                if (!IsRealMoment(e.at)) break;
-                // Days back from today, counted on the calendar from midnight to midnight.
-                const int64_t daysBack = MinutesBetween(StartOfDay(e.at), today) / 1440;
-                if (daysBack >= 0 && daysBack < kChartDays) ++s.urgesPerDay[kChartDays - 1 - daysBack];
-                break;
-            }
-            case AttemptEventKind::Slip:
-                ++s.slipsAll;
-                ++s.slipsThisAttempt;
-                break;
-            case AttemptEventKind::AttemptEnd:
-                ++s.endedAttempts;
-                if (IsRealMoment(e.quit) && IsRealMoment(e.at)) {
-                    const int64_t length = MinutesBetween(e.quit, e.at);
-                    if (length > s.longestMinutes) {
-                        s.longestMinutes = length;
-                        s.longestQuit = e.quit;
-                        s.longestIsCurrent = false;
-                    }
-                }
-                [[fallthrough]];
-            case AttemptEventKind::AttemptStart:
-                s.urgesThisAttempt = 0;
-                s.slipsThisAttempt = 0;
-                break;
+    std::optional<CalendarMoment> previousEnd;
+    for (auto [from, to] : spans_) {
+        if (previousEnd && MinutesBetween(from, *previousEnd) > 0) from = *previousEnd;
+        if (IsRealMoment(quit) && MinutesBetween(quit, to) > 0) to = quit;
+        const int64_t length = MinutesBetween(from, to);
+        previousEnd = to;
+        // The attempt running now wins a tie: it is still growing.
+        if (length > s.longestMinutes) {
+            s.longestMinutes = length;
+            s.longestQuit = from;
+            s.longestIsCurrent = false;
         }
     }
-    // The attempt running now wins a tie: it is still growing.
-    if (s.currentMinutes >= s.longestMinutes) {
-        s.longestMinutes = s.currentMinutes;
-        s.longestQuit = quit;
-        s.longestIsCurrent = true;
+    const CalendarMoment today = StartOfDay(now);
+    for (int i = 0; i < kChartDays; ++i) {
+        s.chartDays[i] = AddMinutes(today, int64_t{i - (kChartDays - 1)} * 1440);
+        if (const auto it = urgesPerDay_.find(DayKey(s.chartDays[i])); it != urgesPerDay_.end())
+            s.urgesPerDay[i] = it->second;
     }
     return s;
+}
+
+AttemptSummary SummariseAttempts(const std::vector<AttemptEvent>& events, const CalendarMoment& quit,
+                                 const CalendarMoment& now) {
+    AttemptLedger ledger;
+    for (const AttemptEvent& e : events) ledger.add(e, now);
+    return ledger.summarise(quit, now);
 }
 
 RecordView MakeRecordView(const AttemptSummary& s, RecordKeeping keeping) {

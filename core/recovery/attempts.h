@@ -6,7 +6,10 @@
 // attempt and the urges passed on each of the last 28 days.
 #include <array>
 #include <cstdint>
+#include <map>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "records/moment.h"
@@ -15,10 +18,11 @@
 namespace kemless {
 
 enum class AttemptEventKind {
-    UrgePassed,    // a craving the user came through (乗り越えた)
-    Slip,          // a cigarette smoked (吸ってしまった); the quit moment stays
-    AttemptStart,  // a new quit moment took effect: `quit` is it
-    AttemptEnd,    // the quit moment in force until then was replaced: `quit` is it
+    UrgePassed,     // a craving the user came through (乗り越えた)
+    Slip,           // a cigarette smoked (吸ってしまった); the quit moment stays
+    AttemptStart,   // a new quit moment took effect: `quit` is it
+    AttemptEnd,     // the quit moment in force until then was replaced: `quit` is it
+    QuitCorrected,  // the quit moment of this attempt was corrected (the settings): `quit` is the new one
 };
 
 struct AttemptEvent {
@@ -26,36 +30,6 @@ struct AttemptEvent {
     AttemptEventKind kind = AttemptEventKind::UrgePassed;
     CalendarMoment quit;  // the attempt's quit moment (start and end only)
     friend bool operator==(const AttemptEvent&, const AttemptEvent&) = default;
-};
-
-// Where the events are kept. An attempt's end and the next one's start are
-// appended together, in that order, at the minute the quit moment changed.
-class AttemptLog {
-public:
-    virtual ~AttemptLog() = default;
-    // False when the event could not be kept.
-    virtual bool append(const AttemptEvent& event) = 0;
-    // Every event kept, in the order appended.
-    virtual std::vector<AttemptEvent> events() const = 0;
-    // Whether the events outlive this run of the program.
-    virtual bool keepsAcrossRuns() const = 0;
-    // False once the place they are kept could not be read or written:
-    // events() then holds nothing to go by, and append() keeps nothing.
-    virtual bool readable() const { return true; }
-};
-
-// The events of this run only: nothing is written anywhere.
-class MemoryAttemptLog final : public AttemptLog {
-public:
-    bool append(const AttemptEvent& event) override {
-        events_.push_back(event);
-        return true;
-    }
-    std::vector<AttemptEvent> events() const override { return events_; }
-    bool keepsAcrossRuns() const override { return false; }
-
-private:
-    std::vector<AttemptEvent> events_;
 };
 
 inline constexpr int kChartDays = 28;
@@ -77,9 +51,31 @@ struct AttemptSummary {
     std::array<CalendarMoment, kChartDays> chartDays{};  // each day at 00:00
 };
 
-// `quit`: the quit moment in force (the record's); `now`: the local minute.
-// Events at a moment that does not exist are counted in the totals but on
-// no day of the chart; so are events on a day after today (a clock set back).
+// The events as counts, taken one by one in their order: all a record of
+// any length comes to, so a journal of years is summed once and the
+// summary of any minute costs next to nothing.
+class AttemptLedger {
+public:
+    void clear() { *this = AttemptLedger(); }
+    // One event, read at `now`: an attempt's end dated later counts nowhere
+    // (a clock set wrong, a hand-edited year 9999).
+    void add(const AttemptEvent& event, const CalendarMoment& now);
+    // `quit`: the quit moment in force (the record's); `now`: the local
+    // minute. Events on a day after today (a clock set back) count in the
+    // totals but on no day of the chart. Attempts never overlap: this one
+    // runs from its quit moment, as the main window counts it, and an ended
+    // attempt counts only up to that moment and from the end of the one
+    // before it.
+    AttemptSummary summarise(const CalendarMoment& quit, const CalendarMoment& now) const;
+
+private:
+    int32_t urgesAll_ = 0, slipsAll_ = 0, urgesThis_ = 0, slipsThis_ = 0, ended_ = 0;
+    // Each ended attempt: its quit moment and its end.
+    std::vector<std::pair<CalendarMoment, CalendarMoment>> spans_;
+    std::map<int32_t, int32_t> urgesPerDay_;  // yyyymmdd → urges passed
+};
+
+// The same, for a list of events.
 AttemptSummary SummariseAttempts(const std::vector<AttemptEvent>& events, const CalendarMoment& quit,
                                  const CalendarMoment& now);
 

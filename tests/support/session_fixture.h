@@ -21,6 +21,8 @@ struct SessionFixture {
     FakeDesktop desktop;
     FakeProcess process;
     QTemporaryDir dir;
+    // The run's journal, made afresh with each session.
+    std::unique_ptr<JournalBook> journal;
     std::unique_ptr<Session> session;
 
     SessionFixture() = default;
@@ -44,7 +46,9 @@ struct SessionFixture {
 
     // The program made but not started: no file touched, no window open.
     Session& make() {
-        session = std::make_unique<Session>(clock, desktop, process, dir.path().toStdString());
+        session.reset();
+        journal = std::make_unique<JournalBook>();
+        session = std::make_unique<Session>(clock, desktop, process, dir.path().toStdString(), journal.get());
         return *session;
     }
     Session& start() {

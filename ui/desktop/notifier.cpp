@@ -1,9 +1,11 @@
 #include "desktop/notifier.h"
 
 #include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
+#include <QDBusReply>
 #include <QStringList>
 #include <QVariantMap>
 
@@ -17,6 +19,15 @@ const char* const kInterface = "org.freedesktop.Notifications";
 }  // namespace
 
 Notifier::Notifier(QObject* parent) : QObject(parent) {}
+
+bool Notifier::serviceAvailable() const {
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected() || bus.interface() == nullptr) return false;
+    const QString service = QString::fromLatin1(kService);
+    if (bus.interface()->isServiceRegistered(service)) return true;
+    const QDBusReply<QStringList> activatable = bus.interface()->call(QStringLiteral("ListActivatableNames"));
+    return activatable.isValid() && activatable.value().contains(service);
+}
 
 void Notifier::notify(const QString& summary, const QString& body) {
     QDBusConnection bus = QDBusConnection::sessionBus();

@@ -20,6 +20,10 @@ public:
     using Fallback = std::function<bool(const QString& summary, const QString& body)>;
     void setFallback(Fallback fallback) { fallback_ = std::move(fallback); }
 
+    // Whether the desktop has a notification service now, running or
+    // started on demand by the session bus.
+    bool serviceAvailable() const;
+
     // Sent without waiting for the desktop: the answer comes later.
     void notify(const QString& summary, const QString& body);
 

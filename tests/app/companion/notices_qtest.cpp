@@ -77,7 +77,7 @@ private:
         fx->clock.moment = now;
         if (fx->bytes("option.ini").isEmpty()) fx->writeStarted(SampleInitial(), {});
         Session& s = fx->make();
-        if (notify) companion = std::make_unique<Companion>(s);
+        if (notify) companion = std::make_unique<Companion>(s, *fx->journal);
         s.start();
         return s.mainWindow();
     }
@@ -240,8 +240,9 @@ private slots:
         MainWindow* w = run(kBeforeTitle, true);
         // A second machine on the same folder, with its own lock.
         FakeProcess otherProcess;
-        Session other(fx->clock, fx->desktop, otherProcess, fx->dir.path().toStdString());
-        Companion otherCompanion(other);
+        JournalBook otherJournal;
+        Session other(fx->clock, fx->desktop, otherProcess, fx->dir.path().toStdString(), &otherJournal);
+        Companion otherCompanion(other, otherJournal);
         other.start();
         tickAt(w, kAtTitle);
         QVERIFY(Tick(other));

@@ -16,6 +16,7 @@
 #include "dialogs/record_window.h"
 #include "dialogs/settings_dialog.h"
 #include "dialogs/urge_chart.h"
+#include "recovery/attempt_lines.h"
 #include "recovery/craving.h"
 #include "recovery/health_steps.h"
 #include "session/session.h"
@@ -38,7 +39,10 @@ struct Program : SessionFixture {
         writeStarted(in, o);
         clock.moment = {2026, 12, 10, 12, 0};
     }
-    std::vector<AttemptEvent> events() const { return session->records().attemptLog().events(); }
+    // What landed in the journal, as the record reads it.
+    std::vector<AttemptEvent> events() const {
+        return AttemptEventsOf(ParseJournal(bytes("journal.txt").toStdString()));
+    }
     void open(const char* name) const { session->openWindow(QString::fromLatin1(name)); }
     void answer(const char* button) const {
         open(Session::kCravingName);
@@ -151,7 +155,10 @@ private slots:
         QVERIFY(p.events().empty());
     }
 
-    void aNewQuitMomentEndsTheAttemptAndStartsTheNext() {
+    // Only the ceremony begins an attempt: a quit moment changed in the
+    // settings (a typo mended, or moved back and forth) corrects this one,
+    // so the record never shows an attempt that never was.
+    void aQuitMomentChangedInTheSettingsCorrectsThisAttempt() {
         Program p;
         p.start();
         p.session->openWindow(QString::fromLatin1(Session::kRecordName));
@@ -161,24 +168,33 @@ private slots:
         dialog->findChild<QPushButton*>(QStringLiteral("saveButton"))->click();
         p.settle();
         QVERIFY(p.events().empty());
-        // The quit moment moved to today: the old attempt (39 days 3 hours) ends.
-        OpenSettings(*p.session);
-        dialog = qobject_cast<SettingsDialog*>(Window("settingsDialog"));
-        dialog->quitBox(1)->setText(QStringLiteral("12"));
-        dialog->quitBox(2)->setText(QStringLiteral("10"));
-        dialog->quitBox(3)->setText(QStringLiteral("12"));
-        dialog->quitBox(4)->setText(QStringLiteral("0"));
-        dialog->findChild<QPushButton*>(QStringLiteral("saveButton"))->click();
+        p.clock.moment = {2026, 12, 10, 12, 5};
+        p.session->openWindow(QString::fromLatin1(Session::kCravingName));
+        p.session->cravingWindow()->button("urgePassedButton")->click();
+        p.session->cravingWindow()->close();
         p.settle();
-        const CalendarMoment newQuit{2026, 12, 10, 12, 0};
+        // The day typed wrong (9), and mended a minute later (back to 1).
+        auto setDay = [&](const char* day) {
+            OpenSettings(*p.session);
+            auto* d = qobject_cast<SettingsDialog*>(Window("settingsDialog"));
+            d->quitBox(2)->setText(QString::fromLatin1(day));
+            d->findChild<QPushButton*>(QStringLiteral("saveButton"))->click();
+            p.settle();
+        };
+        p.clock.moment = {2026, 12, 10, 12, 10};
+        setDay("9");
+        p.clock.moment = {2026, 12, 10, 12, 11};
+        setDay("1");
         QCOMPARE(p.events(),
-                 (std::vector<AttemptEvent>{{p.clock.moment, AttemptEventKind::AttemptEnd, kQuit},
-                                            {p.clock.moment, AttemptEventKind::AttemptStart, newQuit}}));
-        // The record window stayed open through the settings and shows the
-        // longest attempt at the next refresh.
+                 (std::vector<AttemptEvent>{
+                     {{2026, 12, 10, 12, 5}, AttemptEventKind::UrgePassed, {}},
+                     {{2026, 12, 10, 12, 10}, AttemptEventKind::QuitCorrected, {2026, 11, 9, 9, 0}},
+                     {{2026, 12, 10, 12, 11}, AttemptEventKind::QuitCorrected, kQuit}}));
+        // The record window stayed open through the settings: one attempt,
+        // its urge still this attempt's, no attempt that never was.
         QVERIFY(Tick(*p.session));
-        QCOMPARE(p.session->recordWindow()->line(4)->text(),
-                 QStringLiteral("３９日３時間（１１月１日から）"));
+        QCOMPARE(p.session->recordWindow()->line(0)->text(), QStringLiteral("１回"));
+        QCOMPARE(p.session->recordWindow()->line(4)->text(), QStringLiteral("３９日３時間（今回）"));
     }
 
     // What the helper's answers and a new quit moment leave is kept in the
@@ -203,18 +219,18 @@ private slots:
         p.settle();
         p.clock.moment = {2026, 12, 11, 9, 30};
         p.answer("urgePassedButton");
-        QCOMPARE(p.bytes("journal.txt"), QByteArray("2026-12-10 12:05 urge\n"
-                                                    "2026-12-10 19:00 slip\n"
-                                                    "2026-12-11 08:00 attempt-end quit=2026-11-01T09:00\n"
-                                                    "2026-12-11 08:00 attempt-start quit=2026-12-11T08:00\n"
-                                                    "2026-12-11 09:30 urge\n"));
+        QCOMPARE(p.bytes("journal.txt"),
+                 QByteArray("2026-12-10 12:05 urge\n"
+                            "2026-12-10 19:00 slip\n"
+                            "2026-12-11 08:00 attempt-corrected quit=2026-12-11T08:00\n"
+                            "2026-12-11 09:30 urge\n"));
         p.stop();
 
         p.clock.moment = {2026, 12, 12, 9, 0};
         p.start();
         p.open(Session::kRecordName);
         RecordWindow* record = p.session->recordWindow();
-        const QStringList expected{"１回", "０回", "２回", "１回", "３９日２３時間（１１月１日から）"};
+        const QStringList expected{"２回", "１回", "２回", "１回", "１日１時間（今回）"};
         for (int i = 0; i < expected.size(); ++i) QCOMPARE(record->line(i)->text(), expected[i]);
         QCOMPARE(record->chart()->counts()[kChartDays - 3], 1);  // 10 December
         QCOMPARE(record->chart()->counts()[kChartDays - 2], 1);  // 11 December

@@ -167,6 +167,35 @@ TEST_F(Milestones, ANewRecordTheOrAThemeOrACountStartsAfreshWithoutAWord) {
     EXPECT_TRUE(round(afterDays(20.5)).due.empty());
 }
 
+// A title is the rank within the quit moment whatever the theme: a theme
+// changed back and forth announces nothing, also when the rank it shows
+// went beyond what that theme last reached while another was in force.
+TEST_F(Milestones, AThemeChangedBackAndForthAnnouncesNothing) {
+    round(afterDays(3));
+    options.statusMode = "日本旅行";
+    EXPECT_TRUE(round(afterDays(3)).due.empty());
+    // Days pass under the travel theme: its stops are said.
+    EXPECT_EQ(KindsOf(round(afterDays(9)).due).front(), MilestoneKind::Title);
+    // Back to the soldiers, whose rank went up meanwhile: said nowhere.
+    options.statusMode = "ソルジャー";
+    EXPECT_TRUE(round(afterDays(9)).due.empty());
+    EXPECT_TRUE(round(afterDays(9.1)).due.empty());
+    // And the next soldier rank is said as usual.
+    EXPECT_EQ(KindsOf(round(afterDays(30)).due).front(), MilestoneKind::Title);
+}
+
+TEST_F(Milestones, TheHighestLineDecidesWhereverItStands) {
+    round(afterDays(1));
+    round(afterDays(40));  // a month and more said
+    // A merge put an older, lower line after it.
+    JournalEvent lower = journal.back();
+    for (JournalEvent& e : journal)
+        if (e.words[0] == "month") lower = e;
+    lower.words.back() = "0";
+    journal.push_back(lower);
+    EXPECT_TRUE(round(afterDays(40.5)).due.empty());
+}
+
 TEST_F(Milestones, AnUnknownThemeHasNoTitleToReach) {
     options.statusMode = "なにか";
     const MilestoneRound r = round(afterDays(1));
@@ -346,7 +375,8 @@ TEST_P(NextMilestone, IsTheFirstMinuteARoundSaysIt) {
         RefreshDisplay(d, in, o, m, 0);
         return d.milestones;
     };
-    std::vector<JournalEvent> journal = NextMilestones({}, figures(c.now), c.now).lines;
+    std::vector<JournalEvent> journal =
+        NextMilestones(std::vector<JournalEvent>{}, figures(c.now), c.now).lines;
     const CalendarMoment before = MinutesAfter(c.at, -1);
     for (const MilestoneNotice& n : NextMilestones(journal, figures(before), before).due)
         EXPECT_NE(n.kind, c.kind);

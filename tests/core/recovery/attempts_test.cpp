@@ -83,6 +83,20 @@ INSTANTIATE_TEST_SUITE_P(
         AttemptCase{"an_attempt_with_impossible_moments_is_not_the_longest",
                     NewQuit({2024, 13, 2, 9, 0}, {1900, 2, 29, 0, 0}, kFirstQuit),
                     kFirstQuit, kNow, 0, 0, 0, 0, 1, 51 * 1440 + 4 * 60, true, kFirstQuit},
+        // A quit moment corrected in the settings is the same attempt.
+        AttemptCase{"a_correction_is_no_attempt",
+                    {Urge({2024, 2, 1, 9, 0}), {{2024, 2, 5, 9, 0}, QuitCorrected, {2024, 1, 9, 8, 0}},
+                     {{2024, 2, 5, 9, 1}, QuitCorrected, kFirstQuit}, Smoked({2024, 2, 6, 9, 0})},
+                    kFirstQuit, kNow, 1, 1, 1, 1, 0, 51 * 1440 + 4 * 60, true, kFirstQuit},
+        // An end dated after now (a year 9999 typed by hand) counts nowhere.
+        AttemptCase{"an_end_in_the_future_counts_nowhere",
+                    Join({{Urge({2024, 2, 1, 9, 0})}, NewQuit({9999, 1, 1, 0, 0}, {2000, 1, 1, 0, 0}, kFirstQuit)}),
+                    kFirstQuit, kNow, 1, 0, 1, 0, 0, 51 * 1440 + 4 * 60, true, kFirstQuit},
+        // Ended attempts never overlap each other or the one running now.
+        AttemptCase{"attempts_never_overlap",
+                    Join({NewQuit({2024, 1, 20, 8, 0}, {2023, 12, 1, 8, 0}, {2023, 12, 1, 8, 0}),
+                          NewQuit({2024, 2, 1, 8, 0}, {2023, 12, 1, 8, 0}, kSecondQuit)}),
+                    kSecondQuit, kNow, 0, 0, 0, 0, 2, 50 * 1440, false, CalendarMoment{2023, 12, 1, 8, 0}},
         AttemptCase{"a_quit_moment_ahead_of_the_clock_counts_no_time",
                     {Urge({2024, 3, 1, 9, 0})}, {2024, 3, 2, 0, 0}, kNow, 1, 0, 1, 0, 0, 0, true, CalendarMoment{2024, 3, 2, 0, 0}}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -173,14 +187,6 @@ TEST(RecordView, AnEmptyChartSaysSoAndTheRunningAttemptIsMarked) {
               "この２８日間（２月３日〜３月１日）に乗り越えた吸いたい気持ちの記録は、まだありません。");
     EXPECT_EQ(v.lines[4].value, "３時間２０分（今回）");
     for (int32_t p : v.barPermille) EXPECT_EQ(p, 0);
-}
-
-TEST(MemoryAttemptLog, KeepsTheOrderForThisRunOnly) {
-    MemoryAttemptLog log;
-    EXPECT_FALSE(log.keepsAcrossRuns());
-    EXPECT_TRUE(log.append(Smoked(kNow)));
-    EXPECT_TRUE(log.append(Urge(kFirstQuit)));
-    EXPECT_EQ(log.events(), (std::vector<AttemptEvent>{Smoked(kNow), Urge(kFirstQuit)}));
 }
 
 }  // namespace
