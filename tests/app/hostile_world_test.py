@@ -751,7 +751,7 @@ class HostileWorld(unittest.TestCase):
         self.world.close()
         w = self.world = World()
         w.put_record()
-        if folder_mode & 0o020:
+        if folder_mode & stat.S_ISGID:
             os.chown(w.data, w.uid, grp.getgrnam(SHARE_GROUP).gr_gid)
         os.chmod(w.data, folder_mode)
         return w
