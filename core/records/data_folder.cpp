@@ -1,8 +1,6 @@
 #include "records/data_folder.h"
 
 #include <fcntl.h>
-#include <grp.h>
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -19,32 +17,20 @@ FileOutcome Failed(FileProblem problem, int error, const std::string& path) {
     return {problem, error, path, {}};
 }
 
+// The record is the user's alone: every folder made for it is private.
+constexpr mode_t kNewFolderMode = 0700;
+
 // mkdir -p: every missing folder on the way, errors left to the caller's check.
 void MakeFolders(const std::string& path) {
     for (size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1))
-        ::mkdir(path.substr(0, slash).c_str(), 0755);
-    ::mkdir(path.c_str(), 0755);
-}
-
-// A group that only this user can be in: the user's own primary group (as a
-// umask of 002 with a group per user gives), naming no other member.
-bool GroupIsTheUsersAlone(gid_t gid) {
-    const passwd* me = ::getpwuid(::geteuid());
-    if (me == nullptr || me->pw_gid != gid) return false;
-    const std::string name = me->pw_name != nullptr ? me->pw_name : "";
-    const group* g = ::getgrgid(gid);
-    if (g == nullptr) return false;
-    for (char** member = g->gr_mem; member != nullptr && *member != nullptr; ++member)
-        if (name != *member) return false;
-    return true;
+        ::mkdir(path.substr(0, slash).c_str(), kNewFolderMode);
+    ::mkdir(path.c_str(), kNewFolderMode);
 }
 
 FileOutcome CheckOwnFolder(const struct stat& st, DataFolder::Trust trust, const std::string& path) {
     if (st.st_uid != ::geteuid()) return Failed(FileProblem::NotYours, 0, path);
     const bool sticky = (st.st_mode & S_ISVTX) != 0 && trust == DataFolder::Trust::Own;
-    const bool othersWrite = (st.st_mode & S_IWOTH) != 0;
-    const bool groupWrites = (st.st_mode & S_IWGRP) != 0 && !GroupIsTheUsersAlone(st.st_gid);
-    if ((othersWrite || groupWrites) && !sticky) return Failed(FileProblem::OpenToOthers, 0, path);
+    if (!OnlyTheUserMayWrite(st) && !sticky) return Failed(FileProblem::OpenToOthers, 0, path);
     return {};
 }
 
@@ -65,7 +51,7 @@ DataFolder DataFolder::Open(const std::string& path, Create create, Trust trust,
     std::string dirPath = above;
     std::string name = NameOf(path);
     int madeError = 0;
-    if (create == Create::Yes && ::mkdirat(dir, name.c_str(), 0755) != 0 && errno != EEXIST)
+    if (create == Create::Yes && ::mkdirat(dir, name.c_str(), kNewFolderMode) != 0 && errno != EEXIST)
         madeError = errno;
     for (int hops = 0; hops <= kMaxLinks; ++hops) {
         const std::string here = JoinPath(dirPath, name);

@@ -18,7 +18,8 @@ class DataFolder {
 public:
     enum class Create { No, Yes };
     // Own: the folder is the user's, and nobody else may write in it unless
-    // it is sticky (others cannot then rename or remove what is ours).
+    // it is sticky (others cannot then rename or remove what is ours; what
+    // they put there is refused file by file, see CheckOwnFile).
     // OwnStrict: no one else may write in it at all (what is adopted from a
     // folder the user did not choose).
     enum class Trust { Own, OwnStrict };
@@ -26,7 +27,7 @@ public:
     DataFolder() = default;
 
     // Opens the folder at `path`; with Create::Yes the folder and the
-    // folders above it are made when missing. The user's own links at the
+    // folders above it are made when missing, private (0700). The user's own links at the
     // folder's name are followed, hop by hop; one another user made is not.
     // The folder is then opened with O_DIRECTORY|O_NOFOLLOW and must be the
     // user's, by `trust`. On failure nothing is held and `why` says why,

@@ -2,6 +2,8 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <grp.h>
+#include <pwd.h>
 #include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -22,11 +24,15 @@ constexpr size_t kMaxReadBytes = 1 << 20;
 constexpr off_t kMaxRecordFileBytes = off_t{64} << 20;
 // As many links as the kernel follows before it says ELOOP.
 constexpr int kMaxLinks = 40;
-// The random part of a temporary file's name.
+// The random part of a temporary file's name, and the letters it is made of.
 constexpr size_t kSuffixLength = 8;
+constexpr std::string_view kSuffixLetters = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+// What a save's temporary file is named after its target: ours, and no name
+// a user would give a copy by hand.
+constexpr const char* kTemporaryMark = ".kemless-";
 // Taken before a kept copy's name is given up on.
 constexpr int kKeptNameTries = 99;
-constexpr const char* kTrialName = ".kemless-trial";
+constexpr const char* kTrialPrefix = ".kemless-trial.";
 
 FileOutcome Failed(FileProblem problem, int error, const std::string& path) {
     return {problem, error, path, {}};
@@ -54,11 +60,10 @@ bool WriteAll(int fd, std::string_view bytes) {
     return true;
 }
 
-// A new file in `dir` beside `target` whose name nobody can guess: O_EXCL
-// and O_NOFOLLOW refuse anything that already stands at the name, a planted
-// link above all.
-int CreateTemporary(int dir, const std::string& target, mode_t mode, std::string& name) {
-    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+// A new file in `dir` named `prefix`, eight random letters and ".tmp", a
+// name nobody can guess: O_EXCL and O_NOFOLLOW refuse anything that already
+// stands at the name, a planted link above all.
+int CreateTemporary(int dir, const std::string& prefix, mode_t mode, std::string& name) {
     for (int attempt = 0; attempt < 100; ++attempt) {
         unsigned char random[kSuffixLength];
         if (::getrandom(random, sizeof random, 0) != static_cast<ssize_t>(sizeof random)) {
@@ -68,8 +73,8 @@ int CreateTemporary(int dir, const std::string& target, mode_t mode, std::string
                 random[i] = static_cast<unsigned char>((::getpid() >> (i * 3)) + attempt * 7 + i);
         }
         std::string suffix;
-        for (unsigned char r : random) suffix += kLetters[r % (sizeof kLetters - 1)];
-        name = target + "." + suffix + ".tmp";
+        for (unsigned char r : random) suffix += kSuffixLetters[r % kSuffixLetters.size()];
+        name = prefix + suffix + ".tmp";
         const int fd =
             ::openat(dir, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
         if (fd >= 0 || errno != EEXIST) return fd;
@@ -78,12 +83,22 @@ int CreateTemporary(int dir, const std::string& target, mode_t mode, std::string
     return -1;
 }
 
+// Whether `name` is exactly what CreateTemporary makes with `prefix`.
+bool IsTemporaryName(std::string_view name, std::string_view prefix) {
+    constexpr std::string_view kEnd = ".tmp";
+    if (name.size() != prefix.size() + kSuffixLength + kEnd.size()) return false;
+    if (name.substr(0, prefix.size()) != prefix || name.substr(name.size() - kEnd.size()) != kEnd)
+        return false;
+    const std::string_view suffix = name.substr(prefix.size(), kSuffixLength);
+    return suffix.find_first_not_of(kSuffixLetters) == std::string_view::npos;
+}
+
 // A save or a trial killed between making its temporary file and removing
 // or renaming it leaves that file behind. The next one clears such leftovers
-// away, so they never pile up: only plain files of this user with exactly
-// the shape CreateTemporary gives (a link is removed by nobody here).
-void RemoveLeftovers(int dirFd, const std::string& target) {
-    const std::string prefix = target + ".";
+// away, so they never pile up: only plain files of this user, with no other
+// name, whose name has exactly the shape CreateTemporary gives (a link, or
+// a copy a user named alike by hand, is removed by nobody here).
+void RemoveLeftovers(int dirFd, const std::string& prefix) {
     // A description of its own: reading the entries moves no offset of `dirFd`.
     const int own = ::openat(dirFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (own < 0) return;
@@ -94,18 +109,71 @@ void RemoveLeftovers(int dirFd, const std::string& target) {
     }
     while (const dirent* entry = ::readdir(dir)) {
         const std::string_view name = entry->d_name;
-        if (name.size() != prefix.size() + kSuffixLength + 4 || name.substr(0, prefix.size()) != prefix ||
-            name.substr(name.size() - 4) != ".tmp")
-            continue;
+        if (!IsTemporaryName(name, prefix)) continue;
         struct stat st {};
         if (::fstatat(dirFd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode) &&
-            st.st_uid == ::geteuid())
+            st.st_uid == ::geteuid() && st.st_nlink == 1)
             ::unlinkat(dirFd, entry->d_name, 0);
     }
     ::closedir(dir);
 }
 
+// A group that only this user can be in: the user's own primary group,
+// naming no other member.
+bool GroupIsTheUsersAlone(gid_t gid) {
+    const passwd* me = ::getpwuid(::geteuid());
+    if (me == nullptr || me->pw_gid != gid) return false;
+    const std::string name = me->pw_name != nullptr ? me->pw_name : "";
+    const group* g = ::getgrgid(gid);
+    if (g == nullptr) return false;
+    for (char** member = g->gr_mem; member != nullptr && *member != nullptr; ++member)
+        if (name != *member) return false;
+    return true;
+}
+
+// Gives a new file `fd` (made 0600) the bits of `old`, the file it replaces
+// or copies, but never more: write only for the user and the user's own
+// group, and no group bits at all when the file cannot keep `old`'s group
+// (a folder that hands its own group to new files). False with errno set.
+bool TakeModeOf(int fd, const struct stat& old) {
+    mode_t mode = old.st_mode & 0777 & ~S_IWOTH;
+    if (!GroupIsTheUsersAlone(old.st_gid)) mode &= ~S_IWGRP;
+    struct stat made {};
+    if (::fstat(fd, &made) != 0) return false;
+    if (made.st_gid != old.st_gid && ::fchown(fd, static_cast<uid_t>(-1), old.st_gid) != 0) mode &= ~0070;
+    return ::fchmod(fd, mode) == 0;
+}
+
+// The name of the user with `uid`, or its number when it has none.
+std::string UserName(uid_t uid) {
+    if (const passwd* p = ::getpwuid(uid); p != nullptr && p->pw_name != nullptr) return p->pw_name;
+    return "UID " + std::to_string(uid);
+}
+
 }  // namespace
+
+bool OnlyTheUserMayWrite(const struct stat& st) {
+    if (st.st_uid != ::geteuid()) return false;
+    if ((st.st_mode & S_IWOTH) != 0) return false;
+    return (st.st_mode & S_IWGRP) == 0 || GroupIsTheUsersAlone(st.st_gid);
+}
+
+FileOutcome CheckOwnFile(int dir, const struct stat& file, const std::string& path) {
+    if (file.st_uid != ::geteuid()) {
+        FileOutcome refused = Failed(FileProblem::NotYoursFile, 0, path);
+        refused.owner = file.st_uid;
+        return refused;
+    }
+    // Others who may write in the folder may have written the file too, or
+    // linked it here from elsewhere: in a folder that is the user's alone,
+    // only the user could have.
+    if (OnlyTheUserMayWrite(file) && file.st_nlink <= 1) return {};
+    struct stat folder {};
+    if (::fstat(dir, &folder) != 0) return FailedErrno(path);
+    if (OnlyTheUserMayWrite(folder)) return {};
+    if (!OnlyTheUserMayWrite(file)) return Failed(FileProblem::OpenToOthersFile, 0, path);
+    return Failed(FileProblem::SharedHardLink, 0, path);
+}
 
 std::string FileTarget::path() const { return JoinPath(dirPath, name); }
 
@@ -243,8 +311,14 @@ std::string ProblemText(const FileOutcome& outcome) {
         "名前が長すぎます",
         "別のユーザーのフォルダです",
         "ほかのユーザーも書き込めるフォルダです",
+        "",  // NotYoursFile names the owner below
+        "ほかのユーザーも書き換えられるファイルです（ほかのユーザーも書き込めるフォルダでは使いません）",
+        "ほかの場所にも同じファイルの名前（ハードリンク）があります（ほかのユーザーも書き込めるフォルダでは使"
+        "いません）",
     };
     static_assert(std::size(kTexts) == static_cast<size_t>(FileProblem::Other));
+    if (outcome.problem == FileProblem::NotYoursFile)
+        return "別のユーザー（" + UserName(outcome.owner) + "）のファイルです";
     const auto index = static_cast<size_t>(outcome.problem);
     if (index < std::size(kTexts)) return kTexts[index];
     return "読み書きできません（エラー番号 " + std::to_string(outcome.error) + "）";
@@ -254,8 +328,13 @@ ReadOutcome ReadRecordFileAt(int dir, const std::string& dirPath, const std::str
     return ReadRegularFileAt(dir, dirPath, name, kMaxRecordFileBytes, kMaxReadBytes);
 }
 
-ReadOutcome ReadRegularFileAt(int dir, const std::string& dirPath, const std::string& name,
-                              off_t maxFileBytes, size_t maxReadBytes) {
+namespace {
+
+// Whose files a read takes: the user's alone, or the system's too.
+enum class Whose { Users, UsersOrSystems };
+
+ReadOutcome ReadRegular(int dir, const std::string& dirPath, const std::string& name, off_t maxFileBytes,
+                        size_t maxReadBytes, Whose whose) {
     ReadOutcome out;
     const std::string path = JoinPath(dirPath, name);
     auto blocked = [&out](FileOutcome why) {
@@ -281,6 +360,8 @@ ReadOutcome ReadRegularFileAt(int dir, const std::string& dirPath, const std::st
     struct stat st {};
     if (::fstat(fd.get(), &st) != 0) return blocked(FailedErrno(path));
     if (!S_ISREG(st.st_mode)) return blocked(Failed(FileProblem::NotAFile, 0, path));
+    if (whose == Whose::Users || st.st_uid != 0)
+        if (FileOutcome own = CheckOwnFile(t.dir, st, path); !own) return blocked(std::move(own));
     if (st.st_size > maxFileBytes) return blocked(Failed(FileProblem::TooLarge, 0, path));
     // A record's first line is all that matters: a long file is cut rather than read whole.
     if (!ReadAll(fd.get(), out.bytes, maxReadBytes)) return blocked(FailedErrno(path));
@@ -290,23 +371,33 @@ ReadOutcome ReadRegularFileAt(int dir, const std::string& dirPath, const std::st
     return out;
 }
 
+}  // namespace
+
+ReadOutcome ReadRegularFileAt(int dir, const std::string& dirPath, const std::string& name,
+                              off_t maxFileBytes, size_t maxReadBytes) {
+    return ReadRegular(dir, dirPath, name, maxFileBytes, maxReadBytes, Whose::Users);
+}
+
 FileOutcome WriteFileAtomicallyAt(int dir, const std::string& dirPath, const std::string& name,
                                   std::string_view bytes) {
     FileTarget t;
     if (FileOutcome links = ResolveFileTarget(dir, dirPath, name, t); !links) return links;
-    RemoveLeftovers(t.dir, t.name);
-    // Only a file (or nothing) is ever replaced: a folder, FIFO or device
-    // standing at the name is somebody's, not a record.
+    // Only a file of the user's (or nothing) is ever replaced: a folder, FIFO
+    // or device standing at the name, or another user's file, is somebody
+    // else's, not a record.
     struct stat old {};
     const bool existed = ::fstatat(t.dir, t.name.c_str(), &old, AT_SYMLINK_NOFOLLOW) == 0;
     if (existed && !S_ISREG(old.st_mode)) return Failed(FileProblem::NotAFile, 0, JoinPath(dirPath, name));
+    if (existed)
+        if (FileOutcome own = CheckOwnFile(t.dir, old, JoinPath(dirPath, name)); !own) return own;
+    const std::string prefix = t.name + kTemporaryMark;
+    RemoveLeftovers(t.dir, prefix);
     std::string tmp;
-    // Private until it has the old file's bits: a record kept 0600 is never
-    // readable by others for a moment.
-    const int fd = CreateTemporary(t.dir, t.name, existed ? 0600 : 0644, tmp);
+    // Private from the start, and no wider than the old file's bits after.
+    const int fd = CreateTemporary(t.dir, prefix, 0600, tmp);
     if (fd < 0) return FailedErrno(t.dirPath);
     FileOutcome result;
-    if (existed && ::fchmod(fd, old.st_mode & 0777) != 0) {
+    if (existed && !TakeModeOf(fd, old)) {
         result = FailedErrno(t.dirPath);
         ::close(fd);
     } else if (!FillAndClose(fd, bytes)) {
@@ -338,6 +429,7 @@ FileOutcome KeepCopyAt(int dir, const std::string& dirPath, const std::string& n
     struct stat st {};
     if (::fstat(in.get(), &st) != 0) return FailedErrno(path);
     if (!S_ISREG(st.st_mode)) return Failed(FileProblem::NotAFile, 0, path);
+    if (FileOutcome own = CheckOwnFile(t.dir, st, path); !own) return own;
     if (st.st_size > kMaxRecordFileBytes) return Failed(FileProblem::TooLarge, 0, path);
     std::string bytes;
     if (!ReadAll(in.get(), bytes, static_cast<size_t>(kMaxRecordFileBytes))) return FailedErrno(path);
@@ -347,7 +439,7 @@ FileOutcome KeepCopyAt(int dir, const std::string& dirPath, const std::string& n
             ::openat(t.dir, keptName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
         if (fd < 0 && errno == EEXIST) continue;
         if (fd < 0) return FailedErrno(t.dirPath);
-        const bool modeKept = ::fchmod(fd, st.st_mode & 0777) == 0;
+        const bool modeKept = TakeModeOf(fd, st);
         if (!modeKept) ::close(fd);
         if (!modeKept || !FillAndClose(fd, bytes)) {
             const FileOutcome why = FailedErrno(t.dirPath);
@@ -370,9 +462,9 @@ FileOutcome TrialWriteFor(int dir, const std::string& dirPath, const std::string
     const std::pair<dev_t, ino_t> folder{st.st_dev, st.st_ino};
     if (std::find(tried.begin(), tried.end(), folder) != tried.end()) return {};
     tried.push_back(folder);
-    RemoveLeftovers(t.dir, kTrialName);
+    RemoveLeftovers(t.dir, kTrialPrefix);
     std::string tmp;
-    const int fd = CreateTemporary(t.dir, kTrialName, 0600, tmp);
+    const int fd = CreateTemporary(t.dir, kTrialPrefix, 0600, tmp);
     if (fd < 0) return FailedErrno(t.dirPath);
     FileOutcome result;
     if (!FillAndClose(fd, std::string(size, ' '))) result = FailedErrno(t.dirPath);
@@ -389,7 +481,8 @@ ReadOutcome ReadRecordFile(const std::string& path) {
         out.blocked = FailedErrno(FolderOf(path));
         return out;
     }
-    return ReadRecordFileAt(dir.get(), FolderOf(path), NameOf(path));
+    return ReadRegular(dir.get(), FolderOf(path), NameOf(path), kMaxRecordFileBytes, kMaxReadBytes,
+                       Whose::UsersOrSystems);
 }
 
 FileOutcome WriteFileAtomically(const std::string& path, std::string_view bytes) {

@@ -3,7 +3,10 @@
 // waiting on or trusting what stands at its name, and replacing one so that
 // neither a crash, a full disk nor a link someone planted can eat it. Every
 // operation works relative to an open folder, so a folder renamed or swapped
-// for a link while the program runs never redirects it.
+// for a link while the program runs never redirects it. Only the user's own
+// files are used: what another user put at a name is never read as the
+// user's nor written to, and what we make is private.
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include <string>
@@ -16,19 +19,22 @@ namespace kemless {
 // Why a record file or its folder cannot be read or kept.
 enum class FileProblem {
     None,
-    NoPermission,  // EACCES, EPERM
-    NotAFile,      // a folder, FIFO, device or socket stands at the name
-    LinkLoop,      // ELOOP: links that lead round in a circle
-    ForeignLink,   // a link that another user made: never followed
-    TooLarge,      // far larger than any record could be
-    NoSpace,       // ENOSPC, EDQUOT, EFBIG (a full disk or quota)
-    ReadOnly,      // EROFS
-    NoFolder,      // ENOENT: the folder is missing
-    NotAFolder,    // ENOTDIR: a file (or anything else) stands where a folder should
-    NameTooLong,   // ENAMETOOLONG
-    NotYours,      // a folder another user owns
-    OpenToOthers,  // a folder others may write in (and not sticky)
-    Other,         // anything else; the errno says more
+    NoPermission,      // EACCES, EPERM
+    NotAFile,          // a folder, FIFO, device or socket stands at the name
+    LinkLoop,          // ELOOP: links that lead round in a circle
+    ForeignLink,       // a link that another user made: never followed
+    TooLarge,          // far larger than any record could be
+    NoSpace,           // ENOSPC, EDQUOT, EFBIG (a full disk or quota)
+    ReadOnly,          // EROFS
+    NoFolder,          // ENOENT: the folder is missing
+    NotAFolder,        // ENOTDIR: a file (or anything else) stands where a folder should
+    NameTooLong,       // ENAMETOOLONG
+    NotYours,          // a folder another user owns
+    OpenToOthers,      // a folder others may write in (and not sticky)
+    NotYoursFile,      // a file another user owns (FileOutcome::owner says who)
+    OpenToOthersFile,  // a file of the user's that others may write, in a folder not the user's alone
+    SharedHardLink,    // a file with other names too, in a folder not the user's alone
+    Other,             // anything else; the errno says more
 };
 
 // Returned by every write: a caller says what it does with a failure.
@@ -39,14 +45,32 @@ struct [[nodiscard]] FileOutcome {
     // A save that kept the old bytes it replaced first (they did not read as
     // a record): one line saying where; empty otherwise.
     std::string note;
+    uid_t owner = 0;  // NotYoursFile: the file's owner
 
     explicit operator bool() const { return problem == FileProblem::None; }
 };
 
 FileProblem ProblemOfErrno(int error);
 
-// The Japanese words for a problem, for the messages that name it.
+// The Japanese words for a problem, for the messages that name it; a file
+// another user owns is said with that user's name.
 std::string ProblemText(const FileOutcome& outcome);
+
+// Whether nobody but this user (geteuid) may write in the file or folder
+// `st` describes: the user owns it, others may not write, and the group may
+// only when it is the user's own private group (the user's primary group,
+// naming no other member, as a umask of 002 with a group per user gives).
+bool OnlyTheUserMayWrite(const struct stat& st);
+
+// Whether an open file (`file`, its fstat) in the open folder `dir` may be
+// used as the user's own: owned by this user (geteuid), and, unless the
+// folder is the user's alone (OnlyTheUserMayWrite), neither writable by
+// group or others nor linked under another name. None, or NotYoursFile
+// (with `owner` set), OpenToOthersFile or SharedHardLink for `path`. Every
+// read and write below applies it; code that opens a file itself (an
+// append-only journal) calls it on the descriptor's fstat before it reads
+// or writes a byte.
+FileOutcome CheckOwnFile(int dir, const struct stat& file, const std::string& path);
 
 struct ReadOutcome {
     enum class State { Read, Missing, Blocked } state = State::Missing;
@@ -97,7 +121,8 @@ FileOutcome ResolveFileTarget(int dir, const std::string& dirPath, const std::st
                               FileTarget& target);
 
 // Reads a regular file of at most `maxFileBytes` (larger is TooLarge), its
-// first `maxReadBytes` (a few more may come), the way a record is read below.
+// first `maxReadBytes` (a few more may come), the way a record is read below:
+// a file CheckOwnFile refuses is Blocked, never read.
 ReadOutcome ReadRegularFileAt(int dir, const std::string& dirPath, const std::string& name,
                               off_t maxFileBytes, size_t maxReadBytes);
 
@@ -111,9 +136,15 @@ ReadOutcome ReadRecordFileAt(int dir, const std::string& dirPath, const std::str
 // Replaces the file (or the target of the user's own link) with `bytes`: a
 // temporary file with a name no one can predict, made with
 // O_CREAT|O_EXCL|O_NOFOLLOW beside the target, written, synced and renamed
-// over it, then the folder synced. The new file keeps the old one's
-// permission bits; a new file gets 0644 less the umask. On any failure the
-// old file is untouched and no temporary file is left.
+// over it, then the folder synced. A file CheckOwnFile refuses is not
+// replaced. The new file keeps the old one's permission bits, less write for
+// others and for a group that is not the user's own, and its group where it
+// can (else it drops the group's bits): never wider than the file it
+// replaces. A new file is 0600. On any failure the old file is untouched and
+// no temporary file is left. Temporary files that a killed save left beside
+// the target are removed first: only names of exactly the form this program
+// makes (`name`.kemless-XXXXXXXX.tmp, eight letters or digits), plain files
+// of this user.
 FileOutcome WriteFileAtomicallyAt(int dir, const std::string& dirPath, const std::string& name,
                                   std::string_view bytes);
 
@@ -121,7 +152,8 @@ FileOutcome WriteFileAtomicallyAt(int dir, const std::string& dirPath, const std
 // the target of the user's own link) named `name` + `suffix`, or with "-2",
 // "-3", … after it when that is taken; made like every file of ours (never
 // through anything standing at the name) with the old file's permission
-// bits. `kept` is the new file's path.
+// bits as a replacement gets them. Only a file CheckOwnFile accepts is
+// copied. `kept` is the new file's path.
 FileOutcome KeepCopyAt(int dir, const std::string& dirPath, const std::string& name,
                        const std::string& suffix, std::string& kept);
 
@@ -135,7 +167,9 @@ FileOutcome TrialWriteFor(int dir, const std::string& dirPath, const std::string
                           std::vector<std::pair<dev_t, ino_t>>& tried);
 
 // The same, for a file named by its path: its folder is opened first (links
-// on the way followed, as the user named it).
+// on the way followed, as the user named it). A read by path also takes a
+// file of the system's (owned by root, as the system-wide entries an
+// administrator installs are); it is never written.
 ReadOutcome ReadRecordFile(const std::string& path);
 FileOutcome WriteFileAtomically(const std::string& path, std::string_view bytes);
 

@@ -198,26 +198,191 @@ TEST_F(DataFolderTest, AStaleTrialFileOfAKilledStartIsRemovedAtTheNext) {
     ASSERT_TRUE(store_->writeOption(OptionSettings{}));
     Put(data() + "/.kemless-trial.AbCdEfGh.tmp", std::string(256, ' '));
     fs::create_symlink(base_ + "/notes", data() + "/.kemless-trial.ZzZzZzZz.tmp");  // nobody's to remove
+    Put(data() + "/.kemless-trial.my-notes.tmp", "mine");  // not a name the trial makes
     EXPECT_TRUE(store_->keepingProblems().empty());
     EXPECT_EQ(Entries(data()),
-              (std::vector<std::string>{".kemless-trial.ZzZzZzZz.tmp", "initial.ini", "option.ini"}));
+              (std::vector<std::string>{".kemless-trial.ZzZzZzZz.tmp", ".kemless-trial.my-notes.tmp",
+                                        "initial.ini", "option.ini"}));
 }
 
-TEST_F(DataFolderTest, ASaveKeepsTheFilesPermissionBits) {
+TEST_F(DataFolderTest, WhatTheStartMakesIsPrivateWhateverTheUmask) {
+    const mode_t mask = ::umask(0);
+    SettingsStore store(base_ + "/new/base");
+    const StartupState st = RunStartupFileSteps(store, kNow);
+    ::umask(mask);
+    EXPECT_TRUE(st.problems.empty());
+    for (const std::string& folder : {base_ + "/new", base_ + "/new/base", store.dataFolder()})
+        EXPECT_EQ(ModeOf(folder), 0700) << folder;
+    for (const std::string& file : {store.initialPath(), store.optionPath()})
+        EXPECT_EQ(ModeOf(file), 0600) << file;
+}
+
+TEST_F(DataFolderTest, ASaveKeepsTheFilesPermissionBitsButNeverWidensThem) {
     store_->ensureDataFolder();
     const mode_t mask = ::umask(022);
-    ::umask(mask);
     ASSERT_TRUE(store_->writeOption(OptionSettings{}));
-    EXPECT_EQ(ModeOf(store_->optionPath()), 0644 & ~mask);  // a new file
-    for (const mode_t mode : {0600, 0640, 0444, 0664}) {
-        ::chmod(store_->optionPath().c_str(), mode);
+    ::umask(mask);
+    EXPECT_EQ(ModeOf(store_->optionPath()), 0600);  // a new file
+    struct stat st {};
+    ::stat(store_->optionPath().c_str(), &st);
+    // Write for the group only where the group is the user's own private one.
+    struct stat groupWritable = st;
+    groupWritable.st_mode |= S_IWGRP;
+    const mode_t groupWrite = OnlyTheUserMayWrite(groupWritable) ? 0020 : 0;
+    const struct {
+        mode_t before, after;
+    } rows[] = {
+        {0600, 0600},
+        {0640, 0640},
+        {0444, 0444},
+        {0644, 0644},
+        // In a folder that is the user's alone a file open to others is used,
+        // but what replaces it is not open to them.
+        {0666, mode_t(0644 | groupWrite)},
+        {0664, mode_t(0644 | groupWrite)},
+        {0602, 0600},
+    };
+    for (const auto& row : rows) {
+        ::chmod(store_->optionPath().c_str(), row.before);
         OptionSettings o;
-        o.smokingYears = int32_t(mode);
+        o.smokingYears = int32_t(row.before);
         ASSERT_TRUE(store_->writeOption(o));
-        EXPECT_EQ(ModeOf(store_->optionPath()), mode);
+        EXPECT_EQ(ModeOf(store_->optionPath()), row.after) << std::oct << row.before;
         EXPECT_EQ(store_->readOption(), o);
     }
 }
+
+TEST_F(DataFolderTest, AReplacementInAFolderThatGivesItsGroupKeepsTheOldGroupOrNoGroupBits) {
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root to give the folder another group";
+    store_->ensureDataFolder();
+    ASSERT_TRUE(store_->writeOption(OptionSettings{}));
+    ::chmod(store_->optionPath().c_str(), 0640);
+    // New files in a setgid folder take its group, not the file's.
+    ASSERT_EQ(::chown(data().c_str(), ::geteuid(), kOther), 0);
+    ::chmod(data().c_str(), 02750);
+    struct stat before {};
+    ::stat(store_->optionPath().c_str(), &before);
+    ASSERT_TRUE(store_->writeOption(OptionSettings{}));
+    struct stat after {};
+    ::stat(store_->optionPath().c_str(), &after);
+    EXPECT_TRUE(after.st_gid == before.st_gid ? (after.st_mode & 0777) == 0640 : (after.st_mode & 0070) == 0)
+        << after.st_gid << " " << std::oct << after.st_mode;
+}
+
+// Whose files a record folder's files are, by owner and mode and the kind
+// of folder they are in: used as the user's own, or refused as a planted
+// link is (never read as the user's, never written, the owner named).
+enum class FolderKind { Own0700, Sticky1777, Group3775 };
+enum class Owner { User, Other };
+struct OwnFileCase {
+    const char* name;
+    FolderKind folder;
+    Owner owner;
+    mode_t mode;
+    bool groupOfTheFolder;  // the file in the folder's group (else the user's own)
+    bool hardLinked;        // with a second name elsewhere
+    FileProblem problem;    // None: used
+};
+void PrintTo(const OwnFileCase& c, std::ostream* os) { *os << c.name; }
+
+class WhoseFile : public DataFolderTest, public ::testing::WithParamInterface<OwnFileCase> {};
+
+TEST_P(WhoseFile, OnlyTheUsersOwnFileIsUsed) {
+    const OwnFileCase& c = GetParam();
+    const bool root = ::geteuid() == 0;
+    if (!root && (c.owner == Owner::Other || c.folder == FolderKind::Group3775))
+        GTEST_SKIP() << "needs root to act as another user; the process tests do it as one";
+    store_->ensureDataFolder();
+    const std::string path = store_->initialPath();
+    const std::string planted = "2000,1,1,0,0,99,9999,9999\r\n";
+    Put(path, planted);
+    if (c.hardLinked) fs::create_hard_link(path, base_ + "/second-name");
+    // A group nobody's private group is: the share of a group folder.
+    const gid_t share = kOther;
+    switch (c.folder) {
+        case FolderKind::Own0700: ::chmod(data().c_str(), 0700); break;
+        case FolderKind::Sticky1777: ::chmod(data().c_str(), 01777); break;
+        case FolderKind::Group3775:
+            ASSERT_EQ(::chown(data().c_str(), ::geteuid(), share), 0);
+            ::chmod(data().c_str(), 03775);
+            break;
+    }
+    if (c.owner == Owner::Other) ASSERT_EQ(::chown(path.c_str(), kOther, kOther), 0);
+    if (c.groupOfTheFolder) ASSERT_EQ(::chown(path.c_str(), static_cast<uid_t>(-1), share), 0);
+    ::chmod(path.c_str(), c.mode);
+    struct stat before {};
+    ::stat(path.c_str(), &before);
+
+    const ReadOutcome read = store_->probe(SettingsStore::File::Initial);
+    if (c.problem == FileProblem::None) {
+        EXPECT_EQ(read.state, ReadOutcome::State::Read) << ProblemText(read.blocked);
+        EXPECT_TRUE(store_->readInitial().has_value());
+        const FileOutcome saved = store_->writeInitial(InitialSettings{});
+        ASSERT_TRUE(saved) << ProblemText(saved);
+        struct stat after {};
+        ::stat(path.c_str(), &after);
+        EXPECT_EQ(after.st_mode & 0777 & ~(before.st_mode & 0777), 0u) << "wider than the file it replaced";
+        EXPECT_TRUE(OnlyTheUserMayWrite(after)) << std::oct << after.st_mode;
+        return;
+    }
+    ASSERT_EQ(read.state, ReadOutcome::State::Blocked);
+    EXPECT_EQ(read.blocked.problem, c.problem) << ProblemText(read.blocked);
+    EXPECT_EQ(read.blocked.path, path);
+    if (c.problem == FileProblem::NotYoursFile)
+        EXPECT_NE(ProblemText(read.blocked).find("別のユーザー（nobody）"), std::string::npos)
+            << ProblemText(read.blocked);
+    EXPECT_FALSE(store_->readInitial().has_value());
+    // The start takes the defaults and says why it cannot keep the record.
+    const StartupState st = RunStartupFileSteps(*store_, kNow);
+    EXPECT_EQ(st.initial, DefaultInitialSettings(kNow));
+    ASSERT_FALSE(st.problems.empty());
+    EXPECT_EQ(st.problems[0].problem, c.problem);
+    // Never written, neither by the store nor by the primitives themselves.
+    EXPECT_EQ(store_->writeInitial(InitialSettings{}).problem, c.problem);
+    EXPECT_EQ(WriteFileAtomicallyAt(store_->folder()->fd(), data(), "initial.ini", "x").problem, c.problem);
+    std::string kept;
+    EXPECT_EQ(KeepCopyAt(store_->folder()->fd(), data(), "initial.ini", ".copy", kept).problem, c.problem);
+    EXPECT_EQ(Slurp(path), planted);
+    struct stat after {};
+    ::stat(path.c_str(), &after);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(after.st_mode, before.st_mode);
+    EXPECT_EQ(Entries(data()), (std::vector<std::string>{"initial.ini", "option.ini"}));
+}
+
+constexpr FileProblem kUsed = FileProblem::None;
+constexpr FileProblem kNotYours = FileProblem::NotYoursFile;
+constexpr FileProblem kOpen = FileProblem::OpenToOthersFile;
+using FK = FolderKind;
+
+INSTANTIATE_TEST_SUITE_P(
+    RecordFile, WhoseFile,
+    ::testing::Values(
+        // The user's private or readable file: used in any folder it may stand in.
+        OwnFileCase{"own_folder_users_0600", FK::Own0700, Owner::User, 0600, false, false, kUsed},
+        OwnFileCase{"own_folder_users_0644", FK::Own0700, Owner::User, 0644, false, false, kUsed},
+        OwnFileCase{"sticky_folder_users_0600", FK::Sticky1777, Owner::User, 0600, false, false, kUsed},
+        OwnFileCase{"sticky_folder_users_0644", FK::Sticky1777, Owner::User, 0644, false, false, kUsed},
+        OwnFileCase{"group_folder_users_0640", FK::Group3775, Owner::User, 0640, true, false, kUsed},
+        // The user's file others may write: used only where nobody else can
+        // have put or changed it.
+        OwnFileCase{"own_folder_users_0666", FK::Own0700, Owner::User, 0666, false, false, kUsed},
+        OwnFileCase{"own_folder_users_0660_shared_group", FK::Own0700, Owner::User, 0660, true, false, kUsed},
+        OwnFileCase{"sticky_folder_users_0666", FK::Sticky1777, Owner::User, 0666, false, false, kOpen},
+        OwnFileCase{"sticky_folder_users_0646", FK::Sticky1777, Owner::User, 0646, false, false, kOpen},
+        OwnFileCase{"group_folder_users_0660", FK::Group3775, Owner::User, 0660, true, false, kOpen},
+        OwnFileCase{"group_folder_users_0666", FK::Group3775, Owner::User, 0666, true, false, kOpen},
+        // The user's file with a second name somebody may have given it.
+        OwnFileCase{"own_folder_users_hard_linked", FK::Own0700, Owner::User, 0600, false, true, kUsed},
+        OwnFileCase{"sticky_folder_users_hard_linked", FK::Sticky1777, Owner::User, 0600, false, true,
+                    FileProblem::SharedHardLink},
+        // Another user's file, whatever its mode and wherever it stands.
+        OwnFileCase{"own_folder_others_0644", FK::Own0700, Owner::Other, 0644, false, false, kNotYours},
+        OwnFileCase{"sticky_folder_others_0666", FK::Sticky1777, Owner::Other, 0666, false, false, kNotYours},
+        OwnFileCase{"sticky_folder_others_0644", FK::Sticky1777, Owner::Other, 0644, false, false, kNotYours},
+        OwnFileCase{"group_folder_others_0660", FK::Group3775, Owner::Other, 0660, true, false, kNotYours},
+        OwnFileCase{"group_folder_others_0666", FK::Group3775, Owner::Other, 0666, true, false, kNotYours}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // A record that does not read as a whole: its bytes survive the save that replaces it.
 struct UnreadableCase {

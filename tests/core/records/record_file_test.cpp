@@ -186,19 +186,48 @@ TEST_F(RecordFolder, APlantedOrLeftOverTemporaryFileIsNeverFollowed) {
     Put(victim, "my notes");
     for (const char* name : {"/option.ini.tmp", "/initial.ini.tmp"})
         fs::create_symlink(victim, store_->dataFolder() + name);
-    // A temporary file a killed save left behind, and a link shaped like one.
-    Put(store_->dataFolder() + "/option.ini.AbCdEfGh.tmp", "half");
-    fs::create_symlink(victim, store_->dataFolder() + "/option.ini.ZzZzZzZz.tmp");
+    // A link shaped like a temporary file of ours.
+    fs::create_symlink(victim, store_->dataFolder() + "/option.ini.kemless-ZzZzZzZz.tmp");
     OptionSettings o;
     o.quitStarted = 1;
     ASSERT_TRUE(store_->writeOption(o));
     ASSERT_TRUE(store_->writeInitial(InitialSettings{}));
     EXPECT_EQ(Slurp(victim), "my notes");
     EXPECT_EQ(store_->readOption(), o);
-    // The leftover is cleared away; links are left as they stand.
-    EXPECT_FALSE(fs::exists(store_->dataFolder() + "/option.ini.AbCdEfGh.tmp"));
-    EXPECT_TRUE(fs::is_symlink(store_->dataFolder() + "/option.ini.ZzZzZzZz.tmp"));
+    // Links are left as they stand.
+    EXPECT_TRUE(fs::is_symlink(store_->dataFolder() + "/option.ini.kemless-ZzZzZzZz.tmp"));
     EXPECT_TRUE(fs::is_symlink(store_->dataFolder() + "/option.ini.tmp"));
+}
+
+// A save clears away the temporary files a killed save left beside the file,
+// and nothing else: a copy the user named alike by hand stays.
+TEST_F(RecordFolder, OnlyTheTemporaryNamesASaveMakesAreClearedAway) {
+    const struct {
+        const char* name;
+        bool removed;
+    } rows[] = {
+        {"option.ini.kemless-AbCdEfGh.tmp", true},
+        {"option.ini.kemless-01234567.tmp", true},
+        {"option.ini.XXXXXXXX.tmp", false},  // the form of a copy made by hand
+        {"option.ini.AbCdEfGh.tmp", false},
+        {"option.ini.kemless-AbCdEfG.tmp", false},    // a letter short
+        {"option.ini.kemless-AbCdEfGhi.tmp", false},  // a letter more
+        {"option.ini.kemless-AbCd-fGh.tmp", false},   // not a letter nor a digit
+        {"option.ini.kemless-AbCdEfGh.tmp~", false},
+        {"option.ini.kemless-AbCdEfGh.TMP", false},
+        {"initial.ini.kemless-AbCdEfGh.tmp", false},  // another file's: its own save clears it
+        {"xoption.ini.kemless-AbCdEfGh.tmp", false},
+        {".kemless-trial.AbCdEfGh.tmp", false},  // the trial's: the start's trial clears it
+    };
+    for (const auto& row : rows) Put(store_->dataFolder() + "/" + row.name, "half");
+    // A leftover with a second name is somebody's file too.
+    Put(base_ + "/kept-elsewhere", "linked");
+    fs::create_hard_link(base_ + "/kept-elsewhere",
+                         store_->dataFolder() + "/option.ini.kemless-HardLink.tmp");
+    ASSERT_TRUE(store_->writeOption(OptionSettings{}));
+    for (const auto& row : rows)
+        EXPECT_EQ(fs::exists(store_->dataFolder() + "/" + row.name), !row.removed) << row.name;
+    EXPECT_EQ(Slurp(store_->dataFolder() + "/option.ini.kemless-HardLink.tmp"), "linked");
 }
 
 TEST_F(RecordFolder, ALinkAnotherUserMadeIsNeitherReadNorSaved) {
@@ -237,9 +266,11 @@ TEST_F(RecordFolder, AFullDiskShowsInTheTrialSaveAndLeavesNothing) {
 
 TEST(RecordFileTexts, EveryProblemHasItsOwnWords) {
     std::vector<std::string> seen;
-    for (FileProblem p : {FileProblem::NoPermission, FileProblem::NotAFile, FileProblem::LinkLoop,
-                          FileProblem::ForeignLink, FileProblem::TooLarge, FileProblem::NoSpace,
-                          FileProblem::ReadOnly, FileProblem::NoFolder, FileProblem::Other}) {
+    for (FileProblem p :
+         {FileProblem::NoPermission, FileProblem::NotAFile, FileProblem::LinkLoop, FileProblem::ForeignLink,
+          FileProblem::TooLarge, FileProblem::NoSpace, FileProblem::ReadOnly, FileProblem::NoFolder,
+          FileProblem::NotYours, FileProblem::OpenToOthers, FileProblem::NotYoursFile,
+          FileProblem::OpenToOthersFile, FileProblem::SharedHardLink, FileProblem::Other}) {
         const std::string text = ProblemText({p, 5, "/x", {}});
         EXPECT_FALSE(text.empty());
         EXPECT_EQ(std::find(seen.begin(), seen.end(), text), seen.end()) << text;
