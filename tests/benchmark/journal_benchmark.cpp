@@ -28,7 +28,8 @@ struct BigJournal {
         char tmpl[] = "/tmp/kemless-journal-bench-XXXXXX";
         base = ::mkdtemp(tmpl);
         FileOutcome why;
-        folder = DataFolder::Open(base + "/kemlessdata", DataFolder::Create::Yes, DataFolder::Trust::Own, why);
+        folder =
+            DataFolder::Open(base + "/kemlessdata", DataFolder::Create::Yes, DataFolder::Trust::Own, why);
         std::string bytes;
         bytes.reserve(kUrgeLines * 22);
         char line[64];

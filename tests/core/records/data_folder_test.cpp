@@ -307,8 +307,12 @@ TEST_P(WhoseFile, OnlyTheUsersOwnFileIsUsed) {
             ::chmod(data().c_str(), 03775);
             break;
     }
-    if (c.owner == Owner::Other) ASSERT_EQ(::chown(path.c_str(), kOther, kOther), 0);
-    if (c.groupOfTheFolder) ASSERT_EQ(::chown(path.c_str(), static_cast<uid_t>(-1), share), 0);
+    if (c.owner == Owner::Other) {
+        ASSERT_EQ(::chown(path.c_str(), kOther, kOther), 0);
+    }
+    if (c.groupOfTheFolder) {
+        ASSERT_EQ(::chown(path.c_str(), static_cast<uid_t>(-1), share), 0);
+    }
     ::chmod(path.c_str(), c.mode);
     struct stat before {};
     ::stat(path.c_str(), &before);
@@ -328,9 +332,10 @@ TEST_P(WhoseFile, OnlyTheUsersOwnFileIsUsed) {
     ASSERT_EQ(read.state, ReadOutcome::State::Blocked);
     EXPECT_EQ(read.blocked.problem, c.problem) << ProblemText(read.blocked);
     EXPECT_EQ(read.blocked.path, path);
-    if (c.problem == FileProblem::NotYoursFile)
+    if (c.problem == FileProblem::NotYoursFile) {
         EXPECT_NE(ProblemText(read.blocked).find("別のユーザー（nobody）"), std::string::npos)
             << ProblemText(read.blocked);
+    }
     EXPECT_FALSE(store_->readInitial().has_value());
     // The start takes the defaults and says why it cannot keep the record.
     const StartupState st = RunStartupFileSteps(*store_, kNow);
