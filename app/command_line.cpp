@@ -1,6 +1,10 @@
 #include "command_line.h"
 
 #include <QCommandLineParser>
+#include <initializer_list>
+#include <string>
+
+#include "basics/text.h"
 
 namespace kemless {
 namespace {
@@ -183,8 +187,55 @@ CommandLine ParseCommandLine(const std::vector<std::string>& raw) {
     return result;
 }
 
+namespace {
+
+// The options as --help lists them: the option, then its words, one string
+// for each line they take.
+struct OptionHelp {
+    const char* option;
+    std::initializer_list<const char*> lines;
+};
+// clang-format off
+const OptionHelp kOptionHelp[] = {
+    {"-h, --help", {"この説明を表示して終了します。"}},
+    {"--version", {"バージョンを表示して終了します。"}},
+    {"--data-dir フォルダ", {"記録をこのフォルダの中の kemlessdata に置きます",
+                          "（相対パスは起動したフォルダから。--data-dir . で起動したフォルダ）。"}},
+    {"--hidden", {"表示ウインドウを通知領域にしまって起動します（通知領域がなければ",
+                  "X11 では最小化、Wayland ではそのまま表示）。もう一度起動すると出てきます。"}},
+    {"--notify", {"ステータスが変わったとき、卒煙○ヶ月・○年、アヒルの来訪、",
+                  "吸わなかったタバコの長さの節目、回復のあゆみの各段階に、",
+                  "デスクトップ通知でお知らせします。止めていたあいだの節目は次の起動で",
+                  "まとめてお知らせし、同じお知らせは二度出しません",
+                  "（kemlessdata/journal.txt に記録します）。"}},
+    {"--summary", {"コピ１と同じ６行の文を標準出力に書いて終了します（パネルやスクリプト用）。"}},
+    {"--short", {"コピ２と同じ１行の文を標準出力に書いて終了します。"}},
+    {"--format=json, --json", {"すべての数字と文を JSON で１行に書きます（waybar などのパネル用）。",
+                               "next は次の節目（ステータス、卒煙○ヶ月・○年、アヒル、長さ）で、",
+                               "回復のあゆみの段階は入りません。"}},
+    {"--compact, --days", {"「卒煙122日・84,477円」のような短い１行を書きます。"}},
+    {"--markup", {"書く文の & < > を Pango のマークアップ用に書き換えます。"}},
+    {"--autostart on|off|status", {"ログイン時に --hidden --notify で起動する設定を",
+                                   "$XDG_CONFIG_HOME/autostart/kemless.desktop に登録（on）・取り消し（off）、",
+                                   "いまの状態と起動するコマンドを表示（status）します。",
+                                   "--data-dir を一緒に指定すると、そのフォルダの記録で起動します。"}},
+    {"--craving", {"「吸いたくなったら」を開きます（５分のカウントダウンと呼吸のガイド）。"}},
+    {"--record", {"「これまでの記録」を開きます（乗り越えた回数、吸ってしまった回数など）。"}},
+    {"--health", {"「回復のあゆみ」を開きます（卒煙してから体が取り戻していくもの）。",
+                  "ケムレスが起動中なら、そのケムレスで開きます。卒煙を始める前なら、",
+                  "初期設定と開始の儀式のあとで開きます。"}},
+    {"-platform 名前", {"Qt のプラットフォーム（xcb、wayland など）を選びます。"}},
+};
+// clang-format on
+// Where every option's words start, in cells; an option too long to leave
+// two blanks before it has its words on the lines below.
+constexpr int kOptionIndent = 2;
+constexpr int kWordsColumn = 21;
+
+}  // namespace
+
 QString UsageText() {
-    return QStringLiteral(
+    std::string text =
         "使い方: kemless [--data-dir フォルダ] [--hidden] [--notify] [Qt のオプション]\n"
         "        kemless [--data-dir フォルダ] --summary [--format=text|json] | --json [--markup]\n"
         "        kemless [--data-dir フォルダ] --short [--compact] | --days [--markup]\n"
@@ -194,38 +245,31 @@ QString UsageText() {
         "\n"
         "ケムレス：卒煙からの日数、延びた寿命、節約できた金額などを表示する卒煙サポートソフト。\n"
         "\n"
-        "オプション:\n"
-        "  -h, --help         この説明を表示して終了します。\n"
-        "  --version          バージョンを表示して終了します。\n"
-        "  --data-dir フォルダ  記録をこのフォルダの中の kemlessdata に置きます\n"
-        "                     （相対パスは起動したフォルダから。--data-dir . で起動したフォルダ）。\n"
-        "  --hidden           表示ウインドウを通知領域にしまって起動します（通知領域がなければ\n"
-        "                     X11 では最小化、Wayland ではそのまま表示）。もう一度起動すると出てきます。\n"
-        "  --notify           ステータスが変わったとき、卒煙○ヶ月・○年、アヒルの来訪、\n"
-        "                     吸わなかったタバコの長さの節目に、デスクトップ通知でお知らせします。\n"
-        "                     止めていたあいだの節目は次の起動でまとめてお知らせし、同じお知らせは\n"
-        "                     二度出しません（kemlessdata/journal.txt に記録します）。\n"
-        "  --summary          コピ１と同じ６行の文を標準出力に書いて終了します（パネルやスクリプト用）。\n"
-        "  --short            コピ２と同じ１行の文を標準出力に書いて終了します。\n"
-        "  --format=json, --json\n"
-        "                     すべての数字と文を JSON で１行に書きます（waybar などのパネル用）。\n"
-        "  --compact, --days  「卒煙122日・84,477円」のような短い１行を書きます。\n"
-        "  --markup           書く文の & < > を Pango のマークアップ用に書き換えます。\n"
-        "  --autostart on|off|status\n"
-        "                     ログイン時に --hidden --notify で起動する設定を\n"
-        "                     $XDG_CONFIG_HOME/autostart/kemless.desktop に登録（on）・取り消し（off）、\n"
-        "                     いまの状態と起動するコマンドを表示（status）します。\n"
-        "                     --data-dir を一緒に指定すると、そのフォルダの記録で起動します。\n"
-        "  --craving          「吸いたくなったら」を開きます（５分のカウントダウンと呼吸のガイド）。\n"
-        "  --record           「これまでの記録」を開きます（乗り越えた回数、吸ってしまった回数など）。\n"
-        "                     記録は kemlessdata/journal.txt に残ります。\n"
-        "  --health           「回復のあゆみ」を開きます（卒煙してから体が取り戻していくもの）。\n"
-        "                     ケムレスが起動中なら、そのケムレスで開きます。\n"
-        "  -platform 名前     Qt のプラットフォーム（xcb、wayland など）を選びます。\n"
+        "オプション:\n";
+    const std::string margin(kWordsColumn, ' ');
+    for (const OptionHelp& o : kOptionHelp) {
+        std::string line = std::string(kOptionIndent, ' ') + o.option;
+        const int cells = DisplayCells(line);
+        if (cells + 2 <= kWordsColumn)
+            line += std::string(static_cast<size_t>(kWordsColumn - cells), ' ');
+        else
+            line += "\n" + margin;
+        bool first = true;
+        for (const char* words : o.lines) {
+            text += first ? line : margin;
+            text += words;
+            text += "\n";
+            first = false;
+        }
+    }
+    text +=
         "\n"
         "記録の場所:\n"
-        "  $XDG_DATA_HOME/kemless/kemlessdata/initial.ini と option.ini（--notify では journal.txt も）\n"
-        "  （XDG_DATA_HOME がなければ ~/.local/share/kemless/kemlessdata/）\n");
+        "  $XDG_DATA_HOME/kemless/kemlessdata/ の initial.ini と option.ini、\n"
+        "  journal.txt（お知らせと、吸いたい気持ち・吸ってしまったこと・卒煙の記録。\n"
+        "  最初に何かを記録するときに作ります）\n"
+        "  （XDG_DATA_HOME がなければ ~/.local/share/kemless/kemlessdata/）\n";
+    return QString::fromStdString(text);
 }
 
 QString VersionText() { return QStringLiteral("kemless " KEMLESS_VERSION "\n"); }

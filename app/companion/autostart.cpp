@@ -1,5 +1,6 @@
 #include "companion/autostart.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -57,6 +58,9 @@ std::string Line(std::initializer_list<std::string_view> pieces) {
     for (std::string_view p : pieces) line += p;
     return line;
 }
+
+// A name or command from the entry or the environment, safe on a terminal.
+std::string Shown(std::string_view text) { return ShownOnOneLine(text); }
 
 AutostartResult Failed(const std::string& what, const std::string& path, const FileOutcome& why) {
     return {1, {Line({what, ": ", path, "（", ProblemText(why), "）"})}, {}};
@@ -195,6 +199,46 @@ bool IsOff(std::string_view entry) {
     return EntryValue(entry, "Hidden") == "true" || EntryValue(entry, "X-GNOME-Autostart-enabled") == "false";
 }
 
+// A line as the key file readers of the desktops take it: blank, a comment,
+// a group header or a key with its value; anything else makes them refuse
+// the whole file.
+bool IsKeyFileLine(std::string_view line) {
+    const std::string_view bare = TrimEnd(line, " \t\r");
+    if (TrimStart(bare).empty() || bare[0] == '#') return true;
+    if (bare[0] == '[') return bare.back() == ']' && bare.find_first_of("[]", 1) == bare.size() - 1;
+    return bare.find('=') != std::string_view::npos && !Trim(bare.substr(0, bare.find('='))).empty();
+}
+
+// Why a session passes over `entry` at login although nothing in it says
+// off, in words; empty when it would start what the entry runs. `whole` is
+// false when only the start of a long file was read: its last line may be cut.
+std::string WhyASessionSkips(std::string_view entry, bool whole) {
+    if (entry.find('\0') != std::string_view::npos) return "NUL バイトが入っています";
+    const std::vector<std::string> lines = LinesOf(entry);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (!whole && i + 1 == lines.size()) break;
+        if (!IsKeyFileLine(lines[i]))
+            return Decimal(static_cast<int64_t>(i + 1)) +
+                   " 行目が、グループでもキーでもコメントでもありません（" + ShownOnOneLine(lines[i], 40) +
+                   "）";
+    }
+    if (std::find(lines.begin(), lines.end(), kGroup) == lines.end())
+        return "[Desktop Entry] のグループがありません";
+    if (EntryValue(entry, "Type") != "Application") return "Type=Application ではありません";
+    const std::string exec = EntryValue(entry, "Exec");
+    if (Trim(exec).empty()) return "Exec= が空です";
+    if (!IsUtf8(exec)) return "Exec= が UTF-8 ではありません";
+    if (ExecArguments(exec).empty()) return "Exec= のコマンドが読めません（引用符が閉じていません）";
+    return {};
+}
+
+// Whether `bytes` read from `path` are the whole file: a reader stops after
+// its first megabyte.
+bool IsWholeFile(const std::string& path, const std::string& bytes) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) != 0 || st.st_size <= static_cast<off_t>(bytes.size());
+}
+
 std::optional<std::string> ReadEntry(const std::string& path, FileOutcome& why) {
     ReadOutcome there = ReadRecordFile(path);
     if (there.state == ReadOutcome::State::Blocked) why = there.blocked;
@@ -243,6 +287,12 @@ std::string Located(const std::string& command) {
         if (::access(candidate.c_str(), X_OK) == 0) return candidate;
     }
     return {};
+}
+
+bool IsRunnable(const std::string& program) {
+    struct stat st {};
+    return !program.empty() && ::stat(program.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+           ::access(program.c_str(), X_OK) == 0;
 }
 
 }  // namespace
@@ -435,8 +485,22 @@ AutostartResult SetAutostart(bool on, const AutostartPlaces& places, const std::
             Line({"注意: ビルドしたフォルダのプログラム ", program,
                   " を登録します。フォルダを消したり移したりするとログイン時に起動しなくなります。"
                   "インストールしたら kemless --autostart on をもう一度実行してください"}));
-    const std::string entry =
-        existing ? AutostartEntryFrom(*existing, program, dataDir) : AutostartEntry(program, dataDir);
+    // An entry the session would pass over (or too long to have been read
+    // whole) is not edited in place: its bytes are kept beside it under a
+    // name no session reads, and a fresh entry takes its place.
+    const bool broken = existing && !WhyASessionSkips(*existing, IsWholeFile(path, *existing)).empty();
+    if (broken) {
+        std::string kept;
+        const Descriptor folder(::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        const FileOutcome copied =
+            folder.valid() ? KeepCopyAt(folder.get(), FolderOf(path), NameOf(path), ".unreadable", kept)
+                           : FileOutcome{ProblemOf(errno), errno, FolderOf(path), {}};
+        if (!copied) return Failed("ログイン時の起動を登録できません", Shown(copied.path), copied);
+        result.lines.push_back(
+            Line({"読み飛ばされる設定だったので、元のファイルを ", Shown(kept), " に残して新しく書きます"}));
+    }
+    const std::string entry = existing && !broken ? AutostartEntryFrom(*existing, program, dataDir)
+                                                  : AutostartEntry(program, dataDir);
     if (existing && *existing == entry) {
         result.lines.push_back(Line({"ログイン時の起動は登録済みです: ", path}));
         return result;
@@ -452,7 +516,7 @@ AutostartResult SetAutostart(bool on, const AutostartPlaces& places, const std::
 AutostartResult AutostartStatus(const AutostartPlaces& places) {
     FileOutcome blocked;
     std::optional<std::string> entry = ReadEntry(places.userEntry, blocked);
-    if (!blocked) return Failed("ログイン時の起動の設定を読めません", places.userEntry, blocked);
+    if (!blocked) return Failed("ログイン時の起動の設定を読めません", Shown(places.userEntry), blocked);
     std::string path = places.userEntry;
     if (!entry) {
         if (std::optional<std::pair<std::string, std::string>> system = SystemEntry(places)) {
@@ -461,28 +525,44 @@ AutostartResult AutostartStatus(const AutostartPlaces& places) {
         }
     }
     if (!entry) return {0, {Line({"ログイン時の起動はオフです（登録されていません）"})}, {}};
-    if (IsOff(*entry)) return {0, {Line({"ログイン時の起動はオフです（", path, " で止めてあります）"})}, {}};
+    if (IsOff(*entry))
+        return {0, {Line({"ログイン時の起動はオフです（", Shown(path), " で止めてあります）"})}, {}};
+    // What the session would make of it: an entry it passes over is off,
+    // whatever its keys say.
+    if (const std::string why = WhyASessionSkips(*entry, IsWholeFile(path, *entry)); !why.empty())
+        return {0,
+                {Line({"ログイン時の起動はオフです（", Shown(path), " はログインのときに読み飛ばされます: ",
+                       why, "）。kemless --autostart on でもう一度登録してください"})},
+                {}};
+    const std::vector<std::string> args = ExecArguments(EntryValue(*entry, "Exec"));
+    const std::string tryExec = EntryValue(*entry, "TryExec");
+    // A TryExec that leads to no program it can run makes the session skip
+    // the entry too.
+    if (!tryExec.empty() && !IsRunnable(Located(tryExec)))
+        return {0,
+                {Line({"ログイン時の起動はオフです（", Shown(path), " の TryExec の ", Shown(tryExec),
+                       " が見つからないか実行できないため、ログインのときに読み飛ばされます）。"
+                       "kemless --autostart on でもう一度登録してください"})},
+                {}};
     AutostartResult result;
     const std::string exec = EntryValue(*entry, "Exec");
-    result.lines.push_back(Line({"ログイン時の起動はオンです: ", path}));
-    result.lines.push_back(Line({"起動するコマンド: ", Unescaped(exec)}));
-    const std::vector<std::string> args = ExecArguments(exec);
-    std::string command = EntryValue(*entry, "TryExec");
-    if (command.empty() && !args.empty()) command = args[0];
+    result.lines.push_back(Line({"ログイン時の起動はオンです: ", Shown(path)}));
+    result.lines.push_back(Line({"起動するコマンド: ", Shown(Unescaped(exec))}));
+    const std::string command = tryExec.empty() ? args[0] : tryExec;
     const std::string program = Located(command);
     struct stat st {};
-    if (command.empty() || program.empty() || ::stat(program.c_str(), &st) != 0)
-        result.warnings.push_back(Line({"注意: 起動するプログラム ", command.empty() ? exec : command,
+    if (program.empty() || ::stat(program.c_str(), &st) != 0)
+        result.warnings.push_back(Line({"注意: 起動するプログラム ", Shown(command),
                                         " がありません（移動したか削除されたのかもしれません）。"
                                         "kemless --autostart on でもう一度登録してください"}));
     else if (!S_ISREG(st.st_mode) || ::access(program.c_str(), X_OK) != 0)
         result.warnings.push_back(
-            Line({"注意: 起動するプログラム ", program,
+            Line({"注意: 起動するプログラム ", Shown(program),
                   " は実行できません。kemless --autostart on でもう一度登録してください"}));
     const auto dataDir = std::find(args.begin(), args.end(), "--data-dir");
     if (dataDir != args.end() && dataDir + 1 != args.end() && !HoldsAStartedRecord(*(dataDir + 1)))
         result.warnings.push_back(
-            Line({"注意: ", *(dataDir + 1),
+            Line({"注意: ", Shown(*(dataDir + 1)),
                   "/kemlessdata に卒煙を始めた記録がありません（ログイン時に初期設定が開きます）"}));
     return result;
 }

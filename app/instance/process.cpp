@@ -6,8 +6,6 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "instance/single_instance.h"
-
 namespace kemless {
 
 Process::Process(QString runtimeFolder, QObject* parent)
@@ -32,11 +30,18 @@ bool Process::claimSingleInstance(bool askToShow) {
         connect(instance_.get(), &SingleInstance::windowRequested, this, &Process::windowRequested);
     }
     if (instance_->acquire()) return true;
-    if (askToShow) instance_->askRunningCopyToShow(1000, request_);
+    answer_ = askToShow ? instance_->askRunningCopyToShow(3000, request_) : RunningCopyAnswer::NoAnswer;
     return false;
 }
 
-void Process::terminate() { std::_Exit(0); }
+void Process::answerRequest(RunningCopyAnswer answer) {
+    if (instance_) instance_->answerWith(answer);
+}
+
+void Process::terminate(int status) {
+    std::fflush(stderr);
+    std::_Exit(status);
+}
 
 void Process::quit() {
     quitRequested_ = true;

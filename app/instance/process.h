@@ -5,9 +5,9 @@
 #include <QString>
 #include <memory>
 
-namespace kemless {
+#include "instance/single_instance.h"
 
-class SingleInstance;
+namespace kemless {
 
 class Process : public QObject {
     Q_OBJECT
@@ -24,8 +24,14 @@ public:
     // unless `askToShow` is false (a login start that finds a copy running
     // leaves it as it is).
     virtual bool claimSingleInstance(bool askToShow = true);
-    // Ends at once: no window's unload runs, no file is written.
-    [[noreturn]] virtual void terminate();
+    // What the running copy answered the last claim's request (NoAnswer
+    // when it was not asked).
+    virtual RunningCopyAnswer runningCopyAnswer() const { return answer_; }
+    // Tells a later start, while its request is being acted on, what this
+    // copy did instead of what it asked (Shown when it did as asked).
+    virtual void answerRequest(RunningCopyAnswer answer);
+    // Ends at once with `status`: no window's unload runs, no file is written.
+    [[noreturn]] virtual void terminate(int status = 0);
     // Ends the event loop: every window has unloaded. Also before the loop
     // runs (a signal while a start-up message is up): the message closes and
     // quitRequested() tells the start not to go on.
@@ -41,6 +47,7 @@ signals:
 private:
     QString folder_;
     QString request_;
+    RunningCopyAnswer answer_ = RunningCopyAnswer::NoAnswer;
     bool quitRequested_ = false;
     std::unique_ptr<SingleInstance> instance_;
 };

@@ -8,9 +8,11 @@
 #include <unistd.h>
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QSocketNotifier>
 #include <QTimer>
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -31,6 +33,32 @@ constexpr int kRetryAcceptMs = 500;
 constexpr char kShowRequest[] = "show\n";
 constexpr char kShowWindowPrefix[] = "show ";
 constexpr int kMaxWindowName = 16;
+// The running copy's answer, one line after it has acted on a request; a
+// copy from before the answers closes without one.
+struct AnswerWord {
+    RunningCopyAnswer answer;
+    const char* line;
+};
+constexpr AnswerWord kAnswerWords[] = {{RunningCopyAnswer::Shown, "shown\n"},
+                                       {RunningCopyAnswer::Settings, "settings\n"},
+                                       {RunningCopyAnswer::Setup, "setup\n"},
+                                       {RunningCopyAnswer::AfterSetup, "later\n"}};
+// Long enough for any answer line.
+constexpr qsizetype kMaxAnswer = 32;
+
+const char* LineOf(RunningCopyAnswer answer) {
+    for (const AnswerWord& w : kAnswerWords)
+        if (w.answer == answer) return w.line;
+    return kAnswerWords[0].line;
+}
+
+// An answer line read back; a line this copy does not know (a newer copy's)
+// still says the request was taken.
+RunningCopyAnswer AnswerOf(const QByteArray& line) {
+    for (const AnswerWord& w : kAnswerWords)
+        if (line == w.line) return w.answer;
+    return RunningCopyAnswer::Told;
+}
 
 // The window a "show NAME\n" line asks for: a few lower-case letters; an
 // empty name for any other line.
@@ -69,10 +97,18 @@ public:
             if (n > 0 && !received_.endsWith('\n')) return;
             if (n < 0 && (errno == EAGAIN || errno == EINTR)) return;
             notifier_.setEnabled(false);
-            if (received_ == kShowRequest)
-                emit owner->showRequested();
-            else if (const QString window = RequestedWindow(received_); !window.isEmpty())
-                emit owner->windowRequested(window);
+            const QString window = RequestedWindow(received_);
+            if (received_ == kShowRequest || !window.isEmpty()) {
+                owner->answer_ = RunningCopyAnswer::Shown;
+                if (window.isEmpty())
+                    emit owner->showRequested();
+                else
+                    emit owner->windowRequested(window);
+                // A few bytes into a fresh socket: never blocks; a start
+                // that has gone meanwhile only loses its answer.
+                const char* answer = LineOf(owner->answer_);
+                ::send(fd_, answer, std::strlen(answer), MSG_NOSIGNAL | MSG_DONTWAIT);
+            }
             deleteLater();
         });
         // A later start sends its line at once; a peer that sends none holds
@@ -176,18 +212,21 @@ void SingleInstance::resumeAccepting() {
     listening_->setEnabled(true);
 }
 
-bool SingleInstance::askRunningCopyToShow(int timeoutMs, const QString& window) {
+RunningCopyAnswer SingleInstance::askRunningCopyToShow(int timeoutMs, const QString& window) {
     const QByteArray line = window.isEmpty() ? QByteArray(kShowRequest)
                                              : kShowWindowPrefix + window.toLatin1() + QByteArray("\n");
     sockaddr_un address{};
-    if (!Address(socketPath_, address)) return false;
+    if (!Address(socketPath_, address)) return RunningCopyAnswer::NoAnswer;
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    if (fd < 0) return false;
+    if (fd < 0) return RunningCopyAnswer::NoAnswer;
+    QElapsedTimer waited;
+    waited.start();
+    auto left = [&] { return int(std::max<qint64>(0, timeoutMs - waited.elapsed())); };
     bool sent = false;
     if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 || errno == EAGAIN ||
         errno == EINPROGRESS) {
         pollfd writable{fd, POLLOUT, 0};
-        if (::poll(&writable, 1, timeoutMs) == 1 && (writable.revents & POLLOUT) != 0) {
+        if (::poll(&writable, 1, left()) == 1 && (writable.revents & POLLOUT) != 0) {
             int error = 0;
             socklen_t length = sizeof error;
             ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length);
@@ -195,8 +234,30 @@ bool SingleInstance::askRunningCopyToShow(int timeoutMs, const QString& window) 
                                      static_cast<ssize_t>(line.size());
         }
     }
+    // The answer, once the copy has acted: a copy that is stuck, or so busy
+    // that the request waits in its queue, says nothing in the time.
+    RunningCopyAnswer answer = RunningCopyAnswer::NoAnswer;
+    QByteArray received;
+    while (sent) {
+        pollfd readable{fd, POLLIN, 0};
+        const int ready = ::poll(&readable, 1, left());
+        if (ready < 0 && errno == EINTR) continue;
+        if (ready != 1) break;
+        char buffer[kMaxAnswer];
+        const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
+        if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+        if (n > 0 && received.size() < kMaxAnswer) {
+            received.append(buffer, n);
+            if (!received.endsWith('\n')) continue;
+        }
+        // The end of the stream without a line: taken, not answered.
+        answer = n < 0                ? RunningCopyAnswer::NoAnswer
+                 : received.isEmpty() ? RunningCopyAnswer::Told
+                                      : AnswerOf(received);
+        break;
+    }
     ::close(fd);
-    return sent;
+    return answer;
 }
 
 bool SingleInstance::IsPrivateFolder(const QString& folder) {

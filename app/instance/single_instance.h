@@ -16,6 +16,17 @@ class QSocketNotifier;
 
 namespace kemless {
 
+// What the running copy did with a later start's request, as it answers on
+// the socket after acting on it.
+enum class RunningCopyAnswer {
+    NoAnswer,    // nothing within the time, or no copy listening: nothing was done
+    Told,        // it took the request and closed without a word (a copy from before the answers)
+    Shown,       // did as asked: the display window forward, or the named window open
+    Settings,    // its settings dialog is open and came forward instead
+    Setup,       // its first-run setup or start ceremony is open and came forward instead
+    AfterSetup,  // the named window opens once the setup and ceremony are done
+};
+
 class SingleInstance : public QObject {
     Q_OBJECT
 public:
@@ -26,9 +37,13 @@ public:
     // listens for later starts.
     bool acquire();
     // Asks the copy that holds the lock to come forward ("show"), or to open
-    // the window named `window` ("show craving"); false when nobody answered
-    // within `timeoutMs`. A name is a few lower-case letters.
-    bool askRunningCopyToShow(int timeoutMs = 1000, const QString& window = QString());
+    // the window named `window` ("show craving"), and waits up to `timeoutMs`
+    // for its answer line. A name is a few lower-case letters.
+    RunningCopyAnswer askRunningCopyToShow(int timeoutMs = 3000, const QString& window = QString());
+    // What this copy answers the request it is acting on: set by whoever
+    // acts on showRequested or windowRequested, while the signal runs. Left
+    // alone, the answer is Shown.
+    void answerWith(RunningCopyAnswer answer) { answer_ = answer; }
 
     // Where the lock and the socket live: the per-user runtime folder
     // ($XDG_RUNTIME_DIR), or else $XDG_CACHE_HOME/kemless (~/.cache/kemless),
@@ -56,6 +71,7 @@ private:
     QSocketNotifier* listening_ = nullptr;
     QTimer retry_;
     int peers_ = 0;
+    RunningCopyAnswer answer_ = RunningCopyAnswer::Shown;
 };
 
 }  // namespace kemless

@@ -6,6 +6,7 @@
 #include <QWidget>
 #include <cstdio>
 #include <optional>
+#include <utility>
 
 #include "content/about.h"
 #include "content/season.h"
@@ -28,7 +29,6 @@ namespace {
 
 constexpr int kRefreshIntervalMs = 30000;
 const char* const kAlreadyRunning = "プログラムは既に起動されています。";
-const char* const kLaunchFailed = "エラーです。フォルダオプションの関連付けなどを確認してください";
 const char* const kClipboardFailed = "クリップボードに書き込めませんでした。もう一度お試しください。";
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
@@ -47,6 +47,10 @@ QString TitleOf(const QString& name) {
     return name;
 }
 
+// What a later start says of the running copy's answer, and its exit
+// status: 0 when what it asked for is done or will be.
+int SayRunningCopysAnswer(Desktop& desktop, RunningCopyAnswer answer, const QString& window);
+
 void SayOnStandardError(const QString& line) {
     std::fprintf(stderr, "kemless: %s\n", line.toLocal8Bit().constData());
     std::fflush(stderr);
@@ -58,6 +62,52 @@ void Tell(Desktop& desktop, QWidget* parent, const std::string& text) {
     std::fprintf(stderr, "kemless: %s\n", text.c_str());
     std::fflush(stderr);
     desktop.message(parent, QString::fromStdString(text));
+}
+
+int SayRunningCopysAnswer(Desktop& desktop, RunningCopyAnswer answer, const QString& window) {
+    const QString already = QString::fromUtf8(kAlreadyRunning);
+    if (answer == RunningCopyAnswer::NoAnswer) {
+        const QString text = window.isEmpty()
+                                 ? already + QStringLiteral(
+                                                 "起動中のケムレスが応えないため、前に出せませんでした。"
+                                                 "しばらくしてから、もう一度お試しください")
+                                 : QStringLiteral(
+                                       "起動中のケムレスが応えないため、「%1」を開けませんでした。"
+                                       "しばらくしてから、もう一度お試しください")
+                                       .arg(TitleOf(window));
+        SayOnStandardError(text);
+        desktop.message(nullptr, text);
+        return 1;
+    }
+    if (window.isEmpty()) {
+        // It came forward, or what stands in for it did.
+        desktop.message(nullptr, already);
+        return 0;
+    }
+    const QString title = TitleOf(window);
+    switch (answer) {
+        case RunningCopyAnswer::Settings:
+            SayOnStandardError(QStringLiteral("起動中のケムレスは設定の画面を開いているため、「%1」は開かずに"
+                                              "設定の画面を前に出しました。設定を閉じてから開いてください")
+                                   .arg(title));
+            return 1;
+        case RunningCopyAnswer::Setup:
+            SayOnStandardError(QStringLiteral("起動中のケムレスは初期設定の途中のため、「%1」は開かずに"
+                                              "初期設定を前に出しました")
+                                   .arg(title));
+            return 1;
+        case RunningCopyAnswer::AfterSetup:
+            SayOnStandardError(
+                QStringLiteral("起動中のケムレスは初期設定の途中です。「%1」は、卒煙を始めたあとで開きます")
+                    .arg(title));
+            return 0;
+        case RunningCopyAnswer::Told:
+            SayOnStandardError(QStringLiteral("起動中のケムレスに「%1」を開くよう伝えました").arg(title));
+            return 0;
+        default:
+            SayOnStandardError(QStringLiteral("起動中のケムレスで「%1」を開きました").arg(title));
+            return 0;
+    }
 }
 
 }  // namespace
@@ -118,15 +168,10 @@ void Session::start() {
     // to add: no box to click away, nothing brought forward.
     process_.setActivationRequest(startWindow_);
     if (!process_.claimSingleInstance(!startHidden_)) {
-        // Asked for a window (a launcher's action, say): the running copy
-        // opens it, which is all the answer needed.
-        if (!startWindow_.isEmpty() && !startHidden_) {
-            SayOnStandardError(
-                QStringLiteral("起動中のケムレスに「%1」を開くよう伝えました").arg(TitleOf(startWindow_)));
-            process_.terminate();
-        }
-        if (!startHidden_) Tell(desktop_, nullptr, kAlreadyRunning);
-        process_.terminate();
+        // Said as the running copy answered: a window asked for (a
+        // launcher's action, say) that it opened needs no box.
+        process_.terminate(
+            startHidden_ ? 0 : SayRunningCopysAnswer(desktop_, process_.runningCopyAnswer(), startWindow_));
     }
     const StartupState st = keeper_.start(clock_.now());
     // Said once, so nobody types settings that are gone at the next start
@@ -141,9 +186,10 @@ void Session::start() {
     switch (st.first) {
         case FirstWindow::FirstRunSetup:
             showFirstRunSetup();
+            windowAfterSetup_ = startWindow_;
             if (!startWindow_.isEmpty())
                 SayOnStandardError(
-                    QStringLiteral("「%1」は、卒煙を始めてから開けます").arg(TitleOf(startWindow_)));
+                    QStringLiteral("「%1」は、卒煙を始めたあとで開きます").arg(TitleOf(startWindow_)));
             return;
         case FirstWindow::MiniShown:
             loadMainWindow();
@@ -239,6 +285,7 @@ void Session::bringForward() {
         return;
     }
     // No display window: the setup, the ceremony or the settings are open.
+    process_.answerRequest(openInstead());
     for (auto it = windows_.crbegin(); it != windows_.crend(); ++it) {
         QWidget* w = it->data();
         if (auto* dialog = qobject_cast<DialogWindow*>(w)) w = dialog->inView();
@@ -246,6 +293,16 @@ void Session::bringForward() {
         BringToFront(w);
         return;
     }
+}
+
+RunningCopyAnswer Session::openInstead() const {
+    for (const QPointer<QWidget>& w : windows_) {
+        if (qobject_cast<SettingsDialog*>(w)) return RunningCopyAnswer::Settings;
+        if (qobject_cast<FirstRunSetup*>(w) || qobject_cast<StartCeremony*>(w) ||
+            qobject_cast<SeasonalCeremony*>(w))
+            return RunningCopyAnswer::Setup;
+    }
+    return RunningCopyAnswer::Shown;
 }
 
 CalendarMoment Session::now() const { return clock_.now(); }
@@ -271,6 +328,11 @@ void Session::openWindow(const QString& name) {
     // window that is open instead comes forward.
     if (!main_) {
         bringForward();
+        // During the setup it is kept for when the quit has started.
+        if (openInstead() == RunningCopyAnswer::Setup) {
+            windowAfterSetup_ = name;
+            process_.answerRequest(RunningCopyAnswer::AfterSetup);
+        }
         return;
     }
     SideWindow* w = nullptr;
@@ -449,8 +511,8 @@ void Session::copy(QWidget* owner, const std::string& text) {
 void Session::openAddress(QWidget* owner, const QString& address) {
     const QUrl url(address, QUrl::TolerantMode);
     QPointer<QWidget> guard(owner);
-    auto answer = [this, guard](bool ok) {
-        if (!ok) desktop_.message(guard, QString::fromUtf8(kLaunchFailed));
+    auto answer = [this, guard, address](bool ok) {
+        if (!ok) desktop_.message(guard, Q(PageNotOpenedText(address.toStdString())));
     };
     // "http://" alone names no page: nothing could open it.
     if (!url.isValid() || url.host().isEmpty()) {
@@ -543,6 +605,7 @@ void Session::completeStart(DialogWindow* ceremony, const CalendarMoment& quit) 
     // What was just written is what is in memory: nothing is read back.
     loadMainWindow()->show();
     ceremony->unload();
+    if (!windowAfterSetup_.isEmpty()) openWindow(std::exchange(windowAfterSetup_, QString()));
 }
 
 void Session::sayIfNotSaved(QWidget* parent, const FileOutcome& saved) {

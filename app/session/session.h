@@ -20,6 +20,7 @@
 #include "dialogs/help_window.h"
 #include "dialogs/record_window.h"
 #include "display/display_state.h"
+#include "instance/single_instance.h"
 #include "session/record_keeper.h"
 #include "windows/main_window.h"
 #include "windows/mini_window.h"
@@ -67,7 +68,8 @@ public:
     void setStartWindow(const QString& name) { startWindow_ = name; }
     // The window of this name, made or brought forward; while no display
     // window is loaded (the setup, the ceremony or the settings are open)
-    // those come forward instead. Unknown names are ignored.
+    // those come forward instead, and a window asked for during the setup
+    // opens once the quit has started. Unknown names are ignored.
     void openWindow(const QString& name);
     // Before start(): a record an older version left in this folder is
     // adopted when the data folder holds none (see AdoptRecord), once this
@@ -151,6 +153,9 @@ private:
 
     void track(QWidget* window);
     void endIfNoWindowLeft();
+    // Settings or Setup while one of those stands in for the display
+    // windows; Shown otherwise.
+    RunningCopyAnswer openInstead() const;
 
     Clock& clock_;
     Desktop& desktop_;
@@ -175,6 +180,8 @@ private:
     bool ending_ = false;
     bool startHidden_ = false;
     QString startWindow_;
+    // Asked for before the quit had started: opens when it has.
+    QString windowAfterSetup_;
     bool areaWatched_ = false;
     bool areaCheckQueued_ = false;
     // A second look a moment after a change of the notification area.

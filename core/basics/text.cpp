@@ -63,27 +63,86 @@ size_t Utf8SequenceLength(unsigned char lead) {
     return 1;
 }
 
+namespace {
+
+// The length of the well-formed UTF-8 sequence at `i`, or 0 when the bytes
+// there are none: a stray or missing continuation byte, an overlong form, a
+// surrogate, beyond U+10FFFF.
+size_t WellFormedAt(std::string_view text, size_t i) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    if (lead < 0x80) return 1;
+    // A continuation byte cannot lead; C0 and C1 only start overlong forms.
+    if (lead < 0xC2 || lead > 0xF4) return 0;
+    const size_t length = Utf8SequenceLength(lead);
+    if (i + length > text.size()) return 0;
+    for (size_t k = 1; k < length; ++k)
+        if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return 0;
+    const auto next = static_cast<unsigned char>(text[i + 1]);
+    if ((lead == 0xE0 && next < 0xA0) || (lead == 0xED && next >= 0xA0) || (lead == 0xF0 && next < 0x90) ||
+        (lead == 0xF4 && next >= 0x90))
+        return 0;
+    return length;
+}
+
+uint32_t CodePoint(std::string_view sequence) {
+    const auto lead = static_cast<unsigned char>(sequence[0]);
+    if (sequence.size() == 1) return lead;
+    uint32_t c = lead & (0xFFu >> (sequence.size() + 1));
+    for (size_t k = 1; k < sequence.size(); ++k)
+        c = (c << 6) | (static_cast<unsigned char>(sequence[k]) & 0x3F);
+    return c;
+}
+
+// Characters a terminal acts on instead of showing, or that turn the text
+// around it: C0 and C1 controls, DEL, and the marks that change direction.
+bool ActsOnTheTerminal(uint32_t c) {
+    return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x200E || c == 0x200F ||
+           (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
+}
+
+}  // namespace
+
 bool IsUtf8(std::string_view text) {
     for (size_t i = 0; i < text.size();) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        if (lead < 0x80) {
-            ++i;
-            continue;
-        }
-        // A continuation byte cannot lead; C0 and C1 only start overlong forms.
-        if (lead < 0xC2 || lead > 0xF4) return false;
-        const size_t length = Utf8SequenceLength(lead);
-        if (i + length > text.size()) return false;
-        for (size_t k = 1; k < length; ++k)
-            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
-        // Overlong three- and four-byte forms, surrogates, beyond U+10FFFF.
-        const auto next = static_cast<unsigned char>(text[i + 1]);
-        if ((lead == 0xE0 && next < 0xA0) || (lead == 0xED && next >= 0xA0) ||
-            (lead == 0xF0 && next < 0x90) || (lead == 0xF4 && next >= 0x90))
-            return false;
+        const size_t length = WellFormedAt(text, i);
+        if (length == 0) return false;
         i += length;
     }
     return true;
+}
+
+std::string ShownOnOneLine(std::string_view bytes, size_t maxCharacters) {
+    std::string out;
+    size_t characters = 0;
+    for (size_t i = 0; i < bytes.size();) {
+        if (characters == maxCharacters) {
+            out += "…";
+            break;
+        }
+        ++characters;
+        const size_t length = WellFormedAt(bytes, i);
+        if (length == 0) {
+            out += "\xEF\xBF\xBD";  // U+FFFD, one for each byte that is not UTF-8
+            ++i;
+            continue;
+        }
+        const std::string_view sequence = bytes.substr(i, length);
+        i += length;
+        const uint32_t c = CodePoint(sequence);
+        if (!ActsOnTheTerminal(c)) {
+            out += sequence;
+            continue;
+        }
+        char escaped[12];
+        if (c == '\n' || c == '\t' || c == '\r')
+            std::snprintf(escaped, sizeof escaped, "\\%c", c == '\n' ? 'n' : c == '\t' ? 't' : 'r');
+        else if (c < 0x100)
+            std::snprintf(escaped, sizeof escaped, "\\x%02x", static_cast<unsigned>(c));
+        else
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
+        out += escaped;
+    }
+    return out;
 }
 
 int DisplayCells(std::string_view utf8) {

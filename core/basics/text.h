@@ -32,6 +32,11 @@ size_t Utf8SequenceLength(unsigned char lead);
 // Whether `text` is well-formed UTF-8 throughout: no stray or missing
 // continuation byte, no overlong form, no surrogate, nothing beyond U+10FFFF.
 bool IsUtf8(std::string_view text);
+// `bytes` from a file or a setting, safe to print on a terminal or show in
+// a box as one line: controls (C0, DEL, C1) and the marks that turn the text's
+// direction written as escapes ("\x1b", "\n", "\u202e"), each byte that is
+// not UTF-8 as U+FFFD, and at most `maxCharacters` characters, then "…".
+std::string ShownOnOneLine(std::string_view bytes, size_t maxCharacters = 200);
 // How much room a text takes on a line, in cells: two for a full-width
 // character (kana, kanji, full-width letters), one for any other.
 int DisplayCells(std::string_view utf8);

@@ -53,17 +53,13 @@ std::string MomentText(const CalendarMoment& m) {
 }
 
 // Metres from whole hundredths as a JSON number: "98.41", "0.5", "-1.2".
+// The display's own digits, so a hand-edited habit that pushes the
+// hundredths past 64 bits gives the display's (long) number here too, never
+// a wrapped one; only the zero a JSON number needs before its point is added.
 std::string MetresNumber(double metreHundredths) {
-    const auto hundredths = static_cast<int64_t>(metreHundredths);
-    const int64_t whole = hundredths / 100;
-    const int64_t part = (hundredths < 0 ? -hundredths : hundredths) % 100;
-    std::string out = hundredths < 0 && whole == 0 ? "-0" : Decimal(whole);
-    if (part != 0) {
-        char fraction[8];
-        std::snprintf(fraction, sizeof fraction, ".%02lld", static_cast<long long>(part));
-        out += fraction;
-        if (out.back() == '0') out.pop_back();
-    }
+    std::string out = FormatMetres(metreHundredths);
+    const std::size_t point = out.front() == '-' ? 1 : 0;
+    if (point < out.size() && out[point] == '.') out.insert(point, 1, '0');
     return out;
 }
 

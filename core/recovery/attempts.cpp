@@ -92,14 +92,19 @@ AttemptSummary SummariseAttempts(const std::vector<AttemptEvent>& events, const 
 
 RecordView MakeRecordView(const AttemptSummary& s, RecordKeeping keeping) {
     RecordView v;
+    // An attempt of another year says which: "１月１日" alone would be read
+    // as this January.
+    const int32_t thisYear = s.chartDays.back().year;
+    const std::string longestStart = s.longestQuit.year == thisYear
+                                         ? DayText(s.longestQuit)
+                                         : FullWidth(s.longestQuit.year) + "年" + DayText(s.longestQuit);
     v.lines = {
         {"今回の卒煙で乗り越えた吸いたい気持ち", Times(s.urgesThisAttempt)},
         {"今回の卒煙で吸ってしまった", Times(s.slipsThisAttempt)},
         {"これまでに乗り越えた吸いたい気持ち", Times(s.urgesAll)},
         {"これまでに吸ってしまった", Times(s.slipsAll)},
         {"いちばん長い卒煙",
-         SpanText(s.longestMinutes) +
-             (s.longestIsCurrent ? "（今回）" : "（" + DayText(s.longestQuit) + "から）")},
+         SpanText(s.longestMinutes) + (s.longestIsCurrent ? "（今回）" : "（" + longestStart + "から）")},
     };
     v.chartHeading = "この" + FullWidth(kChartDays) + "日間に乗り越えた回数";
     v.counts = s.urgesPerDay;

@@ -24,8 +24,8 @@ constexpr StepDefinition kSteps[] = {
     {"２４時間後", "心臓発作が起こる可能性が下がり始めます。", 24 * 60, 0},
     {"数日後", "味や香りが、よくわかるようになってきます。", kFewDaysMinutes, 0},
     {"２週間〜３ヶ月後", "血液の巡りがよくなり、心臓や血管の働きが改善します。", 14 * 1440, 0},
-    {"１〜９ヶ月後", "せきや息切れが楽になってきます。", 0, 1},
-    {"１年後", "肺の働きがよくなってきます。", 0, 12},
+    {"１〜９ヶ月後", "せきが改善し、スタミナが戻ってきます。", 0, 1},
+    {"１年後", "肺の働きの改善がみられます（軽度・中等度の慢性閉塞性肺疾患のある人）。", 0, 12},
     {"２〜４年後", "心筋梗塞などの虚血性心疾患のリスクが、吸い続けた場合より約３５％下がります。", 0, 24},
     {"５〜９年後", "肺がんのリスクが、吸い続けた場合よりはっきり下がります。", 0, 60},
     {"１０〜１５年後", "さまざまな病気のリスクが、たばこを吸わない人に近づきます。", 0, 120},
@@ -51,6 +51,21 @@ std::string RemainingText(int64_t minutes) {
         AppendFullWidth(out, minutes);
         out += "分";
     }
+    return out;
+}
+
+std::string RemainingText(const CalendarMoment& from, const CalendarMoment& to) {
+    const ElapsedTime span = BreakDownElapsed(from, to);
+    if (span.years == 0 && span.months == 0) return RemainingText(MinutesBetween(from, to));
+    std::string out = "あと";
+    if (span.years > 0) {
+        AppendFullWidth(out, span.years);
+        out += "年";
+    }
+    AppendFullWidth(out, span.months);
+    out += "ヶ月";
+    AppendFullWidth(out, span.days);
+    out += "日";
     return out;
 }
 
@@ -106,7 +121,7 @@ HealthTimeline ComputeHealthTimeline(const CalendarMoment& storedQuit, const Cal
             step.permille = 1000;
             step.status = MomentText(step.moment) + "に到達";
         } else {
-            step.status = RemainingText(step.minutesAfterQuit - elapsed);
+            step.status = RemainingText(AddMinutes(quit, elapsed), step.moment);
             if (!nextFound) {
                 nextFound = true;
                 step.next = true;

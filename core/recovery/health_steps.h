@@ -54,6 +54,10 @@ HealthStepWords HealthStepWordsAt(int32_t index);
 // "あと３日４時間", "あと４時間５分", "あと２０分": the days and hours of a
 // long wait, the hours and minutes of a shorter one.
 std::string RemainingText(int64_t minutes);
+// The wait from `from` to `to`: as above when it is shorter than a month,
+// else the years, months and days a calendar counts ("あと９年１１ヶ月２９日",
+// "あと３ヶ月０日"), the way the elapsed line counts them.
+std::string RemainingText(const CalendarMoment& from, const CalendarMoment& to);
 // "２０２６年９月２１日８時５分"
 std::string MomentText(const CalendarMoment& m);
 

@@ -124,7 +124,7 @@ class RecoveryWindows(unittest.TestCase):
                 status, err = self.later_start(f"--{window}")
                 self.assertEqual(status, 0, err)
                 self.assertEqual(err.strip().splitlines(),
-                                 [f"kemless: 起動中のケムレスに「{TITLES[window].split(' - ')[0]}」を開くよう伝えました"])
+                                 [f"kemless: 起動中のケムレスで「{TITLES[window].split(' - ')[0]}」を開きました"])
                 self.assertTrue(self.shows(TITLES[window]), self.titles())
         # Neither the later starts nor the windows wrote anything.
         self.assertEqual(self.record_bytes(), before)
@@ -155,7 +155,7 @@ class RecoveryWindows(unittest.TestCase):
         self.assertNotIn(TITLES["craving"], self.titles())
         os.killpg(program.pid, signal.SIGTERM)
         program.wait(10)
-        self.assertIn("「吸いたくなったら」は、卒煙を始めてから開けます", program.stderr.read().decode())
+        self.assertIn("「吸いたくなったら」は、卒煙を始めたあとで開きます", program.stderr.read().decode())
 
 
 if __name__ == "__main__":

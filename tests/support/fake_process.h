@@ -1,6 +1,7 @@
 #pragma once
 // A process that records how it would end instead of ending, and that can
 // be "the second copy".
+#include <QList>
 #include <stdexcept>
 
 #include "instance/process.h"
@@ -17,7 +18,11 @@ public:
     bool singleInstance = true;
     int claims = 0;
     bool askedToShow = false;  // by the last claim
+    // What the running copy answers a claim that asked it.
+    RunningCopyAnswer answer = RunningCopyAnswer::Shown;
     int terminations = 0;
+    int exitStatus = -1;                // of the last termination
+    QList<RunningCopyAnswer> answered;  // what this copy told later starts
     int quits = 0;
 
     bool claimSingleInstance(bool askToShow) override {
@@ -25,8 +30,13 @@ public:
         askedToShow = askToShow;
         return singleInstance;
     }
-    [[noreturn]] void terminate() override {
+    void answerRequest(RunningCopyAnswer a) override { answered.append(a); }
+    RunningCopyAnswer runningCopyAnswer() const override {
+        return askedToShow ? answer : RunningCopyAnswer::NoAnswer;
+    }
+    [[noreturn]] void terminate(int status = 0) override {
         ++terminations;
+        exitStatus = status;
         throw Terminated();
     }
     void quit() override { ++quits; }

@@ -8,7 +8,9 @@ import signal
 import subprocess
 import sys
 import tempfile
+import re
 import time
+import unicodedata
 import unittest
 
 # The helpers shared by the desktop tests; no compiled copy is left in the tree.
@@ -140,9 +142,12 @@ class CompanionCommandLine(unittest.TestCase):
         env = dict(self.env, XDG_CONFIG_DIRS=f"relative/ignored:{system}")
         status = self.run_program("--autostart", "status", env=env)
         self.assertEqual(status.returncode, 0)
-        self.assertIn(f"ログイン時の起動はオンです: {system_entry}", status.stdout.decode())
-        if not os.path.exists("/usr/bin/kemless"):
-            self.assertIn("/usr/bin/kemless がありません", status.stderr.decode())
+        if os.access("/usr/bin/kemless", os.X_OK):
+            self.assertIn(f"ログイン時の起動はオンです: {system_entry}", status.stdout.decode())
+        else:
+            # Its TryExec leads nowhere: a session skips it.
+            self.assertIn(f"ログイン時の起動はオフです（{system_entry} の TryExec の /usr/bin/kemless が",
+                          status.stdout.decode())
         off = self.run_program("--autostart", "off", env=env)
         self.assertEqual(off.returncode, 0, off.stderr)
         self.assertIn("止めました", off.stdout.decode())
@@ -169,9 +174,8 @@ class CompanionCommandLine(unittest.TestCase):
         no_record = os.path.join(self.tmp, "no record")
         rows = (
             # (Exec, TryExec or None, words the warning must hold)
-            (f"{moved}/gone --hidden --notify", f"{moved}/gone", f"{moved}/gone がありません"),
             (f"{moved}/gone --hidden", None, f"{moved}/gone がありません"),
-            (f"{not_executable} --hidden", not_executable, f"{not_executable} は実行できません"),
+            (f"{not_executable} --hidden", None, f"{not_executable} は実行できません"),
             (f"kemless-surely-not-on-path --hidden", None, "kemless-surely-not-on-path がありません"),
             (f'{os.path.realpath(PROGRAM)} --hidden --notify --data-dir "{no_record}"', os.path.realpath(PROGRAM),
              f"{no_record}/kemlessdata に卒煙を始めた記録がありません"),
@@ -188,6 +192,79 @@ class CompanionCommandLine(unittest.TestCase):
                 [warning] = r.stderr.decode().splitlines()
                 self.assertTrue(warning.startswith("kemless: 注意: "), warning)
                 self.assertIn(words, warning)
+
+    def write_entry(self, content):
+        os.makedirs(os.path.dirname(self.entry), exist_ok=True)
+        with open(self.entry, "wb") as f:
+            f.write(content)
+
+    def test_status_reports_an_entry_a_session_skips_as_off_with_the_reason(self):
+        gone = os.path.join(self.tmp, "gone")
+        rows = (
+            # (entry, words of the reason)
+            (b"Type=Application\nExec=/bin/true\n", "[Desktop Entry] のグループがありません"),
+            (b"[Other]\nType=Application\nExec=/bin/true\n", "[Desktop Entry] のグループがありません"),
+            (b"[Desktop Entry]\nType=Application\nExec=/bin/true\x00\n", "NUL バイトが入っています"),
+            (b"[Desktop Entry]\nType=Application\nExec=\n", "Exec= が空です"),
+            (b"[Desktop Entry]\nType=Application\nExec=  \n", "Exec= が空です"),
+            (b"[Desktop Entry]\nType=Application\nName=x\n", "Exec= が空です"),
+            (b"[Desktop Entry]\nName=x\nExec=/bin/true\n", "Type=Application ではありません"),
+            (b"[Desktop Entry]\nType=Application\nExec=\"/bin/true\n", "引用符が閉じていません"),
+            (b"[Desktop Entry]\nType=Application\nExec=/bin/tr\xffue\n", "Exec= が UTF-8 ではありません"),
+            (b"[Desktop Entry]\nType=Application\nExec=/bin/true\nnot a key \x1b[2J\n",
+             "4 行目が、グループでもキーでもコメントでもありません（not a key \\x1b[2J）"),
+            (b"[Desktop Entry\nType=Application\nExec=/bin/true\n", "1 行目が"),
+            (f"[Desktop Entry]\nType=Application\nExec=/bin/true\nTryExec={gone}\n".encode(),
+             f"TryExec の {gone} が見つからないか実行できないため"),
+            (f"[Desktop Entry]\nType=Application\nExec=/bin/true\nTryExec={os.path.abspath(__file__)}\n".encode(),
+             "が見つからないか実行できないため"),
+        )
+        for content, words in rows:
+            with self.subTest(entry=content):
+                self.write_entry(content)
+                r = self.run_program("--autostart", "status")
+                self.assertEqual(r.returncode, 0, r.stderr)
+                [line] = r.stdout.decode().splitlines()
+                self.assertTrue(line.startswith("kemless: ログイン時の起動はオフです（"), line)
+                self.assertIn(words, line)
+                self.assertNotIn("\x1b", line)
+                self.assertEqual(r.stderr, b"")
+
+    def test_status_prints_what_it_read_safely_and_briefly(self):
+        # Controls shown escaped, bytes that are not UTF-8 replaced: nothing
+        # from the file acts on the terminal.
+        self.write_entry(b"[Desktop Entry]\nType=Application\nExec=/bin/true \x1b]0;owned\x07 \xc2\x9b2J\n")
+        r = self.run_program("--autostart", "status")
+        self.assertEqual(r.returncode, 0, r.stderr)
+        out = r.stdout.decode()
+        self.assertIn("kemless: 起動するコマンド: /bin/true \\x1b]0;owned\\x07 \\x9b2J\n", out)
+        for byte in (b"\x1b", b"\x07", b"\xc2\x9b"):
+            self.assertNotIn(byte, r.stdout + r.stderr)
+        # A 60 MiB line: read only in part, and shown as one line of a
+        # reasonable length.
+        with open(self.entry, "wb") as f:
+            f.write(b"[Desktop Entry]\nType=Application\nExec=/bin/true ")
+            chunk = b"a" * (1 << 20)
+            for _ in range(60):
+                f.write(chunk)
+        start = time.monotonic()
+        r = self.run_program("--autostart", "status")
+        self.assertLess(time.monotonic() - start, 5)
+        self.assertEqual(r.returncode, 0, r.stderr)
+        lines = r.stdout.decode().splitlines()
+        self.assertEqual(len(lines), 2, lines[:1])
+        self.assertLess(len(r.stdout), 2000)
+        self.assertTrue(lines[1].endswith("a…"), lines[1][-20:])
+
+    def test_on_over_an_entry_a_session_skips_writes_a_fresh_one_and_keeps_the_old(self):
+        broken = b"[Desktop Entry]\nType=Application\nExec=/bin/true\x00\nX-Mine=1\n"
+        self.write_entry(broken)
+        r = self.run_program("--autostart", "on")
+        self.assertEqual(r.returncode, 0, r.stderr)
+        with open(self.entry + ".unreadable", "rb") as f:
+            self.assertEqual(f.read(), broken)
+        self.assertEqual(self.exec_line(), [f"Exec={os.path.realpath(PROGRAM)} --hidden --notify"])
+        self.assertIn("オンです", self.run_program("--autostart", "status").stdout.decode())
 
     def test_on_refuses_a_data_dir_without_a_started_record(self):
         for name, make in (("missing", lambda d: None), ("empty", os.makedirs),
@@ -301,6 +378,80 @@ class CompanionCommandLine(unittest.TestCase):
                 self.assertNotIn("既に起動", r.stdout.decode() + r.stderr.decode())
             self.assertIsNone(running.poll(), "the running copy goes on")
         finally:
+            running.send_signal(signal.SIGTERM)
+            running.wait(10)
+
+    # --help
+
+    def test_help_is_aligned_and_names_what_the_manual_page_names(self):
+        r = self.run_program("--help")
+        self.assertEqual(r.returncode, 0, r.stderr)
+        usage = r.stdout.decode()
+        lines = usage.split("オプション:\n", 1)[1].split("\n\n", 1)[0].splitlines()
+
+        def cells(text):
+            return sum(2 if unicodedata.east_asian_width(c) in "WF" else 1 for c in text)
+
+        # Every option's words start in the same column, counted in cells as a
+        # terminal shows them (full-width characters take two).
+        columns = set()
+        for line in lines:
+            option = re.match(r"^(  -\S.*?)(\s{2,})\S", line)
+            if line.startswith("  -") and option:
+                columns.add(cells(option.group(1) + option.group(2)))
+            elif not line.startswith("  -"):
+                columns.add(len(line) - len(line.lstrip(" ")))
+        self.assertEqual(len(columns), 1, "\n".join(lines))
+
+        # The same options in both, each way round.
+        page_path = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "..", "resources", "man",
+                                 "kemless.1")
+        with open(page_path, encoding="utf-8") as f:
+            page = f.read().replace("\\-", "-")
+        page_options = set(re.findall(r"(?<![\w-])--?[a-z][a-z-]*", page.split(".SH OPTIONS", 1)[1]
+                                      .split(".SH FILES", 1)[0]))
+        help_options = set(re.findall(r"(?<![\w-])--?[a-z][a-z-]*", "\n".join(lines)))
+        self.assertEqual(help_options - page_options, set())
+        self.assertEqual(page_options - help_options, set())
+
+        # What the help says of the journal and of --notify is so.
+        self.assertNotIn("--notify では journal.txt", usage)
+        self.assertIn("journal.txt", usage.split("記録の場所:", 1)[1])
+        notify = [i for i, x in enumerate(lines) if x.startswith("  --notify")][0]
+        notify_end = next(i for i in range(notify + 1, len(lines)) if lines[i].startswith("  -"))
+        self.assertIn("回復のあゆみ", "".join(lines[notify:notify_end]))
+
+    def test_a_later_start_says_when_the_running_copy_does_not_answer(self):
+        base = os.path.join(self.tmp, "shared")
+        self.put_record(base)
+        env = dict(self.env, QT_QPA_PLATFORM="offscreen")
+        running = subprocess.Popen([PROGRAM, "--data-dir", base], env=env, cwd=self.env["HOME"],
+                                   stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                                   start_new_session=True)
+        try:
+            self.assertTrue(wait_for(lambda: has_claimed(env) or running.poll() is not None))
+            self.assertIsNone(running.poll())
+            # Answered: the window opens there, and this start says so.
+            r = subprocess.run([PROGRAM, "--record"], env=env, cwd=self.env["HOME"], capture_output=True,
+                               timeout=30, stdin=subprocess.DEVNULL)
+            self.assertEqual(r.returncode, 0, r.stderr)
+            self.assertEqual(r.stderr.decode(), "kemless: 起動中のケムレスで「これまでの記録」を開きました\n")
+            # Stuck (stopped): the request waits unanswered on its socket.
+            running.send_signal(signal.SIGSTOP)
+            later = subprocess.Popen([PROGRAM, "--record"], env=env, cwd=self.env["HOME"], stdin=subprocess.DEVNULL,
+                                     stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, start_new_session=True)
+            try:
+                # Said on standard error before the box, which nobody clicks here.
+                line = later.stderr.readline().decode()
+                self.assertEqual(line, "kemless: 起動中のケムレスが応えないため、「これまでの記録」を開けませんでした。"
+                                       "しばらくしてから、もう一度お試しください\n")
+            finally:
+                os.killpg(later.pid, signal.SIGKILL)
+                later.wait(10)
+                later.stderr.close()
+            running.send_signal(signal.SIGCONT)
+        finally:
+            running.send_signal(signal.SIGCONT)
             running.send_signal(signal.SIGTERM)
             running.wait(10)
 

@@ -185,7 +185,7 @@ private slots:
         QCOMPARE(lines[4], QStringLiteral("アヒルの王様がお祝いに来ました。"));
         QVERIFY(lines[5].startsWith(QStringLiteral("吸わなかったタバコが")));
         QCOMPARE(lines[7], QStringLiteral("回復のあゆみ「１〜９ヶ月後」"));
-        QCOMPARE(lines[8], QStringLiteral("せきや息切れが楽になってきます。"));
+        QCOMPARE(lines[8], QStringLiteral("せきが改善し、スタミナが戻ってきます。"));
     }
 
     // A step of 回復のあゆみ reached while the program runs is said on its

@@ -15,12 +15,17 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
+#include <chrono>
+#include <csignal>
 #include <cstring>
+#include <future>
 #include <vector>
 
 #include "instance/single_instance.h"
 
 using namespace kemless;
+
+Q_DECLARE_METATYPE(kemless::RunningCopyAnswer)
 
 namespace {
 
@@ -30,6 +35,36 @@ double CpuSeconds() {
     ::getrusage(RUSAGE_SELF, &usage);
     return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
            double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// A later start asks from a thread of its own: it waits for the answer,
+// which the running copy (this thread's event loop) gives.
+RunningCopyAnswer Ask(SingleInstance& later, int timeoutMs = 3000, const QString& window = QString()) {
+    auto answer = std::async(std::launch::async, [&later, timeoutMs, window] {
+        return later.askRunningCopyToShow(timeoutMs, window);
+    });
+    while (answer.wait_for(std::chrono::milliseconds(0)) != std::future_status::ready) QTest::qWait(10);
+    return answer.get();
+}
+
+// A socket at the running copy's place that takes connections as `serve`
+// says, in a process of its own: a copy stuck in a long task, or one from
+// before the answers.
+pid_t FakeRunningCopy(const QString& folder, void (*serve)(int listener)) {
+    const QByteArray path = QFile::encodeName(folder + QStringLiteral("/kemless.socket"));
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, path.constData(), sizeof address.sun_path - 1);
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 || ::listen(fd, 4) != 0)
+        return -1;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        serve(fd);
+        ::_exit(0);
+    }
+    ::close(fd);
+    return child;
 }
 
 int OpenDescriptors() { return int(QDir(QStringLiteral("/proc/self/fd")).count()); }
@@ -87,8 +122,8 @@ private slots:
 
         SingleInstance later(dir.path());
         QVERIFY(!later.acquire());
-        QVERIFY(later.askRunningCopyToShow());
-        QTRY_COMPARE(shown.count(), 1);
+        QCOMPARE(Ask(later), RunningCopyAnswer::Shown);
+        QCOMPARE(shown.count(), 1);
     }
 
     void socketLeftByACrashedCopyDoesNotBlockTheNextStart() {
@@ -116,8 +151,8 @@ private slots:
         QSignalSpy shown(&next, &SingleInstance::showRequested);
         SingleInstance later(dir.path());
         QVERIFY(!later.acquire());
-        QVERIFY(later.askRunningCopyToShow());
-        QTRY_COMPARE(shown.count(), 1);
+        QCOMPARE(Ask(later), RunningCopyAnswer::Shown);
+        QCOMPARE(shown.count(), 1);
     }
 
     // A later start may ask for a window by name; a name is a few lower-case
@@ -164,8 +199,8 @@ private slots:
         QSignalSpy shown(&running, &SingleInstance::showRequested);
         QSignalSpy asked(&running, &SingleInstance::windowRequested);
         SingleInstance later(dir.path());
-        QVERIFY(later.askRunningCopyToShow(1000, QStringLiteral("record")));
-        QTRY_COMPARE(asked.count(), 1);
+        QCOMPARE(Ask(later, 3000, QStringLiteral("record")), RunningCopyAnswer::Shown);
+        QCOMPARE(asked.count(), 1);
         QCOMPARE(asked.first().first().toString(), QStringLiteral("record"));
         QCOMPARE(shown.count(), 0);
     }
@@ -175,8 +210,71 @@ private slots:
         SingleInstance alone(dir.path());
         QElapsedTimer timer;
         timer.start();
-        QVERIFY(!alone.askRunningCopyToShow(500));
+        QCOMPARE(alone.askRunningCopyToShow(500), RunningCopyAnswer::NoAnswer);
         QVERIFY(timer.elapsed() < 2000);
+    }
+
+    // The running copy answers what it did, as whoever acted on the request
+    // said: what it was asked, or what stood in the way.
+    void theRunningCopyAnswersWhatItDid_data() {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<RunningCopyAnswer>("answer");
+        QTest::addRow("window opened") << "record" << RunningCopyAnswer::Shown;
+        QTest::addRow("settings instead") << "craving" << RunningCopyAnswer::Settings;
+        QTest::addRow("setup instead") << "" << RunningCopyAnswer::Setup;
+        QTest::addRow("after the setup") << "health" << RunningCopyAnswer::AfterSetup;
+    }
+    void theRunningCopyAnswersWhatItDid() {
+        QFETCH(QString, window);
+        QFETCH(RunningCopyAnswer, answer);
+        QTemporaryDir dir;
+        SingleInstance running(dir.path());
+        QVERIFY(running.acquire());
+        auto act = [&running, answer] { running.answerWith(answer); };
+        connect(&running, &SingleInstance::showRequested, this, act);
+        connect(&running, &SingleInstance::windowRequested, this, act);
+        SingleInstance later(dir.path());
+        QCOMPARE(Ask(later, 3000, window), answer);
+        // The next request starts from "done as asked" again.
+        disconnect(&running, nullptr, this, nullptr);
+        QCOMPARE(Ask(later, 3000, window), RunningCopyAnswer::Shown);
+    }
+
+    // A copy that takes the request and never answers (stuck, or its queue
+    // full), and one from before the answers that closes without a word.
+    void aCopyThatNeverAnswersIsToldFromAnOlderOne_data() {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<RunningCopyAnswer>("answer");
+        QTest::addRow("never accepts") << 0 << RunningCopyAnswer::NoAnswer;
+        QTest::addRow("reads, never answers") << 1 << RunningCopyAnswer::NoAnswer;
+        QTest::addRow("an older copy closes") << 2 << RunningCopyAnswer::Told;
+    }
+    void aCopyThatNeverAnswersIsToldFromAnOlderOne() {
+        QFETCH(int, kind);
+        QFETCH(RunningCopyAnswer, answer);
+        QTemporaryDir dir;
+        static int serving;
+        serving = kind;
+        const pid_t copy = FakeRunningCopy(dir.path(), [](int listener) {
+            if (serving == 0) {
+                ::sleep(10);
+                return;
+            }
+            const int peer = ::accept(listener, nullptr, nullptr);
+            char line[64];
+            (void)!::read(peer, line, sizeof line);
+            if (serving == 1) ::sleep(10);
+            ::close(peer);
+        });
+        QVERIFY(copy > 0);
+        SingleInstance later(dir.path());
+        QElapsedTimer timer;
+        timer.start();
+        QCOMPARE(later.askRunningCopyToShow(700, QStringLiteral("record")), answer);
+        QVERIFY2(timer.elapsed() < 2000, qPrintable(QString::number(timer.elapsed())));
+        ::kill(copy, SIGKILL);
+        int status = 0;
+        ::waitpid(copy, &status, 0);
     }
 
     void otherTextOnTheSocketIsIgnored() {
@@ -241,8 +339,8 @@ private slots:
         // Once the flood has gone, a later start is heard at once.
         QTest::qWait(200);
         SingleInstance later(dir.path());
-        QVERIFY(later.askRunningCopyToShow());
-        QTRY_COMPARE(shown.count(), 1);
+        QCOMPARE(Ask(later), RunningCopyAnswer::Shown);
+        QCOMPARE(shown.count(), 1);
     }
 
     void aPeerThatSendsNoLineIsDroppedAfterASecond() {

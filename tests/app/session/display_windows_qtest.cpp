@@ -8,6 +8,7 @@
 #include <QTimer>
 
 #include "basics/text.h"
+#include "content/about.h"
 #include "desktop/focus_ring.h"
 #include "desktop/placement.h"
 #include "desktop/twips.h"
@@ -25,8 +26,7 @@ using namespace kemless;
 
 namespace {
 
-const QString kLaunchFailed =
-    QStringLiteral("エラーです。フォルダオプションの関連付けなどを確認してください");
+QString LaunchFailed(const char* address) { return QString::fromStdString(PageNotOpenedText(address)); }
 
 QAction* MenuItem(DisplayWindow* w, const char* name) {
     return w->popupMenu()->findChild<QAction*>(QString::fromLatin1(name));
@@ -165,9 +165,7 @@ private slots:
         QCOMPARE(fx->desktop.opened, QList<QUrl>{QUrl(QStringLiteral("http://my.blog.jp/diary"))});
         fx->desktop.launchWorks = false;
         w->popupMenu()->actions().at(2)->trigger();
-        QCOMPARE(
-            fx->desktop.messages,
-            QStringList{QStringLiteral("エラーです。フォルダオプションの関連付けなどを確認してください")});
+        QCOMPARE(fx->desktop.messages, QStringList{LaunchFailed("http://my.blog.jp/diary")});
     }
 
     void emptyLinkIsAFailedLaunch() {
@@ -470,7 +468,7 @@ private slots:
         QTest::addColumn<int>("status");
         QTest::addColumn<QStringList>("messages");
         QTest::addRow("opener succeeds") << 0 << QStringList();
-        QTest::addRow("opener fails") << 4 << QStringList{kLaunchFailed};
+        QTest::addRow("opener fails") << 4 << QStringList{LaunchFailed("http://my.blog.jp/diary")};
     }
     void theBlogButtonTellsTheUserWhenNoBrowserTookThePage() {
         QFETCH(int, status);

@@ -10,6 +10,7 @@
 #include <QtTest>
 #include <memory>
 
+#include "content/about.h"
 #include "dialogs/help_window.h"
 #include "dialogs/notice_window.h"
 #include "dialogs/settings_dialog.h"
@@ -21,8 +22,7 @@ using namespace kemless;
 
 namespace {
 
-const QString kLaunchFailed =
-    QStringLiteral("エラーです。フォルダオプションの関連付けなどを確認してください");
+QString LaunchFailed(const char* address) { return QString::fromStdString(PageNotOpenedText(address)); }
 
 // A started program, main window shown at (1800, 2250) twips.
 struct Program : SessionFixture {
@@ -220,7 +220,8 @@ void HelpNoticeTest::noticeReplacesSettings() {
     p.desktop.launchWorks = launchWorks;
     p.click(notice, "goButton");
     QCOMPARE(p.desktop.opened, QList<QUrl>{QUrl(QStringLiteral("http://kemless.example.jp/"))});
-    QCOMPARE(p.desktop.messages, launchWorks ? QStringList() : QStringList{kLaunchFailed});
+    QCOMPARE(p.desktop.messages,
+             launchWorks ? QStringList() : QStringList{LaunchFailed("http://kemless.example.jp/")});
     QVERIFY(p.notice() && p.notice()->isVisible());  // the notice stays open
     QVERIFY(!p.settings());
 

@@ -13,6 +13,8 @@
 #include <QPushButton>
 #include <QtTest>
 
+#include "dialogs/ceremony.h"
+#include "dialogs/first_run_setup.h"
 #include "dialogs/record_window.h"
 #include "dialogs/settings_dialog.h"
 #include "dialogs/urge_chart.h"
@@ -24,6 +26,8 @@
 #include "support/tick.h"
 
 using namespace kemless;
+
+Q_DECLARE_METATYPE(kemless::RunningCopyAnswer)
 
 namespace {
 
@@ -312,6 +316,8 @@ private slots:
         emit p.process.windowRequested(QStringLiteral("craving"));
         QVERIFY(!p.session->cravingWindow());
         QVERIFY(Window("settingsDialog")->isVisible());
+        // ...and the later start is told so.
+        QCOMPARE(p.process.answered, QList<RunningCopyAnswer>{RunningCopyAnswer::Settings});
     }
 
     void theCommandLineOpensOneOnceTheDisplayIsUp() {
@@ -323,12 +329,84 @@ private slots:
         QVERIFY(p.desktop.messages.isEmpty());
     }
 
-    void beforeTheQuitHasStartedTheSetupComesFirst() {
+    // Asked for before the quit has started (a launcher's action on a new
+    // folder, or a later start during the setup): the setup comes first, and
+    // the window opens once the ceremony has started the quit.
+    void beforeTheQuitHasStartedTheSetupComesFirstThenTheWindow_data() {
+        QTest::addColumn<bool>("fromALaterStart");
+        QTest::addRow("the command line") << false;
+        QTest::addRow("a later start") << true;
+    }
+    void beforeTheQuitHasStartedTheSetupComesFirstThenTheWindow() {
+        QFETCH(bool, fromALaterStart);
         SessionFixture f;  // no record yet
-        f.make().setStartWindow(QStringLiteral("record"));
+        f.clock.moment = {2026, 11, 5, 7, 8};
+        f.make();
+        if (!fromALaterStart) f.session->setStartWindow(QStringLiteral("record"));
         f.session->start();
-        QVERIFY(Window("firstRunSetup") && Window("firstRunSetup")->isVisible());
+        auto* setup = qobject_cast<FirstRunSetup*>(Window("firstRunSetup"));
+        QVERIFY(setup && setup->isVisible());
         QVERIFY(!f.session->recordWindow());
+        if (fromALaterStart) {
+            emit f.process.windowRequested(QStringLiteral("record"));
+            QCOMPARE(f.process.answered.last(), RunningCopyAnswer::AfterSetup);
+            QVERIFY(!f.session->recordWindow());
+        }
+        setup->perDayBox()->setText(QStringLiteral("20"));
+        setup->priceBox()->setText(QStringLiteral("500"));
+        setup->confirmButton()->click();
+        auto* ceremony = qobject_cast<StartCeremony*>(Window("startCeremony"));
+        QVERIFY(ceremony);
+        QVERIFY(!f.session->recordWindow());
+        ceremony->startButton()->click();
+        QVERIFY(f.session->mainWindow() && f.session->mainWindow()->isVisible());
+        QVERIFY(f.session->recordWindow() && f.session->recordWindow()->isVisible());
+        QVERIFY(f.desktop.messages.isEmpty());
+    }
+
+    // A later start says what the running copy did with its request, and
+    // ends with 1 where nothing it asked for was done.
+    void aSecondCopySaysWhatTheRunningCopyAnswered_data() {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<RunningCopyAnswer>("answer");
+        QTest::addColumn<QStringList>("messages");
+        QTest::addColumn<int>("status");
+        const QString already = QStringLiteral("プログラムは既に起動されています。");
+        QTest::addRow("window opened") << "health" << RunningCopyAnswer::Shown << QStringList() << 0;
+        QTest::addRow("window, an older copy") << "health" << RunningCopyAnswer::Told << QStringList() << 0;
+        QTest::addRow("window after the setup")
+            << "health" << RunningCopyAnswer::AfterSetup << QStringList() << 0;
+        QTest::addRow("window, settings instead")
+            << "record" << RunningCopyAnswer::Settings << QStringList() << 1;
+        QTest::addRow("window, no answer")
+            << "record" << RunningCopyAnswer::NoAnswer
+            << QStringList{QStringLiteral(
+                   "起動中のケムレスが応えないため、「これまでの記録」を開けませんでした。"
+                   "しばらくしてから、もう一度お試しください")}
+            << 1;
+        QTest::addRow("plain, shown") << "" << RunningCopyAnswer::Shown << QStringList{already} << 0;
+        QTest::addRow("plain, settings forward")
+            << "" << RunningCopyAnswer::Settings << QStringList{already} << 0;
+        QTest::addRow("plain, no answer")
+            << "" << RunningCopyAnswer::NoAnswer
+            << QStringList{already + QStringLiteral("起動中のケムレスが応えないため、前に出せませんでした。"
+                                                    "しばらくしてから、もう一度お試しください")}
+            << 1;
+    }
+    void aSecondCopySaysWhatTheRunningCopyAnswered() {
+        QFETCH(QString, window);
+        QFETCH(RunningCopyAnswer, answer);
+        QFETCH(QStringList, messages);
+        QFETCH(int, status);
+        Program p;
+        p.process.singleInstance = false;
+        p.process.answer = answer;
+        p.make().setStartWindow(window);
+        QVERIFY_THROWS_EXCEPTION(Terminated, p.session->start());
+        QCOMPARE(p.process.terminations, 1);
+        QCOMPARE(p.process.exitStatus, status);
+        QCOMPARE(p.desktop.messages, messages);
+        QVERIFY(!AnyWindowVisible());
     }
 
     void aSecondCopyAskedForAWindowEndsWithoutABox() {

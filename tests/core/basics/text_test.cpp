@@ -62,6 +62,36 @@ TEST(Utf8, WellFormedOnly) {
         EXPECT_FALSE(IsUtf8(text)) << text;
 }
 
+TEST(ShownOnOneLineTest, NothingATerminalWouldActOnAndAtMostALine) {
+    const struct {
+        std::string bytes;
+        const char* shown;
+    } rows[] = {
+        {"/usr/bin/kemless --hidden", "/usr/bin/kemless --hidden"},
+        {"ケムレス　記録", "ケムレス　記録"},
+        {"\x1b]0;owned\x07kemless", "\\x1b]0;owned\\x07kemless"},
+        {"a\nb\tc\rd", "a\\nb\\tc\\rd"},
+        {"del\x7f", "del\\x7f"},
+        {std::string("nul\0x", 5), "nul\\x00x"},
+        {"csi\xc2\x9b"
+         "31m",
+         "csi\\x9b31m"},
+        {"turn\xe2\x80\xae"
+         "abc",
+         "turn\\u202eabc"},
+        {"bad\xff\xfe", "bad\xEF\xBF\xBD\xEF\xBF\xBD"},
+        {"cut\xe3\x81", "cut\xEF\xBF\xBD\xEF\xBF\xBD"},
+        {"over\xc0\xaf", "over\xEF\xBF\xBD\xEF\xBF\xBD"},
+    };
+    for (const auto& row : rows) EXPECT_EQ(ShownOnOneLine(row.bytes), row.shown) << row.shown;
+
+    // Characters, not bytes, are counted; a whole line's worth and no more.
+    EXPECT_EQ(ShownOnOneLine("あいうえお", 3), "あいう…");
+    EXPECT_EQ(ShownOnOneLine("あいう", 3), "あいう");
+    const std::string megabyte(1 << 20, 'x');
+    EXPECT_EQ(ShownOnOneLine(megabyte), std::string(200, 'x') + "…");
+}
+
 TEST(Blanks, TrimTakesOnlyTheGivenCharacters) {
     EXPECT_EQ(Trim(" \t 58 \t"), "58");
     EXPECT_EQ(TrimStart("  12 34 "), "12 34 ");

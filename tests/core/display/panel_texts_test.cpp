@@ -41,6 +41,36 @@ TEST(CompactText, DaysAndMoneyGroupedByThousands) {
     }
 }
 
+// The metres of the JSON are the display's: a hand-edited habit that pushes
+// the hundredths past 64 bits gives a long number, never a wrapped negative.
+TEST(SummaryJsonMetres, TheDisplaysDigitsWhateverTheHabit) {
+    struct Case {
+        int32_t perDay, size;
+        CalendarMoment now;
+        const char* metres;
+    };
+    // Quit 2026-01-01 00:00; 2026-03-01 is 59 days later.
+    const Case cases[] = {
+        {20, 85, {2026, 1, 1, 0, 0}, "0"},
+        {20, 85, {2026, 3, 1, 0, 0}, "100.3"},
+        {-10, 50, {2026, 1, 2, 0, 0}, "-0.5"},
+        {2147483647, 85, {2026, 3, 1, 0, 0}, "10769630489.7"},
+        {2147483647, 2147483647, {2026, 3, 1, 0, 0}, "272089474833812807.68"},
+    };
+    for (const Case& c : cases) {
+        InitialSettings in;
+        in.quit = {2026, 1, 1, 0, 0};
+        in.cigarettesPerDay = c.perDay;
+        in.cigaretteSize = c.size;
+        const OptionSettings op;
+        const std::string json = SummaryJson(RefreshedAt(in, op, c.now), in, op, c.now, false);
+        const std::size_t at = json.find("\"metres\":");
+        ASSERT_NE(at, std::string::npos) << json;
+        const std::size_t from = at + 9;
+        EXPECT_EQ(json.substr(from, json.find(',', from) - from), c.metres) << c.perDay << " " << c.size;
+    }
+}
+
 TEST(Markup, TheThreeCharactersPangoReadsAreEscaped) {
     EXPECT_EQ(EscapeMarkup("AT&T Corporate Center <b>x</b> & 記録"),
               "AT&amp;T Corporate Center &lt;b&gt;x&lt;/b&gt; &amp; 記録");

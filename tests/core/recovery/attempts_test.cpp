@@ -180,6 +180,31 @@ TEST(RecordView, LinesBarsAndWords) {
               "新しい記録も残せません。");
 }
 
+// An earlier attempt of another year names its year: "１月１日" alone reads as
+// this January.
+TEST(RecordView, TheLongestAttemptOfAnotherYearSaysItsYear) {
+    const struct {
+        CalendarMoment oldQuit, ended, now;
+        const char* longest;
+    } rows[] = {
+        {{2024, 1, 10, 8, 0}, {2024, 2, 20, 21, 30}, {2024, 3, 1, 12, 0}, "４１日１３時間（１月１０日から）"},
+        {{2023, 12, 1, 8, 0},
+         {2024, 2, 20, 21, 30},
+         {2024, 3, 1, 12, 0},
+         "８１日１３時間（２０２３年１２月１日から）"},
+        {{2024, 3, 1, 0, 0},
+         {2024, 12, 31, 0, 0},
+         {2025, 1, 2, 0, 0},
+         "３０５日０時間（２０２４年３月１日から）"},
+    };
+    for (const auto& row : rows) {
+        const RecordView v =
+            MakeRecordView(SummariseAttempts(NewQuit(row.ended, row.oldQuit, row.ended), row.ended, row.now),
+                           RecordKeeping::ForGood);
+        EXPECT_EQ(v.lines[4].value, row.longest);
+    }
+}
+
 TEST(RecordView, AnEmptyChartSaysSoAndTheRunningAttemptIsMarked) {
     const RecordView v = MakeRecordView(SummariseAttempts({}, {2024, 3, 1, 8, 0}, {2024, 3, 1, 11, 20}),
                                         RecordKeeping::ForGood);

@@ -130,6 +130,52 @@ TEST(HealthTimeline, AHandEditedDayRunsOnAsTheElapsedCountReadsIt) {
     EXPECT_EQ(ComputeHealthTimeline({-5, 13, 99, 99, 99}, {2024, 5, 1, 9, 20}).steps.size(), size_t{10});
 }
 
+// A step a month or more away is counted as the calendar counts it, the way
+// the elapsed line does; nearer ones keep their days and hours.
+TEST(HealthTimeline, FarStepsReadAsYearsMonthsAndDays) {
+    const CalendarMoment quit{2026, 1, 1, 12, 0};
+    const struct {
+        CalendarMoment now;
+        std::array<const char*, 6> status;  // steps 5 (２週間〜) to 10 (１０〜１５年後)
+    } rows[] = {
+        {quit,
+         {"あと１４日０時間", "あと１ヶ月０日", "あと１年０ヶ月０日", "あと２年０ヶ月０日",
+          "あと５年０ヶ月０日", "あと１０年０ヶ月０日"}},
+        {{2026, 1, 2, 14, 30},
+         {"あと１２日２１時間", "あと２９日２１時間", "あと１１ヶ月２９日", "あと１年１１ヶ月２９日",
+          "あと４年１１ヶ月２９日", "あと９年１１ヶ月２９日"}},
+        {{2026, 2, 1, 11, 59},
+         {"", "あと１分", "あと１１ヶ月０日", "あと１年１１ヶ月０日", "あと４年１１ヶ月０日",
+          "あと９年１１ヶ月０日"}},
+    };
+    for (const auto& row : rows) {
+        const HealthTimeline t = ComputeHealthTimeline(quit, row.now);
+        for (size_t i = 0; i < row.status.size(); ++i)
+            if (*row.status[i] != '\0')
+                EXPECT_EQ(t.steps[4 + i].status, row.status[i]) << MomentText(row.now);
+    }
+}
+
+// The words say no more than the source named under the steps.
+TEST(HealthStepWordsTable, AsTheSourceSaysIt) {
+    const std::pair<const char*, const char*> rows[] = {
+        {"２０分後", "血圧と脈拍が正常に近づき、手足が温かくなってきます。"},
+        {"８時間後", "血液中の一酸化炭素が減り、酸素が増えてきます。"},
+        {"２４時間後", "心臓発作が起こる可能性が下がり始めます。"},
+        {"数日後", "味や香りが、よくわかるようになってきます。"},
+        {"２週間〜３ヶ月後", "血液の巡りがよくなり、心臓や血管の働きが改善します。"},
+        {"１〜９ヶ月後", "せきが改善し、スタミナが戻ってきます。"},
+        {"１年後", "肺の働きの改善がみられます（軽度・中等度の慢性閉塞性肺疾患のある人）。"},
+        {"２〜４年後", "心筋梗塞などの虚血性心疾患のリスクが、吸い続けた場合より約３５％下がります。"},
+        {"５〜９年後", "肺がんのリスクが、吸い続けた場合よりはっきり下がります。"},
+        {"１０〜１５年後", "さまざまな病気のリスクが、たばこを吸わない人に近づきます。"},
+    };
+    for (int32_t i = 0; i < kSteps; ++i) {
+        EXPECT_EQ(HealthStepWordsAt(i).when, rows[i].first);
+        EXPECT_EQ(HealthStepWordsAt(i).change, rows[i].second);
+    }
+}
+
 TEST(RemainingText, DaysAndHoursOrHoursAndMinutes) {
     const std::pair<int64_t, const char*> cases[] = {
         {1, "あと１分"},
