@@ -81,6 +81,7 @@ int SayRunningCopysAnswer(Desktop& desktop, RunningCopyAnswer answer, const QStr
     }
     if (window.isEmpty()) {
         // It came forward, or what stands in for it did.
+        SayOnStandardError(already);
         desktop.message(nullptr, already);
         return 0;
     }

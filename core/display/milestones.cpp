@@ -303,7 +303,13 @@ NoticeText JoinNoticesWhileAway(const std::vector<MilestoneNotice>& due) {
     NoticeText text{"お休みのあいだに：", {}};
     for (std::size_t i = 0; i < due.size(); ++i) {
         text.summary += (i == 0 ? "" : "、") + due[i].phrase;
-        text.body += (i == 0 ? "" : "\n") + due[i].summary + "\n" + due[i].body;
+        // The title names each already: one notice is its sentence alone;
+        // of several, a headline stays where it tells them apart (not where
+        // it is the title's own words).
+        const bool headline = due.size() > 1 && due[i].summary != due[i].phrase;
+        if (i > 0) text.body += '\n';
+        if (headline) text.body.append(due[i].summary).append("\n");
+        text.body += due[i].body;
     }
     return text;
 }

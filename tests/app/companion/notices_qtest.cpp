@@ -223,8 +223,7 @@ private slots:
         QTRY_COMPARE(notices().size(), 1);
         QCOMPARE(notices().first()[u"summary"].toString(),
                  QStringLiteral("お休みのあいだに：ランクアップ『中尉』"));
-        QCOMPARE(notices().first()[u"body"].toString(),
-                 QStringLiteral("ランクアップ！\nステータスが「中尉」になりました。"));
+        QCOMPARE(notices().first()[u"body"].toString(), QStringLiteral("ステータスが「中尉」になりました。"));
         // A restart, a clock set back five days and put right again: nothing more.
         for (const CalendarMoment at :
              {CalendarMoment{2026, 11, 13, 10, 5}, CalendarMoment{2026, 11, 8, 10, 0},

@@ -119,13 +119,12 @@ TEST_F(Milestones, WhileOffOneNoticeNamesTheLatestOfEachKind) {
     EXPECT_EQ(text.summary,
               "お休みのあいだに：ランクアップ『大将』、卒煙１ヶ月達成、アヒルの王様のお祝い、吸わなかったタバ"
               "コが６０ｍ、回復のあゆみ「１〜９ヶ月後」");
-    EXPECT_EQ(text.body,
-              std::string("ランクアップ！\nステータスが「大将」になりました。\n"
-                          "卒煙１ヶ月達成！\n卒煙して１ヶ月になりました。おめでとうございます。\n"
-                          "アヒルからのお知らせ\nアヒルの王様がお祝いに来ました。\n"
-                          "吸わなかったタバコが６０ｍに！\n並べると") +
-                  LookupLandmark(60000) +
-                  "に匹敵します。\n回復のあゆみ「１〜９ヶ月後」\nせきが改善し、スタミナが戻ってきます。");
+    EXPECT_EQ(text.body, std::string("ランクアップ！\nステータスが「大将」になりました。\n"
+                                     "卒煙１ヶ月達成！\n卒煙して１ヶ月になりました。おめでとうございます。\n"
+                                     "アヒルからのお知らせ\nアヒルの王様がお祝いに来ました。\n"
+                                     "吸わなかったタバコが６０ｍに！\n並べると") +
+                             LookupLandmark(60000) +
+                             "に匹敵します。\nせきが改善し、スタミナが戻ってきます。");
 }
 
 TEST_F(Milestones, TwoCopiesSharingTheFolderSayItOnce) {

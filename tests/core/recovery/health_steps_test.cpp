@@ -150,9 +150,11 @@ TEST(HealthTimeline, FarStepsReadAsYearsMonthsAndDays) {
     };
     for (const auto& row : rows) {
         const HealthTimeline t = ComputeHealthTimeline(quit, row.now);
-        for (size_t i = 0; i < row.status.size(); ++i)
-            if (*row.status[i] != '\0')
+        for (size_t i = 0; i < row.status.size(); ++i) {
+            if (*row.status[i] != '\0') {
                 EXPECT_EQ(t.steps[4 + i].status, row.status[i]) << MomentText(row.now);
+            }
+        }
     }
 }
 
