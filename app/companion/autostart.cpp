@@ -29,29 +29,6 @@ std::string ParentOf(const std::string& path) {
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-FileProblem ProblemOf(int e) {
-    return e == EACCES || e == EPERM ? FileProblem::NoPermission
-           : e == EROFS              ? FileProblem::ReadOnly
-           : e == ENOSPC             ? FileProblem::NoSpace
-           : e == EISDIR             ? FileProblem::NotAFile
-                                     : FileProblem::Other;
-}
-
-// mkdir -p, with the folder rights the user's umask gives.
-FileOutcome MakeFolders(const std::string& folder) {
-    struct stat st {};
-    if (stat(folder.c_str(), &st) == 0) {
-        if (S_ISDIR(st.st_mode)) return {};
-        return {FileProblem::NoFolder, ENOTDIR, folder, {}};
-    }
-    if (folder != "/" && folder.find('/') != std::string::npos) {
-        if (FileOutcome up = MakeFolders(ParentOf(folder)); !up) return up;
-    }
-    if (mkdir(folder.c_str(), 0777) == 0 || errno == EEXIST) return {};
-    const int e = errno;
-    return {ProblemOf(e), e, folder, {}};
-}
-
 // One line from its pieces.
 std::string Line(std::initializer_list<std::string_view> pieces) {
     std::string line = "kemless: ";
@@ -441,7 +418,7 @@ AutostartResult SetAutostart(bool on, const AutostartPlaces& places, const std::
         if (system) {
             if (existing && IsOff(*existing))
                 return {0, {Line({"ログイン時の起動は止めてあります: ", path})}, {}};
-            if (FileOutcome folder = MakeFolders(ParentOf(path)); !folder)
+            if (FileOutcome folder = MakeFolders(ParentOf(path), 0777); !folder)
                 return Failed("ログイン時の起動を止められません", folder.path, folder);
             if (FileOutcome written =
                     WriteFileAtomically(path, DisabledEntry(existing.value_or(system->second)));
@@ -456,7 +433,7 @@ AutostartResult SetAutostart(bool on, const AutostartPlaces& places, const std::
             return {0, {Line({"ログイン時の起動は登録されていません（", path, " はありません）"})}, {}};
         if (unlink(path.c_str()) != 0) {
             const int e = errno;
-            return Failed("ログイン時の起動を取り消せません", path, {ProblemOf(e), e, path, {}});
+            return Failed("ログイン時の起動を取り消せません", path, {ProblemOfErrno(e), e, path, {}});
         }
         return {0, {Line({"ログイン時の起動を取り消しました（", path, " を削除）"})}, {}};
     }
@@ -494,7 +471,7 @@ AutostartResult SetAutostart(bool on, const AutostartPlaces& places, const std::
         const Descriptor folder(::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
         const FileOutcome copied =
             folder.valid() ? KeepCopyAt(folder.get(), FolderOf(path), NameOf(path), ".unreadable", kept)
-                           : FileOutcome{ProblemOf(errno), errno, FolderOf(path), {}};
+                           : FileOutcome{ProblemOfErrno(errno), errno, FolderOf(path), {}};
         if (!copied) return Failed("ログイン時の起動を登録できません", Shown(copied.path), copied);
         result.lines.push_back(
             Line({"読み飛ばされる設定だったので、元のファイルを ", Shown(kept), " に残して新しく書きます"}));
@@ -505,7 +482,7 @@ AutostartResult SetAutostart(bool on, const AutostartPlaces& places, const std::
         result.lines.push_back(Line({"ログイン時の起動は登録済みです: ", path}));
         return result;
     }
-    if (FileOutcome folder = MakeFolders(ParentOf(path)); !folder)
+    if (FileOutcome folder = MakeFolders(ParentOf(path), 0777); !folder)
         return Failed("ログイン時の起動を登録できません", folder.path, folder);
     if (FileOutcome written = WriteFileAtomically(path, entry); !written)
         return Failed("ログイン時の起動を登録できません", path, written);

@@ -13,19 +13,10 @@ namespace {
 // As many links as the kernel follows before it says ELOOP.
 constexpr int kMaxLinks = 40;
 
-FileOutcome Failed(FileProblem problem, int error, const std::string& path) {
-    return {problem, error, path, {}};
-}
 
 // The record is the user's alone: every folder made for it is private.
 constexpr mode_t kNewFolderMode = 0700;
 
-// mkdir -p: every missing folder on the way, errors left to the caller's check.
-void MakeFolders(const std::string& path) {
-    for (size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1))
-        ::mkdir(path.substr(0, slash).c_str(), kNewFolderMode);
-    ::mkdir(path.c_str(), kNewFolderMode);
-}
 
 FileOutcome CheckOwnFolder(const struct stat& st, DataFolder::Trust trust, const std::string& path) {
     if (st.st_uid != ::geteuid()) return Failed(FileProblem::NotYours, 0, path);
@@ -39,7 +30,8 @@ FileOutcome CheckOwnFolder(const struct stat& st, DataFolder::Trust trust, const
 DataFolder DataFolder::Open(const std::string& path, Create create, Trust trust, FileOutcome& why) {
     why = {};
     const std::string above = FolderOf(path);
-    if (create == Create::Yes) MakeFolders(above);
+    // Errors are left to the open below, which says them.
+    if (create == Create::Yes) (void)MakeFolders(above, kNewFolderMode);
     // The folder above is the one the user named: its links are theirs.
     Descriptor owned(::open(above.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!owned.valid()) {

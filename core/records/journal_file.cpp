@@ -22,13 +22,6 @@ constexpr long kLockWaitNs = 20'000'000;
 constexpr int kReopenTries = 5;
 constexpr size_t kChunk = 64 * 1024;
 
-FileOutcome Failed(FileProblem problem, int error, const std::string& path) {
-    return {problem, error, path, {}};
-}
-FileOutcome FailedErrno(const std::string& path) {
-    const int error = errno;
-    return Failed(ProblemOfErrno(error), error, path);
-}
 
 bool Lock(int fd) {
     for (int attempt = 0; attempt < kLockTries; ++attempt) {

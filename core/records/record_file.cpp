@@ -34,13 +34,6 @@ constexpr const char* kTemporaryMark = ".kemless-";
 constexpr int kKeptNameTries = 99;
 constexpr const char* kTrialPrefix = ".kemless-trial.";
 
-FileOutcome Failed(FileProblem problem, int error, const std::string& path) {
-    return {problem, error, path, {}};
-}
-FileOutcome FailedErrno(const std::string& path) {
-    const int error = errno;
-    return Failed(ProblemOfErrno(error), error, path);
-}
 
 // Writes all of `bytes`, retrying after signals; false with errno set.
 bool WriteAll(int fd, std::string_view bytes) {
@@ -265,6 +258,27 @@ void Descriptor::reset(int fd) {
     fd_ = fd;
 }
 
+FileOutcome Failed(FileProblem problem, int error, const std::string& path) {
+    return {problem, error, path, {}};
+}
+
+FileOutcome FailedErrno(const std::string& path) {
+    const int error = errno;
+    return Failed(ProblemOfErrno(error), error, path);
+}
+
+FileOutcome MakeFolders(const std::string& path, mode_t mode) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0) {
+        if (S_ISDIR(st.st_mode)) return {};
+        return Failed(FileProblem::NotAFolder, ENOTDIR, path);
+    }
+    if (const std::string above = FolderOf(path); !above.empty() && above != path && above != "/")
+        if (FileOutcome up = MakeFolders(above, mode); !up) return up;
+    if (::mkdir(path.c_str(), mode) == 0 || errno == EEXIST) return {};
+    return FailedErrno(path);
+}
+
 FileProblem ProblemOfErrno(int error) {
     // ENXIO and ENODEV: a socket, or a FIFO opened for writing with no reader.
     static constexpr std::pair<int, FileProblem> kProblems[] = {
@@ -434,7 +448,8 @@ FileOutcome KeepCopyAt(int dir, const std::string& dirPath, const std::string& n
     std::string bytes;
     if (!ReadAll(in.get(), bytes, static_cast<size_t>(kMaxRecordFileBytes))) return FailedErrno(path);
     for (int attempt = 1; attempt <= kKeptNameTries; ++attempt) {
-        const std::string keptName = t.name + suffix + (attempt == 1 ? "" : "-" + std::to_string(attempt));
+        std::string keptName = t.name + suffix;
+        if (attempt > 1) keptName.append("-").append(std::to_string(attempt));
         const int fd =
             ::openat(t.dir, keptName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
         if (fd < 0 && errno == EEXIST) continue;

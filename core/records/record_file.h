@@ -51,6 +51,11 @@ struct [[nodiscard]] FileOutcome {
 };
 
 FileProblem ProblemOfErrno(int error);
+// A failure of `path`, and one from the errno of the call that just failed.
+FileOutcome Failed(FileProblem problem, int error, const std::string& path);
+FileOutcome FailedErrno(const std::string& path);
+// mkdir -p: every missing folder on the way made with `mode` (less the umask).
+FileOutcome MakeFolders(const std::string& path, mode_t mode);
 
 // The Japanese words for a problem, for the messages that name it; a file
 // another user owns is said with that user's name.
