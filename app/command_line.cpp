@@ -1,10 +1,12 @@
 #include "command_line.h"
 
 #include <QCommandLineParser>
-#include <initializer_list>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "basics/text.h"
+#include "content/side_windows.h"
 
 namespace kemless {
 namespace {
@@ -85,9 +87,9 @@ CommandLine ParseCommandLine(const std::vector<std::string>& raw) {
     const QCommandLineOption markup(QStringLiteral("markup"));
     parser.addOptions({autostart, hidden, notify, summary, shortText, format, json, compact, days, markup});
     // The windows beside the display, each by its option.
-    const QCommandLineOption craving(QStringLiteral("craving"));
-    const QCommandLineOption record(QStringLiteral("record"));
-    const QCommandLineOption health(QStringLiteral("health"));
+    const QCommandLineOption craving(QString::fromLatin1(kCravingWindow.name));
+    const QCommandLineOption record(QString::fromLatin1(kRecordWindow.name));
+    const QCommandLineOption health(QString::fromLatin1(kHealthWindow.name));
     parser.addOptions({craving, record, health});
     for (const char* name : kQtValueOptions)
         parser.addOption(QCommandLineOption(QString::fromLatin1(name), QString(), QStringLiteral("value")));
@@ -192,11 +194,16 @@ namespace {
 // The options as --help lists them: the option, then its words, one string
 // for each line they take.
 struct OptionHelp {
-    const char* option;
-    std::initializer_list<const char*> lines;
+    std::string option;
+    std::vector<std::string> lines;
 };
+// The windows beside the display, each by its option, from the one table.
+OptionHelp WindowHelp(const SideWindowName& w, std::vector<std::string> more = {}) {
+    more.insert(more.begin(), std::string("「") + w.title + "」を開きます（" + w.holds + "）。");
+    return {std::string("--") + w.name, std::move(more)};
+}
 // clang-format off
-const OptionHelp kOptionHelp[] = {
+const std::vector<OptionHelp> kOptionHelp = {
     {"-h, --help", {"この説明を表示して終了します。"}},
     {"--version", {"バージョンを表示して終了します。"}},
     {"--data-dir フォルダ", {"記録をこのフォルダの中の kemlessdata に置きます",
@@ -219,11 +226,10 @@ const OptionHelp kOptionHelp[] = {
                                    "$XDG_CONFIG_HOME/autostart/kemless.desktop に登録（on）・取り消し（off）、",
                                    "いまの状態と起動するコマンドを表示（status）します。",
                                    "--data-dir を一緒に指定すると、そのフォルダの記録で起動します。"}},
-    {"--craving", {"「吸いたくなったら」を開きます（５分のカウントダウンと呼吸のガイド）。"}},
-    {"--record", {"「これまでの記録」を開きます（乗り越えた回数、吸ってしまった回数など）。"}},
-    {"--health", {"「回復のあゆみ」を開きます（卒煙してから体が取り戻していくもの）。",
-                  "ケムレスが起動中なら、そのケムレスで開きます。卒煙を始める前なら、",
-                  "初期設定と開始の儀式のあとで開きます。"}},
+    WindowHelp(kCravingWindow),
+    WindowHelp(kRecordWindow),
+    WindowHelp(kHealthWindow, {"ケムレスが起動中なら、そのケムレスで開きます。卒煙を始める前なら、",
+                               "初期設定と開始の儀式のあとで開きます。"}),
     {"-platform 名前", {"Qt のプラットフォーム（xcb、wayland など）を選びます。"}},
 };
 // clang-format on
@@ -255,7 +261,7 @@ QString UsageText() {
         else
             line += "\n" + margin;
         bool first = true;
-        for (const char* words : o.lines) {
+        for (const std::string& words : o.lines) {
             text += first ? line : margin;
             text += words;
             text += "\n";

@@ -13,6 +13,7 @@
 #include "companion/autostart.h"
 #include "companion/companion.h"
 #include "companion/summary_output.h"
+#include "companion/tray_presence.h"
 #include "desktop/desktop.h"
 #include "instance/process.h"
 #include "instance/termination.h"
@@ -138,6 +139,8 @@ int main(int argc, char* argv[]) {
     kemless::EndOnTerminationSignals(&session, [&session] { session.end(); });
     session.setStartHidden(command.hidden);
     session.setStartWindow(command.window);
+    // The notification area followed from the first window hidden there.
+    kemless::TrayPresence presence(session, desktop);
     // Made before the first refresh, which says what came while the program was off.
     std::optional<kemless::Companion> companion;
     if (command.notify) companion.emplace(session, journal);

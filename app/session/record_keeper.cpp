@@ -1,9 +1,9 @@
 #include "session/record_keeper.h"
 
-#include <cstdio>
 #include <utility>
 
 #include "display/refresh.h"
+#include "instance/standard_error.h"
 #include "records/clock.h"
 
 namespace kemless {
@@ -11,9 +11,7 @@ namespace kemless {
 namespace {
 
 void SayKept(const FileOutcome& outcome) {
-    if (outcome.note.empty()) return;
-    std::fprintf(stderr, "%s\n", outcome.note.c_str());
-    std::fflush(stderr);
+    if (!outcome.note.empty()) SayOnStandardError(outcome.note);
 }
 
 }  // namespace
@@ -99,18 +97,6 @@ void RecordKeeper::noteQuitChange(const CalendarMoment& before, bool wasRunning,
     // The end first, then the start, at the same minute.
     if (wasRunning) (void)journal_.record({now, AttemptEventKind::AttemptEnd, before});
     (void)journal_.record({now, AttemptEventKind::AttemptStart, after});
-}
-
-bool RecordKeeper::noteUrgePassed(const CalendarMoment& now) {
-    return journal_.record({now, AttemptEventKind::UrgePassed, {}});
-}
-
-bool RecordKeeper::noteSlip(const CalendarMoment& now) {
-    return journal_.record({now, AttemptEventKind::Slip, {}});
-}
-
-RecordView RecordKeeper::recordView(const CalendarMoment& now) const {
-    return MakeRecordView(journal_.summary(records_.initial.quit, now), journal_.keeping());
 }
 
 FileOutcome RecordKeeper::save() const {

@@ -76,16 +76,10 @@ public:
     // named at start).
     void writePositions() const;
 
-    // The record of urges, slips and attempts, kept in the journal. Only
-    // the ceremony ends the attempt in force and starts the next, at the
-    // clock's minute; a quit moment changed in the settings corrects this
-    // attempt (a line that says so), so no attempt is made that never was.
-    // An urge passed or a slip at `now`; false when it could not be kept.
-    // A slip leaves the quit moment as it is.
-    bool noteUrgePassed(const CalendarMoment& now);
-    bool noteSlip(const CalendarMoment& now);
-    // The record as of `now`, against the quit moment in force.
-    RecordView recordView(const CalendarMoment& now) const;
+    // A quit moment changed: only the ceremony ends the attempt in force and
+    // starts the next, at the clock's minute; one changed in the settings
+    // corrects this attempt (a line in the journal says so), so no attempt
+    // is recorded that never was.
 
 private:
     // The quit moment in force went from `before` (running when `wasRunning`)

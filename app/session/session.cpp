@@ -4,12 +4,12 @@
 #include <QGuiApplication>
 #include <QUrl>
 #include <QWidget>
-#include <cstdio>
 #include <optional>
 #include <utility>
 
 #include "content/about.h"
 #include "content/season.h"
+#include "content/side_windows.h"
 #include "desktop/desktop.h"
 #include "dialogs/ceremony.h"
 #include "dialogs/first_run_setup.h"
@@ -18,9 +18,9 @@
 #include "display/copy_texts.h"
 #include "display/refresh.h"
 #include "instance/process.h"
+#include "instance/running_copy_words.h"
+#include "instance/standard_error.h"
 #include "records/clock.h"
-#include "recovery/craving.h"
-#include "recovery/health_steps.h"
 #include "windows/tray_icon.h"
 #include "windows/widgets.h"
 
@@ -28,100 +28,23 @@ namespace kemless {
 namespace {
 
 constexpr int kRefreshIntervalMs = 30000;
-const char* const kAlreadyRunning = "プログラムは既に起動されています。";
 const char* const kClipboardFailed = "クリップボードに書き込めませんでした。もう一度お試しください。";
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 
-// The windows beside the display by name, with the title a message uses.
-struct NamedWindow {
-    const char* name;
-    const char* title;
-};
-constexpr NamedWindow kNamedWindows[] = {
-    {"craving", "吸いたくなったら"}, {"record", "これまでの記録"}, {"health", "回復のあゆみ"}};
-
 QString TitleOf(const QString& name) {
-    for (const NamedWindow& w : kNamedWindows)
-        if (name == QLatin1String(w.name)) return QString::fromUtf8(w.title);
-    return name;
-}
-
-// What a later start says of the running copy's answer, and its exit
-// status: 0 when what it asked for is done or will be.
-int SayRunningCopysAnswer(Desktop& desktop, RunningCopyAnswer answer, const QString& window);
-
-void SayOnStandardError(const QString& line) {
-    std::fprintf(stderr, "kemless: %s\n", line.toLocal8Bit().constData());
-    std::fflush(stderr);
+    const SideWindowName* w = SideWindowNamed(name.toStdString());
+    return w != nullptr ? QString::fromUtf8(w->title) : name;
 }
 
 // Said on the screen and on standard error, so a start from a terminal or a
 // log shows it too.
 void Tell(Desktop& desktop, QWidget* parent, const std::string& text) {
-    std::fprintf(stderr, "kemless: %s\n", text.c_str());
-    std::fflush(stderr);
+    SayOnStandardError(text);
     desktop.message(parent, QString::fromStdString(text));
 }
 
-int SayRunningCopysAnswer(Desktop& desktop, RunningCopyAnswer answer, const QString& window) {
-    const QString already = QString::fromUtf8(kAlreadyRunning);
-    if (answer == RunningCopyAnswer::NoAnswer) {
-        const QString text = window.isEmpty()
-                                 ? already + QStringLiteral(
-                                                 "起動中のケムレスが応えないため、前に出せませんでした。"
-                                                 "しばらくしてから、もう一度お試しください")
-                                 : QStringLiteral(
-                                       "起動中のケムレスが応えないため、「%1」を開けませんでした。"
-                                       "しばらくしてから、もう一度お試しください")
-                                       .arg(TitleOf(window));
-        SayOnStandardError(text);
-        desktop.message(nullptr, text);
-        return 1;
-    }
-    if (window.isEmpty()) {
-        // It came forward, or what stands in for it did.
-        SayOnStandardError(already);
-        desktop.message(nullptr, already);
-        return 0;
-    }
-    const QString title = TitleOf(window);
-    switch (answer) {
-        case RunningCopyAnswer::Settings:
-            SayOnStandardError(QStringLiteral("起動中のケムレスは設定の画面を開いているため、「%1」は開かずに"
-                                              "設定の画面を前に出しました。設定を閉じてから開いてください")
-                                   .arg(title));
-            return 1;
-        case RunningCopyAnswer::Setup:
-            SayOnStandardError(QStringLiteral("起動中のケムレスは初期設定の途中のため、「%1」は開かずに"
-                                              "初期設定を前に出しました")
-                                   .arg(title));
-            return 1;
-        case RunningCopyAnswer::AfterSetup:
-            SayOnStandardError(
-                QStringLiteral("起動中のケムレスは初期設定の途中です。「%1」は、卒煙を始めたあとで開きます")
-                    .arg(title));
-            return 0;
-        case RunningCopyAnswer::Told:
-            SayOnStandardError(QStringLiteral("起動中のケムレスに「%1」を開くよう伝えました").arg(title));
-            return 0;
-        default:
-            SayOnStandardError(QStringLiteral("起動中のケムレスで「%1」を開きました").arg(title));
-            return 0;
-    }
-}
-
 }  // namespace
-
-const char* const Session::kCravingName = kNamedWindows[0].name;
-const char* const Session::kRecordName = kNamedWindows[1].name;
-const char* const Session::kHealthName = kNamedWindows[2].name;
-
-bool Session::IsWindowName(const QString& name) {
-    for (const NamedWindow& w : kNamedWindows)
-        if (name == QLatin1String(w.name)) return true;
-    return false;
-}
 
 Session::Session(Clock& clock, Desktop& desktop, Process& process, std::string baseFolder,
                  JournalBook* journal, QObject* parent)
@@ -131,7 +54,9 @@ Session::Session(Clock& clock, Desktop& desktop, Process& process, std::string b
       process_(process),
       ownJournal_(journal == nullptr ? std::make_unique<JournalBook>() : nullptr),
       journal_(journal == nullptr ? *ownJournal_ : *journal),
-      keeper_(std::move(baseFolder), clock, journal_) {
+      keeper_(std::move(baseFolder), clock, journal_),
+      side_(clock, journal_) {
+    connect(&side_, &SideWindows::windowMade, this, &Session::track);
     refreshTimer_.setObjectName(QStringLiteral("refreshTimer"));
     refreshTimer_.setInterval(kRefreshIntervalMs);
     connect(&refreshTimer_, &QTimer::timeout, this, &Session::refreshDisplay);
@@ -171,8 +96,15 @@ void Session::start() {
     if (!process_.claimSingleInstance(!startHidden_)) {
         // Said as the running copy answered: a window asked for (a
         // launcher's action, say) that it opened needs no box.
-        process_.terminate(
-            startHidden_ ? 0 : SayRunningCopysAnswer(desktop_, process_.runningCopyAnswer(), startWindow_));
+        if (startHidden_) process_.terminate(0);
+        const RunningCopyWords words =
+            WordsForAnswer(process_.runningCopyAnswer(),
+                           startWindow_.isEmpty() ? std::string() : TitleOf(startWindow_).toStdString());
+        if (words.box)
+            Tell(desktop_, nullptr, words.text);
+        else
+            SayOnStandardError(words.text);
+        process_.terminate(words.exitStatus);
     }
     const StartupState st = keeper_.start(clock_.now());
     // Said once, so nobody types settings that are gone at the next start
@@ -189,8 +121,8 @@ void Session::start() {
             showFirstRunSetup();
             windowAfterSetup_ = startWindow_;
             if (!startWindow_.isEmpty())
-                SayOnStandardError(
-                    QStringLiteral("「%1」は、卒煙を始めたあとで開きます").arg(TitleOf(startWindow_)));
+                SayOnStandardError("「" + TitleOf(startWindow_).toStdString() +
+                                   "」は、卒煙を始めたあとで開きます");
             return;
         case FirstWindow::MiniShown:
             loadMainWindow();
@@ -201,51 +133,8 @@ void Session::start() {
             loadMiniWindow();
             break;
     }
-    if (startHidden_) {
-        waitingForArea_ = !tray && known;
-        watchNotificationArea();
-    }
+    if (startHidden_) emit startedHidden(!tray && known);
     if (!startWindow_.isEmpty()) openWindow(startWindow_);
-}
-
-void Session::watchNotificationArea() {
-    if (areaWatched_) return;
-    areaWatched_ = true;
-    // The toolkit learns that an X11 tray has gone from the destruction of
-    // its window, which can come a moment after the event that told us (the
-    // tray's connection closing): looked at again once that has surely
-    // arrived. Both looks follow an event; nothing is asked in between.
-    areaSettled_.setSingleShot(true);
-    areaSettled_.setInterval(kAreaSettleMs);
-    connect(&areaSettled_, &QTimer::timeout, this, &Session::notificationAreaChanged);
-    desktop_.watchNotificationArea(this, [this] {
-        areaSettled_.start();
-        // Looked at once the events of the moment are in.
-        if (areaCheckQueued_) return;
-        areaCheckQueued_ = true;
-        QTimer::singleShot(0, this, [this] {
-            areaCheckQueued_ = false;
-            notificationAreaChanged();
-        });
-    });
-}
-
-void Session::notificationAreaChanged() {
-    if (!desktop_.trayAvailable()) {
-        // The area went away: a window hidden in it would be lost.
-        for (DisplayWindow* w : {static_cast<DisplayWindow*>(main_), static_cast<DisplayWindow*>(mini_)})
-            if (w != nullptr && w->trayIcon()->isShown()) {
-                bringForward();
-                return;
-            }
-        return;
-    }
-    if (!waitingForArea_) return;
-    waitingForArea_ = false;
-    // Only a window still as the start left it: one the user has opened
-    // from the task bar meanwhile stays where it is.
-    DisplayWindow* w = windowOfTheMode();
-    if (w != nullptr && w->isMinimized()) w->hideToTray(true);
 }
 
 void Session::end() {
@@ -278,7 +167,7 @@ DisplayWindow* Session::windowOfTheMode() const {
 }
 
 void Session::bringForward() {
-    waitingForArea_ = false;
+    emit broughtForward();
     // The display window of the current mode; the other one stays hidden.
     if (DisplayWindow* shown = windowOfTheMode()) {
         RemapIfMinimised(shown, desktop_.windowPositionsKnown());
@@ -309,22 +198,15 @@ RunningCopyAnswer Session::openInstead() const {
 CalendarMoment Session::now() const { return clock_.now(); }
 
 void Session::refreshDisplay() {
-    const CalendarMoment now = clock_.now();
-    keeper_.refresh(display_, now, clock_.draw());
+    keeper_.refresh(display_, clock_.now(), clock_.draw());
     if (main_) main_->render(display_);
     if (mini_) mini_->setText(Q(display_.miniText));
-    renderSideWindows(now);
+    side_.render(display_, keeper_.initial().quit);
     emit refreshed(display_);
 }
 
-void Session::renderSideWindows(const CalendarMoment& now) {
-    if (craving_) craving_->setFigures(WonSoFar(display_));
-    if (record_) record_->render(keeper_.recordView(now));
-    if (health_) health_->render(ComputeHealthTimeline(keeper_.initial().quit, now));
-}
-
 void Session::openWindow(const QString& name) {
-    if (!IsWindowName(name)) return;
+    if (!SideWindows::IsWindowName(name)) return;
     // They show the display's figures: without a display window loaded the
     // window that is open instead comes forward.
     if (!main_) {
@@ -336,55 +218,7 @@ void Session::openWindow(const QString& name) {
         }
         return;
     }
-    SideWindow* w = nullptr;
-    if (name == QLatin1String(kCravingName)) {
-        if (!craving_) {
-            craving_ = new CravingWindow;
-            connect(craving_, &CravingWindow::urgePassed, this, [this] { answerCraving(true); });
-            connect(craving_, &CravingWindow::slipped, this, [this] { answerCraving(false); });
-            connect(craving_, &CravingWindow::recordRequested, this,
-                    [this] { openWindow(QString::fromLatin1(kRecordName)); });
-        }
-        w = craving_;
-    } else if (name == QLatin1String(kRecordName)) {
-        if (!record_) {
-            record_ = new RecordWindow;
-            connect(record_, &RecordWindow::cravingRequested, this,
-                    [this] { openWindow(QString::fromLatin1(kCravingName)); });
-        }
-        w = record_;
-    } else {
-        if (!health_) health_ = new HealthWindow;
-        w = health_;
-    }
-    if (!windows_.contains(w)) {
-        track(w);
-        // Closed, it goes (later): the next request makes a fresh one.
-        connect(w, &DialogWindow::closed, this, [this, w] {
-            if (craving_ == w) craving_ = nullptr;
-            if (record_ == w) record_ = nullptr;
-            if (health_ == w) health_ = nullptr;
-        });
-    }
-    renderSideWindows(clock_.now());
-    BringToFront(w);
-}
-
-void Session::answerCraving(bool passed) {
-    const CalendarMoment now = clock_.now();
-    const bool kept = passed ? keeper_.noteUrgePassed(now) : keeper_.noteSlip(now);
-    if (craving_) {
-        QString words = QString::fromUtf8(passed ? kUrgePassedWords : kSlipWords);
-        if (!kept) words += QLatin1Char('\n') + QString::fromUtf8(kNotKeptWords);
-        craving_->showOutcome(words);
-    }
-    if (record_) record_->render(keeper_.recordView(now));
-}
-
-void Session::closeSideWindows() {
-    for (QWidget* w :
-         {static_cast<QWidget*>(craving_), static_cast<QWidget*>(record_), static_cast<QWidget*>(health_)})
-        if (w != nullptr) w->close();
+    side_.open(name);
 }
 
 void Session::toggleElapsed() {
@@ -406,7 +240,7 @@ void Session::wireDisplayWindow(DisplayWindow* w) {
     connect(w, &DisplayWindow::hideRequested, this, [this, w] {
         const bool tray = desktop_.trayAvailable();
         w->hideToTray(tray);
-        if (tray) watchNotificationArea();
+        if (tray) emit hiddenInArea();
     });
     // After the menu has gone: the window unloads on the way.
     connect(
@@ -414,14 +248,14 @@ void Session::wireDisplayWindow(DisplayWindow* w) {
         [this, from = QPointer<DisplayWindow>(w)] { openSettings(from); }, Qt::QueuedConnection);
     connect(w, &DisplayWindow::closeRequested, this, [this, w] {
         unloadDisplayWindows(w);
-        closeSideWindows();
+        side_.closeAll();
     });
     connect(w, &DisplayWindow::cravingRequested, this,
-            [this] { openWindow(QString::fromLatin1(kCravingName)); });
+            [this] { openWindow(QString::fromLatin1(kCravingWindow.name)); });
     connect(w, &DisplayWindow::recordRequested, this,
-            [this] { openWindow(QString::fromLatin1(kRecordName)); });
+            [this] { openWindow(QString::fromLatin1(kRecordWindow.name)); });
     connect(w, &DisplayWindow::healthRequested, this,
-            [this] { openWindow(QString::fromLatin1(kHealthName)); });
+            [this] { openWindow(QString::fromLatin1(kHealthWindow.name)); });
 }
 
 MainWindow* Session::loadMainWindow() {

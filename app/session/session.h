@@ -14,14 +14,13 @@
 #include <string>
 #include <utility>
 
+#include "content/side_windows.h"
 #include "desktop/placement.h"
-#include "dialogs/craving_window.h"
-#include "dialogs/health_window.h"
 #include "dialogs/help_window.h"
-#include "dialogs/record_window.h"
 #include "display/display_state.h"
 #include "instance/single_instance.h"
 #include "session/record_keeper.h"
+#include "side/side_windows.h"
 #include "windows/main_window.h"
 #include "windows/mini_window.h"
 
@@ -39,10 +38,6 @@ class SettingsDialog;
 class Session : public QObject {
     Q_OBJECT
 public:
-    // How long after a change of the notification area it is looked at a
-    // second time (see watchNotificationArea).
-    static constexpr int kAreaSettleMs = 500;
-
     // `journal`: where urges, slips, attempts and notices are kept, shared
     // with whoever else follows it (the companion); without one the session
     // keeps its own.
@@ -57,11 +52,10 @@ public:
     // and leaves that copy as it is.
     void setStartHidden(bool hidden) { startHidden_ = hidden; }
     // The windows beside the display, by the names the command line and a
-    // later start use: "craving", "record", "health".
-    static const char* const kCravingName;
-    static const char* const kRecordName;
-    static const char* const kHealthName;
-    static bool IsWindowName(const QString& name);
+    // later start use (one table: content/side_windows.h).
+    static constexpr const char* kCravingName = kCravingWindow.name;
+    static constexpr const char* kRecordName = kRecordWindow.name;
+    static constexpr const char* kHealthName = kHealthWindow.name;
     // Before start(): the window of this name opens once the display does
     // (--craving, --record, --health); when another copy runs, that copy is
     // asked to open it instead, and this one ends without a word in a box.
@@ -92,15 +86,14 @@ public:
     const InitialSettings& initial() const { return keeper_.initial(); }
     const OptionSettings& options() const { return keeper_.options(); }
     const DisplayState& display() const { return display_; }
-    Desktop& desktop() const { return desktop_; }
     MainWindow* mainWindow() const { return main_; }
     MiniWindow* miniWindow() const { return mini_; }
     // The display window of the current mode, while loaded.
     DisplayWindow* windowOfTheMode() const;
     HelpWindow* helpWindow() const { return help_; }
-    CravingWindow* cravingWindow() const { return craving_; }
-    RecordWindow* recordWindow() const { return record_; }
-    HealthWindow* healthWindow() const { return health_; }
+    CravingWindow* cravingWindow() const { return side_.craving(); }
+    RecordWindow* recordWindow() const { return side_.record(); }
+    HealthWindow* healthWindow() const { return side_.health(); }
     // The 30-second refresh: runs while a display window is loaded, shown
     // or hidden, so whichever of the two is on the screen stays current.
     QTimer* refreshTimer() { return &refreshTimer_; }
@@ -108,21 +101,15 @@ public:
 signals:
     // After every refresh, once the windows show the new figures.
     void refreshed(const kemless::DisplayState& display);
+    // The notification area: a display window was hidden in it; a hidden
+    // start put the window there, or minimised it waiting for an area
+    // (`waitingForArea`); a later start or a notice brought it forward.
+    void hiddenInArea();
+    void startedHidden(bool waitingForArea);
+    void broughtForward();
 
 private:
     void refreshDisplay();
-    // The windows beside the display show the same refresh.
-    void renderSideWindows(const CalendarMoment& now);
-    // Exit closes them with the display windows: they show its figures.
-    void closeSideWindows();
-    void answerCraving(bool passed);
-    // From the first window hidden in the notification area (or a hidden
-    // start) on, the area's comings and goings are followed: a window
-    // hidden in an area that goes comes back, in every mode, and one that
-    // a hidden start left minimised for want of an area goes into the one
-    // that comes. Nothing is polled.
-    void watchNotificationArea();
-    void notificationAreaChanged();
     // Loading runs a window's load: placed, coloured, refreshed; not shown.
     MainWindow* loadMainWindow();
     MiniWindow* loadMiniWindow();
@@ -163,14 +150,12 @@ private:
     std::unique_ptr<JournalBook> ownJournal_;
     JournalBook& journal_;
     RecordKeeper keeper_;
+    SideWindows side_;
     DisplayState display_;
 
     QPointer<MainWindow> main_;
     QPointer<MiniWindow> mini_;
     QPointer<HelpWindow> help_;
-    QPointer<CravingWindow> craving_;
-    QPointer<RecordWindow> record_;
-    QPointer<HealthWindow> health_;
     // Every loaded window, newest last: the program ends when none is left.
     QList<QPointer<QWidget>> windows_;
     // Knows the frame the desktop drew around the last display window, so a
@@ -182,12 +167,6 @@ private:
     QString startWindow_;
     // Asked for before the quit had started: opens when it has.
     QString windowAfterSetup_;
-    bool areaWatched_ = false;
-    bool areaCheckQueued_ = false;
-    // A second look a moment after a change of the notification area.
-    QTimer areaSettled_;
-    // A hidden start found no notification area and minimised the window.
-    bool waitingForArea_ = false;
 };
 
 }  // namespace kemless

@@ -221,6 +221,11 @@ std::string ComputeStatusTitle(std::string_view statusMode, int32_t wholeDays, i
     return TitleAndRank(statusMode, wholeDays, years).first;
 }
 
+StatusTitle ComputeStatusTitleAndRank(std::string_view statusMode, int32_t wholeDays, int32_t years) {
+    const auto [title, rank] = TitleAndRank(statusMode, wholeDays, years);
+    return {title, rank};
+}
+
 int32_t StatusTitleRank(std::string_view statusMode, int32_t wholeDays, int32_t years) {
     return TitleAndRank(statusMode, wholeDays, years).second;
 }

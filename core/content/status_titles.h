@@ -26,5 +26,11 @@ std::string ComputeStatusTitle(std::string_view statusMode, int32_t wholeDays, i
 // it never goes down, except after the year of ルパン三世 (years = 333),
 // when the title before it comes back.
 int32_t StatusTitleRank(std::string_view statusMode, int32_t wholeDays, int32_t years);
+// Both at once, for a refresh that shows the one and compares the other.
+struct StatusTitle {
+    std::string title;
+    int32_t rank = -1;
+};
+StatusTitle ComputeStatusTitleAndRank(std::string_view statusMode, int32_t wholeDays, int32_t years);
 
 }  // namespace kemless

@@ -60,6 +60,7 @@ struct MilestoneFigures {
 // lines (the toggle may change the first), the figures the copy texts read,
 // and what the milestones compare.
 struct DisplayState {
+    CalendarMoment now;  // the minute it was computed for
     std::array<std::string, 6> captions;
     ElapsedTime elapsed;
     int32_t elapsedMinutes = 0;

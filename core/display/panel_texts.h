@@ -2,9 +2,11 @@
 // The figures for a panel widget or a script, beside the copy texts: one
 // short line, the whole set as JSON, and any text made safe for a widget
 // that reads Pango markup (waybar, a genmon <txt>).
+#include <array>
 #include <string>
 #include <string_view>
 
+#include "basics/figure_line.h"
 #include "display/display_state.h"
 #include "records/settings.h"
 
@@ -31,5 +33,10 @@ std::string WithLineFeeds(std::string_view text);
 // markup; nothing else is.
 std::string SummaryJson(const DisplayState& display, const InitialSettings& initial,
                         const OptionSettings& options, const CalendarMoment& now, bool markup);
+
+// What has been won so far, from the last refresh, as the main window shows
+// it: the money, the lifetime, the cigarettes not smoked (the craving helper
+// lists them).
+std::array<FigureLine, 3> WonSoFar(const DisplayState& display);
 
 }  // namespace kemless

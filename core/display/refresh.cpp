@@ -86,7 +86,8 @@ void RefreshDisplay(DisplayState& state, const InitialSettings& initial, OptionS
     // 4. Message of the day, 5. status title.
     const int32_t days = ElapsedDays(state.elapsedMinutes);
     state.captions[kMessageLabel] = PickDailyMessage(days, state.elapsed.years, state.elapsed.months, draw);
-    state.captions[kStatusLabel] = ComputeStatusTitle(options.statusMode, days, state.elapsed.years);
+    const StatusTitle title = ComputeStatusTitleAndRank(options.statusMode, days, state.elapsed.years);
+    state.captions[kStatusLabel] = title.title;
 
     // 6. Lungs, 7. ducks and progress bar.
     state.lungColor = LungColor(days);
@@ -97,6 +98,9 @@ void RefreshDisplay(DisplayState& state, const InitialSettings& initial, OptionS
     state.miniText = SummaryText(state, initial, options);
     state.showTotalDays = false;
 
+    // The one reading of the clock everything of this refresh goes by.
+    state.now = now;
+
     // What the milestones compare, from the figures above.
     MilestoneFigures& m = state.milestones;
     m.quit = initial.quit;
@@ -104,7 +108,7 @@ void RefreshDisplay(DisplayState& state, const InitialSettings& initial, OptionS
     m.cigaretteSize = initial.cigaretteSize;
     m.statusMode = options.statusMode;
     m.title = state.captions[kStatusLabel];
-    m.titleRank = StatusTitleRank(options.statusMode, days, state.elapsed.years);
+    m.titleRank = title.rank;
     m.fullMonths = state.elapsed.years * 12 + state.elapsed.months;
     m.duckStage = state.ducks.stage;
     m.roundLengthMm = RoundLengthBelow(unsmoked.lengthMm);

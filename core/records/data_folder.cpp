@@ -13,10 +13,8 @@ namespace {
 // As many links as the kernel follows before it says ELOOP.
 constexpr int kMaxLinks = 40;
 
-
 // The record is the user's alone: every folder made for it is private.
 constexpr mode_t kNewFolderMode = 0700;
-
 
 FileOutcome CheckOwnFolder(const struct stat& st, DataFolder::Trust trust, const std::string& path) {
     if (st.st_uid != ::geteuid()) return Failed(FileProblem::NotYours, 0, path);

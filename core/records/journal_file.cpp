@@ -22,7 +22,6 @@ constexpr long kLockWaitNs = 20'000'000;
 constexpr int kReopenTries = 5;
 constexpr size_t kChunk = 64 * 1024;
 
-
 bool Lock(int fd) {
     for (int attempt = 0; attempt < kLockTries; ++attempt) {
         if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return true;

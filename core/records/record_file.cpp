@@ -34,7 +34,6 @@ constexpr const char* kTemporaryMark = ".kemless-";
 constexpr int kKeptNameTries = 99;
 constexpr const char* kTrialPrefix = ".kemless-trial.";
 
-
 // Writes all of `bytes`, retrying after signals; false with errno set.
 bool WriteAll(int fd, std::string_view bytes) {
     const char* p = bytes.data();

@@ -54,10 +54,4 @@ CravingMoment CravingAt(int64_t elapsedMs) {
     return m;
 }
 
-std::array<FigureLine, 3> WonSoFar(const DisplayState& display) {
-    return {FigureLine{"節約できた金額", DecimalWhole(display.moneySaved) + "円"},
-            FigureLine{"延びた寿命", display.captions[kLifeLabel]},
-            FigureLine{"吸わなかった煙草", Decimal(display.unsmokedCount) + "本"}};
-}
-
 }  // namespace kemless

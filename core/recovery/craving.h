@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "display/display_state.h"
+#include "basics/figure_line.h"
 
 namespace kemless {
 
@@ -31,14 +31,6 @@ struct CravingMoment {
 
 // `elapsedMs`: since the helper came up; below 0 counts as 0.
 CravingMoment CravingAt(int64_t elapsedMs);
-
-// What has been won so far, from the last refresh, as the main window shows
-// it: the money, the lifetime, the cigarettes not smoked.
-struct FigureLine {
-    std::string heading;
-    std::string value;
-};
-std::array<FigureLine, 3> WonSoFar(const DisplayState& display);
 
 // The helper's words.
 inline constexpr char kCravingIntro[] =

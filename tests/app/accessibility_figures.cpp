@@ -11,6 +11,7 @@
 #include <iterator>
 #include <string>
 
+#include "display/panel_texts.h"
 #include "display/refresh.h"
 #include "records/settings_store.h"
 #include "recovery/craving.h"

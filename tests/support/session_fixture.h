@@ -7,6 +7,7 @@
 #include <QWidget>
 #include <memory>
 
+#include "companion/tray_presence.h"
 #include "records/settings_store.h"
 #include "session/session.h"
 #include "support/fake_desktop.h"
@@ -24,6 +25,8 @@ struct SessionFixture {
     // The run's journal, made afresh with each session.
     std::unique_ptr<JournalBook> journal;
     std::unique_ptr<Session> session;
+    // The notification area followed, as the program does.
+    std::unique_ptr<TrayPresence> presence;
 
     SessionFixture() = default;
     SessionFixture(const SessionFixture&) = delete;
@@ -46,9 +49,11 @@ struct SessionFixture {
 
     // The program made but not started: no file touched, no window open.
     Session& make() {
+        presence.reset();
         session.reset();
         journal = std::make_unique<JournalBook>();
         session = std::make_unique<Session>(clock, desktop, process, dir.path().toStdString(), journal.get());
+        presence = std::make_unique<TrayPresence>(*session, desktop);
         return *session;
     }
     Session& start() {
@@ -58,6 +63,7 @@ struct SessionFixture {
 
     // The program ends: both windows unloaded, as a restart needs.
     void stop() {
+        presence.reset();
         session.reset();
         settle();
     }

@@ -18,6 +18,7 @@
 #include "dialogs/record_window.h"
 #include "dialogs/settings_dialog.h"
 #include "dialogs/urge_chart.h"
+#include "display/panel_texts.h"
 #include "recovery/attempt_lines.h"
 #include "recovery/craving.h"
 #include "recovery/health_steps.h"

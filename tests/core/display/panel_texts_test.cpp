@@ -7,6 +7,7 @@
 
 #include "display/copy_texts.h"
 #include "display/refresh.h"
+#include "figures/calendar.h"
 
 namespace kemless {
 namespace {
@@ -87,6 +88,22 @@ TEST(LineFeeds, TheClipboardsLineEndsBecomeLineFeeds) {
     const std::string summary = WithLineFeeds(SummaryText(d, in, op));
     EXPECT_EQ(std::count(summary.begin(), summary.end(), '\n'), 5);
     EXPECT_EQ(summary.find('\r'), std::string::npos);
+}
+
+TEST(WonSoFar, TheFiguresOfTheLastRefresh) {
+    // 30.5 days at 20 a day and 300 yen a pack.
+    InitialSettings initial;
+    initial.quit = {2014, 1, 1, 0, 0};
+    OptionSettings options;
+    DisplayState display;
+    RefreshDisplay(display, initial, options, AddMinutes(initial.quit, 43920), 50);
+    const auto lines = WonSoFar(display);
+    EXPECT_EQ(lines[0].heading, "節約できた金額");
+    EXPECT_EQ(lines[0].value, "9150円");
+    EXPECT_EQ(lines[1].heading, "延びた寿命");
+    EXPECT_EQ(lines[1].value, "２日と７時間５５分");
+    EXPECT_EQ(lines[2].heading, "吸わなかった煙草");
+    EXPECT_EQ(lines[2].value, "610本");
 }
 
 }  // namespace

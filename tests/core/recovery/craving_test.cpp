@@ -75,21 +75,5 @@ TEST(CravingCountdown, TheBreathGrowsInAndShrinksOut) {
     }
 }
 
-TEST(WonSoFar, TheFiguresOfTheLastRefresh) {
-    // 30.5 days at 20 a day and 300 yen a pack.
-    InitialSettings initial;
-    initial.quit = {2014, 1, 1, 0, 0};
-    OptionSettings options;
-    DisplayState display;
-    RefreshDisplay(display, initial, options, AddMinutes(initial.quit, 43920), 50);
-    const auto lines = WonSoFar(display);
-    EXPECT_EQ(lines[0].heading, "節約できた金額");
-    EXPECT_EQ(lines[0].value, "9150円");
-    EXPECT_EQ(lines[1].heading, "延びた寿命");
-    EXPECT_EQ(lines[1].value, "２日と７時間５５分");
-    EXPECT_EQ(lines[2].heading, "吸わなかった煙草");
-    EXPECT_EQ(lines[2].value, "610本");
-}
-
 }  // namespace
 }  // namespace kemless

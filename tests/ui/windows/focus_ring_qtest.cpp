@@ -26,6 +26,7 @@
 #include "dialogs/notice_window.h"
 #include "dialogs/record_window.h"
 #include "dialogs/settings_dialog.h"
+#include "display/panel_texts.h"
 #include "display/refresh.h"
 #include "recovery/attempts.h"
 #include "recovery/health_steps.h"
