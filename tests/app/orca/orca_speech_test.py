@@ -40,6 +40,7 @@ import time
 sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "support"))
 from kemless_support import end_process, end_process_groups, has_window_manager, wait_for  # noqa: E402
+import kemless_records  # noqa: E402
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 SYSTEM_PYTHON = "/usr/bin/python3"
@@ -72,10 +73,8 @@ class Row:
 
 
 def record(quit_moment="2026,5,1,12,0", window_mode=0, started=1):
-    initial = f"{quit_moment},25,480,100\r\n".encode("ascii")
-    option = (f'{started},58,5,0,5,1,1500,1500,9241372,16777215,"kemless.example.jp/",{window_mode},'
-              f'1500,1500,"ソルジャー"\r\n').encode("shift_jis")
-    return initial, option
+    return kemless_records.record(quit_moment, started=started, main_corner=(1500, 1500),
+                                  window_mode=window_mode, mini_corner=(1500, 1500))
 
 
 # A quit twenty days and three hours before the fixed clock, 25 a day at 480
