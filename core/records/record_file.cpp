@@ -342,7 +342,8 @@ FileOutcome KeepCopyAt(int dir, const std::string& dirPath, const std::string& n
     std::string bytes;
     if (!ReadAll(in.get(), bytes, static_cast<size_t>(kMaxRecordFileBytes))) return FailedErrno(path);
     for (int attempt = 1; attempt <= kKeptNameTries; ++attempt) {
-        const std::string keptName = t.name + suffix + (attempt == 1 ? "" : "-" + std::to_string(attempt));
+        std::string keptName = t.name + suffix;
+        if (attempt > 1) keptName.append("-").append(std::to_string(attempt));
         const int fd =
             ::openat(t.dir, keptName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
         if (fd < 0 && errno == EEXIST) continue;
