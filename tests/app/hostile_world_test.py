@@ -328,7 +328,8 @@ class HostileWorld(unittest.TestCase):
                                                                 w.path("journal.txt")),
              "別のユーザーが作ったリンク", True),
             ("another user's file, mode 0600",
-             lambda: as_root_owned(w.path("journal.txt"), b"2026-11-02 09:00 seen title x\n"), "権限", True),
+             lambda: as_root_owned(w.path("journal.txt"),
+                                   b"2026-11-02 09:00 seen month 0 quit=2026-11-01T09:00\n"), "権限", True),
         ]
         # Read for the notices (--notify) or for the record of urges and
         # slips (--record): either way said once, and nothing written there.
