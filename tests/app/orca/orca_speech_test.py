@@ -29,6 +29,7 @@ Exits 77 (skipped) when a tool is missing: Xvfb, dbus-daemon, at-spi2-core,
 openbox, orca, xdotool, libfaketime, and the ja_JP locale source (locales).
 """
 import codecs
+import io
 import os
 import re
 import shutil
@@ -346,7 +347,9 @@ class SpeechLog:
     def __init__(self, path):
         self.path = path
         self.offset = 0
-        self.decoder = codecs.getincrementaldecoder("utf-8")(errors="replace")
+        # As a file opened as text reads it: line ends made \n, also across reads.
+        self.decoder = io.IncrementalNewlineDecoder(codecs.getincrementaldecoder("utf-8")(errors="replace"),
+                                                    translate=True)
         self.said = []  # from the entries that are complete
         self.tail = ""  # the last entry, which more lines may still join
 
