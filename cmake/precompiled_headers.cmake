@@ -10,7 +10,7 @@
 #    executables are, libraries the way libraries are, and QTest defines the
 #    test's folders, and GCC refuses a header precompiled with other flags or
 #    other macro values. A macro one test needs alone therefore goes on its
-#    source file, never on its target (see main_qtest in tests/).
+#    source file, never on its target (see the version box tests in tests/).
 # A source that forgets an include still compiles with them: configure with
 # -DKEMLESS_PCH=OFF to check the includes.
 set(KEMLESS_PCH_DIR ${CMAKE_CURRENT_LIST_DIR}/pch)

@@ -22,7 +22,8 @@ using namespace kemless;
 
 namespace {
 
-const QString kProgram = QStringLiteral(KEMLESS_PROGRAM);
+// The executable under test: ctest names it (KEMLESS_PROGRAM).
+const QString kProgram = qEnvironmentVariable("KEMLESS_PROGRAM");
 
 // A home of its own for every start, so nothing the test does reaches the
 // user's record, and the program runs without a display unless told.
@@ -142,6 +143,8 @@ struct Start {
 class MainTest : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase() { QVERIFY2(QFileInfo(kProgram).isExecutable(), "KEMLESS_PROGRAM names the program"); }
+
     void commandLineAnswersWithoutADisplayAndLeavesNoTrace_data() {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<int>("status");
