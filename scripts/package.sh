@@ -62,12 +62,16 @@ cmd_build() {
   local list=$dir/files.list
   source_files >"$list"
   (cd "$here" && tar --null -T "$list" -cf -) | tar -xf - -C "$tree" || die "copying the tree to $tree failed"
+  # The modes of a checkout follow the umask it was made under, and so would
+  # the tarballs: every folder and executable 755, every other file 644.
+  chmod -R u=rwX,go=rX "$tree" || die "setting the modes in $tree failed"
   # The upstream tarball is the tree without debian/, so the source package
   # is an upstream tarball and the packaging beside it, as Debian keeps them.
   (cd "$dir" && deterministic_tar --exclude="kemless-$upstream/debian" -cf - "kemless-$upstream") |
     gzip -9n >"$dir/kemless_$upstream.orig.tar.gz"
   echo "Building the packages in $tree (log: $dir/build.log)"
-  if ! (cd "$tree" && dpkg-buildpackage -us -uc -jauto) >"$dir/build.log" 2>&1; then
+  # umask 022: what dpkg-source and the build make has the same modes too.
+  if ! (cd "$tree" && umask 022 && dpkg-buildpackage -us -uc -jauto) >"$dir/build.log" 2>&1; then
     tail -n 60 "$dir/build.log"
     die "dpkg-buildpackage failed; the whole log is $dir/build.log"
   fi
@@ -187,8 +191,9 @@ cmd_reproducible() {
     export TZ=Asia/Tokyo LC_ALL=$locale HOME
     cmd_build "$second" >/dev/null
   ) || exit 1
+  # The source package too: the upstream tarball, the packaging's tarball.
   local failures=0 deb other
-  for deb in "${debs[@]}"; do
+  for deb in "${debs[@]}" "$first"/*.tar.* "$first"/*.dsc; do
     other=$second/$(basename "$deb")
     if cmp -s "$deb" "$other"; then
       echo "identical: $(basename "$deb") ($(sha256sum <"$deb" | cut -c1-16)…)"
@@ -199,7 +204,7 @@ cmd_reproducible() {
     fi
   done
   [ $failures -eq 0 ] || exit 1
-  echo "OK: two builds give byte-identical packages"
+  echo "OK: two builds give byte-identical packages, source and binary"
 }
 
 [ $# -ge 2 ] || die "usage: scripts/package.sh build|verify|autopkgtest DIR, or reproducible DIR DIR2"

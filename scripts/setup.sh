@@ -115,6 +115,39 @@ kemless_build() {
   grep -E 'warning' "$dir/build.log" || true
 }
 
+# kemless_check_tiers: the test presets of CMakePresets.json, run once
+# against build/: every test is in one tier, the core and quick presets list
+# tests of theirs, and quick holds the whole core tier.
+kemless_check_tiers() {
+  local core quick all untiered
+  core=$(ctest --preset core -N | sed -n 's/^ *Test *#[0-9]*: //p')
+  quick=$(ctest --preset quick -N | sed -n 's/^ *Test *#[0-9]*: //p')
+  all=$(ctest --preset all -N | sed -n 's/^ *Test *#[0-9]*: //p')
+  untiered=$(ctest --preset all -N -LE '^(core|window|desktop|package)$' | sed -n 's/^ *Test *#[0-9]*: //p')
+  echo "    core $(grep -c . <<<"$core"), quick $(grep -c . <<<"$quick"), all $(grep -c . <<<"$all") tests"
+  if [ -n "$untiered" ]; then
+    echo "tests in no tier:" $untiered
+    return 1
+  fi
+  if ! grep -qx core_tests <<<"$core" && ! grep -q '^[A-Za-z0-9_]*\.' <<<"$core"; then
+    echo "the core preset lists no test of the core"
+    return 1
+  fi
+  if ! grep -qx main_window_qtest <<<"$quick"; then
+    echo "the quick preset lists no window test"
+    return 1
+  fi
+  if grep -qx -e main_window_qtest -e orca_speech_test -e desktop_package_lintian <<<"$core" ||
+    grep -qx -e orca_speech_test -e desktop_package_lintian <<<"$quick"; then
+    echo "the core or quick preset lists a test of a slower tier"
+    return 1
+  fi
+  if [ -n "$(comm -23 <(sort <<<"$core") <(sort <<<"$quick"))" ]; then
+    echo "the quick preset misses tests of the core preset"
+    return 1
+  fi
+}
+
 # kemless_duration SECONDS: "1 min 05 s" or "42 s".
 kemless_duration() {
   if [ "$1" -ge 60 ]; then printf '%d min %02d s' $(($1 / 60)) $(($1 % 60)); else printf '%d s' "$1"; fi

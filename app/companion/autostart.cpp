@@ -302,9 +302,9 @@ std::string WhyNoEntryCanHold(const std::string& text) {
         // Inside double quotes a shell still reads these, and a runner that
         // hands the command to `sh -c` would; % starts a field code.
         if (c == '"' || c == '`' || c == '$' || c == '\\' || c == '%')
-            return std::string("名前に ") + c +
-                   " が入っています（\" ` $ \\ % "
-                   "は、ログインの起動で読み違えられることがあるため書きません）";
+            return std::string("名前に ").append(1, c).append(
+                " が入っています（\" ` $ \\ % "
+                "は、ログインの起動で読み違えられることがあるため書きません）");
     }
     return {};
 }
@@ -379,7 +379,8 @@ std::vector<std::string> ExecArguments(std::string_view value) {
 std::string AutostartEntry(const std::string& program, const std::string& dataDir) {
     const Keys running = RunningKeys(program, dataDir);
     const Keys other = OtherKeys();
-    std::string entry = std::string(kGroup) + "\n";
+    std::string entry(kGroup);
+    entry += '\n';
     // In the order a reader expects: what it is, what it runs, when.
     for (const auto* kv : {&running[0], &other[0], &other[1], &other[2], &running[1], &running[2], &other[3],
                            &other[4], &running[3], &other[5], &other[6], &other[7]})

@@ -307,7 +307,7 @@ FileOutcome SettingsStore::keepWhatDoesNotRead(const DataFolder& held, File file
             suffix = ".before-setup";
     }
     if (suffix.empty()) return {};
-    if (now_) suffix += "-" + StampOf(now_());
+    if (now_) suffix.append("-").append(StampOf(now_()));
     std::string kept;
     FileOutcome outcome = held.keepCopy(name, suffix, kept);
     if (outcome) note = KeptNote(pathOf(file), kept, suffix.rfind(".unreadable", 0) == 0);

@@ -29,6 +29,7 @@ import unittest
 sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
 from kemless_support import end_process, wait_for  # noqa: E402
+from kemless_records import record  # noqa: E402
 
 INNER = "KEMLESS_ACCESSIBILITY_INNER"
 # Debian's own interpreter: the gi bindings are installed for it only.
@@ -73,9 +74,9 @@ def expect(what, probe, timeout=60.0):
 
 
 def record_of(quit_moment, window_mode):
-    initial = f"{quit_moment.year},{quit_moment.month},{quit_moment.day},{quit_moment.hour},{quit_moment.minute},25,480,100\r\n"
-    option = (f'1,58,5,0,5,1,1500,1500,9241372,16777215,"kemless.example.jp/",{window_mode},1500,1500,"ソルジャー"\r\n')
-    return initial.encode("ascii"), option.encode("shift_jis")
+    q = quit_moment
+    return record(f"{q.year},{q.month},{q.day},{q.hour},{q.minute}", window_mode=window_mode,
+                  main_corner=(1500, 1500), mini_corner=(1500, 1500))
 
 
 class Node:

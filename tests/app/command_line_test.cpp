@@ -102,8 +102,9 @@ TEST(CommandLineWindows, OneWindowARunMayOpen) {
     for (const auto& row : rows) {
         const CommandLine cl = Parse(QStringList{QStringLiteral("kemless")} + row.arguments);
         EXPECT_EQ(cl.action, row.action) << row.arguments.join(' ').toStdString();
-        if (cl.action != Action::Error)
+        if (cl.action != Action::Error) {
             EXPECT_EQ(cl.window, row.window) << row.arguments.join(' ').toStdString();
+        }
         EXPECT_FALSE(cl.error.contains(QLatin1Char('\n')));
     }
     for (const char* option : {"--craving", "--record", "--health"})

@@ -34,6 +34,7 @@ import unittest
 sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
 from kemless_support import has_claimed, has_window_manager, wait_for  # noqa: E402
+from kemless_records import record  # noqa: E402
 
 PROGRAM = None
 ROOT = os.geteuid() == 0
@@ -44,11 +45,9 @@ OTHER_USER = "kemless-hostile-other"
 SHARE_GROUP = "kemless-hostile-share"
 USERS_LOCK = "/run/kemless-hostile-test.lock"
 KEEP_MESSAGE = "このままでも使えますが"
-RECORD_INITIAL = b"2026,11,1,9,0,25,480,100\r\n"
 # A started record whose main corner is off the screen: the start moves it,
 # so a save at the end writes different bytes and shows that it happened.
-RECORD_OPTION = ('1,58,5,0,5,1,-300,-300,9241372,16777215,"kemless.example.jp/",0,0,0,"ソルジャー"\r\n'
-                 .encode("shift_jis"))
+RECORD_INITIAL, RECORD_OPTION = record(main_corner=(-300, -300))
 
 
 def user_ids():
@@ -329,7 +328,8 @@ class HostileWorld(unittest.TestCase):
                                                                 w.path("journal.txt")),
              "別のユーザーが作ったリンク", True),
             ("another user's file, mode 0600",
-             lambda: as_root_owned(w.path("journal.txt"), b"2026-11-02 09:00 seen title x\n"), "権限", True),
+             lambda: as_root_owned(w.path("journal.txt"),
+                                   b"2026-11-02 09:00 seen month 0 quit=2026-11-01T09:00\n"), "権限", True),
         ]
         # Read for the notices (--notify) or for the record of urges and
         # slips (--record): either way said once, and nothing written there.

@@ -14,13 +14,11 @@ import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
 from kemless_support import end_process_groups, has_claimed, has_window_manager, start_xvfb, wait_for  # noqa: E402
+from kemless_records import RECORD_INITIAL, RECORD_OPTION  # noqa: E402
 
 PROGRAM = None
 DESKTOP_ENTRY = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "resources", "desktop",
                              "kemless.desktop")
-RECORD_INITIAL = b"2026,11,1,9,0,25,480,100\r\n"
-RECORD_OPTION = ('1,58,5,0,5,1,300,300,9241372,16777215,"kemless.example.jp/",0,0,0,"ソルジャー"\r\n'
-                 .encode("shift_jis"))
 MAIN = " ケムレス - lunapo"
 SETUP = " ケムレス初期設定 - lunapo"
 TITLES = {"craving": "吸いたくなったら - ケムレス", "record": "これまでの記録 - ケムレス",

@@ -17,11 +17,9 @@ import unittest
 sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "support"))
 from kemless_support import has_claimed, wait_for  # noqa: E402
+from kemless_records import RECORD_INITIAL, RECORD_OPTION  # noqa: E402
 
 PROGRAM = None
-RECORD_INITIAL = b"2026,11,1,9,0,25,480,100\r\n"
-RECORD_OPTION = ('1,58,5,0,5,1,300,300,9241372,16777215,"kemless.example.jp/",0,0,0,"ソルジャー"\r\n'
-                 .encode("shift_jis"))
 
 
 def snapshot(folder):

@@ -24,15 +24,13 @@ sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "support"))
 from kemless_support import (  # noqa: E402
     end_process, end_process_groups, has_claimed, start_session_bus, start_xvfb, wait_for)
+from kemless_records import RECORD_INITIAL, RECORD_OPTION  # noqa: E402
 
 PROGRAM = None
 FAKETIME_LIBS = ["/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1", "/usr/lib/faketime/libfaketime.so.1"]
-# Quit on 2026-11-01 at 09:00, 25 a day of the 100 mm size, the soldier theme.
-RECORD_INITIAL = b"2026,11,1,9,0,25,480,100\r\n"
-RECORD_OPTION = ('1,58,5,0,5,1,300,300,9241372,16777215,"kemless.example.jp/",0,0,0,"ソルジャー"\r\n'
-                 .encode("shift_jis"))
-# What is crossed between 2026-11-20 10:00 and 2026-12-02 08:00: the title
-# 大将 (30 days), the first full month (12-01 09:00), the duck of the first
+# The record of kemless_records quits on 2026-11-01 at 09:00, 25 a day of the
+# 100 mm size, the soldier theme. What is crossed between 2026-11-20 10:00
+# and 2026-12-02 08:00: the title 大将 (30 days), the first full month (12-01 09:00), the duck of the first
 # month, 70 m of cigarettes (28 days at 2.5 m a day) and the step of 回復のあゆみ
 # a month brings, each named by the latest of its kind.
 WHILE_AWAY = ("お休みのあいだに：ランクアップ『大将』、卒煙１ヶ月達成、アヒル隊長のお祝い、吸わなかったタバコが７０ｍ、"

@@ -80,6 +80,13 @@ int Connect(const QString& folder) {
     return fd;
 }
 
+// True once the running copy has closed its end of `fd`: the peer reads the
+// end of the stream, and the copy is done with what was sent.
+bool TheRunningCopyHasClosed(int fd) {
+    char byte = 0;
+    return ::recv(fd, &byte, 1, MSG_DONTWAIT) == 0;
+}
+
 }  // namespace
 
 class SingleInstanceTest : public QObject {
@@ -185,7 +192,8 @@ private slots:
         QVERIFY(fd >= 0);
         QCOMPARE(::write(fd, line.constData(), size_t(line.size())), ssize_t(line.size()));
         ::shutdown(fd, SHUT_WR);
-        QTest::qWait(200);
+        // The running copy closes its end once it has dealt with the line.
+        QTRY_VERIFY(TheRunningCopyHasClosed(fd));
         ::close(fd);
         QCOMPARE(shown.count(), shows);
         QCOMPARE(asked.count(), window.isEmpty() ? 0 : 1);
@@ -290,8 +298,9 @@ private slots:
         const int stranger = ::socket(AF_UNIX, SOCK_STREAM, 0);
         QCOMPARE(::connect(stranger, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
         QCOMPARE(::write(stranger, "quit\n", 5), ssize_t{5});
+        ::shutdown(stranger, SHUT_WR);
+        QTRY_VERIFY(TheRunningCopyHasClosed(stranger));
         ::close(stranger);
-        QTest::qWait(200);
         QCOMPARE(shown.count(), 0);
         // The socket is this user's alone.
         struct stat st {};
@@ -336,8 +345,9 @@ private slots:
         QVERIFY2(most <= baseline + 6,
                  qPrintable(QStringLiteral("%1 descriptors, %2 before").arg(most).arg(baseline)));
         QVERIFY2(spent < 0.5, qPrintable(QStringLiteral("%1 s of CPU").arg(spent)));
-        // Once the flood has gone, a later start is heard at once.
-        QTest::qWait(200);
+        // Once the flood has gone (the running copy has let go of every
+        // connection it left), a later start is heard at once.
+        QTRY_VERIFY(OpenDescriptors() <= baseline);
         SingleInstance later(dir.path());
         QCOMPARE(Ask(later), RunningCopyAnswer::Shown);
         QCOMPARE(shown.count(), 1);

@@ -28,6 +28,8 @@ what Orca said after each step, to hear a window as a user would.
 Exits 77 (skipped) when a tool is missing: Xvfb, dbus-daemon, at-spi2-core,
 openbox, orca, xdotool, libfaketime, and the ja_JP locale source (locales).
 """
+import codecs
+import io
 import os
 import re
 import shutil
@@ -40,6 +42,7 @@ import time
 sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "support"))
 from kemless_support import end_process, end_process_groups, has_window_manager, wait_for  # noqa: E402
+import kemless_records  # noqa: E402
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 SYSTEM_PYTHON = "/usr/bin/python3"
@@ -72,10 +75,8 @@ class Row:
 
 
 def record(quit_moment="2026,5,1,12,0", window_mode=0, started=1):
-    initial = f"{quit_moment},25,480,100\r\n".encode("ascii")
-    option = (f'{started},58,5,0,5,1,1500,1500,9241372,16777215,"kemless.example.jp/",{window_mode},'
-              f'1500,1500,"ソルジャー"\r\n').encode("shift_jis")
-    return initial, option
+    return kemless_records.record(quit_moment, started=started, main_corner=(1500, 1500),
+                                  window_mode=window_mode, mini_corner=(1500, 1500))
 
 
 # A quit twenty days and three hours before the fixed clock, 25 a day at 480
@@ -332,30 +333,50 @@ def wait_until(what, probe, timeout):
 
 
 class SpeechLog:
-    """Orca's debug log, read as the utterances it spoke."""
+    """Orca's debug log, read as the utterances it spoke. The log grows by
+    megabytes in a run and is looked at ten times a second while a step
+    waits for its phrase, so only what was added since the last look is
+    read and parsed."""
 
     # 'text'{voice}, 'text' {voice} or, in flat review, 'text'[{voice}].
     UTTERANCE = re.compile(r"SPEECH OUTPUT: '(.*?)'\s*(?:\[?\{[^}]*\}\]?)?$", re.S)
+    # Each entry of the log begins with its time; an utterance may span
+    # lines, Orca indenting its continuation lines.
+    ENTRY = re.compile(r"\n(?=\d\d:\d\d:\d\d\.\d+ - )")
 
     def __init__(self, path):
         self.path = path
+        self.offset = 0
+        # As a file opened as text reads it: line ends made \n, also across reads.
+        self.decoder = io.IncrementalNewlineDecoder(codecs.getincrementaldecoder("utf-8")(errors="replace"),
+                                                    translate=True)
+        self.said = []  # from the entries that are complete
+        self.tail = ""  # the last entry, which more lines may still join
+
+    @classmethod
+    def utterance(cls, entry):
+        if " - SPEECH OUTPUT: '" not in entry:
+            return None
+        m = cls.UTTERANCE.search(re.sub(r"\n {18}", "\n", entry.strip()))
+        return m.group(1) if m else None
 
     def utterances(self):
         try:
-            with open(self.path, encoding="utf-8", errors="replace") as f:
-                text = f.read()
+            with open(self.path, "rb") as f:
+                f.seek(self.offset)
+                added = f.read()
         except FileNotFoundError:
             return []
-        out = []
-        # An utterance may span lines: Orca indents its continuation lines.
-        for block in re.split(r"\n(?=\d\d:\d\d:\d\d\.\d+ - )", text):
-            if " - SPEECH OUTPUT: '" not in block:
-                continue
-            block = re.sub(r"\n {18}", "\n", block.strip())
-            m = self.UTTERANCE.search(block)
-            if m:
-                out.append(m.group(1))
-        return out
+        self.offset += len(added)
+        entries = self.ENTRY.split(self.tail + self.decoder.decode(added))
+        # Every entry but the last is whole once another has begun after it.
+        self.tail = entries.pop()
+        for entry in entries:
+            said = self.utterance(entry)
+            if said is not None:
+                self.said.append(said)
+        last = self.utterance(self.tail)
+        return self.said + ([last] if last is not None else [])
 
 
 class Desktop:
@@ -442,9 +463,12 @@ class Desktop:
                 raise AssertionError("Orca did not start:\n" + f.read()[-3000:])
 
     def keys(self, keys):
-        for key in keys:
+        # A moment between the keys of a step, for Orca to follow each; after
+        # the last, the step waits for what must be said instead.
+        for i, key in enumerate(keys):
+            if i:
+                time.sleep(0.25)
             subprocess.run(["xdotool", "key", key], env=self.env, check=True)
-            time.sleep(0.25)
 
     def type(self, text):
         subprocess.run(["xdotool", "type", "--delay", "120", text], env=self.env, check=True)

@@ -171,7 +171,7 @@ INSTANTIATE_TEST_SUITE_P(
 // months at MonthsAfter and not a minute earlier: the two never disagree.
 TEST(MonthsAfter, IsWhereTheElapsedLineShowsTheMonths) {
     for (CalendarMoment day{2023, 1, 1, 0, 0}; day.year < 2025; day = MinutesAfter(day, 1440)) {
-        for (const auto [hour, minute] : {std::pair{0, 0}, {9, 30}, {23, 59}}) {
+        for (const auto& [hour, minute] : {std::pair{0, 0}, {9, 30}, {23, 59}}) {
             const CalendarMoment quit{day.year, day.month, day.day, hour, minute};
             for (const int32_t months : {1, 2, 3, 9, 11, 12, 13, 24, 48, 60, 120}) {
                 const CalendarMoment at = MonthsAfter(quit, months);
