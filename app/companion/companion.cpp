@@ -24,7 +24,7 @@ void Companion::refreshed(const DisplayState& display) {
     // A notice nobody could see is not marked said: it comes at a later
     // refresh, once a notification service, an area or a window is there.
     const bool seen = canShow();
-    const MilestoneRound round = journal_.milestones(display.milestones, session_.now(), seen);
+    const MilestoneRound round = journal_.milestones(display.milestones, display.now, seen);
     const bool away = away_;
     if (seen) away_ = false;
     if (round.due.empty()) return;

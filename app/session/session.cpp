@@ -2,18 +2,14 @@
 
 #include <QCoreApplication>
 #include <QGuiApplication>
-#include <QUrl>
-#include <QWidget>
 #include <optional>
 #include <utility>
 
 #include "content/about.h"
-#include "content/season.h"
 #include "content/side_windows.h"
 #include "desktop/desktop.h"
 #include "dialogs/ceremony.h"
 #include "dialogs/first_run_setup.h"
-#include "dialogs/help_window.h"
 #include "dialogs/settings_dialog.h"
 #include "display/copy_texts.h"
 #include "display/refresh.h"
@@ -21,27 +17,25 @@
 #include "instance/running_copy_words.h"
 #include "instance/standard_error.h"
 #include "records/clock.h"
-#include "windows/tray_icon.h"
 #include "windows/widgets.h"
 
 namespace kemless {
 namespace {
 
 constexpr int kRefreshIntervalMs = 30000;
-const char* const kClipboardFailed = "クリップボードに書き込めませんでした。もう一度お試しください。";
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 
-QString TitleOf(const QString& name) {
+std::string TitleOf(const QString& name) {
     const SideWindowName* w = SideWindowNamed(name.toStdString());
-    return w != nullptr ? QString::fromUtf8(w->title) : name;
+    return w != nullptr ? w->title : name.toStdString();
 }
 
 // Said on the screen and on standard error, so a start from a terminal or a
 // log shows it too.
 void Tell(Desktop& desktop, QWidget* parent, const std::string& text) {
     SayOnStandardError(text);
-    desktop.message(parent, QString::fromStdString(text));
+    desktop.message(parent, Q(text));
 }
 
 }  // namespace
@@ -55,8 +49,18 @@ Session::Session(Clock& clock, Desktop& desktop, Process& process, std::string b
       ownJournal_(journal == nullptr ? std::make_unique<JournalBook>() : nullptr),
       journal_(journal == nullptr ? *ownJournal_ : *journal),
       keeper_(std::move(baseFolder), clock, journal_),
-      side_(clock, journal_) {
+      side_(clock, journal_),
+      displays_(desktop, keeper_),
+      actions_(desktop),
+      firstRun_(clock, desktop, keeper_) {
+    // Every window the program makes is followed: it ends when none is left.
     connect(&side_, &SideWindows::windowMade, this, &Session::track);
+    connect(&actions_, &DesktopActions::windowMade, this, &Session::track);
+    connect(&firstRun_, &FirstRunFlow::windowMade, this, &Session::track);
+    connect(&displays_, &DisplayWindows::refreshWanted, this, &Session::refreshDisplay);
+    connect(&displays_, &DisplayWindows::loaded, this, &Session::wireDisplayWindow);
+    connect(&displays_, &DisplayWindows::unloaded, &refreshTimer_, &QTimer::stop);
+    connect(&firstRun_, &FirstRunFlow::quitChosen, this, &Session::completeStart);
     refreshTimer_.setObjectName(QStringLiteral("refreshTimer"));
     refreshTimer_.setInterval(kRefreshIntervalMs);
     connect(&refreshTimer_, &QTimer::timeout, this, &Session::refreshDisplay);
@@ -94,16 +98,12 @@ void Session::start() {
     // to add: no box to click away, nothing brought forward.
     process_.setActivationRequest(startWindow_);
     if (!process_.claimSingleInstance(!startHidden_)) {
+        if (startHidden_) process_.terminate(0);
         // Said as the running copy answered: a window asked for (a
         // launcher's action, say) that it opened needs no box.
-        if (startHidden_) process_.terminate(0);
-        const RunningCopyWords words =
-            WordsForAnswer(process_.runningCopyAnswer(),
-                           startWindow_.isEmpty() ? std::string() : TitleOf(startWindow_).toStdString());
-        if (words.box)
-            Tell(desktop_, nullptr, words.text);
-        else
-            SayOnStandardError(words.text);
+        const RunningCopyWords words = WordsForAnswer(
+            process_.runningCopyAnswer(), startWindow_.isEmpty() ? std::string() : TitleOf(startWindow_));
+        words.box ? Tell(desktop_, nullptr, words.text) : SayOnStandardError(words.text);
         process_.terminate(words.exitStatus);
     }
     const StartupState st = keeper_.start(clock_.now());
@@ -118,19 +118,18 @@ void Session::start() {
     const bool known = desktop_.windowPositionsKnown();
     switch (st.first) {
         case FirstWindow::FirstRunSetup:
-            showFirstRunSetup();
+            firstRun_.start();
             windowAfterSetup_ = startWindow_;
             if (!startWindow_.isEmpty())
-                SayOnStandardError("「" + TitleOf(startWindow_).toStdString() +
-                                   "」は、卒煙を始めたあとで開きます");
+                SayOnStandardError("「" + TitleOf(startWindow_) + "」は、卒煙を始めたあとで開きます");
             return;
         case FirstWindow::MiniShown:
-            loadMainWindow();
-            loadMiniWindow()->showAtStart(startHidden_, tray, known);
+            displays_.loadMain();
+            displays_.loadMini()->showAtStart(startHidden_, tray, known);
             break;
         case FirstWindow::MainShown:
-            loadMainWindow()->showAtStart(startHidden_, tray, known);
-            loadMiniWindow();
+            displays_.loadMain()->showAtStart(startHidden_, tray, known);
+            displays_.loadMini();
             break;
     }
     if (startHidden_) emit startedHidden(!tray && known);
@@ -140,7 +139,7 @@ void Session::start() {
 void Session::end() {
     if (ending_) return;
     ending_ = true;
-    unloadDisplayWindows(main_);
+    displays_.unload(displays_.main());
     // A notice said while the journal could not take it is not said again
     // at the next start: one more try on the way out.
     journal_.flush();
@@ -159,11 +158,6 @@ void Session::track(QWidget* window) {
 void Session::endIfNoWindowLeft() {
     windows_.removeAll(nullptr);
     if (windows_.isEmpty()) end();
-}
-
-DisplayWindow* Session::windowOfTheMode() const {
-    if (keeper_.options().windowMode == WindowMode::Mini && mini_) return mini_;
-    return main_;
 }
 
 void Session::bringForward() {
@@ -195,12 +189,10 @@ RunningCopyAnswer Session::openInstead() const {
     return RunningCopyAnswer::Shown;
 }
 
-CalendarMoment Session::now() const { return clock_.now(); }
-
 void Session::refreshDisplay() {
     keeper_.refresh(display_, clock_.now(), clock_.draw());
-    if (main_) main_->render(display_);
-    if (mini_) mini_->setText(Q(display_.miniText));
+    if (MainWindow* main = displays_.main()) main->render(display_);
+    if (MiniWindow* mini = displays_.mini()) mini->setText(Q(display_.miniText));
     side_.render(display_, keeper_.initial().quit);
     emit refreshed(display_);
 }
@@ -209,7 +201,7 @@ void Session::openWindow(const QString& name) {
     if (!SideWindows::IsWindowName(name)) return;
     // They show the display's figures: without a display window loaded the
     // window that is open instead comes forward.
-    if (!main_) {
+    if (!displays_.main()) {
         bringForward();
         // During the setup it is kept for when the quit has started.
         if (openInstead() == RunningCopyAnswer::Setup) {
@@ -221,22 +213,25 @@ void Session::openWindow(const QString& name) {
     side_.open(name);
 }
 
-void Session::toggleElapsed() {
-    ToggleElapsedForm(display_);
-    if (main_) main_->valueLabel(kElapsedLabel)->setText(Q(display_.captions[kElapsedLabel]));
-}
-
 void Session::wireDisplayWindow(DisplayWindow* w) {
     track(w);
+    if (auto* main = qobject_cast<MainWindow*>(w)) {
+        // From the main window's load on, shown or hidden.
+        refreshTimer_.start();
+        connect(main, &MainWindow::elapsedClicked, this, [this, main] {
+            ToggleElapsedForm(display_);
+            main->valueLabel(kElapsedLabel)->setText(Q(display_.captions[kElapsedLabel]));
+        });
+    }
     connect(w, &DisplayWindow::copySummaryRequested, this,
-            [this, w] { copy(w, SummaryText(display_, keeper_.initial(), keeper_.options())); });
+            [this, w] { actions_.copy(w, SummaryText(display_, keeper_.initial(), keeper_.options())); });
     connect(w, &DisplayWindow::copyShortRequested, this,
-            [this, w] { copy(w, ShortText(display_, keeper_.initial(), keeper_.options())); });
+            [this, w] { actions_.copy(w, ShortText(display_, keeper_.initial(), keeper_.options())); });
     // The prefix is always added, even to an address that has its own.
     connect(w, &DisplayWindow::openLinkRequested, this,
-            [this, w] { openAddress(w, QStringLiteral("http://") + Q(keeper_.options().linkUrl)); });
-    connect(w, &DisplayWindow::versionRequested, this, [this, w] { showVersion(w); });
-    connect(w, &DisplayWindow::helpRequested, this, &Session::showHelp);
+            [this, w] { actions_.openAddress(w, QStringLiteral("http://") + Q(keeper_.options().linkUrl)); });
+    connect(w, &DisplayWindow::versionRequested, this, [this, w] { actions_.showVersion(w); });
+    connect(w, &DisplayWindow::helpRequested, &actions_, &DesktopActions::showHelp);
     connect(w, &DisplayWindow::hideRequested, this, [this, w] {
         const bool tray = desktop_.trayAvailable();
         w->hideToTray(tray);
@@ -247,142 +242,29 @@ void Session::wireDisplayWindow(DisplayWindow* w) {
         w, &DisplayWindow::settingsRequested, this,
         [this, from = QPointer<DisplayWindow>(w)] { openSettings(from); }, Qt::QueuedConnection);
     connect(w, &DisplayWindow::closeRequested, this, [this, w] {
-        unloadDisplayWindows(w);
+        displays_.unload(w);
         side_.closeAll();
     });
-    connect(w, &DisplayWindow::cravingRequested, this,
-            [this] { openWindow(QString::fromLatin1(kCravingWindow.name)); });
-    connect(w, &DisplayWindow::recordRequested, this,
-            [this] { openWindow(QString::fromLatin1(kRecordWindow.name)); });
-    connect(w, &DisplayWindow::healthRequested, this,
-            [this] { openWindow(QString::fromLatin1(kHealthWindow.name)); });
-}
-
-MainWindow* Session::loadMainWindow() {
-    if (main_) return main_;
-    auto* w = new MainWindow;
-    main_ = w;
-    w->hideDucks();
-    refreshDisplay();
-    keeper_.storeMainCorner(placer_.placeDisplayWindow(w, keeper_.mainCorner(), kMainWindowMargins));
-    w->setValueColors(keeper_.options().backColor, keeper_.options().foreColor);
-    wireDisplayWindow(w);
-    // From the main window's load on, shown or hidden.
-    refreshTimer_.start();
-    connect(w, &MainWindow::elapsedClicked, this, &Session::toggleElapsed);
-    connect(w, &DisplayWindow::switchSizeRequested, this, &Session::switchToMini);
-    return w;
-}
-
-MiniWindow* Session::loadMiniWindow() {
-    if (mini_) return mini_;
-    auto* w = new MiniWindow;
-    mini_ = w;
-    keeper_.storeMiniCorner(placer_.placeDisplayWindow(w, keeper_.miniCorner(), kMiniWindowMargins));
-    w->setColors(keeper_.options().backColor, keeper_.options().foreColor);
-    wireDisplayWindow(w);
-    connect(w, &DisplayWindow::switchSizeRequested, this, &Session::switchToStandard);
-    refreshDisplay();
-    return w;
-}
-
-void Session::openDisplayWindowByMode() {
-    // The records in memory are what the files hold, or newer where a save
-    // failed: nothing is read back.
-    if (keeper_.options().windowMode == WindowMode::Mini) {
-        loadMainWindow();
-        loadMiniWindow()->show();
-    } else {
-        loadMainWindow()->show();
-    }
-}
-
-void Session::unloadDisplayWindows(DisplayWindow* first) {
-    if (!main_ && !mini_) return;
-    refreshTimer_.stop();
-    const bool known = desktop_.windowPositionsKnown();
-    DisplayWindow* second = first == main_ ? static_cast<DisplayWindow*>(mini_) : main_;
-    for (DisplayWindow* w : {first, second}) {
-        if (w == nullptr) continue;
-        const std::optional<Corner> corner = CornerToStore(w, known);
-        if (w == main_)
-            keeper_.storeMainCorner(corner);
-        else
-            keeper_.storeMiniCorner(corner);
-        w->trayIcon()->remove();
-    }
-    // Once, with both corners current.
-    keeper_.writePositions();
-    for (DisplayWindow* w : {first, second}) {
-        if (w == nullptr) continue;
-        w->hide();
-        w->deleteLater();
-    }
-    main_ = nullptr;
-    mini_ = nullptr;
-}
-
-void Session::switchToMini() {
-    if (!main_) return;
-    const bool firstOpening = keeper_.options().windowMode == WindowMode::MainMiniNeverOpened;
-    MiniWindow* mini = loadMiniWindow();
-    if (firstOpening) StandInPlaceOf(mini, main_);
-    keeper_.setWindowMode(WindowMode::Mini);
-    main_->hide();
-    mini->show();
-}
-
-void Session::switchToStandard() {
-    keeper_.setWindowMode(WindowMode::Main);
-    // Loaded already: the mini window never runs without it.
-    loadMainWindow()->show();
-    if (mini_) mini_->hide();
-}
-
-void Session::copy(QWidget* owner, const std::string& text) {
-    if (!desktop_.setClipboardText(Q(text))) desktop_.message(owner, QString::fromUtf8(kClipboardFailed));
-}
-
-void Session::openAddress(QWidget* owner, const QString& address) {
-    const QUrl url(address, QUrl::TolerantMode);
-    QPointer<QWidget> guard(owner);
-    auto answer = [this, guard, address](bool ok) {
-        if (!ok) desktop_.message(guard, Q(PageNotOpenedText(address.toStdString())));
-    };
-    // "http://" alone names no page: nothing could open it.
-    if (!url.isValid() || url.host().isEmpty()) {
-        answer(false);
-        return;
-    }
-    desktop_.openUrl(url, this, answer);
-}
-
-void Session::showHelp() {
-    if (!help_) {
-        help_ = new HelpWindow;
-        track(help_);
-    }
-    BringToFront(help_);
-}
-
-void Session::showVersion(QWidget* owner) {
-    desktop_.information(owner, QStringLiteral("バージョン情報"), Q(VersionBoxText(KEMLESS_VERSION)));
+    for (auto [signal, side] : {std::pair{&DisplayWindow::cravingRequested, &kCravingWindow},
+                                std::pair{&DisplayWindow::recordRequested, &kRecordWindow},
+                                std::pair{&DisplayWindow::healthRequested, &kHealthWindow}})
+        connect(w, signal, this, [this, side] { openWindow(QString::fromLatin1(side->name)); });
 }
 
 void Session::openSettings(DisplayWindow* from) {
     if (from != nullptr) {
-        placer_.learnFrame(from);
+        displays_.placer().learnFrame(from);
         from->hide();
     }
-    unloadDisplayWindows(from != nullptr ? from : static_cast<DisplayWindow*>(main_));
+    displays_.unload(from != nullptr ? from : static_cast<DisplayWindow*>(displays_.main()));
     auto* dialog = new SettingsDialog(clock_, desktop_, keeper_.initial(), keeper_.options());
     track(dialog);
     connect(dialog, &SettingsDialog::finished, this,
             [this, dialog](const SettingsResult& result) { settingsFinished(dialog, result); });
-    connect(dialog, &SettingsDialog::helpRequested, this, &Session::showHelp);
+    connect(dialog, &SettingsDialog::helpRequested, &actions_, &DesktopActions::showHelp);
     connect(dialog, &SettingsDialog::siteRequested, this,
-            [this](QWidget* owner) { openAddress(owner, QString::fromUtf8(kMakerSiteAddress)); });
-    dialog->openAt(placer_, keeper_.mainCorner());
+            [this](QWidget* owner) { actions_.openAddress(owner, QString::fromUtf8(kMakerSiteAddress)); });
+    dialog->openAt(displays_.placer(), keeper_.mainCorner());
 }
 
 void Session::settingsFinished(SettingsDialog* dialog, const SettingsResult& result) {
@@ -396,49 +278,15 @@ void Session::settingsFinished(SettingsDialog* dialog, const SettingsResult& res
     // Closed with its close box, the dialog goes by itself and no display
     // window comes back: with no other window the program ends.
     if (result.ending == SettingsResult::Ending::Closed) return;
-    openDisplayWindowByMode();
+    displays_.openByMode();
     dialog->unload();
-}
-
-void Session::showFirstRunSetup() {
-    auto* setup = new FirstRunSetup(desktop_);
-    track(setup);
-    connect(setup, &FirstRunSetup::confirmed, this,
-            [this, setup](int32_t perDay, int32_t price, int32_t size) {
-                keeper_.takeSetup(perDay, price, size);
-                auto* ceremony = new StartCeremony;
-                track(ceremony);
-                connect(ceremony, &StartCeremony::startRequested, this,
-                        [this, ceremony] { startQuit(ceremony); });
-                StandInPlaceOf(ceremony, setup);
-                ceremony->show();
-                setup->unload();
-            });
-    setup->show();
-}
-
-void Session::startQuit(DialogWindow* ceremony) {
-    const CalendarMoment now = clock_.now();
-    const std::optional<SeasonalGreeting> greeting = SeasonalGreetingFor(now.month, now.day);
-    if (!greeting) {
-        completeStart(ceremony, now);
-        return;
-    }
-    // The seasonal window completes the start with the minute of this click.
-    auto* seasonal = new SeasonalCeremony(&*greeting);
-    track(seasonal);
-    connect(seasonal, &SeasonalCeremony::confirmed, this,
-            [this, seasonal, now] { completeStart(seasonal, now); });
-    StandInPlaceOf(seasonal, ceremony);
-    seasonal->show();
-    ceremony->unload();
 }
 
 void Session::completeStart(DialogWindow* ceremony, const CalendarMoment& quit) {
     sayIfNotSaved(ceremony,
                   keeper_.startQuit(quit, CornerToStore(ceremony, desktop_.windowPositionsKnown())));
     // What was just written is what is in memory: nothing is read back.
-    loadMainWindow()->show();
+    displays_.loadMain()->show();
     ceremony->unload();
     if (!windowAfterSetup_.isEmpty()) openWindow(std::exchange(windowAfterSetup_, QString()));
 }

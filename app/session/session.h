@@ -19,6 +19,9 @@
 #include "dialogs/help_window.h"
 #include "display/display_state.h"
 #include "instance/single_instance.h"
+#include "session/desktop_actions.h"
+#include "session/display_windows.h"
+#include "session/first_run_flow.h"
 #include "session/record_keeper.h"
 #include "side/side_windows.h"
 #include "windows/main_window.h"
@@ -81,16 +84,14 @@ public:
     void end();
 
     const RecordKeeper& records() const { return keeper_; }
-    // The clock's minute, as the next refresh would take it.
-    CalendarMoment now() const;
     const InitialSettings& initial() const { return keeper_.initial(); }
     const OptionSettings& options() const { return keeper_.options(); }
     const DisplayState& display() const { return display_; }
-    MainWindow* mainWindow() const { return main_; }
-    MiniWindow* miniWindow() const { return mini_; }
+    MainWindow* mainWindow() const { return displays_.main(); }
+    MiniWindow* miniWindow() const { return displays_.mini(); }
     // The display window of the current mode, while loaded.
-    DisplayWindow* windowOfTheMode() const;
-    HelpWindow* helpWindow() const { return help_; }
+    DisplayWindow* windowOfTheMode() const { return displays_.ofTheMode(); }
+    HelpWindow* helpWindow() const { return actions_.helpWindow(); }
     CravingWindow* cravingWindow() const { return side_.craving(); }
     RecordWindow* recordWindow() const { return side_.record(); }
     HealthWindow* healthWindow() const { return side_.health(); }
@@ -110,34 +111,14 @@ signals:
 
 private:
     void refreshDisplay();
-    // Loading runs a window's load: placed, coloured, refreshed; not shown.
-    MainWindow* loadMainWindow();
-    MiniWindow* loadMiniWindow();
     void wireDisplayWindow(DisplayWindow* w);
-    // The window that windowMode names, shown; the main window loaded too.
-    void openDisplayWindowByMode();
-    // Both display windows, `first` first: each stores its corner, then
-    // option.ini is written once with both.
-    void unloadDisplayWindows(DisplayWindow* first);
-
-    void toggleElapsed();
-    void switchToMini();
-    void switchToStandard();
-    void copy(QWidget* owner, const std::string& text);
-    void openAddress(QWidget* owner, const QString& address);
-    void showHelp();
-    void showVersion(QWidget* owner);
-
     // The settings dialog opens once both display windows have unloaded.
     void openSettings(DisplayWindow* from);
     void settingsFinished(SettingsDialog* dialog, const SettingsResult& result);
-
-    void showFirstRunSetup();
-    void startQuit(DialogWindow* ceremony);
+    // The ceremony started the quit at `quit`: saved, the main window shown.
     void completeStart(DialogWindow* ceremony, const CalendarMoment& quit);
     // Says a save that failed, once.
     void sayIfNotSaved(QWidget* parent, const FileOutcome& saved);
-
     void track(QWidget* window);
     void endIfNoWindowLeft();
     // Settings or Setup while one of those stands in for the display
@@ -151,16 +132,13 @@ private:
     JournalBook& journal_;
     RecordKeeper keeper_;
     SideWindows side_;
+    DisplayWindows displays_;
+    DesktopActions actions_;
+    FirstRunFlow firstRun_;
     DisplayState display_;
 
-    QPointer<MainWindow> main_;
-    QPointer<MiniWindow> mini_;
-    QPointer<HelpWindow> help_;
     // Every loaded window, newest last: the program ends when none is left.
     QList<QPointer<QWidget>> windows_;
-    // Knows the frame the desktop drew around the last display window, so a
-    // window can be kept on the screen before the desktop frames it.
-    WindowPlacer placer_;
     QTimer refreshTimer_;
     bool ending_ = false;
     bool startHidden_ = false;
