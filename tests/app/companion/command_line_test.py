@@ -412,6 +412,16 @@ class CompanionCommandLine(unittest.TestCase):
         self.assertEqual(help_options - page_options, set())
         self.assertEqual(page_options - help_options, set())
 
+        # The user manual's table of options: one row for each, none of its own.
+        manual_path = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "..", "docs",
+                                   "manual.md")
+        with open(manual_path, encoding="utf-8") as f:
+            table = f.read().split("<!-- options:", 1)[1].split("<!-- end of options -->", 1)[0]
+        rows = [row.split("|")[1] for row in table.splitlines() if row.startswith("| `")]
+        manual_options = set(re.findall(r"(?<![\w-])--?[a-z][a-z-]*", "\n".join(rows)))
+        self.assertEqual(help_options - manual_options, set())
+        self.assertEqual(manual_options - help_options, set())
+
         # What the help says of the journal and of --notify is so.
         self.assertNotIn("--notify では journal.txt", usage)
         self.assertIn("journal.txt", usage.split("記録の場所:", 1)[1])
