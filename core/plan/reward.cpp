@@ -62,6 +62,14 @@ Plan WithRewardReached(Plan plan, const RewardProgress& progress) {
     return plan;
 }
 
+std::string ReachedRewardsText(const Plan& plan) {
+    std::string text;
+    for (const ReachedReward& r : plan.reached)
+        text += (text.empty() ? "これまでに届いたごほうび：" : "、") + r.reward.name + "（" +
+                Yen(r.reward.price) + "）";
+    return text;
+}
+
 JournalEvent RewardJournalLine(const Reward& reward, const CalendarMoment& quit, const CalendarMoment& now) {
     return {now,
             "notice",

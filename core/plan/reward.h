@@ -45,6 +45,10 @@ RewardProgress ComputeRewardProgress(const Plan& plan, double moneySaved, const 
 // changes while the current one is not reached.
 Plan WithRewardReached(Plan plan, const RewardProgress& progress);
 
+// 「これまでに届いたごほうび：腕時計（30,000円）、ギター（80,000円）」, the
+// oldest first; empty before the first.
+std::string ReachedRewardsText(const Plan& plan);
+
 // The notice line of a reward reached in an attempt, and back.
 JournalEvent RewardJournalLine(const Reward& reward, const CalendarMoment& quit, const CalendarMoment& now);
 struct RewardSaid {

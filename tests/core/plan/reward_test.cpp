@@ -114,6 +114,10 @@ TEST(RewardTurns, TheNextRewardCountsFromWhatIsLeft) {
     EXPECT_EQ(p.percent, 25);
     // Not reached: nothing moves.
     EXPECT_EQ(WithRewardReached(next, p), next);
+    next.reached.insert(next.reached.begin(), {{"腕時計", 30000}, kEarlierQuit});
+    EXPECT_EQ(ReachedRewardsText(next),
+              "これまでに届いたごほうび：腕時計（30,000円）、ロードバイク（120,000円）");
+    EXPECT_EQ(ReachedRewardsText(Plan()), "");
 }
 
 TEST(RewardJson, TheFiguresAsNumbers) {
