@@ -160,10 +160,12 @@ std::optional<std::pair<int32_t, int32_t>> ParseTime(std::string_view text) {
     return std::pair<int32_t, int32_t>(static_cast<int32_t>(*hour), static_cast<int32_t>(*minute));
 }
 
-std::optional<Reward> ParseReward(const std::vector<std::string>& w) {
+// A reward named but not priced yet is one the user is still deciding on;
+// one reached always had its price.
+std::optional<Reward> ParseReward(const std::vector<std::string>& w, bool priced) {
     if (w.size() < 2 || w[0].empty() || !Fits(w[0], kMaxRewardNameLength)) return std::nullopt;
     const std::optional<int64_t> price = WholeNumber(w[1]);
-    if (!price || *price < 1 || *price > kMaxRewardPrice) return std::nullopt;
+    if (!price || *price < (priced ? 1 : 0) || *price > kMaxRewardPrice) return std::nullopt;
     return Reward{w[0], *price};
 }
 
@@ -201,13 +203,13 @@ bool ReadLine(std::string_view line, Plan& plan) {
         return true;
     }
     if (key == "reward") {
-        const std::optional<Reward> reward = ParseReward(w);
+        const std::optional<Reward> reward = ParseReward(w, false);
         if (w.size() != 2 || !reward || plan.reward) return false;
         plan.reward = *reward;
         return true;
     }
     if (key == "reached") {
-        const std::optional<Reward> reward = ParseReward(w);
+        const std::optional<Reward> reward = ParseReward(w, true);
         if (w.size() != 3 || !reward || plan.reached.size() >= kMaxReachedRewards) return false;
         const std::optional<CalendarMoment> quit = ParseMinuteWord(w[2]);
         if (!quit || !IsRealMoment(*quit)) return false;
@@ -277,14 +279,14 @@ Plan LimitPlan(Plan in) {
         if (out.trigger(a.trigger) == nullptr) a.trigger.clear();
         out.alarms.push_back(std::move(a));
     }
-    auto tidyReward = [](const Reward& r) -> std::optional<Reward> {
+    auto tidyReward = [](const Reward& r, bool priced) -> std::optional<Reward> {
         Reward t{Tidy(r.name, kMaxRewardNameLength), std::clamp<int64_t>(r.price, 0, kMaxRewardPrice)};
-        if (t.name.empty() || t.price < 1) return std::nullopt;
+        if (t.name.empty() || (priced && t.price < 1)) return std::nullopt;
         return t;
     };
-    if (in.reward) out.reward = tidyReward(*in.reward);
+    if (in.reward) out.reward = tidyReward(*in.reward, false);
     for (const ReachedReward& r : in.reached) {
-        const std::optional<Reward> t = tidyReward(r.reward);
+        const std::optional<Reward> t = tidyReward(r.reward, true);
         if (t && IsRealMoment(r.quit) && out.reached.size() < kMaxReachedRewards)
             out.reached.push_back({*t, r.quit});
     }

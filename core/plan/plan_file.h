@@ -65,7 +65,7 @@ struct PlanAlarm {
 
 struct Reward {
     std::string name;   // "ロードバイク"
-    int64_t price = 0;  // yen, 1..kMaxRewardPrice
+    int64_t price = 0;  // yen, up to kMaxRewardPrice; 0 while the user has not priced it
     friend bool operator==(const Reward&, const Reward&) = default;
 };
 // A reward reached, and the attempt it was reached in (its quit moment):

@@ -34,6 +34,10 @@ RewardProgress ComputeRewardProgress(const Plan& plan, double moneySaved, const 
         p.words = "ごほうびは、まだ決めていません。";
         return p;
     }
+    if (plan.reward->price < 1) {
+        p.words = "ごほうび『" + plan.reward->name + "』の値段を入れると、あとどれだけかがわかります。";
+        return p;
+    }
     p.set = true;
     p.reward = *plan.reward;
     int64_t spent = 0;

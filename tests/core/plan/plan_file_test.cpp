@@ -146,7 +146,8 @@ INSTANTIATE_TEST_SUITE_P(
         LimitCase{"a_reward_name_too_long", false,
                   "reward=" + std::string(kMaxRewardNameLength + 1, 'a') + " 1"},
         LimitCase{"a_price_too_high", false, "reward=車 100000000"},
-        LimitCase{"a_price_of_nothing", false, "reward=車 0"},
+        LimitCase{"a_reached_reward_of_no_price", false, "reached=車 0 2026-11-01T09:00"},
+        LimitCase{"a_price_below_nothing", false, "reward=車 -1"},
         LimitCase{"a_reached_reward_on_no_day", false, "reached=車 10 2026-02-30T09:00"},
         LimitCase{"a_day_twice", false, "alarm=07:00 月月 \\e on"},
         LimitCase{"a_minute_past_the_hour", false, "alarm=07:60 月 \\e on"},
@@ -168,7 +169,7 @@ TEST(PlanLimits, WhatTheWindowGivesIsKeptWithinTheLimits) {
     a.trigger = "お酒";  // not chosen
     p.alarms.assign(kMaxAlarms + 1, a);
     p.reward = Reward{"あ" + std::string(40, 'b'), kMaxRewardPrice + 1};
-    p.reached = {{{"", 100}, {2026, 11, 1, 9, 0}}};
+    p.reached = {{{"", 100}, {2026, 11, 1, 9, 0}}, {{"値段なし", 0}, {2026, 11, 1, 9, 0}}};
 
     const Plan limited = LimitPlan(p);
     ASSERT_EQ(limited.reasons.size(), size_t{kMaxReasons});
@@ -186,6 +187,10 @@ TEST(PlanLimits, WhatTheWindowGivesIsKeptWithinTheLimits) {
     EXPECT_TRUE(limited.reached.empty());
     // What is written is what reads back.
     EXPECT_EQ(ParsePlan(WritePlan(p)), limited);
+    // Named and not priced yet: kept while the user decides.
+    p.reward->price = 0;
+    EXPECT_EQ(LimitPlan(p).reward, (Reward{limited.reward->name, 0}));
+    EXPECT_EQ(ParsePlan(WritePlan(p)).reward, (Reward{limited.reward->name, 0}));
 }
 
 TEST(PlanTexts, IfThenLinesAndDays) {

@@ -36,7 +36,7 @@ class RewardProgressOf : public ::testing::TestWithParam<ProgressCase> {};
 TEST_P(RewardProgressOf, TheMoneySavedTowardIt) {
     const ProgressCase& c = GetParam();
     const RewardProgress p = ComputeRewardProgress(c.plan, c.moneySaved, kQuit);
-    EXPECT_EQ(p.set, c.plan.reward.has_value());
+    EXPECT_EQ(p.set, c.plan.reward.has_value() && c.plan.reward->price > 0);
     EXPECT_EQ(p.saved, c.saved);
     EXPECT_EQ(p.remaining, c.remaining);
     EXPECT_EQ(p.percent, c.percent);
@@ -48,6 +48,14 @@ INSTANTIATE_TEST_SUITE_P(
     Reward, RewardProgressOf,
     ::testing::Values(
         ProgressCase{"none_set", Plan(), 5000, 0, 0, 0, false, "ごほうびは、まだ決めていません。"},
+        ProgressCase{"not_priced_yet",
+                     [] {
+                         Plan p;
+                         p.reward = Reward{"温泉旅行", 0};
+                         return p;
+                     }(),
+                     5000, 0, 0, 0, false,
+                     "ごほうび『温泉旅行』の値段を入れると、あとどれだけかがわかります。"},
         ProgressCase{"nothing_saved_yet", BikePlan(), 0, 0, 120000, 0, false,
                      "ごほうび『ロードバイク』（120,000円）まで、あと120,000円です（０％）。"},
         ProgressCase{"on_the_way", BikePlan(), 84477, 84477, 35523, 70, false,
@@ -100,6 +108,11 @@ TEST(RewardNotice, ReachingItIsSaidOnce) {
             .notice);
     EXPECT_FALSE(
         NextRewardNotice(ComputeRewardProgress(Plan(), 130000, kQuit), std::vector<JournalEvent>{}, kNow)
+            .notice);
+    Plan unpriced;
+    unpriced.reward = Reward{"温泉旅行", 0};
+    EXPECT_FALSE(
+        NextRewardNotice(ComputeRewardProgress(unpriced, 130000, kQuit), std::vector<JournalEvent>{}, kNow)
             .notice);
 }
 
