@@ -12,40 +12,6 @@
 namespace kemless {
 namespace {
 
-// "84477" as "84,477"; a sign stays in front.
-std::string Grouped(std::string_view digits) {
-    std::string out;
-    const size_t first = !digits.empty() && digits[0] == '-' ? 1 : 0;
-    for (size_t i = 0; i < digits.size(); ++i) {
-        if (i > first && (digits.size() - i) % 3 == 0) out += ',';
-        out += digits[i];
-    }
-    return out;
-}
-
-std::string JsonString(std::string_view text) {
-    std::string out = "\"";
-    for (const char c : text) {
-        const auto b = static_cast<unsigned char>(c);
-        switch (c) {
-            case '"': out += "\\\""; break;
-            case '\\': out += "\\\\"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\t': out += "\\t"; break;
-            default:
-                if (b < 0x20) {
-                    char escaped[8];
-                    std::snprintf(escaped, sizeof escaped, "\\u%04x", b);
-                    out += escaped;
-                } else {
-                    out += c;
-                }
-        }
-    }
-    return out + "\"";
-}
-
 std::string MomentText(const CalendarMoment& m) {
     char text[40];
     std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d", m.year, m.month, m.day, m.hour, m.minute);
@@ -93,6 +59,39 @@ private:
 };
 
 }  // namespace
+
+std::string Grouped(std::string_view digits) {
+    std::string out;
+    const size_t first = !digits.empty() && digits[0] == '-' ? 1 : 0;
+    for (size_t i = 0; i < digits.size(); ++i) {
+        if (i > first && (digits.size() - i) % 3 == 0) out += ',';
+        out += digits[i];
+    }
+    return out;
+}
+
+std::string JsonString(std::string_view text) {
+    std::string out = "\"";
+    for (const char c : text) {
+        const auto b = static_cast<unsigned char>(c);
+        switch (c) {
+            case '"': out += "\\\""; break;
+            case '\\': out += "\\\\"; break;
+            case '\n': out += "\\n"; break;
+            case '\r': out += "\\r"; break;
+            case '\t': out += "\\t"; break;
+            default:
+                if (b < 0x20) {
+                    char escaped[8];
+                    std::snprintf(escaped, sizeof escaped, "\\u%04x", b);
+                    out += escaped;
+                } else {
+                    out += c;
+                }
+        }
+    }
+    return out + "\"";
+}
 
 std::string CompactText(const DisplayState& d, const InitialSettings& in, const OptionSettings& op) {
     const QuitStatistics stats = ComputeStatistics(d.elapsedMinutes, in.cigarettesPerDay, in.packPrice,

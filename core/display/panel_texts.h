@@ -17,6 +17,11 @@ namespace kemless {
 std::string CompactText(const DisplayState& display, const InitialSettings& initial,
                         const OptionSettings& options);
 
+// "84477" as "84,477": a number's digits grouped by thousands, a sign in front.
+std::string Grouped(std::string_view digits);
+// A text as a JSON string, quotes included; control characters escaped.
+std::string JsonString(std::string_view text);
+
 // "&", "<" and ">" as "&amp;", "&lt;" and "&gt;": a landmark such as
 // "AT&T Corporate Center" reads as text, not as markup.
 std::string EscapeMarkup(std::string_view text);

@@ -14,9 +14,11 @@ constexpr const char* kQuitCorrected = "attempt-corrected";
 }  // namespace
 
 JournalEvent AttemptJournalLine(const AttemptEvent& e) {
+    std::vector<std::pair<std::string, std::string>> trigger;
+    if (!e.trigger.empty()) trigger.emplace_back("trigger", e.trigger);
     switch (e.kind) {
-        case AttemptEventKind::UrgePassed: return {e.at, kUrge, {}, {}};
-        case AttemptEventKind::Slip: return {e.at, kSlip, {}, {}};
+        case AttemptEventKind::UrgePassed: return {e.at, kUrge, {}, trigger};
+        case AttemptEventKind::Slip: return {e.at, kSlip, {}, trigger};
         case AttemptEventKind::AttemptStart: return {e.at, kAttemptStart, {}, {{"quit", MinuteWord(e.quit)}}};
         case AttemptEventKind::QuitCorrected:
             return {e.at, kQuitCorrected, {}, {{"quit", MinuteWord(e.quit)}}};
@@ -27,8 +29,13 @@ JournalEvent AttemptJournalLine(const AttemptEvent& e) {
 
 std::optional<AttemptEvent> AttemptEventOfLine(const JournalEvent& line) {
     // Words a later version may add to a line are passed over.
-    if (line.kind == kUrge) return AttemptEvent{line.at, AttemptEventKind::UrgePassed, {}};
-    if (line.kind == kSlip) return AttemptEvent{line.at, AttemptEventKind::Slip, {}};
+    if (line.kind == kUrge || line.kind == kSlip) {
+        const std::optional<std::string_view> trigger = line.field("trigger");
+        return AttemptEvent{line.at,
+                            line.kind == kUrge ? AttemptEventKind::UrgePassed : AttemptEventKind::Slip,
+                            {},
+                            std::string(trigger.value_or(""))};
+    }
     AttemptEventKind kind;
     if (line.kind == kAttemptStart)
         kind = AttemptEventKind::AttemptStart;

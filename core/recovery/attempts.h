@@ -28,7 +28,8 @@ enum class AttemptEventKind {
 struct AttemptEvent {
     CalendarMoment at;  // the local minute it happened
     AttemptEventKind kind = AttemptEventKind::UrgePassed;
-    CalendarMoment quit;  // the attempt's quit moment (start and end only)
+    CalendarMoment quit;    // the attempt's quit moment (start and end only)
+    std::string trigger{};  // what brought an urge or a slip on ("食後"), when the user named it
     friend bool operator==(const AttemptEvent&, const AttemptEvent&) = default;
 };
 
