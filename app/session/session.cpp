@@ -283,6 +283,9 @@ void Session::openWindow(const QString& name) {
             connect(craving_, &CravingWindow::slipped, this, [this] { answerCraving(false); });
             connect(craving_, &CravingWindow::recordRequested, this,
                     [this] { openWindow(QString::fromLatin1(kRecordName)); });
+        } else if (craving_->isOver()) {
+            // A new urge: the finished helper counts it from the start.
+            craving_->startAfresh();
         }
         w = craving_;
     } else if (name == QLatin1String(kRecordName)) {

@@ -20,7 +20,9 @@ const char* const kKind = "kemlessAccessible";
 const char* const kRole = "kemlessAccessibleRole";
 const char* const kRevision = "kemlessSpokenRevision";
 const char* const kCaret = "kemlessChoiceCaret";
-enum class Kind { Decorative = 1, Spoken, Dialog };
+enum class Kind { Decorative = 1, Spoken, Dialog, StatusBar, Notice };
+const char* const kAnnouncer = "announcer";
+const char* const kAnnouncement = "announcement";
 
 Kind KindOf(const QObject* object) { return static_cast<Kind>(object->property(kKind).toInt()); }
 
@@ -254,6 +256,8 @@ QAccessibleInterface* Factory(const QString&, QObject* object) {
             return new SpokenAccessible(widget,
                                         static_cast<QAccessible::Role>(object->property(kRole).toInt()));
         case Kind::Dialog: return new QAccessibleWidget(widget, QAccessible::Dialog);
+        case Kind::StatusBar: return new QAccessibleWidget(widget, QAccessible::StatusBar);
+        case Kind::Notice: return new QAccessibleWidget(widget, QAccessible::Notification);
     }
     if (auto* box = qobject_cast<QLineEdit*>(object)) return new BoxAccessible(box);
     if (auto* list = qobject_cast<QComboBox*>(object); list != nullptr && !list->isEditable())
@@ -307,5 +311,40 @@ void SetSpokenName(QWidget* control, const QString& name) {
 int SpokenRevision(const QWidget* control) { return control->property(kRevision).toInt(); }
 
 void MarkDecorative(QWidget* widget) { SetKind(widget, Kind::Decorative); }
+
+void Announce(QWidget* window, const QString& text) {
+    window = window->window();
+    auto* bar = window->findChild<QWidget*>(QLatin1String(kAnnouncer), Qt::FindDirectChildrenOnly);
+    if (bar == nullptr) {
+        // A pixel in the corner that draws nothing and takes no click nor
+        // the keyboard.
+        bar = new QWidget(window);
+        bar->setObjectName(QLatin1String(kAnnouncer));
+        bar->setAttribute(Qt::WA_TransparentForMouseEvents);
+        bar->setFocusPolicy(Qt::NoFocus);
+        bar->setGeometry(0, 0, 1, 1);
+        SetKind(bar, Kind::StatusBar);
+        bar->setAccessibleName(QStringLiteral("お知らせ"));
+        auto* notice = new QWidget(bar);
+        notice->setObjectName(QLatin1String(kAnnouncement));
+        notice->setAttribute(Qt::WA_TransparentForMouseEvents);
+        notice->setFocusPolicy(Qt::NoFocus);
+        notice->setGeometry(0, 0, 1, 1);
+        SetKind(notice, Kind::Notice);
+        notice->hide();
+        bar->show();
+        bar->lower();
+    }
+    auto* notice = bar->findChild<QWidget*>(QLatin1String(kAnnouncement));
+    // Shown anew, so that the same words said twice are heard twice.
+    notice->hide();
+    notice->setAccessibleName(text);
+    notice->show();
+}
+
+QString LastAnnouncement(const QWidget* window) {
+    const auto* notice = window->window()->findChild<QWidget*>(QLatin1String(kAnnouncement));
+    return notice != nullptr ? notice->accessibleName() : QString();
+}
 
 }  // namespace kemless

@@ -11,8 +11,8 @@ namespace kemless {
 BreathingRing::BreathingRing(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("breathingRing"));
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
-    // Resting on it, a screen reader user hears the breath to follow as it
-    // turns: the guide in words.
+    // Resting on it, a screen reader user hears what it is once, then the
+    // breath to follow as it turns (the helper announces the word).
     setFocusPolicy(Qt::TabFocus);
     MakeSpoken(this, QAccessible::Graphic);
     SetSpokenName(this, QStringLiteral("呼吸のガイド"));
@@ -20,9 +20,6 @@ BreathingRing::BreathingRing(QWidget* parent) : QWidget(parent) {
 
 void BreathingRing::setState(int gonePermille, int breathPermille, const QString& word) {
     if (gonePermille == gone_ && breathPermille == breath_ && word == word_) return;
-    if (word != word_)
-        SetSpokenName(
-            this, word.isEmpty() ? QStringLiteral("呼吸のガイド") : QStringLiteral("呼吸のガイド　") + word);
     gone_ = gonePermille;
     breath_ = breathPermille;
     word_ = word;

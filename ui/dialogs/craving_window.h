@@ -29,6 +29,12 @@ public:
     void showOutcome(const QString& words);
     // The countdown and the breath `elapsedMs` after the window came up.
     void renderAt(qint64 elapsedMs);
+    // Answered, or the five minutes are over: nothing more to do for this
+    // craving.
+    bool isOver() const { return finished_ || answered_; }
+    // A new craving in the same window: the five minutes from now, the two
+    // answers open again, the keyboard on the breathing guide.
+    void startAfresh();
 
     QTimer* animationTimer() { return &animation_; }
     BreathingRing* ring() const { return ring_; }
@@ -53,6 +59,7 @@ protected:
 private:
     void tick();
     void answered();
+    bool eventFilter(QObject* watched, QEvent* e) override;
 
     BreathingRing* ring_;
     QLabel* intro_;
@@ -64,6 +71,7 @@ private:
     QTimer animation_;
     QElapsedTimer since_;
     bool finished_ = false;
+    bool answered_ = false;
 };
 
 }  // namespace kemless
