@@ -448,7 +448,11 @@ void Session::switchToStandard() {
 }
 
 void Session::copy(QWidget* owner, const std::string& text) {
-    if (!desktop_.setClipboardText(Q(text))) desktop_.message(owner, QString::fromUtf8(kClipboardFailed));
+    if (!desktop_.setClipboardText(Q(text))) {
+        desktop_.message(owner, QString::fromUtf8(kClipboardFailed));
+        return;
+    }
+    if (auto* window = qobject_cast<DisplayWindow*>(owner)) window->sayCopied();
 }
 
 void Session::openAddress(QWidget* owner, const QString& address) {

@@ -5,6 +5,10 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QLabel>
+#include <QTimer>
+
+#include "desktop/accessibility.h"
 
 #include "desktop/placement.h"
 #include "windows/tray_icon.h"
@@ -76,8 +80,65 @@ void DisplayWindow::hideToTray(bool trayAvailable) {
         showMinimized();
         return;
     }
+    Announce(this, QStringLiteral("タスクトレイに入れました"));
     hide();
     tray_->add();
+}
+
+void DisplayWindow::sayCopied() {
+    const QString words = QStringLiteral("コピーしました");
+    if (copied_ == nullptr) {
+        // Over the window's bottom left corner, where no figure is.
+        copied_ = new QLabel(words, this);
+        copied_->setObjectName(QStringLiteral("copiedLabel"));
+        copied_->setAttribute(Qt::WA_TransparentForMouseEvents);
+        copied_->setAutoFillBackground(true);
+        copied_->setMargin(2);
+        QPalette pal = copied_->palette();
+        pal.setColor(QPalette::Window, QColor(255, 255, 225));
+        pal.setColor(QPalette::WindowText, Qt::black);
+        copied_->setPalette(pal);
+        copied_->setFrameShape(QFrame::Box);
+        // The announcement says it; the label is for the eye.
+        MarkDecorative(copied_);
+        copiedShown_ = new QTimer(this);
+        copiedShown_->setSingleShot(true);
+        copiedShown_->setInterval(2000);
+        connect(copiedShown_, &QTimer::timeout, copied_, &QWidget::hide);
+    }
+    copied_->adjustSize();
+    copied_->move(2, height() - copied_->height() - 2);
+    copied_->show();
+    copied_->raise();
+    copiedShown_->start();
+    Announce(this, words);
+}
+
+void DisplayWindow::hideEvent(QHideEvent* e) {
+    if (QWidget* on = focusWidget(); on != nullptr && on != this && isAncestorOf(on)) keyboardWasOn_ = on;
+    QWidget::hideEvent(e);
+}
+
+void DisplayWindow::showEvent(QShowEvent* e) {
+    QWidget::showEvent(e);
+    giveBackKeyboard();
+}
+
+void DisplayWindow::changeEvent(QEvent* e) {
+    QWidget::changeEvent(e);
+    // Given again once the window is active: some desktops hand the keyboard
+    // to the window's first control when it is activated.
+    if (e->type() == QEvent::ActivationChange && isActiveWindow()) giveBackKeyboard();
+}
+
+void DisplayWindow::giveBackKeyboard() {
+    if (!keyboardWasOn_) return;
+    if (!keyboardWasOn_->isVisibleTo(this) || !keyboardWasOn_->isEnabled()) {
+        keyboardWasOn_ = nullptr;
+        return;
+    }
+    keyboardWasOn_->setFocus(Qt::OtherFocusReason);
+    if (isActiveWindow()) keyboardWasOn_ = nullptr;
 }
 
 void DisplayWindow::restoreFromTray() {
