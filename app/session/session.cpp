@@ -522,6 +522,7 @@ void Session::showFirstRunSetup() {
                 track(ceremony);
                 connect(ceremony, &StartCeremony::startRequested, this,
                         [this, ceremony] { startQuit(ceremony); });
+                sayWhenDeclined(ceremony);
                 StandInPlaceOf(ceremony, setup);
                 ceremony->show();
                 setup->unload();
@@ -541,9 +542,17 @@ void Session::startQuit(DialogWindow* ceremony) {
     track(seasonal);
     connect(seasonal, &SeasonalCeremony::confirmed, this,
             [this, seasonal, now] { completeStart(seasonal, now); });
+    sayWhenDeclined(seasonal);
     StandInPlaceOf(seasonal, ceremony);
     seasonal->show();
     ceremony->unload();
+}
+
+void Session::sayWhenDeclined(DialogWindow* ceremony) {
+    // Said before the window goes, and the program with it.
+    connect(ceremony, &DialogWindow::closed, this, [this, ceremony] {
+        desktop_.information(ceremony, QStringLiteral("卒煙の開始"), QString::fromUtf8(kCeremonyDeclinedWords));
+    });
 }
 
 void Session::completeStart(DialogWindow* ceremony, const CalendarMoment& quit) {

@@ -149,6 +149,8 @@ private:
 
     void showFirstRunSetup();
     void startQuit(DialogWindow* ceremony);
+    // A declined ceremony says what happens next.
+    void sayWhenDeclined(DialogWindow* ceremony);
     void completeStart(DialogWindow* ceremony, const CalendarMoment& quit);
     // Says a save that failed, once.
     void sayIfNotSaved(QWidget* parent, const FileOutcome& saved);
