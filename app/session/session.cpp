@@ -551,7 +551,8 @@ void Session::startQuit(DialogWindow* ceremony) {
 void Session::sayWhenDeclined(DialogWindow* ceremony) {
     // Said before the window goes, and the program with it.
     connect(ceremony, &DialogWindow::closed, this, [this, ceremony] {
-        desktop_.information(ceremony, QStringLiteral("卒煙の開始"), QString::fromUtf8(kCeremonyDeclinedWords));
+        desktop_.information(ceremony, QStringLiteral("卒煙の開始"),
+                             QString::fromUtf8(kCeremonyDeclinedWords));
     });
 }
 

@@ -3,6 +3,7 @@
 #include <QAbstractItemView>
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QApplication>
 #include <QComboBox>
 #include <QFontMetrics>
 #include <QLineEdit>
@@ -247,6 +248,17 @@ private:
     QString chosen() const { return list()->currentText(); }
 };
 
+// The status bar that holds the announcements. Orca says what a
+// notification sits in before the notification itself (the dialog with its
+// whole introduction, every time); this bar answers that it sits in the
+// application, and Orca passes it by, so the words are said alone.
+class AnnouncerAccessible : public QAccessibleWidget {
+public:
+    explicit AnnouncerAccessible(QWidget* w) : QAccessibleWidget(w, QAccessible::StatusBar) {}
+    QAccessibleInterface* parent() const override { return QAccessible::queryAccessibleInterface(qApp); }
+    QString text(QAccessible::Text) const override { return {}; }
+};
+
 QAccessibleInterface* Factory(const QString&, QObject* object) {
     auto* widget = qobject_cast<QWidget*>(object);
     if (widget == nullptr) return nullptr;
@@ -256,7 +268,7 @@ QAccessibleInterface* Factory(const QString&, QObject* object) {
             return new SpokenAccessible(widget,
                                         static_cast<QAccessible::Role>(object->property(kRole).toInt()));
         case Kind::Dialog: return new QAccessibleWidget(widget, QAccessible::Dialog);
-        case Kind::StatusBar: return new QAccessibleWidget(widget, QAccessible::StatusBar);
+        case Kind::StatusBar: return new AnnouncerAccessible(widget);
         case Kind::Notice: return new QAccessibleWidget(widget, QAccessible::Notification);
     }
     if (auto* box = qobject_cast<QLineEdit*>(object)) return new BoxAccessible(box);
@@ -324,7 +336,6 @@ void Announce(QWidget* window, const QString& text) {
         bar->setFocusPolicy(Qt::NoFocus);
         bar->setGeometry(0, 0, 1, 1);
         SetKind(bar, Kind::StatusBar);
-        bar->setAccessibleName(QStringLiteral("お知らせ"));
         auto* notice = new QWidget(bar);
         notice->setObjectName(QLatin1String(kAnnouncement));
         notice->setAttribute(Qt::WA_TransparentForMouseEvents);

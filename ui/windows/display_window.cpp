@@ -3,13 +3,12 @@
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
-#include <QLabel>
 #include <QTimer>
 
 #include "desktop/accessibility.h"
-
 #include "desktop/placement.h"
 #include "windows/tray_icon.h"
 
