@@ -7,6 +7,8 @@
 #include <QComboBox>
 #include <QFontMetrics>
 #include <QLineEdit>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QStyle>
 #include <QStyleOptionFrame>
 #include <QVariant>
@@ -351,6 +353,28 @@ void Announce(QWidget* window, const QString& text) {
     notice->hide();
     notice->setAccessibleName(text);
     notice->show();
+}
+
+bool DesktopAsksForLessMotion() {
+    static const bool less = [] {
+        if (!QApplication::isEffectEnabled(Qt::UI_General)) return true;
+        // GNOME keeps it in its settings; elsewhere there is nothing to ask.
+        if (!qEnvironmentVariable("XDG_CURRENT_DESKTOP")
+                 .contains(QLatin1String("GNOME"), Qt::CaseInsensitive))
+            return false;
+        const QString gsettings = QStandardPaths::findExecutable(QStringLiteral("gsettings"));
+        if (gsettings.isEmpty()) return false;
+        QProcess ask;
+        ask.start(gsettings, {QStringLiteral("get"), QStringLiteral("org.gnome.desktop.interface"),
+                              QStringLiteral("enable-animations")});
+        if (!ask.waitForFinished(1000)) {
+            ask.kill();
+            ask.waitForFinished(1000);
+            return false;
+        }
+        return ask.readAllStandardOutput().trimmed() == "false";
+    }();
+    return less;
 }
 
 QString LastAnnouncement(const QWidget* window) {

@@ -49,6 +49,11 @@ void MarkDecorative(QWidget* widget);
 // `window` gets an unseen status bar whose notification shows anew with
 // every announcement. Nothing appears on the screen.
 void Announce(QWidget* window, const QString& text);
+// The desktop asks for less motion: Qt's interface effects are off, or
+// GNOME's animations (org.gnome.desktop.interface enable-animations). Asked
+// once a run.
+bool DesktopAsksForLessMotion();
+
 // What `window` announced last, empty if nothing.
 QString LastAnnouncement(const QWidget* window);
 

@@ -48,7 +48,8 @@ CravingWindow::CravingWindow(QWidget* parent)
     DescribeWindow(this, WindowKind::Dialog, QStringLiteral("吸いたくなったら"),
                    QString::fromUtf8(kCravingIntro));
     animation_.setObjectName(QStringLiteral("animationTimer"));
-    animation_.setInterval(kFrameMs);
+    lessMotion_ = DesktopAsksForLessMotion();
+    animation_.setInterval(lessMotion_ ? kSteppedFrameMs : kFrameMs);
     animation_.setTimerType(Qt::CoarseTimer);
     connect(&animation_, &QTimer::timeout, this, &CravingWindow::tick);
 
@@ -175,7 +176,7 @@ void CravingWindow::renderAt(qint64 elapsedMs) {
     const CravingMoment m = CravingAt(elapsedMs);
     const QString word = Q(m.breathWord);
     const bool turned = word != ring_->word();
-    ring_->setState(m.permille, m.breathSize, word);
+    ring_->setState(m.permille, lessMotion_ ? m.breathStep : m.breathSize, word);
     // The breath to follow, in its word alone, while the guide has the
     // keyboard.
     if (turned && !word.isEmpty() && ring_->hasFocus()) Announce(this, word);
@@ -193,6 +194,12 @@ void CravingWindow::renderAt(qint64 elapsedMs) {
         // Heard wherever the keyboard is, unless the answer was given.
         if (!answered_) Announce(this, finished);
     }
+}
+
+void CravingWindow::setLessMotion(bool less) {
+    lessMotion_ = less;
+    animation_.setInterval(less ? kSteppedFrameMs : kFrameMs);
+    tick();
 }
 
 void CravingWindow::startAfresh() {

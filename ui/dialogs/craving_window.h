@@ -44,7 +44,11 @@ public:
     QPushButton* button(const char* name) const;
 
     // Frames a second: enough for a slow breath, little work for the machine.
-    static constexpr int kFrameMs = 50;
+    static constexpr int kFrameMs = 100;
+    // Where the desktop asks for less motion the disc steps with the breath
+    // between two sizes, and only the countdown's seconds move.
+    static constexpr int kSteppedFrameMs = 1000;
+    void setLessMotion(bool less);
 
 signals:
     void urgePassed();
@@ -72,6 +76,7 @@ private:
     QElapsedTimer since_;
     bool finished_ = false;
     bool answered_ = false;
+    bool lessMotion_ = false;
 };
 
 }  // namespace kemless

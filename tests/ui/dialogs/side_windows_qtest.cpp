@@ -168,6 +168,7 @@ private slots:
 
     void theCountdownBreathAndFiguresAreTheCoresAsShown() {
         CravingWindow w;
+        w.setLessMotion(false);
         w.setFigures(SampleFigures());
         w.renderAt(87'000);
         const CravingMoment m = CravingAt(87'000);
@@ -219,6 +220,22 @@ private slots:
         w.renderAt(300'000);
         QCOMPARE(LastAnnouncement(&w), QString::fromUtf8(kCravingFinished));
         QVERIFY(w.isOver());
+    }
+
+    // Asked for less motion, the disc takes two sizes, full while breathing
+    // in and small while out, and the picture wakes once a second.
+    void lessMotionStepsWithTheBreath() {
+        CravingWindow w;
+        w.setLessMotion(true);
+        QCOMPARE(w.animationTimer()->interval(), int(CravingWindow::kSteppedFrameMs));
+        for (const qint64 ms : {0, 1000, 3999, 4000, 9999, 10'000, 87'000}) {
+            w.renderAt(ms);
+            QCOMPARE(w.ring()->breathPermille(), CravingAt(ms).breath == Breath::In ? 1000 : 0);
+            QCOMPARE(w.ring()->word(), QString::fromStdString(CravingAt(ms).breathWord));
+        }
+        w.setLessMotion(false);
+        w.renderAt(1000);
+        QCOMPARE(w.ring()->breathPermille(), CravingAt(1000).breathSize);
     }
 
     // A helper that is over starts again from the beginning; one answered
