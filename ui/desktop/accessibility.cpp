@@ -357,13 +357,15 @@ void Announce(QWidget* window, const QString& text) {
 
 bool DesktopAsksForLessMotion() {
     static const bool less = [] {
-        if (!QApplication::isEffectEnabled(Qt::UI_General)) return true;
-        // GNOME keeps it in its settings; elsewhere there is nothing to ask.
-        if (!qEnvironmentVariable("XDG_CURRENT_DESKTOP")
-                 .contains(QLatin1String("GNOME"), Qt::CaseInsensitive))
-            return false;
+        const QString desktop = qEnvironmentVariable("XDG_CURRENT_DESKTOP");
+        // Qt's interface effects say something only where a desktop's own
+        // theme sets them (KDE's); elsewhere they are off for want of one.
+        if (desktop.contains(QLatin1String("KDE"), Qt::CaseInsensitive))
+            return !QApplication::isEffectEnabled(Qt::UI_General);
+        // GNOME keeps it in its settings.
+        if (!desktop.contains(QLatin1String("GNOME"), Qt::CaseInsensitive)) return false;
         const QString gsettings = QStandardPaths::findExecutable(QStringLiteral("gsettings"));
-        if (gsettings.isEmpty()) return false;
+        if (gsettings.isEmpty()) return !QApplication::isEffectEnabled(Qt::UI_General);
         QProcess ask;
         ask.start(gsettings, {QStringLiteral("get"), QStringLiteral("org.gnome.desktop.interface"),
                               QStringLiteral("enable-animations")});

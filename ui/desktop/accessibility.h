@@ -49,9 +49,9 @@ void MarkDecorative(QWidget* widget);
 // `window` gets an unseen status bar whose notification shows anew with
 // every announcement. Nothing appears on the screen.
 void Announce(QWidget* window, const QString& text);
-// The desktop asks for less motion: Qt's interface effects are off, or
-// GNOME's animations (org.gnome.desktop.interface enable-animations). Asked
-// once a run.
+// The desktop asks for less motion: GNOME's animations are off
+// (org.gnome.desktop.interface enable-animations), or KDE's interface
+// effects as Qt sees them. Asked once a run.
 bool DesktopAsksForLessMotion();
 
 // What `window` announced last, empty if nothing.

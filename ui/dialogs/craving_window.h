@@ -43,8 +43,9 @@ public:
     QLabel* figureLabel(int i) const { return figures_[i]; }
     QPushButton* button(const char* name) const;
 
-    // Frames a second: enough for a slow breath, little work for the machine.
-    static constexpr int kFrameMs = 100;
+    // Frames a second: enough for a slow breath (the disc moves a few
+    // pixels a frame), little work for the machine.
+    static constexpr int kFrameMs = 200;
     // Where the desktop asks for less motion the disc steps with the breath
     // between two sizes, and only the countdown's seconds move.
     static constexpr int kSteppedFrameMs = 1000;
