@@ -5,6 +5,7 @@
 #include <QAccessibleWidget>
 #include <QApplication>
 #include <QComboBox>
+#include <QFocusEvent>
 #include <QFontMetrics>
 #include <QLineEdit>
 #include <QProcess>
@@ -23,6 +24,8 @@ const char* const kKind = "kemlessAccessible";
 const char* const kRole = "kemlessAccessibleRole";
 const char* const kRevision = "kemlessSpokenRevision";
 const char* const kCaret = "kemlessChoiceCaret";
+const char* const kEntrySelection = "kemlessEntrySelection";
+const char* const kEntryWatched = "kemlessEntryWatched";
 enum class Kind { Decorative = 1, Spoken, Dialog, StatusBar, Notice };
 const char* const kAnnouncer = "announcer";
 const char* const kAnnouncement = "announcement";
@@ -58,13 +61,52 @@ public:
     QVariant minimumStepSize() const override { return 0; }
 };
 
+// Marks the box while its text is all selected because Tab came to it; any
+// other selection, an edit, or leaving ends it.
+class EntrySelection : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        auto* box = static_cast<QLineEdit*>(watched);
+        if (event->type() == QEvent::FocusIn) {
+            const auto reason = static_cast<QFocusEvent*>(event)->reason();
+            box->setProperty(kEntrySelection, reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason ||
+                                                  reason == Qt::ShortcutFocusReason);
+        } else if (event->type() == QEvent::FocusOut) {
+            box->setProperty(kEntrySelection, false);
+        }
+        return false;
+    }
+};
+
+void WatchEntrySelection(QLineEdit* box) {
+    if (box->property(kEntryWatched).toBool()) return;
+    box->setProperty(kEntryWatched, true);
+    box->installEventFilter(new EntrySelection(box));
+    const auto end = [box] {
+        if (box->hasFocus() && box->selectedText() == box->text()) return;
+        box->setProperty(kEntrySelection, false);
+    };
+    QObject::connect(box, &QLineEdit::selectionChanged, box, end);
+    QObject::connect(box, &QLineEdit::textEdited, box, [box] { box->setProperty(kEntrySelection, false); });
+}
+
 // A text box. What Qt's own interface does, except that the whole text is
 // one run of (no) attributes: Orca builds what it speaks from those runs.
+//
+// The whole text that Tab selects on the way in is not told as a selection:
+// Orca would say the value a second time, "selected", and "Text unselected."
+// on the way out. Typing still replaces it, as the eye sees; a selection the
+// user makes is told as it is.
 class BoxAccessible : public QAccessibleWidget,
                       public QAccessibleTextInterface,
                       public QAccessibleEditableTextInterface {
 public:
-    explicit BoxAccessible(QLineEdit* box) : QAccessibleWidget(box, QAccessible::EditableText) {}
+    explicit BoxAccessible(QLineEdit* box) : QAccessibleWidget(box, QAccessible::EditableText) {
+        WatchEntrySelection(box);
+    }
 
     void* interface_cast(QAccessible::InterfaceType t) override {
         if (t == QAccessible::TextInterface) return static_cast<QAccessibleTextInterface*>(this);
@@ -105,10 +147,10 @@ public:
     }
     int cursorPosition() const override { return box()->cursorPosition(); }
     void setCursorPosition(int position) override { box()->setCursorPosition(position); }
-    int selectionCount() const override { return box()->hasSelectedText() ? 1 : 0; }
+    int selectionCount() const override { return told() ? 1 : 0; }
     void selection(int index, int* startOffset, int* endOffset) const override {
         *startOffset = *endOffset = 0;
-        if (index != 0 || !box()->hasSelectedText()) return;
+        if (index != 0 || !told()) return;
         *startOffset = box()->selectionStart();
         *endOffset = box()->selectionEnd();
     }
@@ -169,6 +211,7 @@ public:
 
 private:
     QLineEdit* box() const { return static_cast<QLineEdit*>(widget()); }
+    bool told() const { return box()->hasSelectedText() && !box()->property(kEntrySelection).toBool(); }
     // A password would not be read out.
     bool shown() const { return box()->echoMode() == QLineEdit::Normal; }
     // -2 stands for the cursor position.

@@ -53,7 +53,14 @@ QMenu* DisplayWindow::popupMenu() {
     return menu_;
 }
 
+void DisplayWindow::rememberKeyboard() {
+    if (QWidget* on = focusWidget(); on != nullptr && on != this && isAncestorOf(on)) keyboardWasOn_ = on;
+}
+
 void DisplayWindow::trigger(Action action) {
+    // Before the window goes: as it hides, the keyboard moves on to the
+    // next control.
+    if (action == Action::SwitchSize || action == Action::HideToTray) rememberKeyboard();
     switch (action) {
         case Action::CopySummary: emit copySummaryRequested(); break;
         case Action::CopyShort: emit copyShortRequested(); break;
@@ -114,7 +121,7 @@ void DisplayWindow::sayCopied() {
 }
 
 void DisplayWindow::hideEvent(QHideEvent* e) {
-    if (QWidget* on = focusWidget(); on != nullptr && on != this && isAncestorOf(on)) keyboardWasOn_ = on;
+    if (!keyboardWasOn_) rememberKeyboard();
     QWidget::hideEvent(e);
 }
 
@@ -137,7 +144,13 @@ void DisplayWindow::giveBackKeyboard() {
         return;
     }
     keyboardWasOn_->setFocus(Qt::OtherFocusReason);
-    if (isActiveWindow()) keyboardWasOn_ = nullptr;
+    if (!isActiveWindow()) return;
+    // Once more after the activation is over: the toolkit hands the keyboard
+    // to the window's own choice after telling the window it is active.
+    QTimer::singleShot(0, this, [this, on = keyboardWasOn_] {
+        if (on && isActiveWindow() && on->isVisibleTo(this)) on->setFocus(Qt::OtherFocusReason);
+    });
+    keyboardWasOn_ = nullptr;
 }
 
 void DisplayWindow::restoreFromTray() {
@@ -174,7 +187,10 @@ void DisplayWindow::mousePressEvent(QMouseEvent* e) {
 }
 
 void DisplayWindow::mouseDoubleClickEvent(QMouseEvent* e) {
-    if (e->button() == Qt::LeftButton) emit hideRequested();
+    if (e->button() == Qt::LeftButton) {
+        rememberKeyboard();
+        emit hideRequested();
+    }
 }
 
 void DisplayWindow::keyPressEvent(QKeyEvent* e) {

@@ -109,6 +109,7 @@ protected:
 
 private:
     void trigger(Action action);
+    void rememberKeyboard();
     void giveBackKeyboard();
 
     std::vector<MenuEntry> entries_;
