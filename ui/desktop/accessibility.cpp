@@ -72,7 +72,8 @@ protected:
         auto* box = static_cast<QLineEdit*>(watched);
         if (event->type() == QEvent::FocusIn) {
             const auto reason = static_cast<QFocusEvent*>(event)->reason();
-            box->setProperty(kEntrySelection, reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason ||
+            box->setProperty(kEntrySelection, reason == Qt::TabFocusReason ||
+                                                  reason == Qt::BacktabFocusReason ||
                                                   reason == Qt::ShortcutFocusReason);
         } else if (event->type() == QEvent::FocusOut) {
             box->setProperty(kEntrySelection, false);

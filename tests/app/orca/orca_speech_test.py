@@ -287,10 +287,14 @@ ROWS = [
         *open_settings(),
         *tabs("卒煙日の月 テキスト", "卒煙日の日 テキスト", "卒煙日の時 テキスト", "卒煙日の分 テキスト",
               "一日あたりの本数 テキスト"),
-        Step(["Tab"], says=["一箱（２０本）の金額 テキスト", "480", "（１から２０００までの半角数字で記入）"]),
+        # Name, value and hint once: the text Tab selects is not said again as
+        # a selection, nor "unselected" on the way out.
+        Step(["Tab"], says=["一箱（２０本）の金額 テキスト", "480", "（１から２０００までの半角数字で記入）"],
+             never=["selected", "Text unselected"]),
         Step(["Tab"], says=["サイズ　ロング"]),
         Step(["Up"], says=["サイズ　スタンダード"]),
-        Step(["Tab"], says=["税率（％） テキスト", "58", "（０から１００までの半角数字で記入）"]),
+        Step(["Tab"], says=["税率（％） テキスト", "58", "（０から１００までの半角数字で記入）"],
+             never=["Text unselected"]),
         Step(["Tab"], says=["ステータスの選択 コンボボックス", "ソルジャー"]),
         Step(["Down"], says=["コスモ"]),
         Step(["Tab"], says=["テキストの色　白 プッシュボタン"]),

@@ -669,7 +669,8 @@ void SettingsDialogTest::theSelectionTabMakesIsNotSaid() {
     // The mouse's way in selects nothing itself.
     p.dialog->perDayBox()->setFocus(Qt::MouseFocusReason);
     p.dialog->perDayBox()->selectAll();
-    QCOMPARE(QAccessible::queryAccessibleInterface(p.dialog->perDayBox())->textInterface()->selectionCount(), 1);
+    QCOMPARE(QAccessible::queryAccessibleInterface(p.dialog->perDayBox())->textInterface()->selectionCount(),
+             1);
 }
 
 void SettingsDialogTest::theStatusListSaysItsChoiceAndEveryChange() {
