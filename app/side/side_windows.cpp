@@ -35,6 +35,9 @@ void SideWindows::open(const QString& name) {
             connect(craving_, &CravingWindow::recordRequested, this,
                     [this] { open(QString::fromLatin1(kRecordWindow.name)); });
             made = true;
+        } else if (craving_->isOver()) {
+            // A new urge: the finished helper counts it from the start.
+            craving_->startAfresh();
         }
         w = craving_;
     } else if (which->name == kRecordWindow.name) {

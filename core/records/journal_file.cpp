@@ -454,7 +454,8 @@ FileOutcome JournalFile::append(JournalReader& reader, const Decision& decide) {
         // Told from what was written, as a later look would read it: a file
         // new to this run (just made, or put at the name meanwhile) whole.
         if (!fd_.valid() || st.st_ino != ino_ || st.st_dev != dev_) return readWhole(reader);
-        if (FileOutcome more = readFrom(fd.get(), offset_, st.st_size + static_cast<off_t>(lines.size()), reader);
+        if (FileOutcome more =
+                readFrom(fd.get(), offset_, st.st_size + static_cast<off_t>(lines.size()), reader);
             !more)
             return more;
         return {};
