@@ -27,7 +27,8 @@ void SideWindows::open(const QString& name) {
     if (which == nullptr) return;
     SideWindow* w = nullptr;
     bool made = false;
-    if (which->name == kCravingWindow.name) {
+    const std::string_view named = which->name;
+    if (named == kCravingWindow.name) {
         if (!craving_) {
             craving_ = new CravingWindow;
             connect(craving_, &CravingWindow::urgePassed, this, [this] { answer(true); });
@@ -40,7 +41,7 @@ void SideWindows::open(const QString& name) {
             craving_->startAfresh();
         }
         w = craving_;
-    } else if (which->name == kRecordWindow.name) {
+    } else if (named == kRecordWindow.name) {
         if (!record_) {
             record_ = new RecordWindow;
             connect(record_, &RecordWindow::cravingRequested, this,
