@@ -43,9 +43,9 @@ void ShowLine(QLabel* line, const QString& text) {
 }  // namespace
 
 CravingWindow::CravingWindow(QWidget* parent)
-    : SideWindow(QStringLiteral("cravingWindow"), QStringLiteral("吸いたくなったら - ケムレス"), parent) {
+    : SideWindow(QStringLiteral("cravingWindow"), SideWindowCaption(kCravingWindow), parent) {
     // It asks how the craving ended; coming up it says what it is for.
-    DescribeWindow(this, WindowKind::Dialog, QStringLiteral("吸いたくなったら"),
+    DescribeWindow(this, WindowKind::Dialog, QString::fromUtf8(kCravingWindow.title),
                    QString::fromUtf8(kCravingIntro));
     animation_.setObjectName(QStringLiteral("animationTimer"));
     lessMotion_ = DesktopAsksForLessMotion();
@@ -111,7 +111,7 @@ CravingWindow::CravingWindow(QWidget* parent)
     message_ = ReadableLine("outcomeLabel", told);
     message_->setWordWrap(true);
     auto* toldRow = new QHBoxLayout;
-    QPushButton* record = Button("recordButton", "これまでの記録", told);
+    QPushButton* record = Button("recordButton", kRecordWindow.title, told);
     QPushButton* closeAfter = Button("closeAfterButton", "閉じる", told);
     toldRow->addWidget(record);
     toldRow->addStretch();

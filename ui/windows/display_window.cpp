@@ -8,6 +8,7 @@
 #include <QMouseEvent>
 #include <QTimer>
 
+#include "content/side_windows.h"
 #include "desktop/accessibility.h"
 #include "desktop/placement.h"
 #include "windows/tray_icon.h"
@@ -26,9 +27,10 @@ const DisplayWindow::MenuEntry DisplayWindow::kExit{"exitAction", "アプリケ�
 const DisplayWindow::MenuEntry DisplayWindow::kHideToTray{"hideToTrayAction", "タスクトレイに入れる",
                                                           Action::HideToTray};
 const DisplayWindow::MenuEntry DisplayWindow::kSeparator{nullptr, nullptr, Action::Exit};
-const DisplayWindow::MenuEntry DisplayWindow::kCraving{"cravingAction", "吸いたくなったら", Action::Craving};
-const DisplayWindow::MenuEntry DisplayWindow::kRecord{"recordAction", "これまでの記録", Action::Record};
-const DisplayWindow::MenuEntry DisplayWindow::kHealth{"healthAction", "回復のあゆみ", Action::Health};
+const DisplayWindow::MenuEntry DisplayWindow::kCraving{"cravingAction", kCravingWindow.title,
+                                                       Action::Craving};
+const DisplayWindow::MenuEntry DisplayWindow::kRecord{"recordAction", kRecordWindow.title, Action::Record};
+const DisplayWindow::MenuEntry DisplayWindow::kHealth{"healthAction", kHealthWindow.title, Action::Health};
 
 DisplayWindow::DisplayWindow(QWidget* parent) : QWidget(parent), tray_(new TrayIcon(this)) {
     connect(tray_, &TrayIcon::restoreRequested, this, &DisplayWindow::restoreFromTray);
