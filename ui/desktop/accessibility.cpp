@@ -69,14 +69,15 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        auto* box = static_cast<QLineEdit*>(watched);
+        // Only the property is set, which any object has: a box on its way
+        // out (its focus cleared while it is destroyed) is no box any more.
         if (event->type() == QEvent::FocusIn) {
             const auto reason = static_cast<QFocusEvent*>(event)->reason();
-            box->setProperty(kEntrySelection, reason == Qt::TabFocusReason ||
-                                                  reason == Qt::BacktabFocusReason ||
-                                                  reason == Qt::ShortcutFocusReason);
+            watched->setProperty(kEntrySelection, reason == Qt::TabFocusReason ||
+                                                      reason == Qt::BacktabFocusReason ||
+                                                      reason == Qt::ShortcutFocusReason);
         } else if (event->type() == QEvent::FocusOut) {
-            box->setProperty(kEntrySelection, false);
+            watched->setProperty(kEntrySelection, false);
         }
         return false;
     }
