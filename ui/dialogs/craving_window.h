@@ -3,6 +3,7 @@
 #include <QTimer>
 #include <array>
 
+#include "dialogs/plan_in_craving.h"
 #include "dialogs/side_window.h"
 #include "recovery/craving.h"
 
@@ -36,6 +37,9 @@ public:
     QLabel* messageLabel() const { return message_; }
     QLabel* figureLabel(int i) const { return figures_[i]; }
     QPushButton* button(const char* name) const;
+    // The user's reasons and chosen triggers, shown above the answers.
+    void setPlan(const QStringList& reasons, const QList<PlanInCraving::Trigger>& triggers);
+    PlanInCraving* planPart() const { return plan_; }
 
     // Frames a second: enough for a slow breath, little work for the machine.
     static constexpr int kFrameMs = 50;
@@ -44,6 +48,8 @@ signals:
     void urgePassed();
     void slipped();
     void recordRequested();
+    // A trigger picked for this urge (empty: none).
+    void triggerPicked(const QString& name);
 
 protected:
     void showEvent(QShowEvent* e) override;
@@ -64,6 +70,7 @@ private:
     QTimer animation_;
     QElapsedTimer since_;
     bool finished_ = false;
+    PlanInCraving* plan_ = nullptr;
 };
 
 }  // namespace kemless

@@ -26,6 +26,7 @@ const DisplayWindow::MenuEntry DisplayWindow::kSeparator{nullptr, nullptr, Actio
 const DisplayWindow::MenuEntry DisplayWindow::kCraving{"cravingAction", "吸いたくなったら", Action::Craving};
 const DisplayWindow::MenuEntry DisplayWindow::kRecord{"recordAction", "これまでの記録", Action::Record};
 const DisplayWindow::MenuEntry DisplayWindow::kHealth{"healthAction", "回復のあゆみ", Action::Health};
+const DisplayWindow::MenuEntry DisplayWindow::kPlan{"planAction", "わたしの卒煙プラン", Action::Plan};
 
 DisplayWindow::DisplayWindow(QWidget* parent) : QWidget(parent), tray_(new TrayIcon(this)) {
     connect(tray_, &TrayIcon::restoreRequested, this, &DisplayWindow::restoreFromTray);
@@ -62,6 +63,7 @@ void DisplayWindow::trigger(Action action) {
         case Action::Craving: emit cravingRequested(); break;
         case Action::Record: emit recordRequested(); break;
         case Action::Health: emit healthRequested(); break;
+        case Action::Plan: emit planRequested(); break;
         case Action::HideToTray: emit hideRequested(); break;
         case Action::Exit:
             // Closed after the menu has gone, like the close box: the unload

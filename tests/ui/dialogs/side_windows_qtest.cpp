@@ -228,9 +228,10 @@ private slots:
                                                 "lifeFigure",    "unsmokedFigure", "urgePassedButton",
                                                 "slipButton",    "closeButton"};
         QTest::addRow("record") << "recordWindow"
-                                << QStringList{"recordValue0", "recordValue1",  "recordValue2",
-                                               "recordValue3", "recordValue4",  "urgeChart",
-                                               "noteLabel",    "cravingButton", "closeButton"};
+                                << QStringList{"recordValue0",  "recordValue1",  "recordValue2",
+                                               "recordValue3",  "recordValue4",  "urgeChart",
+                                               "hourStrip",     "triggersLabel", "noteLabel",
+                                               "cravingButton", "closeButton"};
         QStringList health{"summaryLabel"};
         // The bar toward the next step (a year) right after that step.
         for (int i = 0; i < 10; ++i) {
