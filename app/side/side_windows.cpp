@@ -6,6 +6,7 @@
 #include "desktop/desktop.h"
 #include "desktop/placement.h"
 #include "display/panel_texts.h"
+#include "instance/standard_error.h"
 #include "journal/journal_book.h"
 #include "records/clock.h"
 #include "records/settings_store.h"
@@ -133,8 +134,10 @@ void SideWindows::readPlan() {
     const FileOutcome read = planFile_.open(folder->fd(), folder->path());
     if (read || planProblemSaid_) return;
     planProblemSaid_ = true;
-    // Said once the refresh or the press that asked for the plan is over.
+    // Said once the refresh or the press that asked for the plan is over,
+    // on standard error too, so a start from a terminal or a log shows it.
     QTimer::singleShot(0, this, [this, text = PlanNotKeptText(read)] {
+        SayOnStandardError(text);
         desktop_.message(plan_, QString::fromStdString(text));
     });
 }
