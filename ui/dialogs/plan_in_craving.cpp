@@ -23,6 +23,11 @@ QLabel* ReadableLine(const char* name, QWidget* parent) {
     return l;
 }
 
+// A chip is heard with the question.
+QString ChipName(const PlanInCraving::Trigger& trigger) {
+    return QString::fromUtf8(kTriggerQuestion) + QStringLiteral("　") + trigger.name;
+}
+
 void ShowLine(QLabel* line, const QString& text) {
     if (line->text() == text) return;
     line->setText(text);
@@ -71,8 +76,7 @@ void PlanInCraving::setPlan(const QStringList& reasons, const QList<Trigger>& tr
         chip->setObjectName(QStringLiteral("triggerChip%1").arg(i));
         chip->setCheckable(true);
         chip->setAutoDefault(false);
-        chip->setAccessibleName(QString::fromUtf8(kTriggerQuestion) + QStringLiteral("　") +
-                                triggers[i].name);
+        chip->setAccessibleName(ChipName(triggers[i]));
         connect(chip, &QPushButton::clicked, this, [this, i] { pick(i); });
         chipRow_->layout()->addWidget(chip);
         chips_.append(chip);
@@ -101,6 +105,9 @@ void PlanInCraving::pick(int i) {
         ShowLine(plan_, triggers_[i].ifThen);
     }
     plan_->setVisible(taking);
+    // The keyboard goes to the plan, so a screen reader reads it; Shift+Tab
+    // is back on the chip.
+    if (taking) plan_->setFocus(Qt::OtherFocusReason);
     emit triggerPicked(picked_);
 }
 
