@@ -196,12 +196,15 @@ ROWS = [
         Step(["Tab"] * 6, says=["吸ってしまった プッシュボタン"]),
         Step(["Return"], says=["１本吸ってしまっても、やり直しではありません。"]),
     ]),
-    Row("record from the menu: every line, the chart in words", STARTED, [
+    Row("record from the menu: every line, the charts and the triggers in words", STARTED, [
         *from_menu(3, "これまでの記録", "これまでの記録", "今回の卒煙で乗り越えた吸いたい気持ち　０回 ラベル"),
         *tabs("今回の卒煙で吸ってしまった　０回 ラベル", "これまでに乗り越えた吸いたい気持ち　０回 ラベル",
               "これまでに吸ってしまった　０回 ラベル", "いちばん長い卒煙　２０日３時間（今回） ラベル",
               "この２８日間に乗り越えた回数　この２８日間（４月２４日〜５月２１日）に乗り越えた吸いたい気持ちの記録は、"
-              "まだありません。 画像"),
+              "まだありません。 画像",
+              # The hours the urges came, and what brought them on: both told in words.
+              "吸いたくなった時間帯（この２８日間）　この２８日間に吸いたくなった記録は、まだありません。 画像",
+              "この２８日間のきっかけ　この２８日間に選ばれたきっかけは、まだありません。 ラベル"),
         # Kept in the journal for good: no note that it lasts only the run.
         Step(["Tab"], says=["吸いたくなったら プッシュボタン"], never=["終了するまで"]),
         *tabs("閉じる プッシュボタン"),
