@@ -16,6 +16,7 @@
 #include "companion/tray_presence.h"
 #include "desktop/desktop.h"
 #include "instance/process.h"
+#include "instance/standard_error.h"
 #include "instance/termination.h"
 #include "journal/journal_book.h"
 #include "platform.h"
@@ -29,7 +30,13 @@ namespace {
 
 void Print(std::FILE* stream, const QString& text) { std::fputs(text.toLocal8Bit().constData(), stream); }
 
+// A task's line: its output on standard output, a refusal or warning the
+// way every line reaches standard error.
 void PrintLine(std::FILE* stream, const std::string& line) {
+    if (stream == stderr) {
+        kemless::SayOnStandardError(line);
+        return;
+    }
     std::fputs(line.c_str(), stream);
     std::fputc('\n', stream);
 }

@@ -12,6 +12,7 @@
 #include "desktop/artwork.h"
 #include "desktop/desktop.h"
 #include "desktop/focus_ring.h"
+#include "instance/standard_error.h"
 
 namespace kemless {
 
@@ -65,8 +66,7 @@ QString NoJapaneseFontMessage() {
 void WarnIfNoJapaneseFont(const QStringList& japaneseFamilies, Desktop& desktop) {
     if (!japaneseFamilies.isEmpty()) return;
     const QString text = NoJapaneseFontMessage();
-    std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
-    std::fflush(stderr);
+    SayOnStandardError(text.toStdString());
     desktop.message(nullptr, text);
 }
 

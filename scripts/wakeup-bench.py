@@ -13,8 +13,8 @@ after something woke it, whatever woke it (a timer, the display, the bus).
 Then, for as long again, the waits that ended because a timer ran out
 (strace: a poll that returns 0, or a timed wait that runs out). It prints,
 a minute: timer wake-ups, context switches of all threads and of the main
-thread alone; and the resident memory at the start and the end of the
-first count.
+thread alone; the share of one core the process used during the first
+count; and the resident memory at the start and the end of the first count.
 
 Modes (default: all of them):
     plain            shown, no options
@@ -23,6 +23,9 @@ Modes (default: all of them):
     hidden-no-area   --hidden without a notification area (minimised)
     notify           --notify, shown
     hidden-notify    --hidden --notify, in the notification area (the login start)
+    craving          --craving: the craving helper open over the main window,
+                     its breathing guide moving (counted within its five
+                     minutes: each count at most two minutes)
 
 Nothing here is a test: the figures go in the README ("Performance").
 """
@@ -48,7 +51,11 @@ MODES = {
     "hidden-no-area": (["--hidden"], False, False),
     "notify": (["--notify"], True, False),
     "hidden-notify": (["--hidden", "--notify"], True, False),
+    "craving": (["--craving"], True, False),
 }
+# The craving helper stops moving after five minutes: both counts and the
+# settling fit in them.
+CRAVING_MINUTES = 2
 RECORD_INITIAL = b"2026,11,1,9,0,25,480,100\r\n"
 RECORD_OPTION = ('1,58,5,0,5,1,300,300,9241372,16777215,"kemless.example.jp/",0,0,0,"ソルジャー"\r\n'
                  .encode("shift_jis"))
@@ -67,6 +74,13 @@ def thread_switches(pid):
         except FileNotFoundError:
             pass  # a thread that ended meanwhile
     return counts
+
+
+def cpu_seconds(pid):
+    """User and system time of the whole process so far, all threads."""
+    with open(f"/proc/{pid}/stat") as f:
+        fields = f.read().rsplit(")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
 
 
 def count_wakeups(pid, seconds):
@@ -176,14 +190,18 @@ def measure(program, mode, minutes):
                            env=desktop.env, capture_output=True, timeout=20)
             if not wait_for(lambda: re.search(r'"kemless": \("[^"]*" "kemless"\)', desktop.tree())):
                 raise SystemExit(f"{mode}: the double-click did not hide the window in the notification area")
+        if mode == "craving":
+            minutes = min(minutes, CRAVING_MINUTES)
         time.sleep(SETTLE_SECONDS)
         rss_first = resident_kib(p.pid)
+        cpu_first = cpu_seconds(p.pid)
         total, main_thread = count_wakeups(p.pid, minutes * 60)
+        cpu = (cpu_seconds(p.pid) - cpu_first) / (minutes * 60) * 100
         rss_last = resident_kib(p.pid)
         timeouts = count_timeouts(p.pid, minutes * 60) if shutil.which("strace") else float("nan")
         if p.poll() is not None:
             raise SystemExit(f"{mode}: the program ended during the count")
-        return timeouts / minutes, total / minutes, main_thread / minutes, rss_first, rss_last
+        return timeouts / minutes, total / minutes, main_thread / minutes, cpu, rss_first, rss_last
     finally:
         desktop.close()
 
@@ -200,11 +218,12 @@ def main():
             raise SystemExit(f"{tool} is not installed (./test installs it)")
     program = os.path.abspath(args.program)
     print(f"{program}, {args.minutes:g} min a mode")
-    print(f"{'mode':<16} {'timers/min':>10} {'switches/min':>12} {'main thread':>11} {'RSS start':>10} {'RSS end':>10}")
+    print(f"{'mode':<16} {'timers/min':>10} {'switches/min':>12} {'main thread':>11} {'CPU %':>6} {'RSS start':>10} "
+          f"{'RSS end':>10}")
     for mode in args.modes:
-        timers, rate, main_rate, rss_first, rss_last = measure(program, mode, args.minutes)
-        print(f"{mode:<16} {timers:>10.1f} {rate:>12.1f} {main_rate:>11.1f} {rss_first:>6} KiB {rss_last:>6} KiB",
-              flush=True)
+        timers, rate, main_rate, cpu, rss_first, rss_last = measure(program, mode, args.minutes)
+        print(f"{mode:<16} {timers:>10.1f} {rate:>12.1f} {main_rate:>11.1f} {cpu:>6.2f} {rss_first:>6} KiB "
+              f"{rss_last:>6} KiB", flush=True)
 
 
 if __name__ == "__main__":

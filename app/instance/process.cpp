@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "instance/standard_error.h"
+
 namespace kemless {
 
 Process::Process(QString runtimeFolder, QObject* parent)
@@ -19,10 +21,9 @@ bool Process::claimSingleInstance(bool askToShow) {
         if (folder_.isEmpty()) {
             // Better two copies than none: a user whose every folder is
             // unusable for the lock still gets the program.
-            std::fputs(
-                "kemless: 二重起動を確かめるための自分専用のフォルダ（XDG_RUNTIME_DIR か "
-                "~/.cache/kemless）が使えないため、確かめずに起動します\n",
-                stderr);
+            SayOnStandardError(
+                "二重起動を確かめるための自分専用のフォルダ（XDG_RUNTIME_DIR か "
+                "~/.cache/kemless）が使えないため、確かめずに起動します");
             return true;
         }
         instance_ = std::make_unique<SingleInstance>(folder_);

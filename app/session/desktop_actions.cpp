@@ -5,6 +5,7 @@
 #include "content/about.h"
 #include "desktop/desktop.h"
 #include "desktop/placement.h"
+#include "windows/display_window.h"
 
 namespace kemless {
 namespace {
@@ -16,8 +17,11 @@ const char* const kClipboardFailed = "クリップボードに書き込めませ
 DesktopActions::DesktopActions(Desktop& desktop, QObject* parent) : QObject(parent), desktop_(desktop) {}
 
 void DesktopActions::copy(QWidget* owner, const std::string& text) {
-    if (!desktop_.setClipboardText(QString::fromStdString(text)))
+    if (!desktop_.setClipboardText(QString::fromStdString(text))) {
         desktop_.message(owner, QString::fromUtf8(kClipboardFailed));
+        return;
+    }
+    if (auto* window = qobject_cast<DisplayWindow*>(owner)) window->sayCopied();
 }
 
 void DesktopActions::openAddress(QWidget* owner, const QString& address) {

@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "content/season.h"
+#include "desktop/desktop.h"
 #include "desktop/placement.h"
 #include "dialogs/ceremony.h"
 #include "dialogs/first_run_setup.h"
@@ -24,6 +25,7 @@ void FirstRunFlow::start() {
                 emit windowMade(ceremony);
                 connect(ceremony, &StartCeremony::startRequested, this,
                         [this, ceremony] { ceremonyConfirmed(ceremony); });
+                sayWhenDeclined(ceremony);
                 StandInPlaceOf(ceremony, setup);
                 ceremony->show();
                 setup->unload();
@@ -43,9 +45,18 @@ void FirstRunFlow::ceremonyConfirmed(DialogWindow* ceremony) {
     emit windowMade(seasonal);
     connect(seasonal, &SeasonalCeremony::confirmed, this,
             [this, seasonal, now] { emit quitChosen(seasonal, now); });
+    sayWhenDeclined(seasonal);
     StandInPlaceOf(seasonal, ceremony);
     seasonal->show();
     ceremony->unload();
+}
+
+void FirstRunFlow::sayWhenDeclined(DialogWindow* ceremony) {
+    // Said before the window goes, and the program with it.
+    connect(ceremony, &DialogWindow::closed, this, [this, ceremony] {
+        desktop_.information(ceremony, QStringLiteral("卒煙の開始"),
+                             QString::fromUtf8(kCeremonyDeclinedWords));
+    });
 }
 
 }  // namespace kemless

@@ -27,6 +27,8 @@ signals:
 
 private:
     void ceremonyConfirmed(DialogWindow* ceremony);
+    // A declined ceremony says what happens next.
+    void sayWhenDeclined(DialogWindow* ceremony);
 
     Clock& clock_;
     Desktop& desktop_;

@@ -39,7 +39,8 @@ void SideWindows::open(const QString& name) {
     if (which == nullptr) return;
     SideWindow* w = nullptr;
     bool made = false;
-    if (which->name == kCravingWindow.name) {
+    const std::string_view named = which->name;
+    if (named == kCravingWindow.name) {
         if (!craving_) {
             craving_ = new CravingWindow;
             connect(craving_, &CravingWindow::urgePassed, this, [this] { answer(true); });
@@ -48,17 +49,16 @@ void SideWindows::open(const QString& name) {
                     [this] { open(QString::fromLatin1(kRecordWindow.name)); });
             connect(craving_, &CravingWindow::triggerPicked, this,
                     [this](const QString& trigger) { picked_ = trigger.toStdString(); });
-            picked_.clear();
-            QStringList reasons;
-            for (const std::string& r : plan().reasons) reasons << QString::fromStdString(r);
-            QList<PlanInCraving::Trigger> triggers;
-            for (const TriggerPlan& t : plan().triggers)
-                triggers.append({QString::fromStdString(t.name), QString::fromStdString(IfThenText(t))});
-            craving_->setPlan(reasons, triggers);
+            givePlan();
             made = true;
+        } else if (craving_->isOver()) {
+            // A new urge: the finished helper counts it from the start,
+            // nothing picked yet.
+            craving_->startAfresh();
+            givePlan();
         }
         w = craving_;
-    } else if (which->name == kRecordWindow.name) {
+    } else if (named == kRecordWindow.name) {
         if (!record_) {
             record_ = new RecordWindow;
             connect(record_, &RecordWindow::cravingRequested, this,
@@ -112,6 +112,16 @@ void SideWindows::renderRecord() {
         record_->render(MakeRecordView(journal_.summary(quit_, display_->now), journal_.keeping()));
         record_->showHardMoments(journal_.hardMoments(display_->now));
     }
+}
+
+void SideWindows::givePlan() {
+    picked_.clear();
+    QStringList reasons;
+    for (const std::string& r : plan().reasons) reasons << QString::fromStdString(r);
+    QList<PlanInCraving::Trigger> triggers;
+    for (const TriggerPlan& t : plan().triggers)
+        triggers.append({QString::fromStdString(t.name), QString::fromStdString(IfThenText(t))});
+    craving_->setPlan(reasons, triggers);
 }
 
 const Plan& SideWindows::plan() {

@@ -66,6 +66,8 @@ private:
     void answer(bool passed);
     void renderRecord();
     void readPlan();
+    // The helper's reasons and triggers, for a new urge: nothing picked.
+    void givePlan();
     void savePlan(const Plan& plan);
     QList<QWidget*> windows() const;
 

@@ -31,9 +31,11 @@ double ContrastRatio(Rgb a, Rgb b) {
 }
 
 Rgb FocusRingColor(std::span<const Rgb> neighbours) {
-    // The blue is the program's own and stands 4.5:1 off the main window's
-    // grey; white and black cover any colour the user gives the windows.
-    constexpr Rgb kCandidates[] = {{0x1A, 0x4F, 0x8C}, {255, 255, 255}, {0, 0, 0}};
+    // The blue is the program's own and stands 5:1 off the main window's
+    // grey; white and black cover any colour the user gives the windows. It
+    // is dark enough that any colour stands 3:1 off it or off white: the
+    // ring with its white lines shows on whatever lies beside it.
+    constexpr Rgb kCandidates[] = {{0x17, 0x46, 0x7E}, {255, 255, 255}, {0, 0, 0}};
     Rgb best = kCandidates[0];
     double bestWeakest = -1;
     for (const Rgb& candidate : kCandidates) {

@@ -199,8 +199,11 @@ int64_t RoundLengthBelow(double lengthMm) {
     // The leading digit of the length at its own power of ten, from 10 m up.
     int64_t step = kTenMetres;
     while (step <= INT64_MAX / 10 && lengthMm >= static_cast<double>(step) * 10) step *= 10;
-    const int64_t lead = static_cast<int64_t>(std::floor(lengthMm / static_cast<double>(step)));
-    return lead * step;
+    // Beyond the largest step the lead is no digit: held at what a length in
+    // millimetres can be.
+    const double lead = std::floor(lengthMm / static_cast<double>(step));
+    const int64_t most = INT64_MAX / step;
+    return (lead >= static_cast<double>(most) ? most : static_cast<int64_t>(lead)) * step;
 }
 
 void NoticeLedger::add(const JournalEvent& e) {

@@ -115,8 +115,12 @@ MilestoneRound JournalBook::milestones(const MilestoneFigures& figures, const Ca
             known.add(line);
             // Said in this run but gone from the file (a sync put an older
             // copy in its place): kept again, so no later start says it.
-            const std::optional<int64_t> inFile = fileNotices_.furthest(*NoticeKeyOf(line));
-            if (file_ && (!inFile || *inFile < *NoticeValueOf(line))) again += FormatJournalLine(line);
+            // Lines still waiting for a write are on their way already.
+            const std::optional<std::string> key = NoticeKeyOf(line);
+            const std::optional<int64_t> value = NoticeValueOf(line);
+            if (!key || !value) continue;
+            const std::optional<int64_t> inFile = fileNotices_.furthest(*key);
+            if (file_ && waiting_.empty() && (!inFile || *inFile < *value)) again += FormatJournalLine(line);
         }
         round = NextMilestones(known, figures, now);
         if (!canSay && !round.due.empty()) {

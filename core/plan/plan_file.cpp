@@ -17,73 +17,14 @@ constexpr off_t kMaxPlanBytes = 256 * 1024;
 
 constexpr std::array<const char*, 7> kDayLetters = {"日", "月", "火", "水", "木", "金", "土"};
 
-void AppendEscaped(std::string& out, std::string_view word) {
-    if (word.empty()) {
-        out += "\\e";
-        return;
-    }
-    for (const char c : word) {
-        const auto b = static_cast<unsigned char>(c);
-        switch (c) {
-            case '\\': out += "\\\\"; break;
-            case ' ': out += "\\s"; break;
-            case '\n': out += "\\n"; break;
-            case '\t': out += "\\t"; break;
-            default:
-                if (b < 0x20 || b == 0x7F) {
-                    char hex[8];
-                    std::snprintf(hex, sizeof hex, "\\x%02X", b);
-                    out += hex;
-                } else {
-                    out += c;
-                }
-        }
-    }
-}
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
-
-std::optional<std::string> Unescaped(std::string_view word) {
-    if (word == "\\e") return std::string();
-    if (word.empty()) return std::nullopt;
-    std::string out;
-    for (size_t i = 0; i < word.size(); ++i) {
-        if (word[i] != '\\') {
-            out += word[i];
-            continue;
-        }
-        if (++i >= word.size()) return std::nullopt;
-        switch (word[i]) {
-            case '\\': out += '\\'; break;
-            case 's': out += ' '; break;
-            case 'n': out += '\n'; break;
-            case 't': out += '\t'; break;
-            case 'x': {
-                if (i + 2 >= word.size()) return std::nullopt;
-                const int high = HexDigit(word[i + 1]), low = HexDigit(word[i + 2]);
-                if (high < 0 || low < 0) return std::nullopt;
-                out += static_cast<char>(high * 16 + low);
-                i += 2;
-                break;
-            }
-            default: return std::nullopt;
-        }
-    }
-    return out;
-}
-
 // The words of a value; nullopt when one does not read.
 std::optional<std::vector<std::string>> WordsOf(std::string_view value) {
     std::vector<std::string> words;
     size_t start = 0;
     while (true) {
         const size_t blank = value.find(' ', start);
-        std::optional<std::string> word = Unescaped(value.substr(start, blank - start));
+        const std::string_view token = value.substr(start, blank - start);
+        std::optional<std::string> word = token.empty() ? std::nullopt : UnescapedWord(token);
         if (!word) return std::nullopt;
         words.push_back(std::move(*word));
         if (blank == std::string_view::npos) return words;
@@ -226,7 +167,7 @@ void AppendLine(std::string& out, std::string_view key, std::initializer_list<st
     for (const std::string_view word : words) {
         if (!first) out += ' ';
         first = false;
-        AppendEscaped(out, word);
+        AppendEscapedWord(out, word);
     }
     out += '\n';
 }

@@ -16,70 +16,6 @@ bool IsKindWord(std::string_view word) {
                        [](char c) { return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-'; });
 }
 
-void AppendEscaped(std::string& out, std::string_view word) {
-    if (word.empty()) {
-        out += "\\e";
-        return;
-    }
-    for (const char c : word) {
-        const auto b = static_cast<unsigned char>(c);
-        switch (c) {
-            case '\\': out += "\\\\"; break;
-            case ' ': out += "\\s"; break;
-            case '=': out += "\\q"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\t': out += "\\t"; break;
-            default:
-                if (b < 0x20 || b == 0x7F) {
-                    char hex[5];
-                    std::snprintf(hex, sizeof hex, "\\x%02X", b);
-                    out += hex;
-                } else {
-                    out += c;
-                }
-        }
-    }
-}
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
-
-std::optional<std::string> Unescaped(std::string_view word) {
-    if (word == "\\e") return std::string();
-    std::string out;
-    for (size_t i = 0; i < word.size(); ++i) {
-        if (word[i] != '\\') {
-            out += word[i];
-            continue;
-        }
-        if (++i == word.size()) return std::nullopt;
-        switch (word[i]) {
-            case '\\': out += '\\'; break;
-            case 's': out += ' '; break;
-            case 'q': out += '='; break;
-            case 'n': out += '\n'; break;
-            case 'r': out += '\r'; break;
-            case 't': out += '\t'; break;
-            case 'x': {
-                if (i + 2 >= word.size()) return std::nullopt;
-                const int high = HexDigit(word[i + 1]);
-                const int low = HexDigit(word[i + 2]);
-                if (high < 0 || low < 0) return std::nullopt;
-                out += static_cast<char>(high * 16 + low);
-                i += 2;
-                break;
-            }
-            default: return std::nullopt;
-        }
-    }
-    return out;
-}
-
 // A number of exactly `digits` digits (any number of them for 0): digits
 // alone, so no sign slips through as a number.
 std::optional<int32_t> Digits(std::string_view text, size_t digits) {
@@ -137,6 +73,74 @@ std::vector<std::string_view> Lines(std::string_view bytes) {
 
 }  // namespace
 
+void AppendEscapedWord(std::string& out, std::string_view word) {
+    if (word.empty()) {
+        out += "\\e";
+        return;
+    }
+    for (const char c : word) {
+        const auto b = static_cast<unsigned char>(c);
+        switch (c) {
+            case '\\': out += "\\\\"; break;
+            case ' ': out += "\\s"; break;
+            case '=': out += "\\q"; break;
+            case '\n': out += "\\n"; break;
+            case '\r': out += "\\r"; break;
+            case '\t': out += "\\t"; break;
+            default:
+                if (b < 0x20 || b == 0x7F) {
+                    char hex[5];
+                    std::snprintf(hex, sizeof hex, "\\x%02X", b);
+                    out += hex;
+                } else {
+                    out += c;
+                }
+        }
+    }
+}
+
+namespace {
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
+}  // namespace
+
+std::optional<std::string> UnescapedWord(std::string_view word) {
+    if (word == "\\e") return std::string();
+    std::string out;
+    for (size_t i = 0; i < word.size(); ++i) {
+        if (word[i] != '\\') {
+            out += word[i];
+            continue;
+        }
+        if (++i == word.size()) return std::nullopt;
+        switch (word[i]) {
+            case '\\': out += '\\'; break;
+            case 's': out += ' '; break;
+            case 'q': out += '='; break;
+            case 'n': out += '\n'; break;
+            case 'r': out += '\r'; break;
+            case 't': out += '\t'; break;
+            case 'x': {
+                if (i + 2 >= word.size()) return std::nullopt;
+                const int high = HexDigit(word[i + 1]);
+                const int low = HexDigit(word[i + 2]);
+                if (high < 0 || low < 0) return std::nullopt;
+                out += static_cast<char>(high * 16 + low);
+                i += 2;
+                break;
+            }
+            default: return std::nullopt;
+        }
+    }
+    return out;
+}
+
 std::optional<std::string_view> JournalEvent::field(std::string_view key) const {
     for (const auto& [k, v] : fields)
         if (k == key) return std::string_view(v);
@@ -149,17 +153,17 @@ std::string FormatJournalLine(const JournalEvent& e) {
                   e.at.hour, e.at.minute);
     std::string line = minute;
     line += ' ';
-    AppendEscaped(line, e.kind);
+    AppendEscapedWord(line, e.kind);
     for (const std::string& word : e.words) {
         line += ' ';
-        AppendEscaped(line, word);
+        AppendEscapedWord(line, word);
     }
     for (const auto& [key, value] : e.fields) {
         line += ' ';
-        AppendEscaped(line, key);
+        AppendEscapedWord(line, key);
         line += '=';
         // An empty value needs no mark: "key=" says it.
-        if (!value.empty()) AppendEscaped(line, value);
+        if (!value.empty()) AppendEscapedWord(line, value);
     }
     line += '\n';
     return line;
@@ -186,13 +190,13 @@ std::optional<JournalEvent> ParseJournalLine(std::string_view line) {
         if (equals == std::string_view::npos) {
             // Plain words come before the fields.
             if (!e.fields.empty()) return std::nullopt;
-            std::optional<std::string> word = Unescaped(token);
+            std::optional<std::string> word = UnescapedWord(token);
             if (!word || token.empty()) return std::nullopt;
             e.words.push_back(std::move(*word));
             continue;
         }
         if (!IsKindWord(token.substr(0, equals))) return std::nullopt;
-        std::optional<std::string> value = Unescaped(token.substr(equals + 1));
+        std::optional<std::string> value = UnescapedWord(token.substr(equals + 1));
         if (!value || token.substr(equals + 1) == "\\e") return std::nullopt;
         e.fields.emplace_back(std::string(token.substr(0, equals)), std::move(*value));
     }

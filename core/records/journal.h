@@ -42,6 +42,11 @@ struct JournalEvent {
     std::optional<std::string_view> field(std::string_view key) const;
 };
 
+// One word as the journal writes it (and the plan file, which shares the
+// form), and back: nullopt for a word that does not read.
+void AppendEscapedWord(std::string& out, std::string_view word);
+std::optional<std::string> UnescapedWord(std::string_view word);
+
 // One line, with its line end. The kind and the keys must be lower-case
 // words; anything else is written so that it reads back.
 std::string FormatJournalLine(const JournalEvent& event);

@@ -451,14 +451,9 @@ FileOutcome JournalFile::append(JournalReader& reader, const Decision& decide) {
         if (st.st_size + static_cast<off_t>(lines.size()) > kJournalMaxBytes)
             return Failed(FileProblem::TooLarge, 0, path_);
         if (!AppendOnce(fd.get(), st.st_size, lines)) return FailedErrno(path_);
-        // Told from what was written, as a later look would read it.
-        if (!fd_.valid() || st.st_ino != ino_ || st.st_dev != dev_) {
-            fd_ = Descriptor(::openat(t.dir, t.name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK));
-            dev_ = st.st_dev;
-            ino_ = st.st_ino;
-            offset_ = 0;
-            tail_.clear();
-        }
+        // Told from what was written, as a later look would read it: a file
+        // new to this run (just made, or put at the name meanwhile) whole.
+        if (!fd_.valid() || st.st_ino != ino_ || st.st_dev != dev_) return readWhole(reader);
         if (FileOutcome more =
                 readFrom(fd.get(), offset_, st.st_size + static_cast<off_t>(lines.size()), reader);
             !more)

@@ -46,6 +46,7 @@ CravingMoment CravingAt(int64_t elapsedMs) {
         m.breath = Breath::In;
         m.breathWord = "吸って";
         m.breathSize = Eased(inCycle, kBreathInMs);
+        m.breathStep = 1000;
     } else {
         m.breath = Breath::Out;
         m.breathWord = "吐いて";

@@ -27,6 +27,9 @@ struct CravingMoment {
     Breath breath = Breath::In;
     std::string breathWord;  // "吸って" / "吐いて"; empty at the end
     int32_t breathSize = 0;  // 0..1000: grows while breathing in, shrinks while out
+    // The same in two sizes, for a desktop that asks for less motion: full
+    // while breathing in, empty while breathing out.
+    int32_t breathStep = 0;
 };
 
 // `elapsedMs`: since the helper came up; below 0 counts as 0.

@@ -107,6 +107,21 @@ class World:
             "QT_QPA_PLATFORM": "offscreen",
             "LANG": "C.UTF-8",
         }
+        # Under the sanitizers, their options (and the suppressions of leaks
+        # that are not ours) reach the program too.
+        # The suppressions are copied where the test user can surely read them.
+        for name in ("ASAN_OPTIONS", "LSAN_OPTIONS", "UBSAN_OPTIONS"):
+            if name not in os.environ:
+                continue
+            options = []
+            for option in os.environ[name].split(":"):
+                if option.startswith("suppressions="):
+                    copy = os.path.join(self.dir, name.lower() + ".supp")
+                    shutil.copy(option.split("=", 1)[1], copy)
+                    os.chmod(copy, 0o644)
+                    option = "suppressions=" + copy
+                options.append(option)
+            self.env[name] = ":".join(options)
         self.process = None
         self.streams = []
         self.stderr_path = os.path.join(self.dir, "stderr")

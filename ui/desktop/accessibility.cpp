@@ -3,9 +3,13 @@
 #include <QAbstractItemView>
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QApplication>
 #include <QComboBox>
+#include <QFocusEvent>
 #include <QFontMetrics>
 #include <QLineEdit>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QStyle>
 #include <QStyleOptionFrame>
 #include <QVariant>
@@ -20,7 +24,11 @@ const char* const kKind = "kemlessAccessible";
 const char* const kRole = "kemlessAccessibleRole";
 const char* const kRevision = "kemlessSpokenRevision";
 const char* const kCaret = "kemlessChoiceCaret";
-enum class Kind { Decorative = 1, Spoken, Dialog };
+const char* const kEntrySelection = "kemlessEntrySelection";
+const char* const kEntryWatched = "kemlessEntryWatched";
+enum class Kind { Decorative = 1, Spoken, Dialog, StatusBar, Notice };
+const char* const kAnnouncer = "announcer";
+const char* const kAnnouncement = "announcement";
 
 Kind KindOf(const QObject* object) { return static_cast<Kind>(object->property(kKind).toInt()); }
 
@@ -53,13 +61,53 @@ public:
     QVariant minimumStepSize() const override { return 0; }
 };
 
+// Marks the box while its text is all selected because Tab came to it; any
+// other selection, an edit, or leaving ends it.
+class EntrySelection : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        auto* box = static_cast<QLineEdit*>(watched);
+        if (event->type() == QEvent::FocusIn) {
+            const auto reason = static_cast<QFocusEvent*>(event)->reason();
+            box->setProperty(kEntrySelection, reason == Qt::TabFocusReason ||
+                                                  reason == Qt::BacktabFocusReason ||
+                                                  reason == Qt::ShortcutFocusReason);
+        } else if (event->type() == QEvent::FocusOut) {
+            box->setProperty(kEntrySelection, false);
+        }
+        return false;
+    }
+};
+
+void WatchEntrySelection(QLineEdit* box) {
+    if (box->property(kEntryWatched).toBool()) return;
+    box->setProperty(kEntryWatched, true);
+    box->installEventFilter(new EntrySelection(box));
+    const auto end = [box] {
+        if (box->hasFocus() && box->selectedText() == box->text()) return;
+        box->setProperty(kEntrySelection, false);
+    };
+    QObject::connect(box, &QLineEdit::selectionChanged, box, end);
+    QObject::connect(box, &QLineEdit::textEdited, box, [box] { box->setProperty(kEntrySelection, false); });
+}
+
 // A text box. What Qt's own interface does, except that the whole text is
 // one run of (no) attributes: Orca builds what it speaks from those runs.
+//
+// The whole text that Tab selects on the way in is not told as a selection:
+// Orca would say the value a second time, "selected", and "Text unselected."
+// on the way out. Typing still replaces it, as the eye sees; a selection the
+// user makes is told as it is.
 class BoxAccessible : public QAccessibleWidget,
                       public QAccessibleTextInterface,
                       public QAccessibleEditableTextInterface {
 public:
-    explicit BoxAccessible(QLineEdit* box) : QAccessibleWidget(box, QAccessible::EditableText) {}
+    explicit BoxAccessible(QLineEdit* box) : QAccessibleWidget(box, QAccessible::EditableText) {
+        WatchEntrySelection(box);
+    }
 
     void* interface_cast(QAccessible::InterfaceType t) override {
         if (t == QAccessible::TextInterface) return static_cast<QAccessibleTextInterface*>(this);
@@ -100,10 +148,10 @@ public:
     }
     int cursorPosition() const override { return box()->cursorPosition(); }
     void setCursorPosition(int position) override { box()->setCursorPosition(position); }
-    int selectionCount() const override { return box()->hasSelectedText() ? 1 : 0; }
+    int selectionCount() const override { return told() ? 1 : 0; }
     void selection(int index, int* startOffset, int* endOffset) const override {
         *startOffset = *endOffset = 0;
-        if (index != 0 || !box()->hasSelectedText()) return;
+        if (index != 0 || !told()) return;
         *startOffset = box()->selectionStart();
         *endOffset = box()->selectionEnd();
     }
@@ -164,6 +212,7 @@ public:
 
 private:
     QLineEdit* box() const { return static_cast<QLineEdit*>(widget()); }
+    bool told() const { return box()->hasSelectedText() && !box()->property(kEntrySelection).toBool(); }
     // A password would not be read out.
     bool shown() const { return box()->echoMode() == QLineEdit::Normal; }
     // -2 stands for the cursor position.
@@ -245,6 +294,17 @@ private:
     QString chosen() const { return list()->currentText(); }
 };
 
+// The status bar that holds the announcements. Orca says what a
+// notification sits in before the notification itself (the dialog with its
+// whole introduction, every time); this bar answers that it sits in the
+// application, and Orca passes it by, so the words are said alone.
+class AnnouncerAccessible : public QAccessibleWidget {
+public:
+    explicit AnnouncerAccessible(QWidget* w) : QAccessibleWidget(w, QAccessible::StatusBar) {}
+    QAccessibleInterface* parent() const override { return QAccessible::queryAccessibleInterface(qApp); }
+    QString text(QAccessible::Text) const override { return {}; }
+};
+
 QAccessibleInterface* Factory(const QString&, QObject* object) {
     auto* widget = qobject_cast<QWidget*>(object);
     if (widget == nullptr) return nullptr;
@@ -254,6 +314,8 @@ QAccessibleInterface* Factory(const QString&, QObject* object) {
             return new SpokenAccessible(widget,
                                         static_cast<QAccessible::Role>(object->property(kRole).toInt()));
         case Kind::Dialog: return new QAccessibleWidget(widget, QAccessible::Dialog);
+        case Kind::StatusBar: return new AnnouncerAccessible(widget);
+        case Kind::Notice: return new QAccessibleWidget(widget, QAccessible::Notification);
     }
     if (auto* box = qobject_cast<QLineEdit*>(object)) return new BoxAccessible(box);
     if (auto* list = qobject_cast<QComboBox*>(object); list != nullptr && !list->isEditable())
@@ -307,5 +369,63 @@ void SetSpokenName(QWidget* control, const QString& name) {
 int SpokenRevision(const QWidget* control) { return control->property(kRevision).toInt(); }
 
 void MarkDecorative(QWidget* widget) { SetKind(widget, Kind::Decorative); }
+
+void Announce(QWidget* window, const QString& text) {
+    window = window->window();
+    auto* bar = window->findChild<QWidget*>(QLatin1String(kAnnouncer), Qt::FindDirectChildrenOnly);
+    if (bar == nullptr) {
+        // A pixel in the corner that draws nothing and takes no click nor
+        // the keyboard.
+        bar = new QWidget(window);
+        bar->setObjectName(QLatin1String(kAnnouncer));
+        bar->setAttribute(Qt::WA_TransparentForMouseEvents);
+        bar->setFocusPolicy(Qt::NoFocus);
+        bar->setGeometry(0, 0, 1, 1);
+        SetKind(bar, Kind::StatusBar);
+        auto* notice = new QWidget(bar);
+        notice->setObjectName(QLatin1String(kAnnouncement));
+        notice->setAttribute(Qt::WA_TransparentForMouseEvents);
+        notice->setFocusPolicy(Qt::NoFocus);
+        notice->setGeometry(0, 0, 1, 1);
+        SetKind(notice, Kind::Notice);
+        notice->hide();
+        bar->show();
+        bar->lower();
+    }
+    auto* notice = bar->findChild<QWidget*>(QLatin1String(kAnnouncement));
+    // Shown anew, so that the same words said twice are heard twice.
+    notice->hide();
+    notice->setAccessibleName(text);
+    notice->show();
+}
+
+bool DesktopAsksForLessMotion() {
+    static const bool less = [] {
+        const QString desktop = qEnvironmentVariable("XDG_CURRENT_DESKTOP");
+        // Qt's interface effects say something only where a desktop's own
+        // theme sets them (KDE's); elsewhere they are off for want of one.
+        if (desktop.contains(QLatin1String("KDE"), Qt::CaseInsensitive))
+            return !QApplication::isEffectEnabled(Qt::UI_General);
+        // GNOME keeps it in its settings.
+        if (!desktop.contains(QLatin1String("GNOME"), Qt::CaseInsensitive)) return false;
+        const QString gsettings = QStandardPaths::findExecutable(QStringLiteral("gsettings"));
+        if (gsettings.isEmpty()) return !QApplication::isEffectEnabled(Qt::UI_General);
+        QProcess ask;
+        ask.start(gsettings, {QStringLiteral("get"), QStringLiteral("org.gnome.desktop.interface"),
+                              QStringLiteral("enable-animations")});
+        if (!ask.waitForFinished(1000)) {
+            ask.kill();
+            ask.waitForFinished(1000);
+            return false;
+        }
+        return ask.readAllStandardOutput().trimmed() == "false";
+    }();
+    return less;
+}
+
+QString LastAnnouncement(const QWidget* window) {
+    const auto* notice = window->window()->findChild<QWidget*>(QLatin1String(kAnnouncement));
+    return notice != nullptr ? notice->accessibleName() : QString();
+}
 
 }  // namespace kemless

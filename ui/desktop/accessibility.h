@@ -42,4 +42,19 @@ int SpokenRevision(const QWidget* control);
 // already says (a heading read with its value).
 void MarkDecorative(QWidget* widget);
 
+// Said at once by a screen reader, wherever the keyboard is: what just
+// happened (the window went to the notification area, a copy was made, the
+// five minutes are over). Qt 6.4 has no announcement of its own; Orca says
+// a notification as it shows, and one in a status bar by its text alone, so
+// `window` gets an unseen status bar whose notification shows anew with
+// every announcement. Nothing appears on the screen.
+void Announce(QWidget* window, const QString& text);
+// The desktop asks for less motion: GNOME's animations are off
+// (org.gnome.desktop.interface enable-animations), or KDE's interface
+// effects as Qt sees them. Asked once a run.
+bool DesktopAsksForLessMotion();
+
+// What `window` announced last, empty if nothing.
+QString LastAnnouncement(const QWidget* window);
+
 }  // namespace kemless

@@ -20,8 +20,10 @@ void Desktop::message(QWidget* parent, const QString& text) {
 void Desktop::information(QWidget* parent, const QString& what, const QString& text) {
     QMessageBox box(QMessageBox::NoIcon, QStringLiteral("ケムレス"), text, QMessageBox::Ok, parent);
     // Qt presents every message box as an alert; this one only informs. A
-    // screen reader reads the text of the box after its name.
-    DescribeWindow(&box, WindowKind::Dialog, what);
+    // screen reader reads the text of the box after its name: from its label,
+    // or, where it finds none (a box over a window that is going), from its
+    // description.
+    DescribeWindow(&box, WindowKind::Dialog, what, text);
     box.exec();
 }
 

@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QPointer>
 #include <QWidget>
+#include <algorithm>
 #include <vector>
 
 #include "basics/contrast.h"
@@ -29,15 +30,31 @@ QRect RectInWindow(const QWidget* w) { return QRect(w->mapTo(w->window(), QPoint
 
 // Outside the marked area where the window has room for it; else along the
 // window's edge, over the control (the guide's text fills its window).
-QRect RingRect(const QWidget* control) {
-    const int out = kFocusRingGap + kFocusRingWidth;
-    const QRect ring = FocusMarkedArea(control).adjusted(-out, -out, out, out);
-    return ring.intersected(control->window()->rect());
-}
-
 bool RingFitsOutside(const QWidget* control) {
+    // The ring itself; the outer line may run off the window's edge.
     const int out = kFocusRingGap + kFocusRingWidth;
     return control->window()->rect().contains(FocusMarkedArea(control).adjusted(-out, -out, out, out));
+}
+
+QRect RingRect(const QWidget* control) {
+    const int out = kFocusMarkReach;
+    const QRect ring = FocusMarkedArea(control).adjusted(-out, -out, out, out);
+    return RingFitsOutside(control) ? ring : ring.intersected(control->window()->rect());
+}
+
+// A frame `width` pixels wide just inside `outer`. The sides go in pieces
+// of a few dozen rows: Qt's raster engine hands a fill of more rows to a
+// pool of threads, woken for every frame of an animation beside the ring.
+void Frame(QPainter& p, const QRect& outer, int width, const QColor& colour) {
+    constexpr int kRowsAPiece = 24;
+    p.fillRect(QRect(outer.left(), outer.top(), outer.width(), width), colour);
+    p.fillRect(QRect(outer.left(), outer.bottom() - width + 1, outer.width(), width), colour);
+    const int bottom = outer.bottom() - width;
+    for (int top = outer.top() + width; top <= bottom; top += kRowsAPiece) {
+        const int rows = std::min(kRowsAPiece, bottom + 1 - top);
+        p.fillRect(QRect(outer.left(), top, width, rows), colour);
+        p.fillRect(QRect(outer.right() - width + 1, top, width, rows), colour);
+    }
 }
 
 // The layer over one window that draws the ring of its focused control.
@@ -85,14 +102,15 @@ protected:
     void paintEvent(QPaintEvent*) override {
         if (!control_ || !control_->isVisible() || !control_->hasFocus()) return;
         QPainter p(this);
-        p.setRenderHint(QPainter::Antialiasing, false);
-        const QRectF ring = QRectF(RingRect(control_))
-                                .adjusted(kFocusRingWidth / 2.0, kFocusRingWidth / 2.0,
-                                          -kFocusRingWidth / 2.0, -kFocusRingWidth / 2.0);
-        p.setPen(
-            QPen(FocusRingColorFor(control_), kFocusRingWidth, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
-        p.setBrush(Qt::NoBrush);
-        p.drawRect(ring);
+        // From the outside in: a contrasting line, the ring, and the
+        // contrasting line again in the gap.
+        const QColor halo = FocusHaloColorFor(control_);
+        QRect band = RingRect(control_);
+        Frame(p, band, kFocusRingHalo, halo);
+        band.adjust(kFocusRingHalo, kFocusRingHalo, -kFocusRingHalo, -kFocusRingHalo);
+        Frame(p, band, kFocusRingWidth, FocusRingColorFor(control_));
+        band.adjust(kFocusRingWidth, kFocusRingWidth, -kFocusRingWidth, -kFocusRingWidth);
+        Frame(p, band, kFocusRingGap, halo);
     }
 
 private:
@@ -144,6 +162,12 @@ QRect FocusMarkedArea(const QWidget* control) {
         companion != nullptr && companion->isVisible())
         area |= RectInWindow(companion);
     return area;
+}
+
+QColor FocusHaloColorFor(const QWidget* control) {
+    const Rgb ring = RgbOf(FocusRingColorFor(control));
+    const Rgb white(255, 255, 255), black(0, 0, 0);
+    return ToQColor(ContrastRatio(ring, white) >= ContrastRatio(ring, black) ? white : black);
 }
 
 QColor FocusRingColorFor(const QWidget* control) {

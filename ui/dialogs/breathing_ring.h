@@ -1,4 +1,5 @@
 #pragma once
+#include <QPixmap>
 #include <QWidget>
 
 namespace kemless {
@@ -23,8 +24,21 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
 
 private:
+    // Where the ring runs and what is inside it, in this widget.
+    QRectF ringRect() const;
+    qreal penWidth() const;
+    QRect discArea(int breathPermille) const;
+    void paintBand(const QRect& area, const QRectF& ring, qreal pen);
+
+    // The ring as it stands, drawn once for each step of the five minutes
+    // it shows: a frame then only copies it and draws the disc.
+    QPixmap ringPicture_;
+    int pictureGone_ = -1;
+    QColor pictureGround_;
+    QPixmap discPicture_;
     int gone_ = 0;
     int breath_ = 0;
     QString word_;

@@ -40,6 +40,8 @@ StartCeremony::StartCeremony(QWidget* parent)
 
     start_ = new QPushButton(QStringLiteral("卒煙を開始する(CR)"));
     start_->setObjectName(QStringLiteral("startButton"));
+    // "(CR)" tells the eye that Enter starts; a screen reader says the button.
+    start_->setAccessibleName(QStringLiteral("卒煙を開始する"));
     layout->addWidget(start_);
     auto* row = new QHBoxLayout;
     const QString declines[2] = {QStringLiteral("もう少し考える"), QStringLiteral("また次の機会にする")};
@@ -90,6 +92,7 @@ SeasonalCeremony::SeasonalCeremony(const SeasonalGreeting* greeting, QWidget* pa
     }
 
     start_ = new QPushButton(QStringLiteral("卒煙を開始する(CR)"), this);
+    start_->setAccessibleName(QStringLiteral("卒煙を開始する"));
     start_->setObjectName(QStringLiteral("startButton"));
     start_->setGeometry(TwipsRect(1500, 2640, 2400, 435));
     connect(start_, &QPushButton::clicked, this, &SeasonalCeremony::confirmed);

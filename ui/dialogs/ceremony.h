@@ -11,6 +11,11 @@ namespace kemless {
 
 struct SeasonalGreeting;
 
+// Said when the ceremony is declined, before the program ends: what became
+// of it, and what the next start does.
+inline constexpr char kCeremonyDeclinedWords[] =
+    "卒煙はまだ開始していません。ケムレスを終了します。\n次に起動すると、初期設定からもう一度始まります。";
+
 // The start ceremony. Its start button starts the quit; declining
 // (either decline button, Escape or the close box) closes it, and with it
 // the program, without writing anything.

@@ -44,12 +44,13 @@ void ShowLine(QLabel* line, const QString& text) {
 }  // namespace
 
 CravingWindow::CravingWindow(QWidget* parent)
-    : SideWindow(QStringLiteral("cravingWindow"), QStringLiteral("吸いたくなったら - ケムレス"), parent) {
+    : SideWindow(QStringLiteral("cravingWindow"), SideWindowCaption(kCravingWindow), parent) {
     // It asks how the craving ended; coming up it says what it is for.
-    DescribeWindow(this, WindowKind::Dialog, QStringLiteral("吸いたくなったら"),
+    DescribeWindow(this, WindowKind::Dialog, QString::fromUtf8(kCravingWindow.title),
                    QString::fromUtf8(kCravingIntro));
     animation_.setObjectName(QStringLiteral("animationTimer"));
-    animation_.setInterval(kFrameMs);
+    lessMotion_ = DesktopAsksForLessMotion();
+    animation_.setInterval(lessMotion_ ? kSteppedFrameMs : kFrameMs);
     animation_.setTimerType(Qt::CoarseTimer);
     connect(&animation_, &QTimer::timeout, this, &CravingWindow::tick);
 
@@ -62,6 +63,9 @@ CravingWindow::CravingWindow(QWidget* parent)
 
     ring_ = new BreathingRing(this);
     countdown_ = ReadableLine("countdownLabel", this);
+    // Between the whole minutes it says the second it is at when the
+    // keyboard comes to it.
+    countdown_->installEventFilter(this);
     QFont big = countdown_->font();
     big.setPointSizeF(big.pointSizeF() * 1.5);
     big.setBold(true);
@@ -108,7 +112,7 @@ CravingWindow::CravingWindow(QWidget* parent)
     message_ = ReadableLine("outcomeLabel", told);
     message_->setWordWrap(true);
     auto* toldRow = new QHBoxLayout;
-    QPushButton* record = Button("recordButton", "これまでの記録", told);
+    QPushButton* record = Button("recordButton", kRecordWindow.title, told);
     QPushButton* closeAfter = Button("closeAfterButton", "閉じる", told);
     toldRow->addWidget(record);
     toldRow->addStretch();
@@ -164,6 +168,7 @@ void CravingWindow::setPlan(const QStringList& reasons, const QList<PlanInCravin
 }
 
 void CravingWindow::answered() {
+    answered_ = true;
     // One answer a craving: a second press must not count twice.
     button("urgePassedButton")->setEnabled(false);
     button("slipButton")->setEnabled(false);
@@ -183,21 +188,57 @@ void CravingWindow::showOutcome(const QString& words) {
 
 void CravingWindow::renderAt(qint64 elapsedMs) {
     const CravingMoment m = CravingAt(elapsedMs);
-    ring_->setState(m.permille, m.breathSize, Q(m.breathWord));
+    const QString word = Q(m.breathWord);
+    const bool turned = word != ring_->word();
+    ring_->setState(m.permille, lessMotion_ ? m.breathStep : m.breathSize, word);
+    // The breath to follow, in its word alone, while the guide has the
+    // keyboard.
+    if (turned && !word.isEmpty() && ring_->hasFocus()) Announce(this, word);
     if (const QString countdown = Q(m.countdown); countdown_->text() != countdown) {
         countdown_->setText(countdown);
-        // Heard on the whole minutes only; in between it says the second it
-        // is at when the keyboard comes to it.
-        if (m.announce)
-            SetSpokenName(countdown_, countdown);
-        else
-            countdown_->setAccessibleName(countdown);
+        // What a screen reader is told changes on the whole minutes only:
+        // each change is said, and costs the screen reader work.
+        if (m.announce) SetSpokenName(countdown_, countdown);
     }
     if (m.finished && !finished_) {
         finished_ = true;
         animation_.stop();
-        intro_->setText(QString::fromUtf8(kCravingFinished));
+        const QString finished = QString::fromUtf8(kCravingFinished);
+        intro_->setText(finished);
+        // Heard wherever the keyboard is, unless the answer was given.
+        if (!answered_) Announce(this, finished);
     }
+}
+
+void CravingWindow::setLessMotion(bool less) {
+    lessMotion_ = less;
+    animation_.setInterval(less ? kSteppedFrameMs : kFrameMs);
+    tick();
+}
+
+void CravingWindow::startAfresh() {
+    since_.invalidate();
+    finished_ = false;
+    answered_ = false;
+    intro_->setText(QString::fromUtf8(kCravingIntro));
+    button("urgePassedButton")->setEnabled(true);
+    button("slipButton")->setEnabled(true);
+    ShowLine(message_, QString());
+    message_->setMinimumHeight(0);
+    told_->hide();
+    ask_->show();
+    renderAt(0);
+    if (isVisible()) {
+        since_.start();
+        animation_.start();
+    }
+    ring_->setFocus(Qt::OtherFocusReason);
+}
+
+bool CravingWindow::eventFilter(QObject* watched, QEvent* e) {
+    if (watched == countdown_ && e->type() == QEvent::FocusIn)
+        countdown_->setAccessibleName(countdown_->text());
+    return SideWindow::eventFilter(watched, e);
 }
 
 void CravingWindow::tick() { renderAt(since_.elapsed()); }

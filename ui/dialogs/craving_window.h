@@ -30,6 +30,12 @@ public:
     void showOutcome(const QString& words);
     // The countdown and the breath `elapsedMs` after the window came up.
     void renderAt(qint64 elapsedMs);
+    // Answered, or the five minutes are over: nothing more to do for this
+    // craving.
+    bool isOver() const { return finished_ || answered_; }
+    // A new craving in the same window: the five minutes from now, the two
+    // answers open again, the keyboard on the breathing guide.
+    void startAfresh();
 
     QTimer* animationTimer() { return &animation_; }
     BreathingRing* ring() const { return ring_; }
@@ -41,8 +47,13 @@ public:
     void setPlan(const QStringList& reasons, const QList<PlanInCraving::Trigger>& triggers);
     PlanInCraving* planPart() const { return plan_; }
 
-    // Frames a second: enough for a slow breath, little work for the machine.
-    static constexpr int kFrameMs = 50;
+    // Frames a second: enough for a slow breath (the disc moves a few
+    // pixels a frame), little work for the machine.
+    static constexpr int kFrameMs = 200;
+    // Where the desktop asks for less motion the disc steps with the breath
+    // between two sizes, and only the countdown's seconds move.
+    static constexpr int kSteppedFrameMs = 1000;
+    void setLessMotion(bool less);
 
 signals:
     void urgePassed();
@@ -59,6 +70,7 @@ protected:
 private:
     void tick();
     void answered();
+    bool eventFilter(QObject* watched, QEvent* e) override;
 
     BreathingRing* ring_;
     QLabel* intro_;
@@ -70,6 +82,8 @@ private:
     QTimer animation_;
     QElapsedTimer since_;
     bool finished_ = false;
+    bool answered_ = false;
+    bool lessMotion_ = false;
     PlanInCraving* plan_ = nullptr;
 };
 

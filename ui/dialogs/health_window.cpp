@@ -20,8 +20,8 @@ QString Q(const std::string& s) { return QString::fromStdString(s); }
 }  // namespace
 
 HealthWindow::HealthWindow(QWidget* parent)
-    : SideWindow(QStringLiteral("healthWindow"), QStringLiteral("回復のあゆみ - ケムレス"), parent) {
-    DescribeWindow(this, WindowKind::Window, QStringLiteral("回復のあゆみ"));
+    : SideWindow(QStringLiteral("healthWindow"), SideWindowCaption(kHealthWindow), parent) {
+    DescribeWindow(this, WindowKind::Window, QString::fromUtf8(kHealthWindow.title));
     summary_ = new QLabel(this);
     summary_->setObjectName(QStringLiteral("summaryLabel"));
     summary_->setWordWrap(true);

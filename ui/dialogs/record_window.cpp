@@ -20,8 +20,8 @@ constexpr int kLines = 5;
 }  // namespace
 
 RecordWindow::RecordWindow(QWidget* parent)
-    : SideWindow(QStringLiteral("recordWindow"), QStringLiteral("これまでの記録 - ケムレス"), parent) {
-    DescribeWindow(this, WindowKind::Window, QStringLiteral("これまでの記録"));
+    : SideWindow(QStringLiteral("recordWindow"), SideWindowCaption(kRecordWindow), parent) {
+    DescribeWindow(this, WindowKind::Window, QString::fromUtf8(kRecordWindow.title));
     auto* grid = new QGridLayout;
     grid->setHorizontalSpacing(12);
     for (int i = 0; i < kLines; ++i) {
@@ -73,7 +73,7 @@ RecordWindow::RecordWindow(QWidget* parent)
     note_->setFocusPolicy(Qt::TabFocus);
     MakeSpoken(note_, QAccessible::StaticText);
 
-    auto* craving = new QPushButton(QStringLiteral("吸いたくなったら"), this);
+    auto* craving = new QPushButton(QString::fromUtf8(kCravingWindow.title), this);
     craving->setObjectName(QStringLiteral("cravingButton"));
     craving->setAutoDefault(false);
     auto* closeButton = new QPushButton(QStringLiteral("閉じる"), this);

@@ -7,6 +7,10 @@
 
 namespace kemless {
 
+QString SideWindowCaption(const SideWindowName& window) {
+    return QString::fromUtf8(window.title) + QStringLiteral(" - ケムレス");
+}
+
 SideWindow::SideWindow(const QString& objectName, const QString& caption, QWidget* parent)
     : DialogWindow(objectName, caption, parent) {
     setEscapeAction([this] { close(); });

@@ -1,4 +1,5 @@
 #pragma once
+#include "content/side_windows.h"
 #include "dialogs/dialog_window.h"
 
 namespace kemless {
@@ -8,6 +9,9 @@ namespace kemless {
 // middle of the screen, smaller where the screen has less room and wholly
 // on it; Escape closes it, and Enter presses the button that has the
 // keyboard. It records nothing by closing.
+// "吸いたくなったら - ケムレス": a side window's caption from its title.
+QString SideWindowCaption(const SideWindowName& window);
+
 class SideWindow : public DialogWindow {
     Q_OBJECT
 public:

@@ -3,9 +3,13 @@
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QTimer>
 
+#include "content/side_windows.h"
+#include "desktop/accessibility.h"
 #include "desktop/placement.h"
 #include "windows/tray_icon.h"
 
@@ -23,10 +27,11 @@ const DisplayWindow::MenuEntry DisplayWindow::kExit{"exitAction", "アプリケ�
 const DisplayWindow::MenuEntry DisplayWindow::kHideToTray{"hideToTrayAction", "タスクトレイに入れる",
                                                           Action::HideToTray};
 const DisplayWindow::MenuEntry DisplayWindow::kSeparator{nullptr, nullptr, Action::Exit};
-const DisplayWindow::MenuEntry DisplayWindow::kCraving{"cravingAction", "吸いたくなったら", Action::Craving};
-const DisplayWindow::MenuEntry DisplayWindow::kRecord{"recordAction", "これまでの記録", Action::Record};
-const DisplayWindow::MenuEntry DisplayWindow::kHealth{"healthAction", "回復のあゆみ", Action::Health};
-const DisplayWindow::MenuEntry DisplayWindow::kPlan{"planAction", "わたしの卒煙プラン", Action::Plan};
+const DisplayWindow::MenuEntry DisplayWindow::kCraving{"cravingAction", kCravingWindow.title,
+                                                       Action::Craving};
+const DisplayWindow::MenuEntry DisplayWindow::kRecord{"recordAction", kRecordWindow.title, Action::Record};
+const DisplayWindow::MenuEntry DisplayWindow::kHealth{"healthAction", kHealthWindow.title, Action::Health};
+const DisplayWindow::MenuEntry DisplayWindow::kPlan{"planAction", kPlanWindow.title, Action::Plan};
 
 DisplayWindow::DisplayWindow(QWidget* parent) : QWidget(parent), tray_(new TrayIcon(this)) {
     connect(tray_, &TrayIcon::restoreRequested, this, &DisplayWindow::restoreFromTray);
@@ -51,7 +56,14 @@ QMenu* DisplayWindow::popupMenu() {
     return menu_;
 }
 
+void DisplayWindow::rememberKeyboard() {
+    if (QWidget* on = focusWidget(); on != nullptr && on != this && isAncestorOf(on)) keyboardWasOn_ = on;
+}
+
 void DisplayWindow::trigger(Action action) {
+    // Before the window goes: as it hides, the keyboard moves on to the
+    // next control.
+    if (action == Action::SwitchSize || action == Action::HideToTray) rememberKeyboard();
     switch (action) {
         case Action::CopySummary: emit copySummaryRequested(); break;
         case Action::CopyShort: emit copyShortRequested(); break;
@@ -78,8 +90,71 @@ void DisplayWindow::hideToTray(bool trayAvailable) {
         showMinimized();
         return;
     }
+    Announce(this, QStringLiteral("タスクトレイに入れました"));
     hide();
     tray_->add();
+}
+
+void DisplayWindow::sayCopied() {
+    const QString words = QStringLiteral("コピーしました");
+    if (copied_ == nullptr) {
+        // Over the window's bottom left corner, where no figure is.
+        copied_ = new QLabel(words, this);
+        copied_->setObjectName(QStringLiteral("copiedLabel"));
+        copied_->setAttribute(Qt::WA_TransparentForMouseEvents);
+        copied_->setAutoFillBackground(true);
+        copied_->setMargin(2);
+        QPalette pal = copied_->palette();
+        pal.setColor(QPalette::Window, QColor(255, 255, 225));
+        pal.setColor(QPalette::WindowText, Qt::black);
+        copied_->setPalette(pal);
+        copied_->setFrameShape(QFrame::Box);
+        // The announcement says it; the label is for the eye.
+        MarkDecorative(copied_);
+        copiedShown_ = new QTimer(this);
+        copiedShown_->setSingleShot(true);
+        copiedShown_->setInterval(2000);
+        connect(copiedShown_, &QTimer::timeout, copied_, &QWidget::hide);
+    }
+    copied_->adjustSize();
+    copied_->move(2, height() - copied_->height() - 2);
+    copied_->show();
+    copied_->raise();
+    copiedShown_->start();
+    Announce(this, words);
+}
+
+void DisplayWindow::hideEvent(QHideEvent* e) {
+    if (!keyboardWasOn_) rememberKeyboard();
+    QWidget::hideEvent(e);
+}
+
+void DisplayWindow::showEvent(QShowEvent* e) {
+    QWidget::showEvent(e);
+    giveBackKeyboard();
+}
+
+void DisplayWindow::changeEvent(QEvent* e) {
+    QWidget::changeEvent(e);
+    // Given again once the window is active: some desktops hand the keyboard
+    // to the window's first control when it is activated.
+    if (e->type() == QEvent::ActivationChange && isActiveWindow()) giveBackKeyboard();
+}
+
+void DisplayWindow::giveBackKeyboard() {
+    if (!keyboardWasOn_) return;
+    if (!keyboardWasOn_->isVisibleTo(this) || !keyboardWasOn_->isEnabled()) {
+        keyboardWasOn_ = nullptr;
+        return;
+    }
+    keyboardWasOn_->setFocus(Qt::OtherFocusReason);
+    if (!isActiveWindow()) return;
+    // Once more after the activation is over: the toolkit hands the keyboard
+    // to the window's own choice after telling the window it is active.
+    QTimer::singleShot(0, this, [this, on = keyboardWasOn_] {
+        if (on && isActiveWindow() && on->isVisibleTo(this)) on->setFocus(Qt::OtherFocusReason);
+    });
+    keyboardWasOn_ = nullptr;
 }
 
 void DisplayWindow::restoreFromTray() {
@@ -116,7 +191,10 @@ void DisplayWindow::mousePressEvent(QMouseEvent* e) {
 }
 
 void DisplayWindow::mouseDoubleClickEvent(QMouseEvent* e) {
-    if (e->button() == Qt::LeftButton) emit hideRequested();
+    if (e->button() == Qt::LeftButton) {
+        rememberKeyboard();
+        emit hideRequested();
+    }
 }
 
 void DisplayWindow::keyPressEvent(QKeyEvent* e) {

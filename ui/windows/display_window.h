@@ -1,9 +1,12 @@
 #pragma once
+#include <QPointer>
 #include <QWidget>
 #include <initializer_list>
 #include <vector>
 
+class QLabel;
 class QMenu;
+class QTimer;
 
 namespace kemless {
 
@@ -36,13 +39,16 @@ public:
     QMenu* popupMenu();
     TrayIcon* trayIcon() const { return tray_; }
 
-    // Hides the window and shows its icon in the notification area. Without
-    // a notification area the window is minimised instead: hidden, the user
-    // would have no way to bring it back.
+    // Hides the window and shows its icon in the notification area, saying
+    // so to a screen reader. Without a notification area the window is
+    // minimised instead: hidden, the user would have no way to bring it back.
     void hideToTray(bool trayAvailable);
-    // Shown again (also from minimised), raised and given the keyboard; the
-    // icon goes.
+    // Shown again (also from minimised), raised and given the keyboard where
+    // it was when the window went; the icon goes.
     void restoreFromTray();
+    // After a copy: 「コピーしました」, shown for a moment and announced.
+    void sayCopied();
+    QLabel* copiedLabel() const { return copied_; }
     // The first display window of a start: shown, or with `hidden`
     // (--hidden) kept out of sight as far as this desktop allows a way back.
     void showAtStart(bool hidden, bool trayAvailable, bool positionsKnown);
@@ -92,6 +98,12 @@ protected:
     void contextMenuEvent(QContextMenuEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
+    // The control that had the keyboard is remembered as the window goes
+    // (to the notification area, or for the other display window) and has
+    // it again when the window comes back.
+    void hideEvent(QHideEvent* e) override;
+    void showEvent(QShowEvent* e) override;
+    void changeEvent(QEvent* e) override;
     void popupAt(const QPoint& globalPos);
     // From the keyboard the first item is selected at once, so a screen
     // reader says the menu and its first item, and the arrows start there.
@@ -99,10 +111,15 @@ protected:
 
 private:
     void trigger(Action action);
+    void rememberKeyboard();
+    void giveBackKeyboard();
 
     std::vector<MenuEntry> entries_;
     QMenu* menu_ = nullptr;
     TrayIcon* tray_ = nullptr;
+    QLabel* copied_ = nullptr;
+    QTimer* copiedShown_ = nullptr;
+    QPointer<QWidget> keyboardWasOn_;
 };
 
 }  // namespace kemless

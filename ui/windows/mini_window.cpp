@@ -43,6 +43,7 @@ MiniWindow::MiniWindow(QWidget* parent) : DisplayWindow(parent) {
     label_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     label_->setTextFormat(Qt::PlainText);
     label_->setHeading(QStringLiteral("卒煙の記録"));
+    label_->setHeardOnChange(false);
     // The keyboard rests on the summary, so a screen reader reads the six
     // lines when the window comes up, however it came up; the keys it does
     // not use travel on to the window, and its ring shows that the window
@@ -88,7 +89,17 @@ void MiniWindow::setText(const QString& summary) {
     summary_ = summary;
     QString shown = summary;
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    const QStringList before = label_->text().split(QLatin1Char('\n'));
+    const bool first = label_->text().isEmpty();
     label_->setText(shown);
+    // Of a refresh, a screen reader hears only the lines that changed, and
+    // only while the summary has the keyboard; all six when it comes to it.
+    if (first || !label_->hasFocus()) return;
+    QStringList changed;
+    const QStringList after = shown.split(QLatin1Char('\n'));
+    for (qsizetype i = 0; i < after.size(); ++i)
+        if (i >= before.size() || before[i] != after[i]) changed << after[i];
+    if (!changed.isEmpty()) Announce(this, changed.join(QLatin1Char('\n')));
 }
 
 QString MiniWindow::text() const { return summary_; }

@@ -29,7 +29,11 @@ void ControlLabel::updateSpokenText() {
     if (heading_.isEmpty()) return;
     MakeSpoken(this, QAccessible::StaticText);
     const QString value = text();
-    SetSpokenName(this, value.isEmpty() ? heading_ : heading_ + QStringLiteral("　") + value);
+    const QString name = value.isEmpty() ? heading_ : heading_ + QStringLiteral("　") + value;
+    if (heardOnChange_)
+        SetSpokenName(this, name);
+    else
+        setAccessibleName(name);
 }
 
 void ControlLabel::mousePressEvent(QMouseEvent* e) {

@@ -24,6 +24,8 @@ public:
     // Stands in for QLabel::setText, so whoever writes a line through this
     // class keeps what a screen reader hears in step with what is shown.
     void setText(const QString& text);
+    // Off: a new text is not heard by itself (its window says what changed).
+    void setHeardOnChange(bool heard) { heardOnChange_ = heard; }
 
 signals:
     void clicked();
@@ -41,6 +43,7 @@ private:
     void updateSpokenText();
 
     bool releaseEndsDoubleClick_ = false;
+    bool heardOnChange_ = true;
     QString heading_;
 };
 

@@ -187,6 +187,7 @@ void CeremonyTest::closingSeasonalWindowWritesNothing() {
     QVERIFY(!AnyWindowVisible());
     QVERIFY(p.nothingWritten());
     QCOMPARE(p.store().readOption()->quitStarted, 0);
+    QCOMPARE(p.desktop.messages, QStringList{QString::fromUtf8(kCeremonyDeclinedWords)});
 }
 
 // Enter presses the button that has the keyboard: a decline button the user
@@ -220,9 +221,12 @@ void CeremonyTest::keysOfTheCeremonyWhicheverButtonHasThem() {
     if (starts) {
         QCOMPARE(p.bytes("initial.ini"), QByteArray("2026,12,2,7,15,12,480,85\r\n"));
         QVERIFY(Window("mainWindow") && Window("mainWindow")->isVisible());
+        QVERIFY(p.desktop.messages.isEmpty());
     } else {
         QVERIFY(p.nothingWritten());
         QVERIFY(!AnyWindowVisible());
+        // A decline says what happens next, once.
+        QCOMPARE(p.desktop.messages, QStringList{QString::fromUtf8(kCeremonyDeclinedWords)});
     }
 }
 
@@ -239,6 +243,10 @@ void CeremonyTest::eachCeremonyIntroducesItself() {
              QStringLiteral("ようこそケムレスへ これでタバコとは、永遠のサヨナラとなります。 "
                             "今から卒煙を開始しますか？ どうしますか？"));
     QCOMPARE(p.ceremony()->windowTitle(), QStringLiteral(" ( ・◇・)  - lunapo"));
+    // The start button keeps its "(CR)" for the eye, not for the ear.
+    QCOMPARE(p.ceremony()->startButton()->text(), QStringLiteral("卒煙を開始する(CR)"));
+    QCOMPARE(QAccessible::queryAccessibleInterface(p.ceremony()->startButton())->text(QAccessible::Name),
+             QStringLiteral("卒煙を開始する"));
 
     p.ceremony()->startButton()->click();
     QVERIFY(p.seasonal());
@@ -248,6 +256,8 @@ void CeremonyTest::eachCeremonyIntroducesItself() {
     QCOMPARE(seasonal->text(QAccessible::Description),
              QStringLiteral("クリスマスイブ限定スペシャルメッセージ 聖なる日の卒煙が成功しますように！"));
     QCOMPARE(p.seasonal()->windowTitle(), QStringLiteral("クリスマスイブ - Pelorin"));
+    QCOMPARE(QAccessible::queryAccessibleInterface(p.seasonal()->startButton())->text(QAccessible::Name),
+             QStringLiteral("卒煙を開始する"));
     QVERIFY(p.seasonal()->picture(1)->isVisible());
     for (int i = 0; i < 3; ++i) {
         QAccessibleInterface* sparkle = QAccessible::queryAccessibleInterface(p.seasonal()->picture(i));

@@ -1,7 +1,9 @@
 // The display windows in the running program: which one a start opens, what
 // their buttons and menus do, the refresh timer, the switch between the two,
 // where a start places them and how closing them writes their places.
+#include <QAction>
 #include <QApplication>
+#include <QLabel>
 #include <QMenu>
 #include <QPushButton>
 #include <QTest>
@@ -9,6 +11,7 @@
 
 #include "basics/text.h"
 #include "content/about.h"
+#include "desktop/accessibility.h"
 #include "desktop/focus_ring.h"
 #include "desktop/placement.h"
 #include "desktop/twips.h"
@@ -110,10 +113,43 @@ private slots:
         QCOMPARE(w->isVisible(), !tray);
         QCOMPARE(w->trayIcon()->isShown(), tray);
         QCOMPARE(bool(w->windowState() & Qt::WindowMinimized), !tray);
+        // Going to the notification area is said: the window is gone from
+        // under the keyboard.
+        QCOMPARE(LastAnnouncement(w), tray ? QStringLiteral("タスクトレイに入れました") : QString());
         if (tray) {
             emit w->trayIcon()->restoreRequested();
             QVERIFY(w->isVisible());
         }
+    }
+
+    // Coming back from the notification area or from the mini window, the
+    // keyboard is where the user left it.
+    void theKeyboardComesBackWhereItWas_data() {
+        QTest::addColumn<QString>("away");
+        QTest::addRow("notification area") << "hideToTrayAction";
+        QTest::addRow("mini window") << "miniSizeAction";
+    }
+    void theKeyboardComesBackWhereItWas() {
+        QFETCH(QString, away);
+        fx->desktop.tray = true;
+        MainWindow* w = startMain();
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        QWidget* left = w->button("copyShortButton");
+        left->setFocus(Qt::TabFocusReason);
+        MenuItem(w, away.toLatin1().constData())->trigger();
+        QCoreApplication::processEvents();
+        QVERIFY(!w->isVisible());
+        if (away == QLatin1String("hideToTrayAction")) {
+            emit w->trayIcon()->restoreRequested();
+        } else {
+            MiniWindow* mini = fx->session->miniWindow();
+            QVERIFY(mini && mini->isVisible());
+            mini->popupMenu()->findChild<QAction*>(QStringLiteral("standardSizeAction"))->trigger();
+        }
+        QVERIFY(w->isVisible());
+        // The control the window gives the keyboard as it becomes active.
+        QCOMPARE(w->focusWidget(), left);
     }
 
     void elapsedToggleUntilTheNextTick() {
@@ -146,6 +182,28 @@ private slots:
         w->popupMenu()->actions().at(1)->trigger();
         QVERIFY(fx->desktop.clipboard.startsWith(QStringLiteral("２０２６年１１月１日に卒煙。")));
         QVERIFY(fx->desktop.messages.isEmpty());
+    }
+
+    // A copy says what it did: shown for a moment, and to a screen reader
+    // wherever the keyboard is; a failed one says only that it failed.
+    void aCopySaysSo_data() {
+        QTest::addColumn<bool>("works");
+        QTest::addRow("copied") << true;
+        QTest::addRow("the clipboard refuses") << false;
+    }
+    void aCopySaysSo() {
+        QFETCH(bool, works);
+        MainWindow* w = startMain();
+        fx->desktop.clipboardWorks = works;
+        w->button("copyShortButton")->click();
+        QCOMPARE(LastAnnouncement(w), works ? QStringLiteral("コピーしました") : QString());
+        QCOMPARE(w->copiedLabel() != nullptr && w->copiedLabel()->isVisible(), works);
+        QCOMPARE(fx->desktop.messages.size(), works ? 0 : 1);
+        if (!works) return;
+        QCOMPARE(w->copiedLabel()->text(), QStringLiteral("コピーしました"));
+        QVERIFY(w->rect().contains(w->copiedLabel()->geometry()));
+        // For a moment only.
+        QTRY_VERIFY_WITH_TIMEOUT(!w->copiedLabel()->isVisible(), 4000);
     }
 
     void aClipboardThatCannotBeWrittenIsReported() {

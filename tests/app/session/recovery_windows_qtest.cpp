@@ -149,6 +149,37 @@ private slots:
         QVERIFY(p.session->cravingWindow()->button("urgePassedButton")->isEnabled());
     }
 
+    // A second craving after an answer, or after the five minutes, gets a
+    // fresh helper in the same window; one still running comes forward as
+    // it is.
+    void aSecondCravingGetsAFreshHelper() {
+        Program p;
+        p.start();
+        p.open(Session::kCravingName);
+        CravingWindow* craving = p.session->cravingWindow();
+        craving->renderAt(100'000);
+        p.open(Session::kCravingName);
+        QCOMPARE(p.session->cravingWindow(), craving);
+        QCOMPARE(craving->countdownLabel()->text(), QString::fromStdString(CravingAt(100'000).countdown));
+
+        craving->button("urgePassedButton")->click();
+        QCOMPARE(p.events().size(), size_t{1});
+        p.open(Session::kCravingName);
+        QCOMPARE(p.session->cravingWindow(), craving);
+        QVERIFY(craving->button("urgePassedButton")->isVisible());
+        QCOMPARE(craving->countdownLabel()->text(), QStringLiteral("あと５分"));
+        craving->button("slipButton")->click();
+        QCOMPARE(p.events().size(), size_t{2});
+        QCOMPARE(p.events().back().kind, AttemptEventKind::Slip);
+
+        // Over by the clock, without an answer.
+        craving->startAfresh();
+        craving->renderAt(300'000);
+        p.open(Session::kCravingName);
+        QCOMPARE(craving->countdownLabel()->text(), QStringLiteral("あと５分"));
+        QVERIFY(craving->button("urgePassedButton")->isEnabled());
+    }
+
     void closingTheHelperRecordsNothing() {
         Program p;
         p.start();

@@ -93,6 +93,7 @@ private slots:
     void keysByTheControlThatHasTheKeyboard_data();
     void keysByTheControlThatHasTheKeyboard();
     void whatAScreenReaderIsTold();
+    void theSelectionTabMakesIsNotSaid();
     void theStatusListSaysItsChoiceAndEveryChange();
     void openStatusListKeepsItsKeys_data();
     void openStatusListKeepsItsKeys();
@@ -639,6 +640,39 @@ void SettingsDialogTest::whatAScreenReaderIsTold() {
 
 // The closed list says its choice as its text; a change with the arrow keys
 // moves the caret there, so a screen reader reads the new choice.
+// Tab selects a box's whole text, which a screen reader is not told (it
+// would say the value again and "selected", and "Text unselected." on the
+// way out); a selection the user makes is.
+void SettingsDialogTest::theSelectionTabMakesIsNotSaid() {
+    Program p(0);
+    p.dialog->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(p.dialog));
+    QLineEdit* box = p.dialog->priceBox();
+    box->setFocus(Qt::TabFocusReason);
+    QVERIFY(box->hasSelectedText());
+    QAccessibleTextInterface* text = QAccessible::queryAccessibleInterface(box)->textInterface();
+    QCOMPARE(text->selectionCount(), 0);
+    int start = -1, end = -1;
+    text->selection(0, &start, &end);
+    QCOMPARE(std::pair(start, end), std::pair(0, 0));
+    // Typing replaces it, as the eye sees.
+    QTest::keyClicks(box, QStringLiteral("5"));
+    QCOMPARE(box->text(), QStringLiteral("5"));
+    QTest::keyClicks(box, QStringLiteral("00"));
+    box->setSelection(1, 2);
+    QCOMPARE(text->selectionCount(), 1);
+    text->selection(0, &start, &end);
+    QCOMPARE(std::pair(start, end), std::pair(1, 3));
+    // Selected whole by the user: told.
+    box->selectAll();
+    QCOMPARE(text->selectionCount(), 1);
+    // The mouse's way in selects nothing itself.
+    p.dialog->perDayBox()->setFocus(Qt::MouseFocusReason);
+    p.dialog->perDayBox()->selectAll();
+    QCOMPARE(QAccessible::queryAccessibleInterface(p.dialog->perDayBox())->textInterface()->selectionCount(),
+             1);
+}
+
 void SettingsDialogTest::theStatusListSaysItsChoiceAndEveryChange() {
     Program p(0);
     QComboBox* list = p.dialog->statusModeList();

@@ -31,7 +31,7 @@ TEST(ContrastRatio, KnownPairsBothWays) {
 }
 
 TEST(FocusRingColor, StandsOutFromWhatLiesAround) {
-    const Rgb blue{0x1A, 0x4F, 0x8C}, white{255, 255, 255}, black{0, 0, 0};
+    const Rgb blue{0x17, 0x46, 0x7E}, white{255, 255, 255}, black{0, 0, 0};
     struct Case {
         const char* name;
         std::vector<Rgb> around;

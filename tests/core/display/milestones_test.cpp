@@ -333,9 +333,20 @@ TEST(RoundLength, TheLeadingDigitAtItsOwnPowerOfTen) {
         double mm;
         int64_t round;
     };
-    const Case cases[] = {
-        {0, 0},           {9'999.9, 0},       {10'000, 10'000},   {19'999, 10'000},       {20'000, 20'000},
-        {99'999, 90'000}, {100'000, 100'000}, {250'000, 200'000}, {1'000'000, 1'000'000}, {-5, 0}};
+    const Case cases[] = {{0, 0},
+                          {9'999.9, 0},
+                          {10'000, 10'000},
+                          {19'999, 10'000},
+                          {20'000, 20'000},
+                          {99'999, 90'000},
+                          {100'000, 100'000},
+                          {250'000, 200'000},
+                          {1'000'000, 1'000'000},
+                          {-5, 0},
+                          // A hand-edited record of 2147483647 a day at that size: beyond what
+                          // millimetres hold, held at the largest round length (no overflow).
+                          {2.7e20, INT64_MAX / 1'000'000'000'000'000'000 * 1'000'000'000'000'000'000},
+                          {1e300, INT64_MAX / 1'000'000'000'000'000'000 * 1'000'000'000'000'000'000}};
     for (const Case& c : cases) EXPECT_EQ(RoundLengthBelow(c.mm), c.round) << c.mm;
 }
 

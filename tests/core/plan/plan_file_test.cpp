@@ -152,7 +152,7 @@ INSTANTIATE_TEST_SUITE_P(
         LimitCase{"a_day_twice", false, "alarm=07:00 月月 \\e on"},
         LimitCase{"a_minute_past_the_hour", false, "alarm=07:60 月 \\e on"},
         LimitCase{"an_alarm_neither_on_nor_off", false, "alarm=07:00 月 \\e yes"},
-        LimitCase{"a_broken_escape", false, "reason=家族の\\qため"}),
+        LimitCase{"a_broken_escape", false, "reason=家族の\\zため"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // What the window hands back is held to the limits before it is written:

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <ostream>
+#include <string>
 
 #include "display/refresh.h"
 #include "figures/calendar.h"
@@ -34,6 +35,8 @@ TEST_P(CravingCountdown, CountdownAndBreath) {
     EXPECT_EQ(m.permille, c.permille);
     EXPECT_EQ(m.breathWord, c.breathWord);
     EXPECT_EQ(m.breathSize, c.breathSize);
+    // In two sizes: full while breathing in, empty while out and at the end.
+    EXPECT_EQ(m.breathStep, c.breathWord == std::string("吸って") ? 1000 : 0);
 }
 
 // clang-format off

@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 
+#include "desktop/accessibility.h"
 #include "desktop/placement.h"
 #include "dialogs/breathing_ring.h"
 #include "dialogs/craving_window.h"
@@ -186,6 +187,7 @@ private slots:
 
     void theCountdownBreathAndFiguresAreTheCoresAsShown() {
         CravingWindow w;
+        w.setLessMotion(false);
         w.setFigures(SampleFigures());
         w.renderAt(87'000);
         const CravingMoment m = CravingAt(87'000);
@@ -193,10 +195,92 @@ private slots:
         QCOMPARE(w.ring()->gonePermille(), m.permille);
         QCOMPARE(w.ring()->breathPermille(), m.breathSize);
         QCOMPARE(w.ring()->word(), QStringLiteral("吐いて"));
-        QCOMPARE(SpokenName(w.ring()), QStringLiteral("呼吸のガイド　吐いて"));
+        // The guide says what it is; the breath is said by itself as it turns.
+        QCOMPARE(SpokenName(w.ring()), QStringLiteral("呼吸のガイド"));
         QCOMPARE(w.figureLabel(0)->text(), QStringLiteral("節約できた金額　46732円"));
         QCOMPARE(SpokenName(w.figureLabel(1)), QStringLiteral("延びた寿命　６日と３時間４３分"));
-        QCOMPARE(SpokenName(w.countdownLabel()), QString::fromStdString(m.countdown));
+    }
+
+    // What a screen reader is told: the countdown's text changes on the whole
+    // minutes only (and says the second it is at when the keyboard comes to
+    // it), the breath in its word alone while the guide has the keyboard,
+    // and the end of the five minutes wherever the keyboard is.
+    void theHelperIsHeardOnlyWhenItHasSomethingToSay() {
+        CravingWindow w;
+        w.show();
+        w.animationTimer()->stop();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        w.button("closeButton")->setFocus();
+        const int revision = SpokenRevision(w.countdownLabel());
+        for (qint64 ms = 0; ms <= 59'000; ms += 1000) w.renderAt(ms);
+        QCOMPARE(SpokenRevision(w.countdownLabel()), revision);
+        QCOMPARE(SpokenName(w.countdownLabel()), QStringLiteral("あと５分"));
+        w.renderAt(60'000);
+        QCOMPARE(SpokenName(w.countdownLabel()), QStringLiteral("あと４分"));
+        QVERIFY(SpokenRevision(w.countdownLabel()) > revision);
+        w.renderAt(87'000);
+        QCOMPARE(SpokenName(w.countdownLabel()), QStringLiteral("あと４分"));
+        w.countdownLabel()->setFocus(Qt::TabFocusReason);
+        QCOMPARE(SpokenName(w.countdownLabel()), QStringLiteral("あと３分３３秒"));
+
+        // The breath: nothing while the keyboard is elsewhere, its word as
+        // it turns while on the guide.
+        w.renderAt(90'000);
+        QCOMPARE(LastAnnouncement(&w), QString());
+        w.ring()->setFocus(Qt::TabFocusReason);
+        w.renderAt(94'000);
+        QCOMPARE(LastAnnouncement(&w), QStringLiteral("吐いて"));
+        w.renderAt(100'000);
+        QCOMPARE(LastAnnouncement(&w), QStringLiteral("吸って"));
+        QCOMPARE(SpokenName(w.ring()), QStringLiteral("呼吸のガイド"));
+
+        // The end, with the keyboard on a button.
+        w.button("slipButton")->setFocus(Qt::TabFocusReason);
+        w.renderAt(300'000);
+        QCOMPARE(LastAnnouncement(&w), QString::fromUtf8(kCravingFinished));
+        QVERIFY(w.isOver());
+    }
+
+    // Asked for less motion, the disc takes two sizes, full while breathing
+    // in and small while out, and the picture wakes once a second.
+    void lessMotionStepsWithTheBreath() {
+        CravingWindow w;
+        w.setLessMotion(true);
+        QCOMPARE(w.animationTimer()->interval(), int(CravingWindow::kSteppedFrameMs));
+        for (const qint64 ms : {0, 1000, 3999, 4000, 9999, 10'000, 87'000}) {
+            w.renderAt(ms);
+            QCOMPARE(w.ring()->breathPermille(), CravingAt(ms).breath == Breath::In ? 1000 : 0);
+            QCOMPARE(w.ring()->word(), QString::fromStdString(CravingAt(ms).breathWord));
+        }
+        w.setLessMotion(false);
+        w.renderAt(1000);
+        QCOMPARE(w.ring()->breathPermille(), CravingAt(1000).breathSize);
+    }
+
+    // A helper that is over starts again from the beginning; one answered
+    // before the end does not announce the end.
+    void aFinishedHelperStartsAfresh() {
+        CravingWindow w;
+        QSignalSpy passes(&w, &CravingWindow::urgePassed);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QVERIFY(!w.isOver());
+        w.button("urgePassedButton")->click();
+        w.showOutcome(QString::fromUtf8(kUrgePassedWords));
+        QVERIFY(w.isOver());
+        w.renderAt(300'000);
+        QCOMPARE(LastAnnouncement(&w), QString());
+
+        w.startAfresh();
+        QVERIFY(!w.isOver());
+        QCOMPARE(w.countdownLabel()->text(), QStringLiteral("あと５分"));
+        QVERIFY(w.animationTimer()->isActive());
+        QVERIFY(w.button("urgePassedButton")->isVisible() && w.button("urgePassedButton")->isEnabled());
+        QVERIFY(w.button("slipButton")->isEnabled());
+        QVERIFY(!w.messageLabel()->isVisible());
+        QCOMPARE(w.focusWidget(), static_cast<QWidget*>(w.ring()));
+        w.button("urgePassedButton")->click();
+        QCOMPARE(passes.size(), 2);
     }
 
     void theRecordShowsItsLinesAndItsChartInWords() {

@@ -3,12 +3,14 @@
 // the control that has the keyboard gets a closed ring that stands at least
 // 3:1 against the pixels on both sides of it, keeps a gap to what it marks
 // (so it never touches the text of the control), and nothing else in the
-// window changes. Each window is made alone, as the program makes it.
+// window changes; every pixel beside the mark stands 3:1 off one of its
+// two colours. Each window is made alone, as the program makes it.
 #include <QApplication>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -220,44 +222,65 @@ private slots:
             };
             const QRect marked = FocusMarkedArea(stop);
             const QRect gapOuter = grown(marked, kFocusRingGap);
-            const QRect ringOuter = grown(marked, kFocusRingGap + kFocusRingWidth);
-            const bool outside = inside.contains(ringOuter);
+            const QRect ringOuter = grown(marked, kFocusMarkReach);
+            // Room for the ring outside the control; its outer line may run
+            // off the window's edge.
+            const bool outside = inside.contains(grown(marked, kFocusRingGap + kFocusRingWidth));
             const QColor ring = FocusRingColorFor(stop);
-            const Rgb ringRgb = RgbOf(ring);
+            const QColor halo = FocusHaloColorFor(stop);
+            // The two colours of the mark stand apart from each other.
+            QVERIFY(ContrastRatio(RgbOf(ring), RgbOf(halo)) >= kFocusMarkContrast);
 
-            // The ring: every pixel of the band in its colour, all the way
-            // round (along the window's edge where it has no room outside).
+            // The mark, from the outside in: the contrasting line, the ring,
+            // the contrasting line in the gap; all the way round (along the
+            // window's edge where it has no room outside).
             const QRect band = outside ? ringOuter : inside;
+            const QRect ringBand =
+                band.adjusted(qRound(kFocusRingHalo * scale), qRound(kFocusRingHalo * scale),
+                              -qRound(kFocusRingHalo * scale), -qRound(kFocusRingHalo * scale));
             const int w = qRound(kFocusRingWidth * scale);
+            const QRect haloBand = ringBand.adjusted(w, w, -w, -w);
+            const QRect markInside =
+                haloBand.adjusted(qRound(kFocusRingGap * scale), qRound(kFocusRingGap * scale),
+                                  -qRound(kFocusRingGap * scale), -qRound(kFocusRingGap * scale));
             int ringPixels = 0;
             for (int x = band.left(); x <= band.right(); ++x)
                 for (int y = band.top(); y <= band.bottom(); ++y) {
-                    const bool inBand = x < band.left() + w || x > band.right() - w || y < band.top() + w ||
-                                        y > band.bottom() - w;
-                    if (!inBand) continue;
-                    QVERIFY2(with.pixelColor(x, y) == ring,
-                             qPrintable(QStringLiteral("%1: no ring at %2,%3").arg(what).arg(x).arg(y)));
-                    // It stands out from what was there before, and from its
-                    // neighbours on both sides.
+                    if (markInside.contains(x, y) || !inside.contains(x, y)) continue;
+                    const bool inRing = ringBand.contains(x, y) && !haloBand.contains(x, y);
                     QVERIFY2(
-                        ContrastRatio(ringRgb, At(without, {x, y})) >= kFocusMarkContrast || !outside,
-                        qPrintable(
-                            QStringLiteral("%1: ring like the ground at %2,%3").arg(what).arg(x).arg(y)));
-                    ++ringPixels;
+                        with.pixelColor(x, y) == (inRing ? ring : halo),
+                        qPrintable(QStringLiteral("%1: no %2 at %3,%4")
+                                       .arg(what, inRing ? QStringLiteral("ring") : QStringLiteral("line"))
+                                       .arg(x)
+                                       .arg(y)));
+                    if (inRing) ++ringPixels;
                 }
             QVERIFY2(ringPixels > 0, qPrintable(what));
-            for (const QPoint& p :
-                 {QPoint(band.center().x(), band.top() - 1), QPoint(band.center().x(), band.bottom() + 1),
-                  QPoint(band.left() - 1, band.center().y()), QPoint(band.right() + 1, band.center().y()),
-                  QPoint(band.center().x(), band.top() + w), QPoint(band.center().x(), band.bottom() - w),
-                  QPoint(band.left() + w, band.center().y()), QPoint(band.right() - w, band.center().y())}) {
-                if (!inside.contains(p)) continue;
-                QVERIFY2(ContrastRatio(ringRgb, At(with, p)) >= kFocusMarkContrast,
-                         qPrintable(QStringLiteral("%1: %2:1 beside the ring at %3,%4")
+            // Every pixel beside the mark, outside it and inside it, stands
+            // 3:1 off one of its two colours: dark or light, the mark shows.
+            const auto standsOut = [&](QPoint p) {
+                if (!inside.contains(p)) return;
+                const Rgb beside = At(with, p);
+                const double best =
+                    std::max(ContrastRatio(RgbOf(ring), beside), ContrastRatio(RgbOf(halo), beside));
+                QVERIFY2(best >= kFocusMarkContrast,
+                         qPrintable(QStringLiteral("%1: %2:1 beside the mark at %3,%4")
                                         .arg(what)
-                                        .arg(ContrastRatio(ringRgb, At(with, p)), 0, 'f', 2)
+                                        .arg(best, 0, 'f', 2)
                                         .arg(p.x())
                                         .arg(p.y())));
+            };
+            for (const QRect& edge : {band.adjusted(-1, -1, 1, 1), markInside.adjusted(0, 0, 0, 0)}) {
+                if (edge.isEmpty()) continue;
+                for (int x = edge.left(); x <= edge.right(); ++x) {
+                    standsOut({x, edge.top()});
+                    standsOut({x, edge.bottom()});
+                }
+                for (int y = edge.top(); y <= edge.bottom(); ++y) {
+                    standsOut({edge.left(), y});
+                    standsOut({edge.right(), y});
+                }
             }
 
             // Nothing outside the control changes but the ring, and the ring
@@ -276,8 +299,7 @@ private slots:
                 const QRect textArea = text->viewport()->geometry().marginsRemoved(
                     QMargins(1, 1, 1, 1) * int(text->document()->documentMargin()));
                 QVERIFY(QRect(QPoint(0, 0), window->size())
-                            .adjusted(kFocusRingWidth + kFocusRingGap, kFocusRingWidth + kFocusRingGap,
-                                      -kFocusRingWidth - kFocusRingGap, -kFocusRingWidth - kFocusRingGap)
+                            .adjusted(kFocusMarkReach, kFocusMarkReach, -kFocusMarkReach, -kFocusMarkReach)
                             .contains(QRect(text->mapTo(window, textArea.topLeft()), textArea.size())));
             }
         }
@@ -300,6 +322,8 @@ private slots:
         MiniWindow* mini = Mini(scene, o);
         const QColor ring = FocusRingColorFor(mini->summaryLabel());
         QVERIFY(ContrastRatio(RgbOf(ring), RgbOf(ground)) >= kFocusMarkContrast);
+        const QColor halo = FocusHaloColorFor(mini->summaryLabel());
+        QVERIFY(ContrastRatio(RgbOf(ring), RgbOf(halo)) >= kFocusMarkContrast);
     }
 };
 

@@ -7,6 +7,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include "desktop/accessibility.h"
 #include "display/refresh.h"
 #include "support/records.h"
 #include "windows/mini_window.h"
@@ -99,6 +100,42 @@ private slots:
         // The menu's last item, the keyboard's way, asks the same.
         shown.window.popupMenu()->findChild<QAction*>(QStringLiteral("hideToTrayAction"))->trigger();
         QCOMPARE(hide.size(), 2);
+    }
+
+    // A refresh is heard by the lines it changed, while the summary has the
+    // keyboard; coming to it the screen reader reads all six.
+    void aRefreshSaysOnlyTheLinesThatChanged() {
+        ShownMini shown;
+        MiniWindow* mini = &shown.window;
+        mini->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(mini));
+        QVERIFY(mini->summaryLabel()->hasFocus());
+        const QStringList lines = mini->text().split(QStringLiteral("\r\n"));
+        QCOMPARE(lines.size(), 6);
+        const int revision = SpokenRevision(mini->summaryLabel());
+
+        QStringList next = lines;
+        next[2] = QStringLiteral("卒煙からの日数： 0年 1ヶ月 9日 3時間 1分");
+        mini->setText(next.join(QStringLiteral("\r\n")));
+        QCOMPARE(LastAnnouncement(mini), next[2]);
+        // The summary's own name follows without being said again.
+        QCOMPARE(SpokenRevision(mini->summaryLabel()), revision);
+        QCOMPARE(QAccessible::queryAccessibleInterface(mini->summaryLabel())->text(QAccessible::Name),
+                 QStringLiteral("卒煙の記録　") + next.join(QLatin1Char('\n')));
+
+        next[0] = QStringLiteral("ステータス： 少将");
+        next[2] = QStringLiteral("卒煙からの日数： 0年 1ヶ月 9日 3時間 2分");
+        mini->setText(next.join(QStringLiteral("\r\n")));
+        QCOMPARE(LastAnnouncement(mini), next[0] + QLatin1Char('\n') + next[2]);
+        // The same text again says nothing; nor does a change while the
+        // keyboard is elsewhere.
+        mini->setText(next.join(QStringLiteral("\r\n")));
+        QCOMPARE(LastAnnouncement(mini), next[0] + QLatin1Char('\n') + next[2]);
+        mini->summaryLabel()->clearFocus();
+        next[2] = QStringLiteral("卒煙からの日数： 0年 1ヶ月 9日 3時間 3分");
+        mini->setText(next.join(QStringLiteral("\r\n")));
+        QCOMPARE(LastAnnouncement(mini),
+                 next[0] + QLatin1Char('\n') + QStringLiteral("卒煙からの日数： 0年 1ヶ月 9日 3時間 2分"));
     }
 
     void windowFitsTheWidestLine() {
