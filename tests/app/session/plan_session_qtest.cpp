@@ -183,11 +183,10 @@ private slots:
                  qPrintable(record->triggersLabel()->text()));
         QCOMPARE(record->hourStrip()->counts()[12], 1);
 
-        // A fresh helper picks nothing: the next answer names no trigger.
-        p.session->cravingWindow()->close();
-        p.settle();
+        // The next urge in the same helper picks nothing: its answer names no trigger.
         p.open(Session::kCravingName);
         QCOMPARE(p.session->cravingWindow()->planPart()->picked(), QString());
+        QVERIFY(!p.session->cravingWindow()->planPart()->chip(0)->isChecked());
         p.session->cravingWindow()->button("slipButton")->click();
         QVERIFY(p.bytes("journal.txt").endsWith("2026-12-10 12:05 slip\n"));
     }
