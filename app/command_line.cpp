@@ -85,12 +85,15 @@ CommandLine ParseCommandLine(const std::vector<std::string>& raw) {
     const QCommandLineOption compact(QStringLiteral("compact"));
     const QCommandLineOption days(QStringLiteral("days"));
     const QCommandLineOption markup(QStringLiteral("markup"));
-    parser.addOptions({autostart, hidden, notify, summary, shortText, format, json, compact, days, markup});
+    const QCommandLineOption exportAs(QStringLiteral("export"), QString(), QStringLiteral("csv"));
+    parser.addOptions(
+        {autostart, hidden, notify, summary, shortText, format, json, compact, days, markup, exportAs});
     // The windows beside the display, each by its option.
     const QCommandLineOption craving(QString::fromLatin1(kCravingWindow.name));
     const QCommandLineOption record(QString::fromLatin1(kRecordWindow.name));
     const QCommandLineOption health(QString::fromLatin1(kHealthWindow.name));
-    parser.addOptions({craving, record, health});
+    const QCommandLineOption plan(QString::fromLatin1(kPlanWindow.name));
+    parser.addOptions({craving, record, health, plan});
     for (const char* name : kQtValueOptions)
         parser.addOption(QCommandLineOption(QString::fromLatin1(name), QString(), QStringLiteral("value")));
     for (const char* name : kQtFlagOptions) parser.addOption(QCommandLineOption(QString::fromLatin1(name)));
@@ -109,6 +112,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& raw) {
         const QString last = arguments.size() > 1 ? arguments.last() : QString();
         if (last == QLatin1String("--data-dir") || last == QLatin1String("-data-dir"))
             return fail(QStringLiteral("kemless: --data-dir にはフォルダを指定してください"));
+        if (last == QLatin1String("--export") || last == QLatin1String("-export"))
+            return fail(QStringLiteral("kemless: %1 には csv を指定してください").arg(last));
         if (last == QLatin1String("--autostart") || last == QLatin1String("-autostart"))
             return fail(
                 QStringLiteral("kemless: %1 には on、off、status のどれかを指定してください").arg(last));
@@ -135,10 +140,12 @@ CommandLine ParseCommandLine(const std::vector<std::string>& raw) {
     // One thing to do besides running: print a text, or set the login start.
     const bool summaryText = parser.isSet(summary) || parser.isSet(json);
     const bool shortLine = parser.isSet(shortText) || parser.isSet(days);
-    const int tasks = int(parser.isSet(autostart)) + int(summaryText) + int(shortLine);
+    const int tasks =
+        int(parser.isSet(autostart)) + int(summaryText) + int(shortLine) + int(parser.isSet(exportAs));
     if (tasks > 1)
-        return fail(QStringLiteral(
-            "kemless: --autostart、--summary（--json）、--short（--days）はどれか一つだけ指定してください"));
+        return fail(
+            QStringLiteral("kemless: --autostart、--summary（--json）、--short（--days）、--export は"
+                           "どれか一つだけ指定してください"));
     // The forms of a text go with their text.
     if (parser.isSet(format) && !summaryText)
         return fail(QStringLiteral("kemless: --format は --summary と一緒に指定してください"));
@@ -148,17 +155,17 @@ CommandLine ParseCommandLine(const std::vector<std::string>& raw) {
         return fail(QStringLiteral(
             "kemless: --markup は --summary、--short、--json、--days と一緒に指定してください"));
     result.markup = parser.isSet(markup);
-    for (const QCommandLineOption* option : {&craving, &record, &health}) {
+    for (const QCommandLineOption* option : {&craving, &record, &health, &plan}) {
         if (!parser.isSet(*option)) continue;
         if (!result.window.isEmpty())
-            return fail(
-                QStringLiteral("kemless: --craving、--record、--health はどれか一つだけ指定してください"));
+            return fail(QStringLiteral(
+                "kemless: --craving、--record、--health、--plan はどれか一つだけ指定してください"));
         result.window = option->names().first();
     }
     // A window opens in a running program; the tasks print or set and end.
     if (tasks > 0 && !result.window.isEmpty())
-        return fail(QStringLiteral("kemless: --%1 は --autostart、--summary（--json）、--short（--days）と"
-                                   "一緒には指定できません")
+        return fail(QStringLiteral("kemless: --%1 は --autostart、--summary（--json）、--short（--days）、"
+                                   "--export と一緒には指定できません")
                         .arg(result.window));
     if (parser.isSet(autostart)) {
         const QString value = parser.value(autostart);
@@ -182,6 +189,10 @@ CommandLine ParseCommandLine(const std::vector<std::string>& raw) {
         if (parser.isSet(json) && parser.isSet(format) && parser.value(format) != QLatin1String("json"))
             return fail(QStringLiteral("kemless: --json と --format=%1 は一緒に指定できません")
                             .arg(parser.value(format)));
+    } else if (parser.isSet(exportAs)) {
+        if (parser.value(exportAs) != QLatin1String("csv"))
+            return fail(QStringLiteral("kemless: --export には csv を指定してください"));
+        result.action = CommandLine::Action::ExportCsv;
     } else if (shortLine) {
         result.action = parser.isSet(days) || parser.isSet(compact) ? CommandLine::Action::Compact
                                                                     : CommandLine::Action::Short;
@@ -222,13 +233,17 @@ const std::vector<OptionHelp> kOptionHelp = {
                                "回復のあゆみの段階は入りません。"}},
     {"--compact, --days", {"「卒煙122日・84,477円」のような短い１行を書きます。"}},
     {"--markup", {"書く文の & < > を Pango のマークアップ用に書き換えます。"}},
+    {"--export csv", {"「吸いたくなったら」で乗り越えた・吸ってしまった記録と卒煙の開始・終了を、",
+                      "きっかけとともに CSV（UTF-8、見出し行つき）で標準出力に書いて終了します",
+                      "（表計算ソフト用）。ほかには何も書きません。"}},
     {"--autostart on|off|status", {"ログイン時に --hidden --notify で起動する設定を",
                                    "$XDG_CONFIG_HOME/autostart/kemless.desktop に登録（on）・取り消し（off）、",
                                    "いまの状態と起動するコマンドを表示（status）します。",
                                    "--data-dir を一緒に指定すると、そのフォルダの記録で起動します。"}},
     WindowHelp(kCravingWindow),
     WindowHelp(kRecordWindow),
-    WindowHelp(kHealthWindow, {"ケムレスが起動中なら、そのケムレスで開きます。卒煙を始める前なら、",
+    WindowHelp(kHealthWindow),
+    WindowHelp(kPlanWindow, {"ケムレスが起動中なら、そのケムレスで開きます。卒煙を始める前なら、",
                                "初期設定と開始の儀式のあとで開きます。"}),
     {"-platform 名前", {"Qt のプラットフォーム（xcb、wayland など）を選びます。"}},
 };
@@ -246,7 +261,8 @@ QString UsageText() {
         "        kemless [--data-dir フォルダ] --summary [--format=text|json] | --json [--markup]\n"
         "        kemless [--data-dir フォルダ] --short [--compact] | --days [--markup]\n"
         "        kemless [--data-dir フォルダ] --autostart on|off|status\n"
-        "        kemless [--data-dir フォルダ] --craving | --record | --health\n"
+        "        kemless [--data-dir フォルダ] --export csv\n"
+        "        kemless [--data-dir フォルダ] --craving | --record | --health | --plan\n"
         "        kemless --help | --version\n"
         "\n"
         "ケムレス：卒煙からの日数、延びた寿命、節約できた金額などを表示する卒煙サポートソフト。\n"

@@ -17,10 +17,11 @@ struct CommandLine {
         AutostartOn,
         AutostartOff,
         AutostartStatus,
-        Summary,  // --summary: the six lines of the copy button
-        Short,    // --short: the one line
-        Compact,  // --short --compact, --days: 「卒煙122日・84,477円」
-        Json,     // --summary --format=json, --json
+        Summary,    // --summary: the six lines of the copy button
+        Short,      // --short: the one line
+        Compact,    // --short --compact, --days: 「卒煙122日・84,477円」
+        Json,       // --summary --format=json, --json
+        ExportCsv,  // --export csv: the journal's urges, slips and attempts
     };
     Action action = Action::Run;
     std::string dataDir;  // the bytes as given; empty: the per-user data folder
@@ -30,7 +31,7 @@ struct CommandLine {
     QString error;        // one line, for Action::Error
     QString platform;     // Qt's -platform, when given
     // A window beside the display to open at start, or in the copy that
-    // runs already: "craving", "record", "health"; empty for none.
+    // runs already: "craving", "record", "health", "plan"; empty for none.
     QString window;
 
     bool platformChosen() const;

@@ -67,6 +67,18 @@ int PrintSummary(const kemless::CommandLine& command, kemless::SummaryKind kind)
     return std::fflush(stdout) == 0 ? 0 : 1;
 }
 
+// --export csv: the journal as CSV on standard output, and nothing else done.
+int ExportCsv(const kemless::CommandLine& command) {
+    const kemless::SettingsStore store(BaseFolder(command, kemless::CurrentWorkingDirectory()));
+    const kemless::SummaryOutput output = kemless::MakeJournalCsv(store);
+    if (output.exitCode != 0) {
+        PrintLine(stderr, output.error);
+        return output.exitCode;
+    }
+    std::fwrite(output.out.data(), 1, output.out.size(), stdout);
+    return std::fflush(stdout) == 0 ? 0 : 1;
+}
+
 // --autostart on|off|status: lines on standard output (standard error when
 // it failed), warnings on standard error.
 int Autostart(const kemless::CommandLine& command) {
@@ -108,6 +120,7 @@ int main(int argc, char* argv[]) {
         case kemless::CommandLine::Action::Compact:
             return PrintSummary(command, kemless::SummaryKind::Compact);
         case kemless::CommandLine::Action::Json: return PrintSummary(command, kemless::SummaryKind::Json);
+        case kemless::CommandLine::Action::ExportCsv: return ExportCsv(command);
         case kemless::CommandLine::Action::AutostartOn:
         case kemless::CommandLine::Action::AutostartOff:
         case kemless::CommandLine::Action::AutostartStatus: return Autostart(command);

@@ -6,16 +6,20 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPixmap>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
+#include <iterator>
 
 #include "desktop/desktop.h"
 #include "dialogs/craving_window.h"
 #include "dialogs/first_run_setup.h"
+#include "dialogs/plan_window.h"
 #include "dialogs/settings_dialog.h"
 #include "figures/calendar.h"
 #include "instance/process.h"
+#include "plan/plan_file.h"
 #include "records/clock.h"
 #include "recovery/attempt_lines.h"
 #include "recovery/attempts.h"
@@ -71,11 +75,16 @@ int main(int argc, char* argv[]) {
     std::vector<kemless::AttemptEvent> events;
     const kemless::CalendarMoment now = clock.now();
     const int daysBack[] = {25, 24, 24, 22, 20, 19, 19, 19, 15, 12, 9, 9, 6, 3, 1, 0};
-    for (const int back : daysBack)
+    // What brought them on, where the user picked it, at the hours they came.
+    const char* triggers[] = {"食後", "コーヒー", "",     "食後", "お酒", "食後", "ストレス", "",
+                              "食後", "コーヒー", "食後", "",     "お酒", "食後", "コーヒー", ""};
+    const int hoursBack[] = {8, 1, 14, 2, 0, 10, 5, 1, 3, 11, 2, 6, 0, 2, 8, 1};
+    for (size_t i = 0; i < std::size(daysBack); ++i)
         events.push_back(
-            {kemless::AddMinutes(now, -int64_t{back} * 1440 - 90),
-             back == 20 ? kemless::AttemptEventKind::Slip : kemless::AttemptEventKind::UrgePassed,
-             {}});
+            {kemless::AddMinutes(now, -int64_t{daysBack[i]} * 1440 - 60 * hoursBack[i] - 30),
+             daysBack[i] == 20 ? kemless::AttemptEventKind::Slip : kemless::AttemptEventKind::UrgePassed,
+             {},
+             triggers[i]});
     std::string journal;
     for (const kemless::AttemptEvent& e : events)
         journal += kemless::FormatJournalLine(kemless::AttemptJournalLine(e));
@@ -88,6 +97,28 @@ int main(int argc, char* argv[]) {
     }
     journalFile.close();
 
+    // わたしの卒煙プラン: two reasons, two triggers with their plans, an
+    // alarm for the evening and a reward.
+    kemless::Plan plan;
+    plan.reasons = {"家族のため", "走れるように"};
+    plan.triggers = {{"食後", "歯をみがく"}, {"コーヒー", "水を一杯飲む"}};
+    kemless::PlanAlarm evening;
+    evening.hour = 21;
+    evening.minute = 30;
+    evening.trigger = "食後";
+    evening.on = true;
+    plan.alarms = {evening};
+    plan.reward = kemless::Reward{"ロードバイク", 120000};
+    const std::string planBytes = kemless::WritePlan(plan);
+    QFile planFile(dir.filePath(QStringLiteral("kemlessdata/plan.ini")));
+    if (!planFile.open(QIODevice::WriteOnly) ||
+        planFile.write(planBytes.data(), qint64(planBytes.size())) != qint64(planBytes.size())) {
+        std::fprintf(stderr, "kemless_screenshots: cannot write the sample plan in %s\n",
+                     qPrintable(dir.path()));
+        return 1;
+    }
+    planFile.close();
+
     kemless::Process process;
     kemless::Session session(clock, desktop, process, dir.path().toStdString());
     session.start();
@@ -99,6 +130,8 @@ int main(int argc, char* argv[]) {
     session.openWindow(QString::fromLatin1(kemless::Session::kCravingName));
     session.cravingWindow()->animationTimer()->stop();
     session.cravingWindow()->renderAt(83'000);
+    // With 食後 picked, its plan shown under the chips.
+    session.cravingWindow()->planPart()->chip(0)->click();
     ok &= Save(session.cravingWindow(), out + QStringLiteral("/craving-window.png"));
     session.cravingWindow()->hide();
     session.openWindow(QString::fromLatin1(kemless::Session::kRecordName));
@@ -107,6 +140,9 @@ int main(int argc, char* argv[]) {
     session.openWindow(QString::fromLatin1(kemless::Session::kHealthName));
     ok &= Save(session.healthWindow(), out + QStringLiteral("/health-window.png"));
     session.healthWindow()->hide();
+    session.openWindow(QString::fromLatin1(kemless::Session::kPlanName));
+    ok &= Save(session.planWindow(), out + QStringLiteral("/plan-window.png"));
+    session.planWindow()->hide();
 
     auto* settings = new kemless::SettingsDialog(clock, desktop, session.initial(), session.options());
     ok &= Save(settings, out + QStringLiteral("/settings-dialog.png"));

@@ -17,6 +17,8 @@ Companion::Companion(Session& session, JournalBook& journal, QObject* parent)
     notifier_ = new Notifier(this);
     notifier_->setFallback([this](const QString& s, const QString& b) { return showWithoutService(s, b); });
     connect(notifier_, &Notifier::activated, &session_, &Session::bringForward);
+    connect(notifier_, &Notifier::cravingRequested, this,
+            [this] { session_.openWindow(QString::fromLatin1(Session::kCravingName)); });
     connect(&session_, &Session::refreshed, this, &Companion::refreshed);
 }
 
@@ -27,9 +29,19 @@ void Companion::refreshed(const DisplayState& display) {
     const MilestoneRound round = journal_.milestones(display.milestones, display.now, seen);
     const bool away = away_;
     if (seen) away_ = false;
-    if (round.due.empty()) return;
-    const NoticeText text = away ? JoinNoticesWhileAway(round.due) : JoinNotices(round.due);
-    notifier_->notify(QString::fromStdString(text.summary), QString::fromStdString(text.body));
+    if (!round.due.empty()) {
+        const NoticeText text = away ? JoinNoticesWhileAway(round.due) : JoinNotices(round.due);
+        notifier_->notify(QString::fromStdString(text.summary), QString::fromStdString(text.body));
+    }
+    // The plan's alarms for the hard hours and its reward, the same way.
+    SideWindows& side = session_.sideWindows();
+    const PlannedRound planned =
+        journal_.plannedNotices(side.plan(), side.rewardProgress(), display.now, seen);
+    // An alarm's notice opens the craving helper from its second action.
+    if (const std::optional<NoticeText>& alarm = planned.alarmNotice)
+        notifier_->notify(QString::fromStdString(alarm->summary), QString::fromStdString(alarm->body), true);
+    if (const std::optional<NoticeText>& reward = planned.rewardNotice)
+        notifier_->notify(QString::fromStdString(reward->summary), QString::fromStdString(reward->body));
 }
 
 namespace {

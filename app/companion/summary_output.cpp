@@ -3,6 +3,10 @@
 #include "display/copy_texts.h"
 #include "display/panel_texts.h"
 #include "display/refresh.h"
+#include "plan/csv_export.h"
+#include "plan/plan_file.h"
+#include "plan/reward.h"
+#include "records/journal_file.h"
 
 namespace kemless {
 namespace {
@@ -19,7 +23,40 @@ std::string Unreadable(const SettingsStore& store, SettingsStore::File file) {
     return "kemless: 記録を読めません: " + path + "（中身が記録の形ではありません）";
 }
 
+// The reward worked toward, for --json: the plan read, never written; a
+// plan that cannot be read has none.
+std::string RewardKey(const SettingsStore& store, const DisplayState& display, const CalendarMoment& quit) {
+    const DataFolder* folder = store.folder();
+    if (folder == nullptr) return {};
+    PlanFile plan;
+    if (!plan.open(folder->fd(), folder->path()) || !plan.plan().reward) return {};
+    return ",\"reward\":" + RewardJson(ComputeRewardProgress(plan.plan(), display.moneySaved, quit));
+}
+
+// Every line that reads, in its order; a rereading starts over.
+class Collect final : public JournalReader {
+public:
+    void restart() override { events.clear(); }
+    void line(const JournalEvent& event) override { events.push_back(event); }
+    std::vector<JournalEvent> events;
+};
+
 }  // namespace
+
+SummaryOutput MakeJournalCsv(const SettingsStore& store) {
+    const DataFolder* folder = store.folder();
+    // No folder yet: nothing was ever recorded.
+    if (folder == nullptr && store.folderProblem().problem == FileProblem::NoFolder)
+        return {0, JournalCsv({}), {}};
+    if (folder == nullptr)
+        return Failure("kemless: 記録のフォルダを開けません: " + store.dataFolder() + "（" +
+                       ProblemText(store.folderProblem()) + "）");
+    JournalFile journal(folder->fd(), folder->path());
+    Collect collect;
+    if (const FileOutcome read = journal.catchUp(collect); !read)
+        return Failure("kemless: 記録を読めません: " + read.path + "（" + ProblemText(read) + "）");
+    return {0, JournalCsv(collect.events), {}};
+}
 
 SummaryOutput MakeSummaryOutput(SummaryKind kind, const SettingsStore& store, const CalendarMoment& now,
                                 int draw, bool markup) {
@@ -39,7 +76,14 @@ SummaryOutput MakeSummaryOutput(SummaryKind kind, const SettingsStore& store, co
         case SummaryKind::Summary: text = SummaryText(display, *initial, *options); break;
         case SummaryKind::Short: text = ShortText(display, *initial, *options); break;
         case SummaryKind::Compact: text = CompactText(display, *initial, *options); break;
-        case SummaryKind::Json: return {0, SummaryJson(display, *initial, *options, now, markup) + "\n", {}};
+        case SummaryKind::Json: {
+            std::string json = SummaryJson(display, *initial, *options, now, markup);
+            // The reward the plan works toward, when it names one.
+            if (const std::string reward = RewardKey(store, display, initial->quit);
+                !reward.empty() && json.ends_with('}'))
+                json.insert(json.size() - 1, reward);
+            return {0, json + "\n", {}};
+        }
     }
     if (text.empty()) return Failure("kemless: 記録のコピー＋の設定が読めません: " + store.optionPath());
     // The copy texts end their lines with CR LF for the clipboard; a

@@ -26,4 +26,9 @@ struct SummaryOutput {
 SummaryOutput MakeSummaryOutput(SummaryKind kind, const SettingsStore& store, const CalendarMoment& now,
                                 int draw, bool markup = false);
 
+// --export csv: every urge, slip and attempt of the journal beside the
+// record (and its archives) as CSV; only read, nothing written. An empty
+// journal gives the header alone; one that cannot be read, an error.
+SummaryOutput MakeJournalCsv(const SettingsStore& store);
+
 }  // namespace kemless

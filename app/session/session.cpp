@@ -49,7 +49,7 @@ Session::Session(Clock& clock, Desktop& desktop, Process& process, std::string b
       ownJournal_(journal == nullptr ? std::make_unique<JournalBook>() : nullptr),
       journal_(journal == nullptr ? *ownJournal_ : *journal),
       keeper_(std::move(baseFolder), clock, journal_),
-      side_(clock, journal_),
+      side_(clock, journal_, keeper_.store(), desktop),
       displays_(desktop, keeper_),
       actions_(desktop),
       firstRun_(clock, desktop, keeper_) {
@@ -247,7 +247,8 @@ void Session::wireDisplayWindow(DisplayWindow* w) {
     });
     for (auto [signal, side] : {std::pair{&DisplayWindow::cravingRequested, &kCravingWindow},
                                 std::pair{&DisplayWindow::recordRequested, &kRecordWindow},
-                                std::pair{&DisplayWindow::healthRequested, &kHealthWindow}})
+                                std::pair{&DisplayWindow::healthRequested, &kHealthWindow},
+                                std::pair{&DisplayWindow::planRequested, &kPlanWindow}})
         connect(w, signal, this, [this, side] { openWindow(QString::fromLatin1(side->name)); });
 }
 

@@ -59,6 +59,7 @@ public:
     static constexpr const char* kCravingName = kCravingWindow.name;
     static constexpr const char* kRecordName = kRecordWindow.name;
     static constexpr const char* kHealthName = kHealthWindow.name;
+    static constexpr const char* kPlanName = kPlanWindow.name;
     // Before start(): the window of this name opens once the display does
     // (--craving, --record, --health); when another copy runs, that copy is
     // asked to open it instead, and this one ends without a word in a box.
@@ -95,6 +96,9 @@ public:
     CravingWindow* cravingWindow() const { return side_.craving(); }
     RecordWindow* recordWindow() const { return side_.record(); }
     HealthWindow* healthWindow() const { return side_.health(); }
+    PlanWindow* planWindow() const { return side_.planWindow(); }
+    // The windows beside the display, and the plan they keep.
+    SideWindows& sideWindows() { return side_; }
     // The 30-second refresh: runs while a display window is loaded, shown
     // or hidden, so whichever of the two is on the screen stays current.
     QTimer* refreshTimer() { return &refreshTimer_; }

@@ -18,7 +18,9 @@ inline constexpr SideWindowName kCravingWindow{"craving", "吸いたくなった
 inline constexpr SideWindowName kRecordWindow{"record", "これまでの記録",
                                               "乗り越えた回数、吸ってしまった回数など"};
 inline constexpr SideWindowName kHealthWindow{"health", "回復のあゆみ", "卒煙してから体が取り戻していくもの"};
-inline constexpr std::array<SideWindowName, 3> kSideWindows{kCravingWindow, kRecordWindow, kHealthWindow};
+inline constexpr SideWindowName kPlanWindow{"plan", "わたしの卒煙プラン", "やめる理由、きっかけと対策など"};
+inline constexpr std::array<SideWindowName, 4> kSideWindows{kCravingWindow, kRecordWindow, kHealthWindow,
+                                                            kPlanWindow};
 
 // The window of that name; nullptr for none.
 const SideWindowName* SideWindowNamed(std::string_view name);

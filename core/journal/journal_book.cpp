@@ -12,11 +12,18 @@ public:
     void restart() override {
         book_.attempts_.clear();
         book_.fileNotices_.clear();
+        book_.fileAlarms_ = AlarmLedger();
+        book_.fileRewards_ = RewardLedger();
+        book_.hardMoments_.clear();
     }
     void line(const JournalEvent& event) override {
-        if (const std::optional<AttemptEvent> e = AttemptEventOfLine(event))
+        if (const std::optional<AttemptEvent> e = AttemptEventOfLine(event)) {
             book_.attempts_.add(*e, book_.now_);
+            book_.hardMoments_.add(*e);
+        }
         book_.fileNotices_.add(event);
+        book_.fileAlarms_.add(event);
+        book_.fileRewards_.add(event);
     }
 
 private:
@@ -89,6 +96,7 @@ void JournalBook::flush() {
 bool JournalBook::record(const AttemptEvent& event) {
     if (!file_) {
         attempts_.add(event, event.at);
+        hardMoments_.add(event);
         return true;
     }
     now_ = event.at;
@@ -125,6 +133,42 @@ MilestoneRound JournalBook::milestones(const MilestoneFigures& figures, const Ca
     if (decide().empty() && waiting_.empty()) return round;
     if (file_) (void)step(decide);
     runNotices_.insert(runNotices_.end(), round.lines.begin(), round.lines.end());
+    return round;
+}
+
+PlannedRound JournalBook::plannedNotices(const Plan& plan, const RewardProgress& progress,
+                                         const CalendarMoment& now, bool canSay) {
+    catchUp(now);
+    PlannedRound round;
+    auto decide = [&] {
+        round = PlannedRound();
+        AlarmLedger alarms = fileAlarms_;
+        RewardLedger rewards = fileRewards_;
+        std::string again;
+        for (const JournalEvent& line : runPlanned_) {
+            alarms.add(line);
+            rewards.add(line);
+            // Said in this run but gone from the file: kept again.
+            bool inFile = true;
+            if (const std::optional<AlarmSaid> a = AlarmSaidOfLine(line)) inFile = fileAlarms_.said(*a);
+            if (const std::optional<RewardSaid> r = RewardSaidOfLine(line))
+                inFile = fileRewards_.said(r->reward, r->quit);
+            if (file_ && !inFile) again += FormatJournalLine(line);
+        }
+        if (canSay) {
+            AlarmRound due = DueAlarms(plan, alarms, now);
+            if (!due.due.empty()) round.alarmNotice = AlarmNoticeText(due.due);
+            round.alarms = std::move(due.due);
+            round.lines = std::move(due.lines);
+            RewardRound reward = NextRewardNotice(progress, rewards, now);
+            round.rewardNotice = std::move(reward.notice);
+            round.lines.insert(round.lines.end(), reward.lines.begin(), reward.lines.end());
+        }
+        return again + JournalLines(round.lines);
+    };
+    if (decide().empty() && waiting_.empty()) return round;
+    if (file_) (void)step(decide);
+    runPlanned_.insert(runPlanned_.end(), round.lines.begin(), round.lines.end());
     return round;
 }
 

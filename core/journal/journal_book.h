@@ -14,10 +14,22 @@
 #include <vector>
 
 #include "display/milestones.h"
+#include "plan/alarms.h"
+#include "plan/reward.h"
+#include "plan/triggers.h"
 #include "records/journal_file.h"
 #include "recovery/attempts.h"
 
 namespace kemless {
+
+// The notices a plan brings at a refresh: its alarms due and its reward
+// reached, each said once.
+struct PlannedRound {
+    std::vector<DueAlarm> alarms;
+    std::optional<NoticeText> alarmNotice;
+    std::optional<NoticeText> rewardNotice;
+    std::vector<JournalEvent> lines;  // to append, dated `now`
+};
 
 class JournalBook {
 public:
@@ -52,12 +64,19 @@ public:
         return attempts_.summarise(quit, now);
     }
     RecordKeeping keeping() const;
+    // The triggers and the hours of the urges and slips of the last 28 days.
+    HardMoments hardMoments(const CalendarMoment& now) const { return hardMoments_.summarise(now); }
 
     // The milestones of a refresh against what the journal holds and what
     // this run has said: what to say now, its lines kept. With `canSay`
     // false (nothing could show a notice) only the lines that say nothing
     // are kept, and the notices come at a later refresh.
     MilestoneRound milestones(const MilestoneFigures& figures, const CalendarMoment& now, bool canSay);
+    // The plan's alarms due and its reward reached, decided like the
+    // milestones: under the journal's lock, never twice in a run, nothing
+    // marked said while `canSay` is false.
+    PlannedRound plannedNotices(const Plan& plan, const RewardProgress& progress, const CalendarMoment& now,
+                                bool canSay);
 
 private:
     class Reader;
@@ -68,9 +87,13 @@ private:
     std::unique_ptr<Reader> reader_;
     AttemptLedger attempts_;
     NoticeLedger fileNotices_;
+    AlarmLedger fileAlarms_;
+    RewardLedger fileRewards_;
+    HardMomentLedger hardMoments_;
     // Every notice line this run wrote or meant to: never said twice in a
     // run, whatever the file holds now.
     std::vector<JournalEvent> runNotices_;
+    std::vector<JournalEvent> runPlanned_;  // the alarm and reward lines, likewise
     // Lines a failed step could not write, for the next.
     std::string waiting_;
     CalendarMoment now_;

@@ -302,4 +302,16 @@ FileOutcome PlanFile::save(Plan plan) {
     return written;
 }
 
+std::string PlanNotKeptText(const FileOutcome& why) {
+    return "「わたしの卒煙プラン」のファイルが使えません。\n\n・" + why.path + "\n　" + ProblemText(why) +
+           "\n\n"
+           "プランは表示も保存もできません。このファイルはそのまま残し、書き換えません。";
+}
+
+std::string PlanNotSavedText(const FileOutcome& why) {
+    return "「わたしの卒煙プラン」を保存できませんでした。\n\n・" + why.path + "\n　" + ProblemText(why) +
+           "\n\n"
+           "前に保存したプランはそのまま残っています。";
+}
+
 }  // namespace kemless

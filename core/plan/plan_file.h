@@ -108,6 +108,11 @@ std::string IfThenText(const TriggerPlan& trigger);
 // "日月火水木金土" as the days of an alarm name them; "毎日" for all seven.
 std::string DaysText(const std::array<bool, 7>& days);
 
+// plan.ini could not be read: the plan window opens empty and saves nothing.
+std::string PlanNotKeptText(const FileOutcome& why);
+// A save of the plan that failed; the file stays as it was.
+std::string PlanNotSavedText(const FileOutcome& why);
+
 // plan.ini in an open data folder. A file that stands there and cannot be
 // read is never written: its problem comes back from open() once, and
 // save() refuses without a word of its own.

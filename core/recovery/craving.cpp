@@ -55,4 +55,9 @@ CravingMoment CravingAt(int64_t elapsedMs) {
     return m;
 }
 
+int32_t ReasonShownAt(int32_t count, int64_t elapsedMs) {
+    if (count <= 0) return -1;
+    return static_cast<int32_t>(std::max<int64_t>(elapsedMs, 0) / kReasonTurnMs % count);
+}
+
 }  // namespace kemless

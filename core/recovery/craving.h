@@ -35,6 +35,14 @@ struct CravingMoment {
 // `elapsedMs`: since the helper came up; below 0 counts as 0.
 CravingMoment CravingAt(int64_t elapsedMs);
 
+// One of the user's reasons to stay quit, shown while the craving lasts,
+// turns every three breaths: the first at the start.
+inline constexpr int64_t kReasonTurnMs = 3 * (kBreathInMs + kBreathOutMs);
+// The reason shown `elapsedMs` after the helper came up, of `count`; -1 for none.
+int32_t ReasonShownAt(int32_t count, int64_t elapsedMs);
+inline constexpr char kReasonHeading[] = "やめる理由：";
+inline constexpr char kTriggerQuestion[] = "きっかけは？（えらばなくてもかまいません）";
+
 // The helper's words.
 inline constexpr char kCravingIntro[] =
     "吸いたい気持ちの波は、たいてい数分で引いていきます。\n円に合わせて、ゆっくり呼吸しましょう。";

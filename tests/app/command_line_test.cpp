@@ -79,7 +79,13 @@ INSTANTIATE_TEST_SUITE_P(
         ArgsCase{"days", {"--days", "--markup"}, Action::Compact, {}, {}},
         ArgsCase{"compact_without_short", {"--summary", "--compact"}, Action::Error, {}, {}},
         ArgsCase{"markup_without_a_text", {"--markup"}, Action::Error, {}, {}},
-        ArgsCase{"json_and_days_together", {"--json", "--days"}, Action::Error, {}, {}}),
+        ArgsCase{"json_and_days_together", {"--json", "--days"}, Action::Error, {}, {}},
+        ArgsCase{"export_csv", {"--export", "csv", "--data-dir", "d"}, Action::ExportCsv, "d", {}},
+        ArgsCase{"export_csv_with_equals", {"--export=csv"}, Action::ExportCsv, {}, {}},
+        ArgsCase{"export_in_an_unknown_form", {"--export", "xlsx"}, Action::Error, {}, {}},
+        ArgsCase{"export_without_a_form", {"--export"}, Action::Error, {}, {}},
+        ArgsCase{"export_and_json_together", {"--export", "csv", "--json"}, Action::Error, {}, {}},
+        ArgsCase{"export_with_markup", {"--export", "csv", "--markup"}, Action::Error, {}, {}}),
     [](const testing::TestParamInfo<ArgsCase>& info) { return info.param.name; });
 
 // The windows beside the display: one of them, with a run, never with a task.
@@ -98,6 +104,9 @@ TEST(CommandLineWindows, OneWindowARunMayOpen) {
         {{"--summary", "--craving"}, Action::Error, ""},
         {{"--health", "--autostart", "on"}, Action::Error, ""},
         {{"--craving", "--help"}, Action::Help, ""},
+        {{"--plan"}, Action::Run, "plan"},
+        {{"--plan", "--record"}, Action::Error, ""},
+        {{"--plan", "--export", "csv"}, Action::Error, ""},
     };
     for (const auto& row : rows) {
         const CommandLine cl = Parse(QStringList{QStringLiteral("kemless")} + row.arguments);
@@ -107,7 +116,7 @@ TEST(CommandLineWindows, OneWindowARunMayOpen) {
         }
         EXPECT_FALSE(cl.error.contains(QLatin1Char('\n')));
     }
-    for (const char* option : {"--craving", "--record", "--health"})
+    for (const char* option : {"--craving", "--record", "--health", "--plan", "--export"})
         EXPECT_TRUE(UsageText().contains(QLatin1String(option))) << option;
 }
 

@@ -379,6 +379,47 @@ class HostileWorld(unittest.TestCase):
                 self.assertEqual(snapshot(notes), notes_before)
                 self.assertEqual(sorted(os.listdir(w.data)), sorted(watched))
 
+    def test_a_plan_it_cannot_use_is_said_once_and_never_written(self):
+        plan_said = "「わたしの卒煙プラン」のファイルが使えません"
+        rows = [
+            # name, what to put at plan.ini, the reason said, run as root only
+            ("a FIFO", lambda w: os.mkfifo(w.path("plan.ini")), "普通のファイルではありません", False),
+            ("a link to /dev/zero", lambda w: os.symlink("/dev/zero", w.path("plan.ini")),
+             "普通のファイルではありません", False),
+            ("a link another user planted",
+             lambda w: os.symlink(os.path.join(w.home, "notes.txt"), w.path("plan.ini")),
+             "別のユーザーが作ったリンク", True),
+            ("another user's file, mode 0600",
+             lambda w: as_root_owned(w.path("plan.ini"), b"reason=\xe4\xbb\x96\xe4\xba\xba\n"), "権限", True),
+        ]
+        for name, make, reason, root_only in rows:
+            with self.subTest(name):
+                if root_only and not ROOT:
+                    continue  # nobody else to own it; the core tests cover the rule
+                self.world.close()
+                w = self.world = World()
+                w.put_record()
+                notes = os.path.join(w.home, "notes.txt")
+                with open(notes, "wb") as f:
+                    f.write(b"the user's own notes\n")
+                w.give(w.home)
+                make(w)  # root's where root makes it: another user's
+                if not root_only:
+                    w.give(w.home)
+                before = snapshot(w.path("plan.ini"))
+                notes_before = snapshot(notes)
+                # The window opens on an empty plan, and the file is said once.
+                w.start(args=["--plan", "--data-dir", w.base])
+                w.wait_until_up(said=plan_said)
+                said = w.said()
+                self.assertIn(w.path("plan.ini"), said)
+                self.assertIn(reason, said)
+                self.assertEqual(said.count(plan_said), 1, said)
+                self.assertEqual(w.end(), 0)
+                self.assertEqual(snapshot(w.path("plan.ini")), before)
+                self.assertEqual(snapshot(notes), notes_before)
+                self.assertEqual(sorted(os.listdir(w.data)), ["initial.ini", "option.ini", "plan.ini"])
+
     def test_a_folder_without_a_journal_gets_a_private_one(self):
         w = self.world
         w.put_record()
@@ -837,6 +878,37 @@ class HostileWorld(unittest.TestCase):
             self.assertEqual(w.end(), 0, row)
             self.assertEqual(snapshot(w.path("journal.txt")), before, row)
             self.assertEqual(sorted(os.listdir(w.data)), ["initial.ini", "journal.txt", "option.ini"], row)
+
+    def test_another_users_plan_in_a_shared_folder_is_never_the_users(self):
+        if not ROOT:
+            self.skipTest("needs root to act as the other user")
+        plan_said = "「わたしの卒煙プラン」のファイルが使えません"
+        owner_said = f"別のユーザー（{OTHER_USER}）のファイルです"
+        # Reasons and a reward the user never wrote, and an alarm that would
+        # speak for them.
+        planted = "reason=他人の理由\nreward=他人のごほうび 100\nalarm=21:30 日月火水木金土 \\e on\n".encode()
+        for folder_mode, mode in itertools.product((0o1777, 0o3775), (0o666, 0o660)):
+            row = f"folder {folder_mode:o}, plan {mode:o}"
+            w = self.shared_world(folder_mode)
+            self.plant(w.path("plan.ini"), planted, mode)
+            before = snapshot(w.path("plan.ini"))
+            # --json shows no reward from it.
+            r = subprocess.run(w.command(["--json", "--data-dir", w.base], shared=True), env=w.env,
+                               capture_output=True, timeout=20)
+            self.assertEqual(r.returncode, 0, row)
+            self.assertNotIn("他人のごほうび", r.stdout.decode(), row)
+            w.start(args=["--plan", "--data-dir", w.base], shared=True)
+            try:
+                w.wait_until_up(said=plan_said, timeout=10)
+            except AssertionError as e:
+                raise AssertionError(f"{row}: {e}") from None
+            said = w.said()
+            self.assertIn(w.path("plan.ini"), said, row)
+            self.assertIn(owner_said, said, row)
+            self.assertEqual(said.count(plan_said), 1, said)
+            self.assertEqual(w.end(), 0, row)
+            self.assertEqual(snapshot(w.path("plan.ini")), before, row)
+            self.assertEqual(sorted(os.listdir(w.data)), ["initial.ini", "option.ini", "plan.ini"], row)
 
     def test_the_users_own_file_open_to_others_in_a_shared_folder_is_not_used(self):
         w = self.shared_world(0o1777)

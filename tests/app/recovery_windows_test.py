@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """The windows beside the display with the real program on Xvfb and openbox:
-opened from the command line (--craving, --record, --health) and from the
+opened from the command line (--craving, --record, --health, --plan) and from the
 launcher entry's actions, in a fresh start and beside a running copy, which
 opens the window asked for while the later start ends with one line. Before
 the quit has started the first-run setup comes first."""
@@ -22,7 +22,7 @@ DESKTOP_ENTRY = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "
 MAIN = " ケムレス - lunapo"
 SETUP = " ケムレス初期設定 - lunapo"
 TITLES = {"craving": "吸いたくなったら - ケムレス", "record": "これまでの記録 - ケムレス",
-          "health": "回復のあゆみ - ケムレス"}
+          "health": "回復のあゆみ - ケムレス", "plan": "わたしの卒煙プラン - ケムレス"}
 
 
 def desktop_actions():
@@ -103,7 +103,7 @@ class RecoveryWindows(unittest.TestCase):
 
     def test_each_option_opens_its_window_at_start(self):
         self.put_record()
-        for window in ("craving", "record", "health"):
+        for window in ("craving", "record", "health", "plan"):
             with self.subTest(window=window):
                 program = self.spawn(PROGRAM, f"--{window}")
                 self.assertTrue(self.shows(MAIN, TITLES[window]), self.titles())
@@ -117,7 +117,7 @@ class RecoveryWindows(unittest.TestCase):
         self.assertTrue(self.shows(MAIN))
         self.assertTrue(wait_for(lambda: has_claimed(self.env)))
         before = self.record_bytes()
-        for window in ("health", "record", "craving"):
+        for window in ("health", "record", "craving", "plan"):
             with self.subTest(window=window):
                 status, err = self.later_start(f"--{window}")
                 self.assertEqual(status, 0, err)
@@ -131,7 +131,7 @@ class RecoveryWindows(unittest.TestCase):
 
     def test_the_launcher_actions_open_their_windows(self):
         actions = desktop_actions()
-        self.assertEqual(sorted(actions), ["craving", "health", "record"])
+        self.assertEqual(sorted(actions), ["craving", "health", "plan", "record"])
         self.put_record()
         # The first action starts the program; the others reach it running.
         for i, (name, exec_line) in enumerate(sorted(actions.items())):

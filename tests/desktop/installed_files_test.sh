@@ -58,11 +58,11 @@ done
 # The launcher must start the installed binary and find the installed icon.
 entry_value() { sed -n "s/^$1=//p" "$dest/$desktop" | head -1; }
 # Every Exec=, the entry's and each of its actions', starts the installed
-# program, and each action opens its window (--craving, --record, --health).
+# program, and each action opens its window (--craving, --record, --health, --plan).
 while read -r exec_line; do
   [ -x "$dest/usr/bin/${exec_line%% *}" ] || fail "Exec=$exec_line is not an installed program"
 done < <(sed -n 's/^Exec=//p' "$dest/$desktop")
-for action in craving record health; do
+for action in craving record health plan; do
   grep -qxF "[Desktop Action $action]" "$dest/$desktop" || fail "no [Desktop Action $action]"
   grep -qxF "Exec=kemless --$action" "$dest/$desktop" || fail "no action runs kemless --$action"
 done

@@ -15,6 +15,7 @@ namespace {
 const char* const kService = "org.freedesktop.Notifications";
 const char* const kPath = "/org/freedesktop/Notifications";
 const char* const kInterface = "org.freedesktop.Notifications";
+const char* const kCravingAction = "craving";
 
 }  // namespace
 
@@ -29,7 +30,7 @@ bool Notifier::serviceAvailable() const {
     return activatable.isValid() && activatable.value().contains(service);
 }
 
-void Notifier::notify(const QString& summary, const QString& body) {
+void Notifier::notify(const QString& summary, const QString& body, bool offerCraving) {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) {
         fallBack(summary, body);
@@ -51,8 +52,10 @@ void Notifier::notify(const QString& summary, const QString& body) {
     QVariantMap hints;
     // Lets the desktop group the notice under the program and find its icon.
     hints.insert(QStringLiteral("desktop-entry"), QStringLiteral("kemless"));
-    call << QStringLiteral("ケムレス") << uint(0) << QStringLiteral("kemless") << summary << body
-         << QStringList{QStringLiteral("default"), QStringLiteral("ケムレスを開く")} << hints << int(-1);
+    QStringList actions{QStringLiteral("default"), QStringLiteral("ケムレスを開く")};
+    if (offerCraving) actions << QString::fromLatin1(kCravingAction) << QStringLiteral("吸いたくなったら");
+    call << QStringLiteral("ケムレス") << uint(0) << QStringLiteral("kemless") << summary << body << actions
+         << hints << int(-1);
     auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, watcher, summary, body] {
         watcher->deleteLater();
@@ -78,6 +81,7 @@ void Notifier::fallBack(const QString& summary, const QString& body) {
 void Notifier::actionInvoked(uint id, const QString& key) {
     if (!sent_.contains(id)) return;  // another program's notice
     if (key == QLatin1String("default")) emit activated();
+    if (key == QLatin1String(kCravingAction)) emit cravingRequested();
 }
 
 void Notifier::closed(uint id, uint) { sent_.remove(id); }

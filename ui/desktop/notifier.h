@@ -24,12 +24,15 @@ public:
     // started on demand by the session bus.
     bool serviceAvailable() const;
 
-    // Sent without waiting for the desktop: the answer comes later.
-    void notify(const QString& summary, const QString& body);
+    // Sent without waiting for the desktop: the answer comes later. With
+    // `offerCraving` the notice has a second action, 「吸いたくなったら」.
+    void notify(const QString& summary, const QString& body, bool offerCraving = false);
 
 signals:
     // The user clicked a notice (its default action).
     void activated();
+    // The user chose a notice's 「吸いたくなったら」.
+    void cravingRequested();
     // The desktop's service took a notice, or the fallback showed it, or
     // neither could: for a log line and for tests.
     void delivered(bool byService);

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <utility>
 
 #include "desktop/accessibility.h"
 #include "dialogs/breathing_ring.h"
@@ -151,6 +152,19 @@ void CravingWindow::setFigures(const std::array<FigureLine, 3>& figures) {
     for (int i = 0; i < 3; ++i) {
         ShowLine(figures_[i], Q(figures[i].heading) + QStringLiteral("　") + Q(figures[i].value));
     }
+}
+
+void CravingWindow::setPlan(const QStringList& reasons, const QList<PlanInCraving::Trigger>& triggers) {
+    if (plan_ == nullptr) {
+        // Above the answers, after the figures, in reading order as on the screen.
+        plan_ = new PlanInCraving(this);
+        static_cast<QVBoxLayout*>(layout())->insertWidget(2, plan_);
+        connect(plan_, &PlanInCraving::triggerPicked, this, &CravingWindow::triggerPicked);
+    }
+    plan_->setPlan(reasons, triggers);
+    QWidget* before = figures_[2];
+    for (QWidget* w : plan_->focusChain()) QWidget::setTabOrder(std::exchange(before, w), w);
+    QWidget::setTabOrder(before, button("urgePassedButton"));
 }
 
 void CravingWindow::answered() {

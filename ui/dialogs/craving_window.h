@@ -3,6 +3,7 @@
 #include <QTimer>
 #include <array>
 
+#include "dialogs/plan_in_craving.h"
 #include "dialogs/side_window.h"
 #include "recovery/craving.h"
 
@@ -42,6 +43,9 @@ public:
     QLabel* messageLabel() const { return message_; }
     QLabel* figureLabel(int i) const { return figures_[i]; }
     QPushButton* button(const char* name) const;
+    // The user's reasons and chosen triggers, shown above the answers.
+    void setPlan(const QStringList& reasons, const QList<PlanInCraving::Trigger>& triggers);
+    PlanInCraving* planPart() const { return plan_; }
 
     // Frames a second: enough for a slow breath (the disc moves a few
     // pixels a frame), little work for the machine.
@@ -55,6 +59,8 @@ signals:
     void urgePassed();
     void slipped();
     void recordRequested();
+    // A trigger picked for this urge (empty: none).
+    void triggerPicked(const QString& name);
 
 protected:
     void showEvent(QShowEvent* e) override;
@@ -78,6 +84,7 @@ private:
     bool finished_ = false;
     bool answered_ = false;
     bool lessMotion_ = false;
+    PlanInCraving* plan_ = nullptr;
 };
 
 }  // namespace kemless

@@ -9,6 +9,7 @@
 
 #include "desktop/accessibility.h"
 #include "desktop/focus_ring.h"
+#include "dialogs/hour_strip.h"
 #include "dialogs/urge_chart.h"
 
 namespace kemless {
@@ -48,6 +49,23 @@ RecordWindow::RecordWindow(QWidget* parent)
     // The chart says its heading with its words.
     MarkDecorative(chartHeading_);
     RingAlsoAround(chart_, chartHeading_);
+    // The hard moments: when the urges came, beside the chart of days, and
+    // what brought them on under both.
+    hoursHeading_ = new QLabel(this);
+    hoursHeading_->setObjectName(QStringLiteral("hoursHeading"));
+    hours_ = new HourStrip(this);
+    MarkDecorative(hoursHeading_);
+    RingAlsoAround(hours_, hoursHeading_);
+    triggersHeading_ = new QLabel(this);
+    triggersHeading_->setObjectName(QStringLiteral("triggersHeading"));
+    triggers_ = new QLabel(this);
+    triggers_->setObjectName(QStringLiteral("triggersLabel"));
+    triggers_->setWordWrap(true);
+    triggers_->setTextFormat(Qt::PlainText);
+    triggers_->setFocusPolicy(Qt::TabFocus);
+    MakeSpoken(triggers_, QAccessible::StaticText);
+    MarkDecorative(triggersHeading_);
+    RingAlsoAround(triggers_, triggersHeading_);
     note_ = new QLabel(this);
     note_->setObjectName(QStringLiteral("noteLabel"));
     note_->setWordWrap(true);
@@ -71,11 +89,20 @@ RecordWindow::RecordWindow(QWidget* parent)
     auto* column = new QVBoxLayout(this);
     column->addLayout(grid);
     column->addSpacing(6);
-    column->addWidget(chartHeading_);
-    column->addWidget(chart_, 1);
+    auto* charts = new QGridLayout;
+    charts->addWidget(chartHeading_, 0, 0);
+    charts->addWidget(chart_, 1, 0);
+    charts->addWidget(hoursHeading_, 0, 1);
+    charts->addWidget(hours_, 1, 1);
+    charts->setColumnStretch(0, 3);
+    charts->setColumnStretch(1, 2);
+    charts->setRowStretch(1, 1);
+    column->addLayout(charts, 1);
+    column->addWidget(triggersHeading_);
+    column->addWidget(triggers_);
     column->addWidget(note_);
     column->addLayout(buttons);
-    resize(480, 340);
+    resize(640, 400);
 }
 
 QPushButton* RecordWindow::button(const char* name) const {
@@ -95,6 +122,14 @@ void RecordWindow::render(const RecordView& view) {
     note_->setText(QString::fromStdString(view.note));
     SetSpokenName(note_, note_->text());
     note_->setVisible(!view.note.empty());
+}
+
+void RecordWindow::showHardMoments(const HardMoments& moments) {
+    triggersHeading_->setText(QString::fromStdString(moments.triggersHeading));
+    triggers_->setText(QString::fromStdString(moments.triggerWords));
+    SetSpokenName(triggers_, triggersHeading_->text() + QStringLiteral("　") + triggers_->text());
+    hoursHeading_->setText(QString::fromStdString(moments.hoursHeading));
+    hours_->setStrip(moments);
 }
 
 }  // namespace kemless

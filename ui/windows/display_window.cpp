@@ -31,6 +31,7 @@ const DisplayWindow::MenuEntry DisplayWindow::kCraving{"cravingAction", kCraving
                                                        Action::Craving};
 const DisplayWindow::MenuEntry DisplayWindow::kRecord{"recordAction", kRecordWindow.title, Action::Record};
 const DisplayWindow::MenuEntry DisplayWindow::kHealth{"healthAction", kHealthWindow.title, Action::Health};
+const DisplayWindow::MenuEntry DisplayWindow::kPlan{"planAction", kPlanWindow.title, Action::Plan};
 
 DisplayWindow::DisplayWindow(QWidget* parent) : QWidget(parent), tray_(new TrayIcon(this)) {
     connect(tray_, &TrayIcon::restoreRequested, this, &DisplayWindow::restoreFromTray);
@@ -74,6 +75,7 @@ void DisplayWindow::trigger(Action action) {
         case Action::Craving: emit cravingRequested(); break;
         case Action::Record: emit recordRequested(); break;
         case Action::Health: emit healthRequested(); break;
+        case Action::Plan: emit planRequested(); break;
         case Action::HideToTray: emit hideRequested(); break;
         case Action::Exit:
             // Closed after the menu has gone, like the close box: the unload

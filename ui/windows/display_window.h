@@ -31,6 +31,7 @@ public:
         Craving,
         Record,
         Health,
+        Plan,
         HideToTray
     };
 
@@ -71,6 +72,7 @@ signals:
     void cravingRequested();
     void recordRequested();
     void healthRequested();
+    void planRequested();
 
 protected:
     explicit DisplayWindow(QWidget* parent = nullptr);
@@ -86,7 +88,7 @@ protected:
     // double-click does. Both end with the windows beside the display, after
     // a separator (an entry without a name).
     static const MenuEntry kCopy, kCopyShort, kOpenLink, kSettings, kVersion, kHelp, kExit, kHideToTray;
-    static const MenuEntry kSeparator, kCraving, kRecord, kHealth;
+    static const MenuEntry kSeparator, kCraving, kRecord, kHealth, kPlan;
     void setPopupMenu(std::initializer_list<MenuEntry> entries) { entries_ = entries; }
     // Where the Menu key and Shift+F10 open the menu, in window coordinates.
     virtual QPoint keyboardMenuAnchor() const = 0;

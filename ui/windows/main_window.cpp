@@ -168,7 +168,7 @@ void MainWindow::buildControls() {
 
     const MenuEntry mini{"miniSizeAction", "ミニサイズで運転する", Action::SwitchSize};
     setPopupMenu({kCopy, kCopyShort, kOpenLink, kSettings, kVersion, mini, kHelp, kExit, kHideToTray,
-                  kSeparator, kCraving, kRecord, kHealth});
+                  kSeparator, kCraving, kRecord, kHealth, kPlan});
 }
 
 void MainWindow::placeDuckPixmaps() {

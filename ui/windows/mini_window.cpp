@@ -57,7 +57,7 @@ MiniWindow::MiniWindow(QWidget* parent) : DisplayWindow(parent) {
     // Help comes before the settings here, and the switch goes the other way.
     const MenuEntry standard{"standardSizeAction", "標準サイズで運転する", Action::SwitchSize};
     setPopupMenu({kCopy, kCopyShort, kOpenLink, kHelp, kSettings, kVersion, standard, kExit, kHideToTray,
-                  kSeparator, kCraving, kRecord, kHealth});
+                  kSeparator, kCraving, kRecord, kHealth, kPlan});
     // The designed size until the window is first shown: in the main-window
     // mode it is loaded hidden at every start and may never be shown.
     setFixedSize(Px(4230), Px(1320));

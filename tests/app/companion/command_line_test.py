@@ -350,6 +350,27 @@ class CompanionCommandLine(unittest.TestCase):
         self.assertTrue(self.run_program("--short").stdout.decode().startswith("２０２６年１１月１日に卒煙。"))
         self.assertEqual(snapshot(self.tmp), before)
 
+    def test_export_csv_needs_no_display_and_writes_only_the_csv(self):
+        base = os.path.join(self.tmp, "data", "kemless")
+        self.put_record(base)
+        with open(os.path.join(base, "kemlessdata", "journal.txt"), "wb") as f:
+            f.write("2026-11-02 08:00 urge trigger=食後,\\s\"一服\"\n"
+                    "2026-11-02 08:30 notice title 3 quit=2026-11-01T09:00\n"
+                    "2026-11-03 09:00 slip\n".encode())
+        before = snapshot(self.tmp)
+        r = self.run_program("--export", "csv")
+        self.assertEqual(r.returncode, 0, r.stderr)
+        self.assertEqual(r.stderr, b"")
+        self.assertEqual(r.stdout.decode("utf-8"),
+                         "日時,種類,きっかけ,卒煙開始日時\r\n"
+                         "2026-11-02 08:00,乗り越えた,\"食後, \"\"一服\"\"\",\r\n"
+                         "2026-11-03 09:00,吸ってしまった,,\r\n")
+        self.assertEqual(snapshot(self.tmp), before)
+        # Another folder that was never used: the header alone, and no folder made.
+        r = self.run_program("--export", "csv", "--data-dir", os.path.join(self.tmp, "nowhere"))
+        self.assertEqual((r.returncode, r.stdout.decode()), (0, "日時,種類,きっかけ,卒煙開始日時\r\n"))
+        self.assertFalse(os.path.exists(os.path.join(self.tmp, "nowhere")))
+
     def test_a_missing_record_is_one_line_and_exit_1(self):
         for option in ("--summary", "--short"):
             r = self.run_program(option, "--data-dir", os.path.join(self.tmp, "nowhere"))

@@ -2,7 +2,8 @@
 """A desktop notification service for tests, on the session bus it is started
 on (dbus-run-session): every Notify call is written as one JSON line to the
 file named on the command line, and Click(id) sends ActionInvoked(id,
-"default") as a desktop does when a notice is clicked."""
+"default") as a desktop does when a notice is clicked (ClickAction(id, key)
+when one of its other actions is chosen)."""
 import json
 import sys
 
@@ -46,6 +47,10 @@ class Notifications(dbus.service.Object):
     @dbus.service.method(NAME, in_signature="u", out_signature="")
     def Click(self, notification_id):
         self.ActionInvoked(notification_id, "default")
+
+    @dbus.service.method(NAME, in_signature="us", out_signature="")
+    def ClickAction(self, notification_id, key):
+        self.ActionInvoked(notification_id, key)
 
     @dbus.service.signal(NAME, signature="us")
     def ActionInvoked(self, notification_id, key):

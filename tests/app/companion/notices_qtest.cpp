@@ -21,6 +21,7 @@
 
 #include "companion/companion.h"
 #include "desktop/notifier.h"
+#include "plan/plan_file.h"
 #include "support/session_fixture.h"
 #include "support/tick.h"
 #include "windows/tray_icon.h"
@@ -315,6 +316,87 @@ private slots:
         QVERIFY(click(uint(notices().first()[u"id"].toInt())));
         QTRY_VERIFY(w->isVisible());
         QVERIFY(!fx->session->mainWindow()->trayIcon()->isShown());
+    }
+
+    // An alarm for a hard hour: one notice with the plan for its trigger,
+    // not again at the next refresh nor after a restart, and its second
+    // action opens the craving helper.
+    void anAlarmIsOneNoticeAndItsActionOpensTheHelper() {
+        Plan plan;
+        plan.triggers = {{"お酒", "炭酸水を飲む"}};
+        PlanAlarm alarm;
+        alarm.hour = 20;
+        alarm.minute = 0;
+        alarm.trigger = "お酒";
+        alarm.on = true;
+        PlanAlarm off = alarm;  // the same minute, not turned on: says nothing
+        off.on = false;
+        plan.alarms = {alarm, off};
+        fx->writeStarted(SampleInitial(), {});
+        QFile file(fx->dir.filePath(QStringLiteral("kemlessdata/plan.ini")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray::fromStdString(WritePlan(plan)));
+        file.close();
+
+        MainWindow* w = run({2026, 11, 13, 19, 59}, true);
+        tickAt(w, {2026, 11, 13, 19, 59});
+        QVERIFY(letTheBusSettle());
+        QVERIFY(notices().isEmpty());
+        // Started late, 20 minutes past its minute: still said.
+        tickAt(w, {2026, 11, 13, 20, 20});
+        QTRY_COMPARE(notices().size(), 1);
+        const QJsonObject n = notices().first();
+        QCOMPARE(n[u"summary"].toString(), QStringLiteral("つらい時間のお知らせ"));
+        QVERIFY2(n[u"body"].toString().contains(QString::fromStdString(IfThenText(plan.triggers[0]))),
+                 qPrintable(n[u"body"].toString()));
+        QCOMPARE(n[u"actions"].toArray().toVariantList(),
+                 (QVariantList{QStringLiteral("default"), QStringLiteral("ケムレスを開く"),
+                               QStringLiteral("craving"), QStringLiteral("吸いたくなったら")}));
+        QVERIFY(journal().contains(QStringLiteral("notice alarm slot=1 day=2026-11-13")));
+        tickAt(w, {2026, 11, 13, 20, 21});
+        w = restart({2026, 11, 13, 20, 30});
+        tickAt(w, {2026, 11, 13, 20, 30});
+        QVERIFY(letTheBusSettle());
+        QCOMPARE(notices().size(), 1);
+
+        // The next day's: chosen 「吸いたくなったら」, the helper opens.
+        tickAt(w, {2026, 11, 14, 20, 0});
+        QTRY_COMPARE(notices().size(), 2);
+        QVERIFY(fx->session->cravingWindow() == nullptr);
+        QDBusMessage call = QDBusMessage::createMethodCall(
+            QString::fromLatin1(kService), QStringLiteral("/org/freedesktop/Notifications"),
+            QString::fromLatin1(kService), QStringLiteral("ClickAction"));
+        call << uint(notices().last()[u"id"].toInt()) << QStringLiteral("craving");
+        QCOMPARE(QDBusConnection::sessionBus().call(call).type(), QDBusMessage::ReplyMessage);
+        QTRY_VERIFY(fx->session->cravingWindow() != nullptr && fx->session->cravingWindow()->isVisible());
+    }
+
+    // The reward reached: one notice, kept in the journal, never again.
+    void aRewardReachedIsSaidOnce() {
+        Plan plan;
+        plan.reward = Reward{"本", 100};
+        fx->writeStarted(SampleInitial(), {});
+        QFile file(fx->dir.filePath(QStringLiteral("kemlessdata/plan.ini")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray::fromStdString(WritePlan(plan)));
+        file.close();
+        MainWindow* w = run({2026, 11, 20, 12, 0}, true);
+        tickAt(w, {2026, 11, 20, 12, 0});
+        QTRY_COMPARE(notices().size(), 1);
+        QCOMPARE(notices().first()[u"summary"].toString(),
+                 QStringLiteral("ごほうび『本』に手が届きました！"));
+        QVERIFY2(notices().first()[u"body"].toString().contains(QStringLiteral("本")),
+                 qPrintable(notices().first()[u"body"].toString()));
+        QVERIFY(journal().contains(QStringLiteral("notice reward name=本 price=100 quit=2026-11-01T09:00")));
+        tickAt(w, {2026, 11, 20, 12, 1});
+        w = restart({2026, 11, 21, 12, 0});
+        tickAt(w, {2026, 11, 21, 12, 0});
+        QVERIFY(letTheBusSettle());
+        // (A milestone crossed overnight may be said; the reward is not again.)
+        int rewards = 0;
+        for (const QJsonObject& n : notices())
+            rewards += n[u"summary"].toString().startsWith(QStringLiteral("ごほうび"));
+        QCOMPARE(rewards, 1);
     }
 
     void aStatusNotifierHostThatGoesAwayGivesTheWindowBack() {

@@ -3,12 +3,17 @@
 // text of a running program at that minute, with LF line ends; a record
 // that is missing, unreadable or not started is one error line, and
 // nothing is ever written.
+#include <sys/stat.h>
+
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QPushButton>
 #include <QTest>
 
 #include "companion/summary_output.h"
+#include "plan/plan_file.h"
+#include "plan/reward.h"
+#include "recovery/attempt_lines.h"
 #include "support/session_fixture.h"
 
 using namespace kemless;
@@ -177,6 +182,80 @@ private slots:
                  std::string("２０２６年１１月１日に卒煙。０年１ヶ月９日８時間４５分経過しました。"
                              "節約できた金額は２３６１８円です。節煙本数は９８４本で、これは９８．４１ｍの"
                              "ナイアガラの滝・最大落差に匹敵します。ステータスは大将。\n"));
+    }
+
+    // --json: the reward the plan works toward, as the plan window counts it;
+    // no key without one, and plan.ini is only read.
+    void theJsonHasTheRewardWhenThePlanNamesOne() {
+        fx->writeStarted(SampleInitial(), {});
+        const CalendarMoment now{2026, 12, 10, 12, 0};
+        const auto json = [&] {
+            return QJsonDocument::fromJson(QByteArray::fromStdString(
+                                               MakeSummaryOutput(SummaryKind::Json, fx->store(), now, 0).out))
+                .object();
+        };
+        QVERIFY(!json().contains(QStringLiteral("reward")));
+        Plan plan;
+        plan.reward = Reward{"ロード\"バイク", 120000};
+        const QByteArray planBytes = QByteArray::fromStdString(WritePlan(plan));
+        QFile f(fx->dir.filePath(QStringLiteral("kemlessdata/plan.ini")));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(planBytes);
+        f.close();
+        const QJsonObject j = json();
+        const QJsonObject reward = j.value(QStringLiteral("reward")).toObject();
+        QCOMPARE(reward.value("name").toString(), QStringLiteral("ロード\"バイク"));
+        QCOMPARE(reward.value("price").toInteger(), 120000);
+        const RewardProgress expected =
+            ComputeRewardProgress(plan, j.value("money").toDouble(), SampleInitial().quit);
+        QCOMPARE(reward.value("saved").toInteger(), expected.saved);
+        QCOMPARE(reward.value("text").toString(), QString::fromStdString(expected.words));
+        QCOMPARE(fx->bytes("plan.ini"), planBytes);
+    }
+
+    // --export csv: every urge, slip and attempt of the journal and its
+    // archive, the user's words quoted as a spreadsheet reads them, and
+    // nothing else; nothing written. A folder never used gives the header.
+    void theJournalAsCsv() {
+        QCOMPARE(MakeJournalCsv(fx->store()).out, std::string("日時,種類,きっかけ,卒煙開始日時\r\n"));
+        QVERIFY(!QFileInfo::exists(QString::fromStdString(fx->store().dataFolder())));
+        fx->writeStarted(SampleInitial(), {});
+        auto line = [](const AttemptEvent& e) { return FormatJournalLine(AttemptJournalLine(e)); };
+        const std::string archive =
+            line({{2025, 12, 31, 23, 59}, AttemptEventKind::AttemptStart, {2025, 12, 1, 8, 0}});
+        const std::string journal =
+            line({{2026, 11, 2, 8, 0}, AttemptEventKind::UrgePassed, {}, "食後, 夜"}) +
+            "2026-11-02 08:30 notice title 3 quit=2026-11-01T09:00\n" +
+            line({{2026, 11, 3, 9, 0}, AttemptEventKind::Slip, {}, "彼の\"一本\""}) + "damaged line\n" +
+            line({{2026, 11, 4, 22, 0}, AttemptEventKind::UrgePassed, {}, "二行\nの=きっかけ"}) +
+            line({{2026, 11, 5, 7, 0}, AttemptEventKind::UrgePassed, {}, "=1+1"});
+        for (const auto& [name, bytes] : {std::pair{"journal-2025.txt", archive}, {"journal.txt", journal}}) {
+            QFile f(fx->dir.filePath(QStringLiteral("kemlessdata/") + QLatin1String(name)));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(QByteArray::fromStdString(bytes));
+        }
+        const SummaryOutput csv = MakeJournalCsv(fx->store());
+        QCOMPARE(csv.exitCode, 0);
+        QCOMPARE(QString::fromStdString(csv.out),
+                 QStringLiteral("日時,種類,きっかけ,卒煙開始日時\r\n"
+                                "2025-12-31 23:59,卒煙の始まり,,2025-12-01 08:00\r\n"
+                                "2026-11-02 08:00,乗り越えた,\"食後, 夜\",\r\n"
+                                "2026-11-03 09:00,吸ってしまった,\"彼の\"\"一本\"\"\",\r\n"
+                                "2026-11-04 22:00,乗り越えた,\"二行\nの=きっかけ\",\r\n"
+                                "2026-11-05 07:00,乗り越えた,'=1+1,\r\n"));
+        QCOMPARE(fx->bytes("journal.txt"), QByteArray::fromStdString(journal));
+
+        // A journal it may not read is one line and exit 1.
+        QFile::remove(fx->dir.filePath(QStringLiteral("kemlessdata/journal.txt")));
+        QVERIFY(
+            ::mkfifo(fx->dir.filePath(QStringLiteral("kemlessdata/journal.txt")).toLocal8Bit().constData(),
+                     0600) == 0);
+        const SummaryOutput refused = MakeJournalCsv(fx->store());
+        QCOMPARE(refused.exitCode, 1);
+        QVERIFY(refused.out.empty());
+        QVERIFY2(
+            QString::fromStdString(refused.error).startsWith(QStringLiteral("kemless: 記録を読めません: ")),
+            refused.error.c_str());
     }
 
     void aRecordItCannotUseIsOneLine_data() {

@@ -88,6 +88,10 @@ def record(quit_moment="2026,5,1,12,0", window_mode=0, started=1):
 # is at 27 of 33.
 STARTED = record()
 MINI = record(window_mode=1)
+# The same with a plan: two reasons, a trigger with its plan, an alarm and a
+# reward (written to plan.ini beside the record).
+PLANNED = STARTED + (("reason=家族のため\nreason=走れるように\ntrigger=食後 歯をみがく\n"
+                      "alarm=21:30 日月火水木金土 食後 on\nreward=ロードバイク 120000\n").encode(),)
 NEW_USER = None
 
 ELAPSED = "卒煙からの日数　０年０ヶ月２０日３時間０分 ラベル"
@@ -161,14 +165,14 @@ ROWS = [
         open_menu(),
         # Up from the first item goes round to the last: the windows beside
         # the display, then, past the separator, タスクトレイに入れる.
-        Step(["Up"], says=["回復のあゆみ"]),
-        Step(["Up", "Up", "Up"], says=["タスクトレイに入れる"]),
+        Step(["Up"], says=["わたしの卒煙プラン"]),
+        Step(["Up", "Up", "Up", "Up"], says=["タスクトレイに入れる"]),
         Step(["Escape"], says=[ELAPSED]),
     ]),
     Row("mini window opened from the menu says its six lines", STARTED, [
         Step([], says=[ELAPSED]),
         open_menu(),
-        Step(["Up"] * 6, says=["ヘルプを読む"]),
+        Step(["Up"] * 7, says=["ヘルプを読む"]),
         Step(["Up"], says=["ミニサイズで運転する"]),
         Step(["Return"], says=["ケムレス　ミニサイズ",
                                "卒煙の記録　ステータス： 大佐\n卒煙日： 2026年 5月 1日\n"
@@ -176,7 +180,7 @@ ROWS = [
     ]),
     Row("craving helper from the menu: what it is for, the breath as it turns, the countdown, the figures",
         STARTED, [
-            *from_menu(3, "吸いたくなったら", "吸いたくなったら ダイアログ 吸いたい気持ちの波は、たいてい数分で引いていきます。",
+            *from_menu(4, "吸いたくなったら", "吸いたくなったら ダイアログ 吸いたい気持ちの波は、たいてい数分で引いていきます。",
                        "呼吸のガイド 画像", "吐いて"),
             Step(["Tab"], says=["あと４分"]),
             *tabs("節約できた金額　12075円 ラベル", "延びた寿命　１日と２２時間７分 ラベル",
@@ -185,7 +189,7 @@ ROWS = [
             *tabs("吸ってしまった プッシュボタン", "閉じる プッシュボタン"),
         ]),
     Row("craving helper: 乗り越えた with Enter is heard and counted in the record", STARTED, [
-        *from_menu(3, "吸いたくなったら", "吸いたくなったら ダイアログ"),
+        *from_menu(4, "吸いたくなったら", "吸いたくなったら ダイアログ"),
         Step(["Tab"] * 5, says=["乗り越えた プッシュボタン"]),
         Step(["Return"], says=["よく乗り越えました！\n吸いたい気持ちを乗り越えた１回として記録しました。 ラベル"]),
         Step(["Tab"], says=["これまでの記録 プッシュボタン"]),
@@ -194,45 +198,48 @@ ROWS = [
     # On a clock that runs ten times as fast from today: the figures are not
     # the fixed day's.
     Row("craving helper: the end of the five minutes is heard with the keyboard on a button", STARTED, [
-        Step([], says=["ケムレス", "卒煙からの日数"]), open_menu(), Step(["Up"] * 3, says=["吸いたくなったら"]),
+        Step([], says=["ケムレス", "卒煙からの日数"]), open_menu(), Step(["Up"] * 4, says=["吸いたくなったら"]),
         Step(["Return"], says=["吸いたくなったら ダイアログ"]),
         Step(["Tab"] * 7, says=["閉じる プッシュボタン"]),
         Step([], says=["５分たちました。吸いたい気持ちは、おさまってきましたか？"], never=["呼吸のガイド"],
              timeout=REFRESH_TIMEOUT),
     ], speed=10),
     Row("craving helper: the breath is said by its word alone", STARTED, [
-        *from_menu(3, "吸いたくなったら", "吸いたくなったら ダイアログ", "呼吸のガイド 画像"),
+        *from_menu(4, "吸いたくなったら", "吸いたくなったら ダイアログ", "呼吸のガイド 画像"),
         Step([], says=["吐いて", "吸って"], never=["呼吸のガイド", "あと４分"]),
     ]),
     Row("craving helper: a second craving after an answer starts afresh", STARTED, [
-        *from_menu(3, "吸いたくなったら", "吸いたくなったら ダイアログ"),
+        *from_menu(4, "吸いたくなったら", "吸いたくなったら ダイアログ"),
         Step(["Tab"] * 5, says=["乗り越えた プッシュボタン"]),
         Step(["Return"], says=["よく乗り越えました！"]),
         Step(["Tab"], says=["これまでの記録 プッシュボタン"]),
         Step(["Return"], says=["これまでの記録", "今回の卒煙で乗り越えた吸いたい気持ち　１回 ラベル"]),
-        Step(["Tab"] * 6, says=["吸いたくなったら プッシュボタン"]),
+        Step(["Tab"] * 8, says=["吸いたくなったら プッシュボタン"]),
         Step(["Return"], says=["吸いたくなったら ダイアログ", "呼吸のガイド 画像"], never=["５分たちました"]),
         # A fresh countdown: "あと５分" or a few seconds less, not the end.
         Step(["Tab"], says=["あと"], never=["５分たちました"]),
         *tabs("節約できた金額", "延びた寿命", "吸わなかった煙草", "乗り越えた プッシュボタン"),
     ]),
     Row("craving helper: 吸ってしまった with Enter is answered kindly", STARTED, [
-        *from_menu(3, "吸いたくなったら", "吸いたくなったら ダイアログ"),
+        *from_menu(4, "吸いたくなったら", "吸いたくなったら ダイアログ"),
         Step(["Tab"] * 6, says=["吸ってしまった プッシュボタン"]),
         Step(["Return"], says=["１本吸ってしまっても、やり直しではありません。"]),
     ]),
-    Row("record from the menu: every line, the chart in words", STARTED, [
-        *from_menu(2, "これまでの記録", "これまでの記録", "今回の卒煙で乗り越えた吸いたい気持ち　０回 ラベル"),
+    Row("record from the menu: every line, the charts and the triggers in words", STARTED, [
+        *from_menu(3, "これまでの記録", "これまでの記録", "今回の卒煙で乗り越えた吸いたい気持ち　０回 ラベル"),
         *tabs("今回の卒煙で吸ってしまった　０回 ラベル", "これまでに乗り越えた吸いたい気持ち　０回 ラベル",
               "これまでに吸ってしまった　０回 ラベル", "いちばん長い卒煙　２０日３時間（今回） ラベル",
               "この２８日間に乗り越えた回数　この２８日間（４月２４日〜５月２１日）に乗り越えた吸いたい気持ちの記録は、"
-              "まだありません。 画像"),
+              "まだありません。 画像",
+              # The hours the urges came, and what brought them on: both told in words.
+              "吸いたくなった時間帯（この２８日間）　この２８日間に吸いたくなった記録は、まだありません。 画像",
+              "この２８日間のきっかけ　この２８日間に選ばれたきっかけは、まだありません。 ラベル"),
         # Kept in the journal for good: no note that it lasts only the run.
         Step(["Tab"], says=["吸いたくなったら プッシュボタン"], never=["終了するまで"]),
         *tabs("閉じる プッシュボタン"),
     ]),
     Row("health timeline from the menu: every step, the bar to the next, the source", STARTED, [
-        *from_menu(1, "回復のあゆみ", "回復のあゆみ", "１０の変化のうち５つに到達しました。次の「１〜９ヶ月後」まで、あと１０日"),
+        *from_menu(2, "回復のあゆみ", "回復のあゆみ", "１０の変化のうち５つに到達しました。次の「１〜９ヶ月後」まで、あと１０日"),
         *tabs("２０分後　血圧と脈拍が正常に近づき、手足が温かくなってきます。　２０２６年５月１日１２時２０分に到達 ラベル",
               "８時間後　血液中の一酸化炭素が減り、酸素が増えてきます。　２０２６年５月１日２０時０分に到達 ラベル",
               "２４時間後　心臓発作が起こる可能性が下がり始めます。　２０２６年５月２日１２時０分に到達 ラベル",
@@ -247,20 +254,49 @@ ROWS = [
               "出典: 厚生労働省 e-ヘルスネット「禁煙の効果」 ラベル",
               "閉じる プッシュボタン"),
     ]),
+    Row("plan window from the menu: its title, then a reason line", PLANNED, [
+        *from_menu(1, "わたしの卒煙プラン", "わたしの卒煙プラン", "やめる理由１ テキスト", "家族のため"),
+        Step(["Tab"], says=["やめる理由２ テキスト", "走れるように"]),
+    ]),
+    Row("plan window: a trigger with its plan", PLANNED, [
+        *from_menu(1, "わたしの卒煙プラン", "わたしの卒煙プラン"),
+        Step(["Tab"] * 10, says=["きっかけ　食後 チェックボックス checked"]),
+        Step(["Tab"], says=["食後に吸いたくなったら テキスト", "歯をみがく"]),
+    ]),
+    Row("plan window: the alarm row and the reward", PLANNED, [
+        *from_menu(1, "わたしの卒煙プラン", "わたしの卒煙プラン"),
+        Step(["shift+Tab"], says=["閉じる プッシュボタン"]),
+        Step(["shift+Tab"], says=["保存 プッシュボタン"]),
+        Step(["shift+Tab"], says=["ごほうび『ロードバイク』（120,000円）まで、あと107,925円です（１０％）。 ラベル"]),
+        Step(["shift+Tab"], says=["ごほうびの値段（円） 120,000円 スピンボタン"]),
+        Step(["shift+Tab"], says=["ごほうびの名前 テキスト", "ロードバイク"]),
+        Step(["shift+Tab"], says=["つらい時間のお知らせ５ チェックボックス not checked"]),
+        # The rows turned off are one stop each; the one turned on, every control.
+        Step(["shift+Tab"] * 3, says=["つらい時間のお知らせ２ チェックボックス not checked"]),
+        Step(["shift+Tab"], says=["お知らせ１のきっかけ コンボボックス", "食後"]),
+        Step(["shift+Tab"], says=["お知らせ１　土曜日 チェックボックス checked"]),
+    ]),
+    Row("craving helper with a plan: a reason, a trigger picked and its plan", PLANNED, [
+        *from_menu(4, "吸いたくなったら", "吸いたくなったら ダイアログ"),
+        Step(["Tab"] * 5, says=["やめる理由：家族のため"]),
+        Step(["Tab"], says=["きっかけは？（えらばなくてもかまいません）　食後"]),
+        Step(["space"], says=["食後に吸いたくなったら → 歯をみがく ラベル"]),
+        Step(["Tab"], says=["乗り越えた プッシュボタン"]),
+    ]),
     Row("main window: hiding in the notification area is said", STARTED, [
         Step([], says=[ELAPSED]),
         open_menu(),
-        Step(["Up"] * 4, says=["タスクトレイに入れる"]),
+        Step(["Up"] * 5, says=["タスクトレイに入れる"]),
         Step(["Return"], says=["タスクトレイに入れました"]),
     ]),
     Row("main window: back from the mini window the keyboard is where it was", STARTED, [
         Step([], says=[ELAPSED]),
         Step(["shift+Tab", "shift+Tab", "shift+Tab"], says=["コピ２ プッシュボタン"]),
         open_menu(),
-        Step(["Up"] * 6, says=["ヘルプを読む"]),
+        Step(["Up"] * 7, says=["ヘルプを読む"]),
         Step(["Up", "Return"], says=["ケムレス　ミニサイズ"]),
         Step(["shift+F10"], says=["コピーする"]),
-        Step(["Up"] * 6, says=["標準サイズで運転する"]),
+        Step(["Up"] * 7, says=["標準サイズで運転する"]),
         Step(["Return"], says=["ケムレス", "コピ２ プッシュボタン"], never=["延びた寿命"]),
     ]),
     Row("main window: a copy says so", STARTED, [
@@ -282,7 +318,7 @@ ROWS = [
     Row("help: the first line, then the lines under the caret", STARTED, [
         Step([], says=[ELAPSED]),
         open_menu(),
-        Step(["Up"] * 6, says=["ヘルプを読む"]),
+        Step(["Up"] * 7, says=["ヘルプを読む"]),
         Step(["Return"], says=["ケムレスヘルプ", "ヘルプの本文", "＝＝ウインドウ右上のＸボタンを押すとヘルプが終了します＝＝"]),
         Step(["Down", "Down"], says=["◆　ケムレスヘルプメニュー"]),
         Step(["Down", "Down"], says=["１．ソフトの概要"]),
@@ -549,7 +585,7 @@ class Program:
         data = os.path.join(self.dir, "kemlessdata")
         os.makedirs(data)
         if row.record is not None:
-            for name, content in zip(("initial.ini", "option.ini"), row.record):
+            for name, content in zip(("initial.ini", "option.ini", "plan.ini"), row.record):
                 with open(os.path.join(data, name), "wb") as f:
                     f.write(content)
         run = os.path.join(self.dir, "run")

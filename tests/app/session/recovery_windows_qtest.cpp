@@ -74,7 +74,8 @@ private slots:
         for (const auto& [mode, modeName] : {std::pair{WindowMode::Main, "main"}, {WindowMode::Mini, "mini"}})
             for (const auto& [action, window] : {std::pair{"cravingAction", "cravingWindow"},
                                                  {"recordAction", "recordWindow"},
-                                                 {"healthAction", "healthWindow"}})
+                                                 {"healthAction", "healthWindow"},
+                                                 {"planAction", "planWindow"}})
                 QTest::addRow("%s window: %s", modeName, action)
                     << int(mode) << QString::fromLatin1(action) << QString::fromLatin1(window);
     }

@@ -171,5 +171,73 @@ TEST_F(JournalBookOnDisk, AFutureEndAndImpossibleDatesCountNowhere) {
     EXPECT_EQ(Slurp(path_).find("2024-02-30 10:00 urge\n"), 0u);
 }
 
+// The plan's notices, decided as the milestones are: an alarm and a reward
+// said once in a run whatever a sync does to the file, nothing marked said
+// while nobody could see it, and what the file says was said never again.
+TEST_F(JournalBookOnDisk, ThePlansAlarmsAndRewardAreSaidOnceAndKept) {
+    Plan plan;
+    plan.triggers = {{"食後", "歯をみがく"}};
+    PlanAlarm alarm;
+    alarm.hour = 21;
+    alarm.minute = 30;
+    alarm.trigger = "食後";
+    alarm.on = true;
+    plan.alarms = {alarm};
+    plan.reward = Reward{"本", 100};
+    const RewardProgress reached = ComputeRewardProgress(plan, 500.0, kQuit);
+    ASSERT_TRUE(reached.reached);
+    const CalendarMoment at{2026, 12, 11, 21, 40};
+    ASSERT_TRUE(Open(at));
+    // Nobody could see it: nothing said, nothing kept.
+    PlannedRound round = book_.plannedNotices(plan, reached, at, false);
+    EXPECT_TRUE(round.alarms.empty());
+    EXPECT_FALSE(round.rewardNotice);
+    EXPECT_FALSE(fs::exists(path_));
+    const std::string older = "2026-12-01 10:00 urge\n";
+    Put(path_, older);
+    round = book_.plannedNotices(plan, reached, at, true);
+    ASSERT_EQ(round.alarms.size(), 1u);
+    ASSERT_TRUE(round.alarmNotice);
+    EXPECT_NE(round.alarmNotice->body.find(IfThenText(plan.triggers[0])), std::string::npos);
+    ASSERT_TRUE(round.rewardNotice);
+    EXPECT_EQ(Slurp(path_), older +
+                                "2026-12-11 21:40 notice alarm slot=1 day=2026-12-11\n"
+                                "2026-12-11 21:40 notice reward name=本 price=100 quit=2026-11-01T09:00\n");
+    // A sync puts the older copy back: not said again, and written again.
+    Put(base_ + "/kemlessdata/.sync.tmp", older);
+    fs::rename(base_ + "/kemlessdata/.sync.tmp", path_);
+    const CalendarMoment later{2026, 12, 11, 21, 41};
+    round = book_.plannedNotices(plan, reached, later, true);
+    EXPECT_TRUE(round.alarms.empty());
+    EXPECT_FALSE(round.rewardNotice);
+    JournalBook next;
+    ASSERT_TRUE(next.open(folder_.fd(), folder_.path(), later));
+    round = next.plannedNotices(plan, reached, later, true);
+    EXPECT_TRUE(round.alarms.empty());
+    EXPECT_FALSE(round.rewardNotice);
+    // The next day the alarm comes again; the reward does not.
+    const CalendarMoment tomorrow{2026, 12, 12, 21, 30};
+    round = next.plannedNotices(plan, reached, tomorrow, true);
+    EXPECT_EQ(round.alarms.size(), 1u);
+    EXPECT_FALSE(round.rewardNotice);
+}
+
+// The triggers and hours of the urges and slips, as they are read and recorded.
+TEST_F(JournalBookOnDisk, TheHardMomentsFollowTheJournal) {
+    Put(path_, "2026-12-10 08:00 urge trigger=食後\n2026-12-10 08:30 slip trigger=食後\n");
+    ASSERT_TRUE(Open());
+    EXPECT_TRUE(book_.record({{2026, 12, 11, 9, 0}, AttemptEventKind::UrgePassed, {}, "コーヒー"}));
+    const HardMoments h = book_.hardMoments(kNow);
+    ASSERT_EQ(h.triggers.size(), 2u);
+    EXPECT_EQ(h.triggers[0], (TriggerCount{"食後", 2}));
+    EXPECT_EQ(h.triggers[1], (TriggerCount{"コーヒー", 1}));
+    EXPECT_EQ(h.perHour[8], 2);
+    EXPECT_EQ(h.perHour[9], 1);
+    // Without a folder, the same from what this run recorded.
+    JournalBook alone;
+    EXPECT_TRUE(alone.record({{2026, 12, 11, 9, 0}, AttemptEventKind::Slip, {}, "お酒"}));
+    EXPECT_EQ(alone.hardMoments(kNow).triggers, (std::vector<TriggerCount>{{"お酒", 1}}));
+}
+
 }  // namespace
 }  // namespace kemless

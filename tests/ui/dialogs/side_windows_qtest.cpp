@@ -18,8 +18,11 @@
 #include "dialogs/breathing_ring.h"
 #include "dialogs/craving_window.h"
 #include "dialogs/health_window.h"
+#include "dialogs/hour_strip.h"
+#include "dialogs/plan_in_craving.h"
 #include "dialogs/record_window.h"
 #include "dialogs/urge_chart.h"
+#include "plan/triggers.h"
 #include "recovery/attempts.h"
 #include "recovery/health_steps.h"
 #include "windows/widgets.h"
@@ -40,6 +43,14 @@ RecordView SampleRecord() {
     return MakeRecordView(SummariseAttempts(events, kQuit, kNow), RecordKeeping::ThisRun);
 }
 
+HardMoments SampleHardMoments() {
+    std::vector<AttemptEvent> events;
+    for (const char* trigger : {"食後", "食後", "人が吸っているとき", ""})
+        events.push_back({{2026, 12, 9, 23, 30}, AttemptEventKind::UrgePassed, {}, trigger});
+    events.push_back({{2026, 12, 10, 0, 10}, AttemptEventKind::Slip, {}, "お酒"});
+    return SummariseHardMoments(events, kNow);
+}
+
 std::array<FigureLine, 3> SampleFigures() {
     return {FigureLine{"節約できた金額", "46732円"}, FigureLine{"延びた寿命", "６日と３時間４３分"},
             FigureLine{"吸わなかった煙草", "1611本"}};
@@ -47,14 +58,22 @@ std::array<FigureLine, 3> SampleFigures() {
 
 // Each window as the program makes it, filled with a sample.
 std::unique_ptr<SideWindow> Make(const QString& name) {
-    if (name == QLatin1String("cravingWindow")) {
+    if (name.startsWith(QLatin1String("cravingWindow"))) {
         auto w = std::make_unique<CravingWindow>();
         w->setFigures(SampleFigures());
+        // With the user's plan: two reasons and three triggers.
+        if (name.endsWith(QLatin1String("WithPlan")))
+            w->setPlan(
+                {QStringLiteral("家族のため"), QStringLiteral("走れるように")},
+                {{QStringLiteral("食後"), QStringLiteral("食後に吸いたくなったら → 歯をみがく")},
+                 {QStringLiteral("人が吸っているとき"), QStringLiteral("人が吸っているときに → 席を外す")},
+                 {QStringLiteral("仕事の合間"), QStringLiteral("仕事の合間に → 水を飲む")}});
         return w;
     }
     if (name == QLatin1String("recordWindow")) {
         auto w = std::make_unique<RecordWindow>();
         w->render(SampleRecord());
+        w->showHardMoments(SampleHardMoments());
         return w;
     }
     auto w = std::make_unique<HealthWindow>();
@@ -304,6 +323,49 @@ private slots:
                  QStringLiteral("２０３６年９月２１日７時４５分に到達"));
     }
 
+    // The record's hard moments: the triggers most frequent first and the
+    // hours, each heard in words with its heading.
+    void theRecordToldTheHardMomentsInWords() {
+        RecordWindow w;
+        const HardMoments h = SampleHardMoments();
+        w.showHardMoments(h);
+        w.show();
+        QCOMPARE(w.triggersLabel()->text(), QString::fromStdString(h.triggerWords));
+        QVERIFY(w.triggersLabel()->text().indexOf(QStringLiteral("食後")) <
+                w.triggersLabel()->text().indexOf(QStringLiteral("人が吸っているとき")));
+        QCOMPARE(SpokenName(w.triggersLabel()), QString::fromStdString(h.triggersHeading) +
+                                                    QStringLiteral("　") + w.triggersLabel()->text());
+        QCOMPARE(SpokenName(w.hourStrip()), QString::fromStdString(h.hoursHeading) + QStringLiteral("　") +
+                                                QString::fromStdString(h.hourWords));
+        QCOMPARE(w.hourStrip()->counts()[23], 4);
+        QCOMPARE(w.hourStrip()->counts()[0], 1);
+    }
+
+    // The helper's plan: a reason that turns, a chip that picks and takes
+    // back, and the plan for the one picked, heard as it shows.
+    void theHelperShowsAReasonAndThePlanForThePickedTrigger() {
+        std::unique_ptr<SideWindow> made = Make(QStringLiteral("cravingWindowWithPlan"));
+        auto* w = static_cast<CravingWindow*>(made.get());
+        QSignalSpy picked(w, &CravingWindow::triggerPicked);
+        w->show();
+        PlanInCraving* part = w->planPart();
+        QCOMPARE(part->reasonLabel()->text(), QStringLiteral("やめる理由：家族のため"));
+        part->showReasonAt(kReasonTurnMs * 3);
+        QCOMPARE(part->reasonLabel()->text(), QStringLiteral("やめる理由：走れるように"));
+        QCOMPARE(SpokenName(part->reasonLabel()), part->reasonLabel()->text());
+        QVERIFY(!part->planLabel()->isVisible());
+        part->chip(1)->setFocus();
+        QTest::keyClick(part->chip(1), Qt::Key_Space);
+        QCOMPARE(picked.size(), 1);
+        QCOMPARE(picked.last().first().toString(), QStringLiteral("人が吸っているとき"));
+        QVERIFY(part->planLabel()->isVisible());
+        QCOMPARE(SpokenName(part->planLabel()), QStringLiteral("人が吸っているときに → 席を外す"));
+        part->chip(1)->click();
+        QCOMPARE(picked.last().first().toString(), QString());
+        QVERIFY(!part->planLabel()->isVisible());
+        QVERIFY(SpokenName(part->chip(0)).endsWith(QStringLiteral("食後")));
+    }
+
     void theKeyboardReachesEveryControl_data() {
         QTest::addColumn<QString>("window");
         QTest::addColumn<QStringList>("stops");
@@ -311,10 +373,16 @@ private slots:
                                  << QStringList{"breathingRing", "countdownLabel", "moneyFigure",
                                                 "lifeFigure",    "unsmokedFigure", "urgePassedButton",
                                                 "slipButton",    "closeButton"};
+        QTest::addRow("craving with a plan")
+            << "cravingWindowWithPlan"
+            << QStringList{"breathingRing",  "countdownLabel",   "moneyFigure",  "lifeFigure",
+                           "unsmokedFigure", "reasonLabel",      "triggerChip0", "triggerChip1",
+                           "triggerChip2",   "urgePassedButton", "slipButton",   "closeButton"};
         QTest::addRow("record") << "recordWindow"
-                                << QStringList{"recordValue0", "recordValue1",  "recordValue2",
-                                               "recordValue3", "recordValue4",  "urgeChart",
-                                               "noteLabel",    "cravingButton", "closeButton"};
+                                << QStringList{"recordValue0",  "recordValue1",  "recordValue2",
+                                               "recordValue3",  "recordValue4",  "urgeChart",
+                                               "hourStrip",     "triggersLabel", "noteLabel",
+                                               "cravingButton", "closeButton"};
         QStringList health{"summaryLabel"};
         // The bar toward the next step (a year) right after that step.
         for (int i = 0; i < 10; ++i) {
@@ -355,7 +423,7 @@ private slots:
         QTest::addColumn<QRect>("area");
         const QString scales[] = {QStringLiteral("1"), QStringLiteral("1.5"), QStringLiteral("2")};
         const QRect areas[] = {QRect(0, 0, 1366, 768), QRect(0, 0, 911, 512), QRect(0, 0, 683, 384)};
-        for (const char* name : {"cravingWindow", "recordWindow", "healthWindow"})
+        for (const char* name : {"cravingWindow", "cravingWindowWithPlan", "recordWindow", "healthWindow"})
             for (int i = 0; i < 3; ++i)
                 QTest::newRow(
                     qPrintable(QStringLiteral("%1 at scale %2").arg(QLatin1String(name), scales[i])))

@@ -198,15 +198,16 @@ private slots:
         }
         // Hiding in the notification area comes directly after the window's
         // own items; the windows beside the display last, past a separator.
-        QCOMPARE(names,
-                 (QStringList{"copySummaryAction", "copyShortAction", "openLinkAction", "settingsAction",
-                              "versionAction", "miniSizeAction", "helpAction", "exitAction",
-                              "hideToTrayAction", "", "cravingAction", "recordAction", "healthAction"}));
+        QCOMPARE(names, (QStringList{"copySummaryAction", "copyShortAction", "openLinkAction",
+                                     "settingsAction", "versionAction", "miniSizeAction", "helpAction",
+                                     "exitAction", "hideToTrayAction", "", "cravingAction", "recordAction",
+                                     "healthAction", "planAction"}));
         QCOMPARE(captions.first(), QStringLiteral("コピーする"));
         QCOMPARE(captions.at(7), QStringLiteral("アプリケーションの終了"));
         QCOMPARE(captions.at(8), QStringLiteral("タスクトレイに入れる"));
         QVERIFY(w->popupMenu()->actions().at(9)->isSeparator());
-        QCOMPARE(captions.mid(10), (QStringList{"吸いたくなったら", "これまでの記録", "回復のあゆみ"}));
+        QCOMPARE(captions.mid(10),
+                 (QStringList{"吸いたくなったら", "これまでの記録", "回復のあゆみ", "わたしの卒煙プラン"}));
 
         QTest::mousePress(w, Qt::LeftButton, {}, background);
         QTest::mousePress(w, Qt::MiddleButton, {}, background);
@@ -346,11 +347,13 @@ private slots:
         QSignalSpy craving(w, &DisplayWindow::cravingRequested);
         QSignalSpy record(w, &DisplayWindow::recordRequested);
         QSignalSpy health(w, &DisplayWindow::healthRequested);
-        for (const char* name : {"cravingAction", "recordAction", "healthAction"})
+        QSignalSpy plan(w, &DisplayWindow::planRequested);
+        for (const char* name : {"cravingAction", "recordAction", "healthAction", "planAction"})
             w->popupMenu()->findChild<QAction*>(QLatin1String(name))->trigger();
         QCOMPARE(craving.size(), 1);
         QCOMPARE(record.size(), 1);
         QCOMPARE(health.size(), 1);
+        QCOMPARE(plan.size(), 1);
     }
 
     void placementCorrectsAStoredCornerOffScreen() {

@@ -42,10 +42,10 @@ private slots:
         for (QAction* a : mini->popupMenu()->actions()) names << a->objectName();
         // Hiding in the notification area directly after the window's own
         // items; the windows beside the display last, past a separator.
-        QCOMPARE(names,
-                 (QStringList{"copySummaryAction", "copyShortAction", "openLinkAction", "helpAction",
-                              "settingsAction", "versionAction", "standardSizeAction", "exitAction",
-                              "hideToTrayAction", "", "cravingAction", "recordAction", "healthAction"}));
+        QCOMPARE(names, (QStringList{"copySummaryAction", "copyShortAction", "openLinkAction", "helpAction",
+                                     "settingsAction", "versionAction", "standardSizeAction", "exitAction",
+                                     "hideToTrayAction", "", "cravingAction", "recordAction", "healthAction",
+                                     "planAction"}));
         QVERIFY(mini->popupMenu()->actions().at(9)->isSeparator());
         QCOMPARE(mini->popupMenu()->findChild<QAction*>(QStringLiteral("standardSizeAction"))->text(),
                  QStringLiteral("標準サイズで運転する"));
