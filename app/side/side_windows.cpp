@@ -66,7 +66,7 @@ void SideWindows::open(const QString& name) {
             made = true;
         }
         w = record_;
-    } else if (which->name == kPlanWindow.name) {
+    } else if (named == kPlanWindow.name) {
         if (!plan_) {
             // Read again: the file may have been changed since (by hand, by a sync).
             readPlan();
