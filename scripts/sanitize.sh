@@ -28,9 +28,9 @@ fi
 if [ "$step" = all ] || [ "$step" = test ]; then
   export QT_QPA_PLATFORM=offscreen
   export ASAN_OPTIONS=detect_leaks=1:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1
-  # One kind of leak is suppressed: what Qt 6.4's Wayland plugin binds at
-  # connection and never frees (tests/sanitizer/lsan.supp says which). Qt's
-  # other platforms and fontconfig on Debian 12 report none here.
+  # Leaks that are not ours are suppressed: what Qt 6.4's Wayland plugin
+  # binds at connection and never frees, and libdbus's own buffer
+  # (tests/sanitizer/lsan.supp says which).
   export LSAN_OPTIONS="suppressions=$PWD/tests/sanitizer/lsan.supp"
   export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
   jobs=$(nproc)
