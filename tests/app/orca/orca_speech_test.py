@@ -195,7 +195,7 @@ ROWS = [
         Step(["Tab"], says=["これまでの記録 プッシュボタン"]),
         Step(["Return"], says=["これまでの記録", "今回の卒煙で乗り越えた吸いたい気持ち　１回 ラベル"]),
     ]),
-    # On a clock that runs ten times as fast from today: the figures are not
+    # On a clock that runs twenty times as fast from today: the figures are not
     # the fixed day's.
     Row("craving helper: the end of the five minutes is heard with the keyboard on a button", STARTED, [
         Step([], says=["ケムレス", "卒煙からの日数"]), open_menu(), Step(["Up"] * 4, says=["吸いたくなったら"]),
@@ -203,7 +203,7 @@ ROWS = [
         Step(["Tab"] * 7, says=["閉じる プッシュボタン"]),
         Step([], says=["５分たちました。吸いたい気持ちは、おさまってきましたか？"], never=["呼吸のガイド"],
              timeout=REFRESH_TIMEOUT),
-    ], speed=10),
+    ], speed=20),
     Row("craving helper: the breath is said by its word alone", STARTED, [
         *from_menu(4, "吸いたくなったら", "吸いたくなったら ダイアログ", "呼吸のガイド 画像"),
         Step([], says=["吐いて", "吸って"], never=["呼吸のガイド", "あと４分"]),
