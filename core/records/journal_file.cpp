@@ -199,8 +199,9 @@ FileOutcome JournalFile::readFrom(int fd, off_t from, off_t to, JournalReader& r
     return {};
 }
 
-FileOutcome JournalFile::readBeside(JournalReader& reader) {
-    // The archives first: they hold the oldest lines, by year.
+FileOutcome JournalFile::readBeside(JournalReader& reader, std::vector<std::string>& conflicts) {
+    // One look at the folder: the archives are read now, first (they hold
+    // the oldest lines, by year); the conflict copies' names are handed back.
     const int listed = ::openat(dir_, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (listed < 0) return FailedErrno(dirPath_);
     DIR* folder = ::fdopendir(listed);
@@ -209,10 +210,13 @@ FileOutcome JournalFile::readBeside(JournalReader& reader) {
         return FailedErrno(dirPath_);
     }
     std::map<int, std::string> archives;
-    while (const dirent* entry = ::readdir(folder))
+    while (const dirent* entry = ::readdir(folder)) {
         if (const int year = ArchiveYearOf(name_, entry->d_name); year > 0)
             archives.emplace(year, entry->d_name);
+        if (IsConflictCopyOf(name_, entry->d_name)) conflicts.emplace_back(entry->d_name);
+    }
     ::closedir(folder);
+    std::sort(conflicts.begin(), conflicts.end());
     for (const auto& [year, name] : archives) {
         const ReadOutcome r =
             ReadRegularFileAt(dir_, dirPath_, name, kJournalMaxBytes, static_cast<size_t>(kJournalMaxBytes));
@@ -230,39 +234,28 @@ FileOutcome JournalFile::readWhole(JournalReader& reader) {
     offset_ = 0;
     tail_.clear();
     read_ = true;
-    if (FileOutcome beside = readBeside(reader); !beside) return beside;
+    std::vector<std::string> conflicts;
+    if (FileOutcome beside = readBeside(reader, conflicts); !beside) return beside;
     // The conflict copies' lines, counted against the journal's.
     std::map<std::string, int> unmatched;
     std::vector<std::string> order;
-    {
-        const int listed = ::openat(dir_, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (DIR* folder = listed >= 0 ? ::fdopendir(listed) : nullptr) {
-            std::vector<std::string> names;
-            while (const dirent* entry = ::readdir(folder))
-                if (IsConflictCopyOf(name_, entry->d_name)) names.emplace_back(entry->d_name);
-            ::closedir(folder);
-            std::sort(names.begin(), names.end());
-            for (const std::string& name : names) {
-                const ReadOutcome r = ReadRegularFileAt(dir_, dirPath_, name, kJournalMaxBytes,
-                                                        static_cast<size_t>(kJournalMaxBytes));
-                if (r.state != ReadOutcome::State::Read) continue;
-                std::map<std::string, int> here;
-                std::string rest;
-                WholeLines(r.bytes, rest, [&](std::string_view line) {
-                    if (ParseJournalLine(line)) ++here[std::string(line)];
-                });
-                // Two copies in conflict share most lines: a line counts as
-                // often as the copy that has it most.
-                for (auto& [line, count] : here) {
-                    int& known = unmatched[line];
-                    if (count > known) {
-                        for (int i = known; i < count; ++i) order.push_back(line);
-                        known = count;
-                    }
-                }
+    for (const std::string& name : conflicts) {
+        const ReadOutcome r =
+            ReadRegularFileAt(dir_, dirPath_, name, kJournalMaxBytes, static_cast<size_t>(kJournalMaxBytes));
+        if (r.state != ReadOutcome::State::Read) continue;
+        std::map<std::string, int> here;
+        std::string rest;
+        WholeLines(r.bytes, rest, [&](std::string_view line) {
+            if (ParseJournalLine(line)) ++here[std::string(line)];
+        });
+        // Two copies in conflict share most lines: a line counts as often as
+        // the copy that has it most.
+        for (auto& [line, count] : here) {
+            int& known = unmatched[line];
+            if (count > known) {
+                for (int i = known; i < count; ++i) order.push_back(line);
+                known = count;
             }
-        } else if (listed >= 0) {
-            ::close(listed);
         }
     }
     FileTarget t;

@@ -83,7 +83,7 @@ public:
 private:
     FileOutcome readFrom(int fd, off_t from, off_t to, JournalReader& reader);
     FileOutcome readWhole(JournalReader& reader);
-    FileOutcome readBeside(JournalReader& reader);
+    FileOutcome readBeside(JournalReader& reader, std::vector<std::string>& conflicts);
     void tell(std::string_view text, JournalReader& reader);
     FileOutcome makeRoom(int fd, off_t size, size_t adding);
     FileOutcome replaceWith(int fd, off_t size, const std::string& bytes);
